@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vex::fw {
+
+class CDialog;
+
+enum class FrontEnd { Window, Console };
+
+// The window front-end needs Qt Widgets in the build and a display (DISPLAY or WAYLAND_DISPLAY);
+// everything else runs the console one.
+bool WindowFrontEndBuilt();
+FrontEnd ChooseFrontEnd(bool forceConsole);
+
+// The one application object: owns the chosen back-end and its event loop for the process.
+class CWinApp {
+ public:
+  explicit CWinApp(std::string appName);
+  virtual ~CWinApp();
+  CWinApp(const CWinApp&) = delete;
+  CWinApp& operator=(const CWinApp&) = delete;
+
+  // Starts the back-end, then InitInstance and, if it returned true, Run; returns Run's result.
+  int Start(int argc, char** argv, FrontEnd frontEnd);
+  // Starts the back-end only (tests drive dialogs themselves); Stop ends it.
+  void StartBackEnd(int argc, char** argv, FrontEnd frontEnd);
+  void StopBackEnd();
+
+  const std::string& AppName() const { return appName_; }
+  FrontEnd ActiveFrontEnd() const { return frontEnd_; }
+  CDialog* MainWindow() const { return mainWindow_; }
+  void SetMainWindow(CDialog* window) { mainWindow_ = window; }
+
+ protected:
+  virtual bool InitInstance();
+  virtual int Run();
+
+ private:
+  std::string appName_;
+  FrontEnd frontEnd_ = FrontEnd::Console;
+  CDialog* mainWindow_ = nullptr;
+};
+
+CWinApp* AfxGetApp();
+
+// Writes text to the terminal the console back-end talks to (standard output); the window
+// back-end writes there too, so that a server run from a shell keeps a log.
+void TerminalWrite(std::string_view text);
+
+// Runs the window thread's pending events for up to the given time (tests).
+void PumpEvents(int milliseconds);
+
+}  // namespace vex::fw

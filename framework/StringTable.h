@@ -1,0 +1,11 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace vex::fw {
+
+// The program's string table (res/); nothing when the id has no text.
+std::optional<std::string_view> LoadString(int id);
+
+}  // namespace vex::fw
