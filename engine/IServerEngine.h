@@ -18,9 +18,9 @@ class IServerEngine {
   virtual int Unused4() = 0;
   virtual int Unused5() = 0;
   virtual int Unused6() = 0;
-  virtual int PostShellMessage(const void* data, std::uint32_t size) = 0;  // 7
+  virtual int PostShellMessage(const void* data, std::uint32_t size) = 0;               // 7
   virtual int LoadResourceArchives(const char* const* paths, std::uint32_t count) = 0;  // 8
-  virtual int LoadGameCode() = 0;  // 9
+  virtual int LoadGameCode() = 0;                                                       // 9
   virtual int Unused10() = 0;
   virtual int Unused11() = 0;
   virtual int Unused12() = 0;
@@ -29,15 +29,15 @@ class IServerEngine {
   virtual int Unused15() = 0;
   virtual int Unused16() = 0;
   virtual int Unused17() = 0;
-  virtual int KickClient(std::int32_t clientId) = 0;                        // 18
-  virtual int ReadClientPing(std::int32_t clientId, float* seconds) = 0;    // 19
+  virtual int KickClient(std::int32_t clientId) = 0;                      // 18
+  virtual int ReadClientPing(std::int32_t clientId, float* seconds) = 0;  // 19
   virtual int Unused20() = 0;
   virtual int ReadLastError(char* buffer, std::uint32_t size) = 0;  // 21
-  virtual int RunFrame(int reserved) = 0;                            // 22
-  virtual int StartNetwork(int a, int b) = 0;                        // 23
-  virtual int ListNetServices(NetServiceEntry** list) = 0;           // 24
-  virtual int ReleaseNetServices(NetServiceEntry* list) = 0;         // 25
-  virtual int ChooseNetService(std::uint32_t handle) = 0;            // 26
+  virtual int RunFrame(int reserved) = 0;                           // 22
+  virtual int StartNetwork(int a, int b) = 0;                       // 23
+  virtual int ListNetServices(NetServiceEntry** list) = 0;          // 24
+  virtual int ReleaseNetServices(NetServiceEntry* list) = 0;        // 25
+  virtual int ChooseNetService(std::uint32_t handle) = 0;           // 26
   virtual int Unused27() = 0;
   virtual int StartHosting(const HostRecord* record) = 0;  // 28
 

@@ -2,9 +2,15 @@
 
 namespace vex {
 
-int ServerAppHandler::OnGameMessage(const char*, int) { return 0; }
-int ServerAppHandler::OnConsoleText(const char*) { return 0; }
-int ServerAppHandler::OnOutOfMemory() { return 0; }
+int ServerAppHandler::OnGameMessage(const char*, int) {
+  return 0;
+}
+int ServerAppHandler::OnConsoleText(const char*) {
+  return 0;
+}
+int ServerAppHandler::OnOutOfMemory() {
+  return 0;
+}
 int ServerAppHandler::OnPacket(std::uint32_t, std::uint32_t, std::uint32_t, std::uint16_t) {
   return 0;
 }

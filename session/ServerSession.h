@@ -48,8 +48,8 @@ class CServerSession {
   bool Stop();  // always true; safe in any state and more than once
 
   IServerEngine* Engine() const { return engine_; }
-  bool HasThread() const { return thread_.IsStarted(); }
-  platform::RecursiveLock& Lock() { return lock_; }  // SessionLock
+  bool HasThread() const { return threadRecorded_.load(); }
+  platform::RecursiveLock& Lock() { return *lock_; }  // SessionLock
   bool EngineError() const { return engineError_.load(); }
   ConsoleLineQueue& PendingConsoleLines() { return pendingConsoleLines_; }
   std::int64_t StartTime() const { return startTime_; }
@@ -61,17 +61,21 @@ class CServerSession {
   bool CreateEngine();
   bool ChooseNetworkService();
   bool SendStartMessage();
-  void UpdateThreadBody();
+  void UpdateThreadBody(platform::ManualResetEvent& stopEvent);
+  void StopThread();
   void ReleaseEngine();
 
   ISessionHost& host_;
   ServerAppHandler& handler_;
   std::unique_ptr<CEngineModule> module_;
   IServerEngine* engine_ = nullptr;
-  platform::RecursiveLock lock_;
-  platform::ManualResetEvent stopEvent_;
+  std::unique_ptr<platform::RecursiveLock> lock_;
+  // Shared with the update thread, so that a thread abandoned inside a hung frame never touches
+  // an event that has gone.
+  std::shared_ptr<platform::ManualResetEvent> stopEvent_;
   platform::WorkerThread thread_;
   std::atomic<bool> threadRecorded_{false};
+  bool engineAbandoned_ = false;
   std::atomic<bool> engineError_{false};
   ConsoleLineQueue pendingConsoleLines_;
   std::int64_t startTime_ = 0;

@@ -1,0 +1,55 @@
+#include "engine/EngineModule.h"
+
+#include <unistd.h>
+
+#include "platform/ExecutablePath.h"
+#include "platform/SharedModule.h"
+
+namespace vex {
+
+CEngineModule::CEngineModule(std::unique_ptr<platform::SharedModule> module, CreateEntry create,
+                             ReleaseEntry release)
+    : module_(std::move(module)), create_(create), release_(release) {}
+
+CEngineModule::~CEngineModule() = default;
+
+std::unique_ptr<CEngineModule> CEngineModule::Load(std::string& error) {
+  const std::string local = std::string("./") + kEngineModuleName;
+  if (access(local.c_str(), F_OK) == 0) {
+    return LoadFrom(local, error);
+  }
+  return LoadFrom(platform::ExecutableDirectory() + "/" + kEngineModuleName, error);
+}
+
+std::unique_ptr<CEngineModule> CEngineModule::LoadFrom(const std::string& path,
+                                                       std::string& error) {
+  auto module = platform::SharedModule::Open(path, error);
+  if (!module) {
+    return nullptr;
+  }
+  void* create = module->Symbol(kCreateEntryName, error);
+  if (create == nullptr) {
+    return nullptr;
+  }
+  void* release = module->Symbol(kReleaseEntryName, error);
+  if (release == nullptr) {
+    return nullptr;
+  }
+  return std::unique_ptr<CEngineModule>(new CEngineModule(std::move(module),
+                                                          reinterpret_cast<CreateEntry>(create),
+                                                          reinterpret_cast<ReleaseEntry>(release)));
+}
+
+int CEngineModule::Create(IServerEngine** engine) const {
+  return create_(kServerEngineVersion, kServerEngineInterfaceId.data(), engine);
+}
+
+void CEngineModule::Release() const {
+  release_();
+}
+
+void CEngineModule::KeepLoaded() {
+  module_->KeepLoaded();
+}
+
+}  // namespace vex

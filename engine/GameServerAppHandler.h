@@ -1,0 +1,30 @@
+#pragma once
+
+#include "engine/ServerAppHandler.h"
+
+namespace vex {
+
+// The side of the status window that the engine's callbacks reach.
+class IAppHandlerTarget {
+ public:
+  virtual void HandleGameMessage(const char* data, int length) = 0;
+  virtual void OnConsoleOutput(const char* text) = 0;
+  virtual void OnOutOfMemory() = 0;
+
+ protected:
+  ~IAppHandlerTarget() = default;
+};
+
+// The process-wide pointer to the one status window; set when it is built.
+void SetAppHandlerTarget(IAppHandlerTarget* target);
+IAppHandlerTarget* AppHandlerTarget();
+
+// The callback object attached to the engine; it keeps no pointer of its own to the window.
+class CGameServerAppHandler final : public ServerAppHandler {
+ public:
+  int OnGameMessage(const char* data, int length) override;
+  int OnConsoleText(const char* text) override;
+  int OnOutOfMemory() override;
+};
+
+}  // namespace vex

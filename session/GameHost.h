@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+#include "engine/GameOptions.h"
+#include "engine/IServerEngine.h"
+
+namespace vex {
+
+// Hands the prepared block to the engine and hosts; 0 on success, else the host error's string id.
+int HostPreparedGame(IServerEngine& engine, const CGameOptions& block,
+                     std::string_view serverNameText);
+
+HostRecord MakeHostRecord(const CGameOptions& block, std::string_view serverNameText);
+
+}  // namespace vex
