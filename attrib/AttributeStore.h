@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "attrib/AttributeSymbol.h"
+#include "attrib/BlockPool.h"
+#include "attrib/NameHash.h"
+
+namespace vex {
+
+using AttributeSymbolTable = std::unordered_map<std::string_view, AttributeSymbol*,
+                                                CaseInsensitiveHash, CaseInsensitiveEqual>;
+
+// One tag as listed for tools: its name as stored, whether it is an expansion tag, its symbols.
+struct AttributeTagListing {
+  std::string_view name;
+  bool expansion = false;
+  std::vector<std::pair<std::string_view, const AttributeSymbol*>> symbols;
+};
+
+// Tags with their symbol tables, the string pool and the per-object pools of one file.
+class AttributeStore {
+ public:
+  explicit AttributeStore(const CAttributeFile* owner);
+  AttributeStore(const AttributeStore&) = delete;
+  AttributeStore& operator=(const AttributeStore&) = delete;
+
+  // Ordinary or expansion tag of that name, or null.
+  AttributeSymbolTable* FindTag(std::string_view name);
+  const AttributeSymbolTable* FindTag(std::string_view name) const;
+  // The name must not be present yet; tags whose name holds "EXPANSION" go to the expansion map.
+  AttributeSymbolTable& AddTag(std::string_view name);
+
+  // Null when no storage can be obtained; the record is entered under `name` with the owner set.
+  AttributeSymbol* AddSymbol(AttributeSymbolTable& table, std::string_view name);
+  AttributeRect* NewRect() { return rects_.Take(); }
+  AttributePoint* NewPoint() { return points_.Take(); }
+  AttributeVector* NewVector() { return vectors_.Take(); }
+  AttributeRange* NewRange() { return ranges_.Take(); }
+  const std::string& Intern(std::string_view text);
+
+  // Looks among the ordinary tags, then among the expansion tags; null names find nothing.
+  const AttributeSymbol* Find(const char* tag, const char* symbol) const;
+
+  std::vector<AttributeTagListing> List() const;
+
+ private:
+  using TagMap = std::unordered_map<std::string_view, AttributeSymbolTable, CaseInsensitiveHash,
+                                    CaseInsensitiveEqual>;
+
+  const CAttributeFile* owner_;
+  std::unordered_set<std::string, ExactHash, std::equal_to<>> strings_;
+  TagMap tags_;
+  TagMap expansionTags_;
+  BlockPool<AttributeSymbol> symbols_;
+  BlockPool<AttributeRect> rects_;
+  BlockPool<AttributePoint> points_;
+  BlockPool<AttributeVector> vectors_;
+  BlockPool<AttributeRange> ranges_;
+};
+
+}  // namespace vex

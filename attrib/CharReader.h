@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+namespace vex {
+
+// Delivers a file one character at a time from 255-byte blocks and counts lines. The current
+// character 0 stands for the end of input; EndOfInput() tells a real end from a 0 byte that came
+// from the file (or a read failure), which must not end the input silently.
+class CharReader {
+ public:
+  // Borrows `stream` until Detach(); resets line counting and empties the buffer.
+  void Attach(std::FILE* stream, std::int32_t characterOffset);
+  void Detach();
+
+  void ReadChar();
+
+  std::uint8_t Current() const { return current_; }
+  std::int32_t Line() const { return line_; }
+  bool EndOfInput() const { return endOfInput_; }
+  bool ReadFailed() const { return readFailed_; }
+
+ private:
+  static constexpr std::size_t kBlockSize = 255;
+
+  std::FILE* stream_ = nullptr;
+  std::int32_t offset_ = 0;
+  std::int32_t line_ = 0;
+  bool atLineStart_ = true;
+  std::uint8_t current_ = 0;
+  bool endOfInput_ = false;
+  bool readFailed_ = false;
+  std::array<char, kBlockSize + 1> buffer_{};
+  std::size_t filled_ = 0;
+  std::size_t cursor_ = 0;
+};
+
+}  // namespace vex
