@@ -1,0 +1,69 @@
+#include "app/ProgramOptions.h"
+
+#include <strings.h>
+
+namespace vex {
+
+namespace {
+
+bool IsGameOption(const std::string& argument) {
+  for (const char* option : {"-config", "-name", "-port"}) {
+    if (strcasecmp(argument.c_str(), option) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
+  ProgramOptions options;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (IsGameOption(argument)) {
+      ++i;
+    } else if (argument == "--help" || argument == "-h") {
+      options.Help = true;
+    } else if (argument == "--version") {
+      options.Version = true;
+    } else if (strcasecmp(argument.c_str(), "-console") == 0) {
+      options.Console = true;
+    } else if (argument == "--check-config") {
+      options.CheckConfig = true;
+    } else if (argument == "--dump-options") {
+      if (i + 1 < arguments.size()) {
+        options.DumpOptionsFile = arguments[++i];
+      } else {
+        options.Error = "--dump-options needs a file name";
+      }
+    }
+  }
+  return options;
+}
+
+std::string UsageText(const std::string& program) {
+  return "Usage: " + program +
+         " [-config NAME] [-port N] [-name TEXT] [-console]\n"
+         "       " +
+         program +
+         " --check-config -config NAME [-port N] [-name TEXT] [--dump-options FILE]\n"
+         "\n"
+         "Hosts one game from the server configuration VexMod\\ServerData\\NAME.txt of the game\n"
+         "folder that is the working directory, and shows its status window.\n"
+         "\n"
+         "  -config NAME      the server configuration; without it the program asks for one\n"
+         "  -port N           the UDP port to host on, instead of the configuration's\n"
+         "  -name TEXT        the server name, instead of the configuration's\n"
+         "  -console          run in the terminal instead of a window (also the case when\n"
+         "                    there is no display)\n"
+         "  --check-config    read and check the configuration, print a summary, host nothing;\n"
+         "                    exits with 0, or with the error's number (10 to 13)\n"
+         "  --dump-options FILE  with --check-config: write the engine's options block to FILE\n"
+         "  --help            show this text\n"
+         "  --version         show the program's version\n"
+         "\n"
+         "In the terminal, lines typed are game commands; /help lists the server's own.\n";
+}
+
+}  // namespace vex

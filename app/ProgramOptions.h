@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vex {
+
+// The program's own options. The game's options -config, -name and -port are read elsewhere with
+// their own rules; a value that follows one of them is never taken for one of these.
+struct ProgramOptions {
+  bool Help = false;
+  bool Version = false;
+  bool Console = false;
+  bool CheckConfig = false;
+  std::optional<std::string> DumpOptionsFile;
+  std::string Error;  // an option of ours that is incomplete
+};
+
+ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments);
+
+std::string UsageText(const std::string& program);
+
+}  // namespace vex

@@ -1,0 +1,26 @@
+#include "app/ServerApp.h"
+
+#include "ui/ServerDlg.h"
+
+namespace vex {
+
+namespace {
+constexpr int kFatalExitCode = 1;
+}
+
+CServerApp::CServerApp(std::vector<std::string> arguments)
+    : fw::CWinApp("VexServer"), arguments_(std::move(arguments)) {}
+
+bool CServerApp::InitInstance() { return true; }
+
+int CServerApp::Run() {
+  CServerDlg window(arguments_);
+  SetMainWindow(&window);
+  const int result = window.DoModal();
+  SetMainWindow(nullptr);
+  // A supervisor must tell a failure from the operator's stop, which both end the window the
+  // same way.
+  return window.FatalReported() ? kFatalExitCode : result;
+}
+
+}  // namespace vex

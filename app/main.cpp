@@ -1,0 +1,29 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/ConfigCheck.h"
+#include "app/ProgramOptions.h"
+#include "app/ServerApp.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv, argv + argc);
+  const vex::ProgramOptions options = vex::ParseProgramOptions(arguments);
+  if (options.Help) {
+    std::fputs(vex::UsageText(arguments.empty() ? "vexserver" : arguments[0]).c_str(), stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::printf("VexServer %s\n", VEX_VERSION);
+    return 0;
+  }
+  if (!options.Error.empty()) {
+    std::fprintf(stderr, "vexserver: %s\n", options.Error.c_str());
+    return 64;
+  }
+  if (options.CheckConfig) {
+    return vex::RunConfigCheck(arguments, options.DumpOptionsFile);
+  }
+  vex::CServerApp app(arguments);
+  return app.Start(argc, argv, vex::fw::ChooseFrontEnd(options.Console));
+}

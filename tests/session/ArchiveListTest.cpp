@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ScopedGameFolder.h"
+#include "session/ResourceArchives.h"
+
+namespace vex {
+namespace {
+
+const std::vector<std::string> kAfterMultiplayer = {
+    "custom.rez",
+    "orvop.rez",
+    "orvop1.rez",
+    "orvop2.rez",
+    "VexMod\\vexmod_base.rez",
+    "VexMod\\vexmod_upd1.rez",
+    "VexMod\\vexmod_upd2.rez",
+    "VexMod\\vexmod_upd3.rez",
+    "VexMod\\vexmod_upd4.rez",
+    "VexMod\\vexmod_upd5.rez"};
+
+std::vector<std::string> Fixed(const std::string& multiplayer) {
+  std::vector<std::string> list = {"orvo.rez", "sounds.rez"};
+  if (!multiplayer.empty()) {
+    list.push_back(multiplayer);
+  }
+  list.insert(list.end(), kAfterMultiplayer.begin(), kAfterMultiplayer.end());
+  return list;
+}
+
+std::string CustomList(int count) {
+  std::string text = "[Rez]\n";
+  for (int i = 0; i < count; ++i) {
+    text += "Rez" + std::to_string(i) + " = \"extra" + std::to_string(i) + ".rez\"\n";
+  }
+  return text;
+}
+
+TEST(ArchiveList, TwelveFixedEntriesWithoutMultiplayerArchiveOrDisc) {
+  testing::ScopedGameFolder game;
+  EXPECT_EQ(BuildArchiveList(std::nullopt), Fixed(""));
+}
+
+TEST(ArchiveList, MultiplayerArchiveInTheFolderWinsOverTheDisc) {
+  testing::ScopedGameFolder game;
+  game.Write("multi.rez", "x");
+  game.Write("disc/multi.rez", "x");
+  EXPECT_EQ(BuildArchiveList((game.Root() / "disc").string()), Fixed("multi.rez"));
+}
+
+TEST(ArchiveList, MultiplayerArchiveFromTheMountedDisc) {
+  testing::ScopedGameFolder game;
+  game.Write("disc/multi.rez", "x");
+  const std::string disc = (game.Root() / "disc").string();
+  EXPECT_EQ(BuildArchiveList(disc), Fixed(disc + "/multi.rez"));
+  game.Write("empty-disc/readme", "x");
+  EXPECT_EQ(BuildArchiveList((game.Root() / "empty-disc").string()), Fixed(""));
+}
+
+TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
+  struct Case {
+    const char* name;
+    std::string file;
+    std::vector<std::string> custom;
+  };
+  const Case cases[] = {
+      {"gap at Rez2", "[Rez]\nRez0 = \"a.rez\"\nRez1 = \"b.rez\"\nRez3 = \"d.rez\"\n",
+       {"a.rez", "b.rez"}},
+      {"number instead of a name", "[Rez]\nRez0 = 5\nRez1 = \"b.rez\"\n", {}},
+      {"syntax error", "[Rez]\nRez0 = \"a.rez\"\nRez1 = b.rez\n", {}},
+      {"letter case of tag and symbols", "[rez]\nREZ0 = \"a.rez\"\n", {"a.rez"}},
+  };
+  for (const auto& c : cases) {
+    testing::ScopedGameFolder game;
+    game.Write("VexMod/customrez.txt", c.file);
+    std::vector<std::string> expected = Fixed("");
+    expected.insert(expected.end(), c.custom.begin(), c.custom.end());
+    EXPECT_EQ(BuildArchiveList(std::nullopt), expected) << c.name;
+  }
+}
+
+TEST(ArchiveList, CustomListFoundIgnoringTheCaseOfItsPath) {
+  testing::ScopedGameFolder game;
+  game.Write("vexmod/CUSTOMREZ.TXT", CustomList(1));
+  EXPECT_EQ(BuildArchiveList(std::nullopt).back(), "extra0.rez");
+}
+
+TEST(ArchiveList, TwentyFiveCustomEntriesAreAllListedBeforeTheCut) {
+  testing::ScopedGameFolder game;
+  game.Write("VexMod/customrez.txt", CustomList(25));
+  const auto list = BuildArchiveList(std::nullopt);
+  ASSERT_EQ(list.size(), 12u + 25u);
+  EXPECT_EQ(list[12], "extra0.rez");
+  EXPECT_EQ(list.back(), "extra24.rez");
+}
+
+}  // namespace
+}  // namespace vex
