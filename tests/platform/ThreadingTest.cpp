@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/Clock.h"
+#include "platform/ManualResetEvent.h"
+#include "platform/RecursiveLock.h"
+#include "platform/WorkerThread.h"
+
+namespace vex::platform {
+namespace {
+
+TEST(ManualResetEvent, PollsAndTimesOutWhileReset) {
+  ManualResetEvent event;
+  EXPECT_FALSE(event.IsSet());
+  EXPECT_FALSE(event.Wait(0));
+  const std::uint32_t before = MillisecondClock();
+  EXPECT_FALSE(event.Wait(30));
+  EXPECT_GE(static_cast<std::uint32_t>(MillisecondClock() - before), 30u);
+}
+
+TEST(ManualResetEvent, StaysSetUntilReset) {
+  ManualResetEvent event;
+  event.Set();
+  EXPECT_TRUE(event.IsSet());
+  EXPECT_TRUE(event.Wait(0));
+  EXPECT_TRUE(event.Wait(kInfinite));
+  event.Reset();
+  EXPECT_FALSE(event.IsSet());
+  EXPECT_FALSE(event.Wait(0));
+}
+
+TEST(ManualResetEvent, ReleasesAnInfiniteWaitFromAnotherThread) {
+  ManualResetEvent event;
+  std::thread setter([&event] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    event.Set();
+  });
+  EXPECT_TRUE(event.Wait(kInfinite));
+  setter.join();
+}
+
+TEST(RecursiveLock, IsReentrantOnTheOwningThreadOnly) {
+  RecursiveLock lock;
+  std::lock_guard outer(lock);
+  ASSERT_TRUE(lock.try_lock());
+  lock.unlock();
+  bool otherThreadGotIt = true;
+  std::thread([&] { otherThreadGotIt = lock.try_lock(); }).join();
+  EXPECT_FALSE(otherThreadGotIt);
+}
+
+TEST(WorkerThread, JoinsABodyThatEndsInTime) {
+  WorkerThread thread;
+  std::atomic<bool> ran{false};
+  ASSERT_TRUE(thread.Start([&ran] { ran = true; }));
+  EXPECT_TRUE(thread.IsStarted());
+  EXPECT_FALSE(thread.Start([] {}));
+  EXPECT_TRUE(thread.WaitFor(5000));
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(thread.IsStarted());
+  ASSERT_TRUE(thread.Start([] {}));
+  EXPECT_TRUE(thread.WaitFor(kInfinite));
+}
+
+TEST(WorkerThread, AbandonsABodyThatDoesNotEnd) {
+  auto release = std::make_shared<ManualResetEvent>();
+  auto finished = std::make_shared<ManualResetEvent>();
+  {
+    WorkerThread thread;
+    ASSERT_TRUE(thread.Start([release, finished] {
+      release->Wait(kInfinite);
+      finished->Set();
+    }));
+    EXPECT_FALSE(thread.WaitFor(0));
+    EXPECT_FALSE(thread.WaitFor(20));
+    EXPECT_TRUE(thread.IsStarted());
+    thread.Abandon();
+    EXPECT_FALSE(thread.IsStarted());
+    EXPECT_TRUE(thread.WaitFor(0));
+  }
+  // The abandoned thread outlives its object and still ends cleanly.
+  release->Set();
+  EXPECT_TRUE(finished->Wait(5000));
+}
+
+TEST(WorkerThread, DestructorDoesNotWaitForARunningBody) {
+  auto release = std::make_shared<ManualResetEvent>();
+  auto finished = std::make_shared<ManualResetEvent>();
+  {
+    WorkerThread thread;
+    ASSERT_TRUE(thread.Start([release, finished] {
+      release->Wait(kInfinite);
+      finished->Set();
+    }));
+  }
+  EXPECT_FALSE(finished->IsSet());
+  release->Set();
+  EXPECT_TRUE(finished->Wait(5000));
+}
+
+}  // namespace
+}  // namespace vex::platform
