@@ -1,0 +1,32 @@
+#include "ui/TextTable.h"
+
+#include <algorithm>
+
+namespace vex {
+
+std::string FormatTextTable(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    widths.resize(std::max(widths.size(), row.size()));
+    for (std::size_t column = 0; column < row.size(); ++column) {
+      widths[column] = std::max(widths[column], row[column].size());
+    }
+  }
+  std::string text;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t column = 0; column < row.size(); ++column) {
+      if (column > 0) {
+        line.append(2, ' ');
+      }
+      line += row[column];
+      line.append(widths[column] - row[column].size(), ' ');
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    text += line;
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace vex
