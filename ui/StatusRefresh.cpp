@@ -1,0 +1,233 @@
+#include "ui/StatusRefresh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/FormatSpan.h"
+
+namespace vex {
+
+namespace {
+
+// What one tick takes from the game's side under the session lock.
+struct TakenState {
+  bool RosterChanged = false;
+  bool LevelStarted = false;
+  std::int32_t Level = -1;
+  std::vector<std::string> Lines;
+};
+
+std::string Decimal(std::int64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
+  return text;
+}
+
+void WriteCell(fw::CListCtrl& list, int row, int column, const std::string& text) {
+  if (list.GetItemText(row, column) != text) {
+    list.SetItemText(row, column, text);
+  }
+}
+
+void PrintLines(StatusRefreshContext& context, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    context.PrintConsoleLine(line);
+  }
+}
+
+// Colour by Kind, a black ring when Ringed; a Kind the icons do not cover gets none rather than
+// another row's icon (Kind -1 would otherwise borrow the current-level dot).
+int PlayerStateImage(const CPlayerInfo& player) {
+  if (player.Kind < 0 || player.Kind > 3) {
+    return 0;
+  }
+  return player.Kind + (player.Ringed != 0 ? 6 : 2);
+}
+
+// The engine's seconds as whole milliseconds, truncated; a value that no 32-bit count can hold
+// (infinite, not a number, or out of range) reads as 0 instead of an undefined conversion.
+std::int32_t PingMilliseconds(float seconds) {
+  const float milliseconds = seconds * 1000.0f;
+  if (!std::isfinite(milliseconds) || milliseconds >= 2147483648.0f ||
+      milliseconds < -2147483648.0f) {
+    return 0;
+  }
+  return static_cast<std::int32_t>(milliseconds);
+}
+
+TakenState TakeGameState(StatusRefreshContext& context) {
+  TakenState taken;
+  std::lock_guard lock(context.Session.Lock());
+  GameTracking& tracking = context.Tracking;
+  taken.RosterChanged = std::exchange(tracking.RosterChanged, false);
+  taken.Level = tracking.CurrentLevel;
+  taken.Lines = context.Session.PendingConsoleLines().TakeAll();
+  taken.LevelStarted = std::exchange(tracking.LevelStarted, false);
+  return taken;
+}
+
+std::vector<CPlayerInfo> CopyRoster(StatusRefreshContext& context) {
+  std::vector<CPlayerInfo> snapshot;
+  std::lock_guard lock(context.Session.Lock());
+  snapshot.reserve(context.Tracking.Roster.Size());
+  context.Tracking.Roster.ForEach([&](const CPlayerInfo& player) { snapshot.push_back(player); });
+  return snapshot;
+}
+
+void MatchRowCount(fw::CListCtrl& list, std::size_t wanted) {
+  while (static_cast<std::size_t>(list.GetItemCount()) < wanted) {
+    if (list.InsertItem(list.GetItemCount(), "") < 0) {
+      break;
+    }
+  }
+  while (static_cast<std::size_t>(list.GetItemCount()) > wanted) {
+    if (!list.DeleteItem(list.GetItemCount() - 1)) {
+      break;
+    }
+  }
+}
+
+void RewritePlayerRow(fw::CListCtrl& list, int row, const CPlayerInfo& player,
+                      std::intptr_t selectedId) {
+  list.SetItemData(row, player.ClientId);
+  if (player.ClientId == selectedId) {
+    list.SetSelectionMark(row);
+  }
+  WriteCell(list, row, kKillsColumn, Decimal(player.Kills));
+  WriteCell(list, row, kScoreColumn, Decimal(player.Score));
+  WriteCell(list, row, kLivesColumn, Decimal(player.Lives));
+  list.SetStateImage(row, PlayerStateImage(player));
+  const std::string name(player.Name, strnlen(player.Name, sizeof player.Name));
+  WriteCell(list, row, kNameColumn, name);
+}
+
+// Pings are asked under the session lock: a frame may be running on the update thread.
+std::vector<std::int32_t> ReadPings(StatusRefreshContext& context, int rows) {
+  std::vector<std::intptr_t> clientIds(rows);
+  for (int row = 0; row < rows; ++row) {
+    clientIds[row] = context.PlayerList.GetItemData(row);
+  }
+  std::vector<std::int32_t> pings(rows);
+  std::lock_guard lock(context.Session.Lock());
+  IServerEngine* engine = context.Session.Engine();
+  for (int row = 0; row < rows && engine != nullptr; ++row) {
+    float seconds = 0.0f;
+    engine->ReadClientPing(static_cast<std::int32_t>(clientIds[row]), &seconds);
+    pings[row] = PingMilliseconds(seconds);
+  }
+  return pings;
+}
+
+// Rows and snapshot are matched by position; returns the sum of the shown pings.
+std::uint32_t UpdatePlayerRows(StatusRefreshContext& context, bool rosterChanged,
+                               std::int64_t now) {
+  fw::CListCtrl& list = context.PlayerList;
+  const int selectedRow = list.GetFirstSelected();
+  const std::intptr_t selectedId = selectedRow >= 0 ? list.GetItemData(selectedRow) : -1;
+  const std::vector<CPlayerInfo> snapshot = CopyRoster(context);
+  MatchRowCount(list, snapshot.size());
+  const int rows = std::min(list.GetItemCount(), static_cast<int>(snapshot.size()));
+  if (rosterChanged) {
+    for (int row = 0; row < rows; ++row) {
+      RewritePlayerRow(list, row, snapshot[row], selectedId);
+    }
+  }
+  const std::vector<std::int32_t> pings = ReadPings(context, rows);
+  std::uint32_t pingSum = 0;
+  for (int row = 0; row < rows; ++row) {
+    pingSum += static_cast<std::uint32_t>(pings[row]);
+    WriteCell(list, row, kPingColumn, Decimal(pings[row]));
+    WriteCell(list, row, kTimeColumn,
+              FormatSpan(static_cast<std::int32_t>(now - snapshot[row].JoinTime)));
+  }
+  return pingSum;
+}
+
+void UpdateCounts(StatusRefreshContext& context, std::uint32_t pingSum) {
+  StatusDisplay& display = context.Display;
+  const auto count = static_cast<std::uint32_t>(context.PlayerList.GetItemCount());
+  if (count != display.PlayerCount) {
+    display.PlayerCount = count;
+    char text[32];
+    std::snprintf(text, sizeof text, "%d/%d", static_cast<int>(display.PlayerCount),
+                  display.MaxPlayerCount);
+    display.PlayersText = text;
+    display.PeakPlayers = std::max(display.PeakPlayers, display.PlayerCount);
+  }
+  display.AveragePing = 0;
+  if (display.PlayerCount > 0) {
+    display.AveragePing =
+        static_cast<std::uint32_t>(static_cast<double>(pingSum) / display.PlayerCount + 0.5);
+  }
+}
+
+void MoveLevelMark(StatusRefreshContext& context, std::int32_t level) {
+  StatusDisplay& display = context.Display;
+  if (level == display.HighlightedLevel) {
+    return;
+  }
+  fw::CListCtrl& list = context.LevelList;
+  const int rows = list.GetItemCount();
+  if (display.HighlightedLevel >= 0 && display.HighlightedLevel < rows) {
+    list.SetStateImage(display.HighlightedLevel, 0);
+    list.RedrawItems(display.HighlightedLevel, display.HighlightedLevel);
+    display.HighlightedLevel = -1;
+  }
+  if (level >= 0 && level < rows) {
+    list.SetStateImage(level, kCurrentLevelImage);
+    list.RedrawItems(level, level);
+    display.HighlightedLevel = level;
+  }
+}
+
+void UpdateSpan(std::int64_t now, std::int64_t since, std::int32_t& shown, std::string& text) {
+  const auto span = static_cast<std::int32_t>(now - since);
+  if (span != shown) {
+    shown = span;
+    text = FormatSpan(span);
+  }
+}
+
+}  // namespace
+
+void RefreshStatus(StatusRefreshContext& context) {
+  CServerSession& session = context.Session;
+  if (session.Engine() == nullptr || !session.HasThread()) {
+    return;
+  }
+  if (session.EngineError()) {
+    // The stop empties the queue, and the engine's reason for the error is among its lines.
+    PrintLines(context, session.PendingConsoleLines().TakeAll());
+    session.Stop();
+    return;
+  }
+  if (context.Tracking.LevelUnloaded) {
+    return;
+  }
+  const TakenState taken = TakeGameState(context);
+  StatusDisplay& display = context.Display;
+  const std::int64_t now = context.Now();
+  UpdateSpan(now, display.ServerStartTime, display.RunningSpanShown, display.RunningTimeText);
+  if (taken.LevelStarted) {
+    display.LevelStartTime = now;
+    display.LevelTimeText = FormatSpan(0);
+  }
+  if (taken.Level < 0) {
+    PrintLines(context, taken.Lines);
+    return;
+  }
+  UpdateSpan(now, display.LevelStartTime, display.LevelSpanShown, display.LevelTimeText);
+  const std::uint32_t pingSum = UpdatePlayerRows(context, taken.RosterChanged, now);
+  UpdateCounts(context, pingSum);
+  MoveLevelMark(context, taken.Level);
+  PrintLines(context, taken.Lines);
+  context.PushMembers();
+}
+
+}  // namespace vex
