@@ -69,7 +69,8 @@ class CAttributeFile {
   // Finds the symbol and checks its kind; reports a mismatch and answers null otherwise.
   const AttributeSymbol* Lookup(const char* tag, const char* symbol,
                                 std::initializer_list<AttributeType> accepted);
-  void ReportNotFound(const char* tag, const char* symbol);
+  // Reports "Symbol not found" when the lookup just made failed.
+  void ReportIfFailed(const char* tag, const char* symbol);
 
   AttributeErrorReporter errors_;
   AttributeScanner scanner_;

@@ -36,12 +36,13 @@ class AttributeStore {
   // The name must not be present yet; tags whose name holds "EXPANSION" go to the expansion map.
   AttributeSymbolTable& AddTag(std::string_view name);
 
-  // Null when no storage can be obtained; the record is entered under `name` with the owner set.
-  AttributeSymbol* AddSymbol(AttributeSymbolTable& table, std::string_view name);
-  AttributeRect* NewRect() { return rects_.Take(); }
-  AttributePoint* NewPoint() { return points_.Take(); }
-  AttributeVector* NewVector() { return vectors_.Take(); }
-  AttributeRange* NewRange() { return ranges_.Take(); }
+  // Enters a copy of `record` under `name` with the owner set; false when no storage is left.
+  bool AddSymbol(AttributeSymbolTable& table, std::string_view name, const AttributeSymbol& record);
+  // Copies into the pool of its kind; null when no storage is left.
+  const AttributeRect* NewRect(const AttributeRect& value) { return Keep(rects_, value); }
+  const AttributePoint* NewPoint(const AttributePoint& value) { return Keep(points_, value); }
+  const AttributeVector* NewVector(const AttributeVector& value) { return Keep(vectors_, value); }
+  const AttributeRange* NewRange(const AttributeRange& value) { return Keep(ranges_, value); }
   const std::string& Intern(std::string_view text);
 
   // Looks among the ordinary tags, then among the expansion tags; null names find nothing.
@@ -52,6 +53,15 @@ class AttributeStore {
  private:
   using TagMap = std::unordered_map<std::string_view, AttributeSymbolTable, CaseInsensitiveHash,
                                     CaseInsensitiveEqual>;
+
+  template <typename T>
+  static const T* Keep(BlockPool<T>& pool, const T& value) {
+    T* slot = pool.Take();
+    if (slot != nullptr) {
+      *slot = value;
+    }
+    return slot;
+  }
 
   const CAttributeFile* owner_;
   std::unordered_set<std::string, ExactHash, std::equal_to<>> strings_;

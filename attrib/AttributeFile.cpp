@@ -1,0 +1,55 @@
+#include "attrib/AttributeFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "attrib/AttributeParser.h"
+
+namespace vex {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+CAttributeFile::CAttributeFile() : scanner_(errors_), store_(this) {}
+
+CAttributeFile::~CAttributeFile() = default;
+
+bool CAttributeFile::Parse(const std::string& fileName, std::int32_t characterOffset) {
+  // Binary mode: carriage returns pass through and are whitespace, so CR LF files scan the same.
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+  std::error_code ignored;
+  if (!file || std::filesystem::is_directory(fileName, ignored)) {
+    return false;
+  }
+  errors_.SetFileName(fileName);
+  scanner_.Attach(file.get(), characterOffset);
+  AttributeParser parser(scanner_, store_, errors_);
+  const bool parsed = parser.Run();
+  scanner_.Detach();
+  return parsed;
+}
+
+bool CAttributeFile::Exists(const char* tag, const char* symbol) const {
+  if (tag == nullptr) {
+    return false;
+  }
+  const AttributeSymbolTable* table = store_.FindTag(tag);
+  if (table == nullptr) {
+    return false;
+  }
+  return symbol == nullptr || table->contains(symbol);
+}
+
+void CAttributeFile::ReportAttributeError(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  errors_.ReportV(scanner_.Line(), format, args);
+  va_end(args);
+}
+
+}  // namespace vex
