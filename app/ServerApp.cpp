@@ -11,7 +11,9 @@ constexpr int kFatalExitCode = 1;
 CServerApp::CServerApp(std::vector<std::string> arguments)
     : fw::CWinApp("VexServer"), arguments_(std::move(arguments)) {}
 
-bool CServerApp::InitInstance() { return true; }
+bool CServerApp::InitInstance() {
+  return true;
+}
 
 int CServerApp::Run() {
   CServerDlg window(arguments_);
