@@ -1,0 +1,92 @@
+#include "app/ConfigCheck.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "config/ConfigSummary.h"
+#include "config/GamePreparation.h"
+#include "framework/StringTable.h"
+#include "platform/FileSystem.h"
+#include "res/Resource.h"
+
+namespace vex {
+
+namespace {
+
+constexpr const char* kConfigPattern = "VexMod\\ServerData\\*.txt";
+
+std::vector<std::string>& LibraryMessages() {
+  static std::vector<std::string> messages;
+  return messages;
+}
+
+void CollectLibraryMessage(const char* message) {
+  LibraryMessages().emplace_back(message);
+}
+
+std::string Text(int id) {
+  return std::string(fw::LoadString(id).value_or(""));
+}
+
+void ListConfigFiles() {
+  std::vector<std::string> titles;
+  for (const auto& entry : platform::ListDirectory(kConfigPattern)) {
+    if (!entry.IsDirectory && entry.Name != "." && entry.Name != "..") {
+      titles.push_back(entry.Name.substr(0, entry.Name.rfind('.')));
+    }
+  }
+  if (titles.empty()) {
+    std::fprintf(stderr, "No configuration files in VexMod\\ServerData\\.\n");
+    return;
+  }
+  std::fprintf(stderr,
+               "Configuration files in VexMod\\ServerData\\ (choose one with -config NAME):\n");
+  for (const auto& title : titles) {
+    std::fprintf(stderr, "  %s\n", title.c_str());
+  }
+}
+
+bool WriteBlock(const std::string& path, const CGameOptions& block) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(&block), sizeof(block));
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int RunConfigCheck(const std::vector<std::string>& arguments,
+                   const std::optional<std::string>& dumpOptionsFile) {
+  std::vector<const char*> argv;
+  for (const auto& argument : arguments) {
+    argv.push_back(argument.c_str());
+  }
+  const auto noChoice = []() -> std::optional<std::string> { return std::nullopt; };
+  LibraryMessages().clear();
+  const GamePreparation result =
+      PrepareGame(static_cast<int>(argv.size()), argv.data(), noChoice, CollectLibraryMessage);
+
+  for (const auto& message : LibraryMessages()) {
+    if (message != result.ErrorText) {
+      std::fprintf(stderr, "warning: %s\n", message.c_str());
+    }
+  }
+  if (result.ErrorId != 0) {
+    std::fprintf(stderr, "%s\n", Text(result.ErrorId).c_str());
+    if (!result.ErrorText.empty()) {
+      std::fprintf(stderr, "%s\n", result.ErrorText.c_str());
+    }
+    if (result.ErrorId == res::IDS_NO_CONFIG) {
+      ListConfigFiles();
+    }
+    return result.ErrorId;
+  }
+  std::fputs(ConfigSummary(result.Game, Text).c_str(), stdout);
+  if (dumpOptionsFile && !WriteBlock(*dumpOptionsFile, result.Game.Block)) {
+    std::fprintf(stderr, "vexserver: cannot write the options block to %s\n",
+                 dumpOptionsFile->c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace vex
