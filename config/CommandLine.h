@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/GameOptions.h"
+
+namespace vex {
+
+// The game's own options. An option is an argument equal to its name ignoring case, followed by
+// a value; the last argument is never an option, and an argument that is not one is skipped
+// alone. A repeated option takes its last value; values are taken unchanged.
+
+// Name mode: "-config" replaces the configuration name.
+void ApplyCommandLine(int argc, const char* const* argv, std::string& configName);
+
+// Block mode: "-port" (decimal, low 16 bits) and "-name" (cut to 63 characters) override the
+// block's port and server name.
+void ApplyCommandLine(int argc, const char* const* argv, CGameOptions& block);
+
+// Decimal as the C library's atoi reads it (leading blanks, a sign, digits up to the first other
+// character; 0 without digits), defined for every input: the low 16 bits of the written value.
+std::uint16_t PortFromText(const char* text);
+
+}  // namespace vex

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vex {
+
+inline constexpr std::string_view kConfigFolder = "VexMod\\ServerData\\";
+inline constexpr std::string_view kConfigExtension = ".txt";
+
+// A configuration name as a Windows-style path: no extension gives ".txt", no directory gives
+// the configuration folder. Nothing when the path would be 260 characters or more, since a cut
+// name would read another file.
+std::optional<std::string> CompleteConfigPath(std::string_view name);
+
+}  // namespace vex

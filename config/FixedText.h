@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+#include "platform/ByteWriter.h"
+
+namespace vex {
+
+// Writes text into a fixed character field: cut to the field's size less one, the rest of the
+// field zero, so the field always ends with its terminator.
+template <std::size_t N>
+void WriteFixedText(char (&field)[N], std::string_view text) {
+  static_assert(N > 0);
+  std::memset(field, 0, N);
+  platform::ByteWriter writer(
+      std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(field), N - 1));
+  writer.PutText(text.substr(0, N - 1));
+}
+
+// The text of a fixed field up to its terminator, never past the field.
+template <std::size_t N>
+std::string_view FixedTextView(const char (&field)[N]) {
+  return std::string_view(field, ::strnlen(field, N));
+}
+
+}  // namespace vex

@@ -1,0 +1,78 @@
+#include "config/GamePreparation.h"
+
+#include "config/CommandLine.h"
+#include "config/ConfigPath.h"
+#include "config/ConfigReader.h"
+#include "config/FixedText.h"
+#include "config/GameOptionsBuilder.h"
+#include "config/ServerConfig.h"
+#include "platform/FileSystem.h"
+#include "res/Resource.h"
+
+namespace vex {
+namespace {
+
+std::optional<std::string> ConfigName(int argc, const char* const* argv,
+                                      const ChooseConfigName& chooseName) {
+  std::string name;
+  ApplyCommandLine(argc, argv, name);
+  if (!name.empty()) {
+    return name;
+  }
+  std::optional<std::string> chosen = chooseName ? chooseName() : std::nullopt;
+  if (!chosen || chosen->empty()) {
+    return std::nullopt;
+  }
+  return chosen;
+}
+
+}  // namespace
+
+GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfigName& chooseName,
+                            CAttributeFile::ErrorCallback errorCallback) {
+  GamePreparation result;
+  CGameOptions block = PresetGameOptions();
+  CServerConfig config;
+
+  const std::optional<std::string> name = ConfigName(argc, argv, chooseName);
+  if (!name) {
+    result.ErrorId = res::IDS_NO_CONFIG;
+    return result;
+  }
+  const std::optional<std::string> path = CompleteConfigPath(*name);
+  if (!path) {
+    result.ErrorId = res::IDS_CONFIG_UNREADABLE;
+    result.ErrorText = "The configuration path for \"" + *name + "\" is 260 characters or longer.";
+    return result;
+  }
+  result.Game.ConfigPath = *path;
+
+  CAttributeFile file;
+  file.SetErrorCallback(errorCallback);
+  if (!file.Parse(platform::ResolvePath(*path), 0)) {
+    result.ErrorId = res::IDS_CONFIG_UNREADABLE;
+    result.ErrorText = file.LastError();
+    return result;
+  }
+  ReadServerConfig(config, file);
+  TranslateConfig(config, block);
+  block.Dedicated = 1;
+  if (block.GameType < 1) {
+    result.ErrorId = res::IDS_UNKNOWN_GAME_TYPE;
+    return result;
+  }
+  if (block.MapCount == 0) {
+    result.ErrorId = res::IDS_NO_MAPS;
+    return result;
+  }
+  ApplyCommandLine(argc, argv, block);
+
+  result.Game.Block = block;
+  result.Game.GameTypeStringId = res::IDS_GAME_TYPE_FIRST + (block.GameType - 1);
+  for (int slot = 0; slot < block.MapCount; ++slot) {
+    result.Game.Levels.emplace_back(FixedTextView(block.Maps[slot]));
+  }
+  return result;
+}
+
+}  // namespace vex
