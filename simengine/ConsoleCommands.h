@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+#include "simengine/Outbox.h"
+#include "simengine/SimGame.h"
+
+namespace vex::sim {
+
+// Runs one line typed at the server's console: help, status, players, bots N, say TEXT, kick ID,
+// map N, nextmap. Every answer is a game console line; the text typed is data, never a format.
+void RunConsoleCommand(std::string_view line, SimGame& game, Outbox& out);
+
+}  // namespace vex::sim

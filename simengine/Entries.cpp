@@ -1,0 +1,57 @@
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "engine/EngineRecords.h"
+#include "engine/IServerEngine.h"
+#include "simengine/SimEngine.h"
+#include "simengine/SimSettings.h"
+
+namespace {
+
+// The entries take no engine argument on release, so the module holds its one engine.
+std::mutex engineMutex;
+vex::sim::SimEngine* engine = nullptr;
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int VexServerCreate(
+    int version, const std::uint8_t* interfaceId, vex::IServerEngine** out) {
+  if (out == nullptr) {
+    return 1;
+  }
+  *out = nullptr;
+  if (version != vex::kServerEngineVersion || interfaceId == nullptr ||
+      std::memcmp(interfaceId, vex::kServerEngineInterfaceId.data(),
+                  vex::kServerEngineInterfaceId.size()) != 0) {
+    return 2;
+  }
+  std::string error;
+  const std::optional<vex::sim::SimSettings> settings = vex::sim::ReadSettings(error);
+  if (!settings) {
+    std::fprintf(stderr, "server.so: %s\n", error.c_str());
+    return 3;
+  }
+  if (settings->Injected.At(vex::sim::FaultPoint::kCreate)) {
+    return 4;
+  }
+  std::lock_guard lock(engineMutex);
+  if (engine != nullptr) {
+    return 5;
+  }
+  engine = new vex::sim::SimEngine(*settings);
+  *out = engine;
+  return 0;
+}
+
+extern "C" __attribute__((visibility("default"))) int VexServerRelease() {
+  std::lock_guard lock(engineMutex);
+  if (engine == nullptr) {
+    return 1;
+  }
+  delete engine;
+  engine = nullptr;
+  return 0;
+}

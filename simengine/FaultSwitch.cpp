@@ -1,0 +1,58 @@
+#include "simengine/FaultSwitch.h"
+
+#include <array>
+#include <charconv>
+#include <utility>
+
+namespace vex::sim {
+
+namespace {
+
+constexpr std::array<std::pair<std::string_view, FaultPoint>, 7> kStepFaults = {{
+    {"create", FaultPoint::kCreate},
+    {"attach", FaultPoint::kAttach},
+    {"archives", FaultPoint::kArchives},
+    {"service", FaultPoint::kService},
+    {"gamecode", FaultPoint::kGameCode},
+    {"start", FaultPoint::kStart},
+    {"host", FaultPoint::kHost},
+}};
+
+constexpr std::array<std::pair<std::string_view, FaultPoint>, 3> kFrameFaults = {{
+    {"frame", FaultPoint::kFrame},
+    {"oom", FaultPoint::kOutOfMemory},
+    {"hang", FaultPoint::kHang},
+}};
+
+}  // namespace
+
+std::optional<Fault> ParseFault(std::string_view text) {
+  if (text.empty()) {
+    return Fault{};
+  }
+  for (const auto& [name, point] : kStepFaults) {
+    if (text == name) {
+      return Fault{point, 0};
+    }
+  }
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) {
+    return std::nullopt;
+  }
+  const std::string_view word = text.substr(0, colon);
+  const std::string_view number = text.substr(colon + 1);
+  for (const auto& [name, point] : kFrameFaults) {
+    if (word != name) {
+      continue;
+    }
+    std::uint64_t frame = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), frame);
+    if (error != std::errc() || end != number.data() + number.size() || frame == 0) {
+      return std::nullopt;
+    }
+    return Fault{point, frame};
+  }
+  return std::nullopt;
+}
+
+}  // namespace vex::sim

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/ServerAppHandler.h"
+
+namespace vex::sim {
+
+// The callbacks that one engine call produces, collected under the engine's lock and made after
+// it is released: a handler may wait for the host's own lock, which another thread can hold
+// while it waits for the engine.
+class Outbox {
+ public:
+  void Game(std::string message);
+  void GameLine(std::string_view text);
+  void Console(std::string text);
+  void OutOfMemory();
+
+  void DeliverTo(ServerAppHandler* handler) const;
+
+ private:
+  enum class Kind { kGameMessage, kConsoleText, kOutOfMemory };
+  struct Item {
+    Kind Type;
+    std::string Data;
+  };
+  std::vector<Item> items_;
+};
+
+}  // namespace vex::sim

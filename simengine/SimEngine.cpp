@@ -1,0 +1,303 @@
+#include "simengine/SimEngine.h"
+
+#include <chrono>
+#include <cstring>
+#include <span>
+#include <thread>
+#include <utility>
+
+#include "engine/GameOptions.h"
+#include "simengine/ConsoleCommands.h"
+
+namespace vex::sim {
+
+namespace {
+
+// The host runs a frame every 33 ms, so each frame moves the game on by that much; tests run
+// frames back to back and see minutes pass in milliseconds.
+constexpr int kFrameMillis = 33;
+constexpr std::size_t kMaxPendingCommands = 64;
+constexpr std::uint32_t kMaxArchives = 32;
+
+[[noreturn]] void SleepForever() {
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+}
+
+std::string Sanitised(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 32) {
+      c = ' ';
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+SimEngine::SimEngine(const SimSettings& settings)
+    : settings_(settings), game_(settings.Seed, settings.Bots) {}
+
+SimEngine::~SimEngine() = default;
+
+int SimEngine::AttachHandler(ServerAppHandler* handler) {
+  std::lock_guard lock(mutex_);
+  if (handler != nullptr && settings_.Injected.At(FaultPoint::kAttach)) {
+    SetError("Attaching the handler was refused (VEX_SIM_FAULT=attach).");
+    return 1;
+  }
+  handler_ = handler;
+  return 0;
+}
+
+int SimEngine::LoadResourceArchives(const char* const* paths, std::uint32_t count) {
+  Outbox out;
+  ServerAppHandler* handler = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    if (settings_.Injected.At(FaultPoint::kArchives)) {
+      SetError("Mounting the resource archives was refused (VEX_SIM_FAULT=archives).");
+      return 0;
+    }
+    if (count > kMaxArchives || (count > 0 && paths == nullptr)) {
+      SetError("A list of " + std::to_string(count) + " resource archives cannot be mounted.");
+      return 0;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+      if (paths[i] == nullptr || paths[i][0] == '\0') {
+        SetError("Resource archive " + std::to_string(i) + " has no name.");
+        return 0;
+      }
+    }
+    handler = handler_;
+    out.Console("Mounted " + std::to_string(count) + " resource archives.");
+  }
+  out.DeliverTo(handler);
+  return 1;
+}
+
+int SimEngine::LoadGameCode() {
+  std::lock_guard lock(mutex_);
+  if (settings_.Injected.At(FaultPoint::kGameCode)) {
+    SetError("Loading the game code was refused (VEX_SIM_FAULT=gamecode).");
+    return 0;
+  }
+  return 1;
+}
+
+int SimEngine::StartNetwork(int, int) {
+  return 1;
+}
+
+int SimEngine::ListNetServices(NetServiceEntry** list) {
+  std::lock_guard lock(mutex_);
+  if (list == nullptr) {
+    SetError("No place to put the list of network services.");
+    return 0;
+  }
+  *list = serviceLists_.Create();
+  return 1;
+}
+
+int SimEngine::ReleaseNetServices(NetServiceEntry* list) {
+  std::lock_guard lock(mutex_);
+  if (!serviceLists_.Release(list)) {
+    SetError("That is not a list of network services handed out by this engine.");
+    return 0;
+  }
+  return 1;
+}
+
+int SimEngine::ChooseNetService(std::uint32_t handle) {
+  std::lock_guard lock(mutex_);
+  if (settings_.Injected.At(FaultPoint::kService)) {
+    SetError("Choosing the network service was refused (VEX_SIM_FAULT=service).");
+    return 0;
+  }
+  if (!IsNetServiceHandle(handle)) {
+    SetError("Unknown network service " + std::to_string(handle) + ".");
+    return 0;
+  }
+  chosenService_ = handle;
+  return 1;
+}
+
+int SimEngine::SetGameOptions(const void* block, std::uint32_t size) {
+  std::lock_guard lock(mutex_);
+  if (block == nullptr || size != kGameOptionsSize) {
+    SetError("Game options of " + std::to_string(size) + " bytes refused; the block has " +
+             std::to_string(kGameOptionsSize) + ".");
+    return 0;
+  }
+  CGameOptions options;
+  std::memcpy(&options, block, sizeof options);
+  game_.SetOptions(options);
+  return 1;
+}
+
+int SimEngine::StartHosting(const HostRecord* record) {
+  Outbox out;
+  ServerAppHandler* handler = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    if (settings_.Injected.At(FaultPoint::kHost)) {
+      SetError("Hosting was refused (VEX_SIM_FAULT=host).");
+      return 0;
+    }
+    if (record == nullptr) {
+      SetError("No host record.");
+      return 0;
+    }
+    if (socket_.IsOpen()) {
+      SetError("Already hosting on UDP port " + std::to_string(socket_.Port()) + ".");
+      return 0;
+    }
+    if (record->Port < 0 || record->Port > 65535) {
+      SetError("Port " + std::to_string(record->Port) + " is outside 0 to 65535.");
+      return 0;
+    }
+    std::string error;
+    if (!socket_.Open(record->Port, error)) {
+      SetError(std::move(error));
+      return 0;
+    }
+    std::string name(record->ServerName, strnlen(record->ServerName, sizeof record->ServerName));
+    game_.SetHost(name, record->MaxPlayers);
+    handler = handler_;
+    out.Console("Hosting \"" + name + "\" on UDP port " + std::to_string(socket_.Port()) +
+                " for up to " + std::to_string(record->MaxPlayers) + " players.");
+  }
+  out.DeliverTo(handler);
+  return 1;
+}
+
+// Messages take effect at the next frame, where the game code runs: their callbacks then arrive
+// on the frame's thread, also for the start message that the host posts without its own lock.
+int SimEngine::PostShellMessage(const void* data, std::uint32_t size) {
+  std::lock_guard lock(mutex_);
+  if (data == nullptr) {
+    SetError("Empty shell message.");
+    return 1;
+  }
+  std::string error;
+  std::optional<ShellCommand> command =
+      ParseShellMessage(std::span(static_cast<const std::uint8_t*>(data), size), error);
+  if (!command) {
+    SetError(std::move(error));
+    return 1;
+  }
+  if (command->Type == ShellCommand::Kind::kStart && settings_.Injected.At(FaultPoint::kStart)) {
+    SetError("The start message was refused (VEX_SIM_FAULT=start).");
+    return 1;
+  }
+  if (pendingCommands_.size() >= kMaxPendingCommands) {
+    SetError("Too many shell messages waiting for the next frame.");
+    return 1;
+  }
+  pendingCommands_.push_back(std::move(*command));
+  return 0;
+}
+
+void SimEngine::Apply(const ShellCommand& command, Outbox& out) {
+  switch (command.Type) {
+    case ShellCommand::Kind::kStart:
+      game_.Start(out);
+      break;
+    case ShellCommand::Kind::kNextLevel:
+      game_.NextLevel(out);
+      break;
+    case ShellCommand::Kind::kSelectLevel:
+      game_.SelectLevel(command.Level, out);
+      break;
+    case ShellCommand::Kind::kConsole:
+      RunConsoleCommand(command.Text, game_, out);
+      break;
+  }
+}
+
+int SimEngine::RunFrame(int) {
+  Outbox out;
+  ServerAppHandler* handler = nullptr;
+  bool hang = false;
+  {
+    std::lock_guard lock(mutex_);
+    ++frame_;
+    const Fault& fault = settings_.Injected;
+    if (fault.AtFrame(FaultPoint::kFrame, frame_)) {
+      SetError("Simulated engine failure in frame " + std::to_string(frame_) +
+               " (VEX_SIM_FAULT=frame:" + std::to_string(frame_) + ").");
+      return 0;
+    }
+    hang = fault.AtFrame(FaultPoint::kHang, frame_);
+    if (!hang) {
+      for (const ShellCommand& command : std::exchange(pendingCommands_, {})) {
+        Apply(command, out);
+      }
+      game_.Advance(kFrameMillis, out);
+      socket_.AnswerQueries([this] { return StatusReply(); });
+      if (fault.AtFrame(FaultPoint::kOutOfMemory, frame_)) {
+        out.OutOfMemory();
+      }
+      handler = handler_;
+    }
+  }
+  // Outside the mutex, so that a host which gives up on this frame can still ask for pings and
+  // release the engine.
+  if (hang) {
+    SleepForever();
+  }
+  out.DeliverTo(handler);
+  if (settings_.FrameMillis > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(settings_.FrameMillis));
+  }
+  return 1;
+}
+
+// One line of tab-separated fields for the UDP status query.
+std::string SimEngine::StatusReply() const {
+  const GameSummary summary = game_.Summary();
+  return "name=" + Sanitised(summary.ServerName) + "\tgame=" + summary.GameType +
+         "\tlevel=" + std::to_string(summary.Level) + "\tmap=" + Sanitised(summary.LevelName) +
+         "\tplayers=" + std::to_string(summary.Players) + "/" + std::to_string(summary.Capacity) +
+         "\n";
+}
+
+int SimEngine::KickClient(std::int32_t clientId) {
+  Outbox out;
+  ServerAppHandler* handler = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    if (!game_.Kick(clientId, out)) {
+      SetError("No client with id " + std::to_string(clientId) + ".");
+      return 0;
+    }
+    handler = handler_;
+  }
+  out.DeliverTo(handler);
+  return 1;
+}
+
+int SimEngine::ReadClientPing(std::int32_t clientId, float* seconds) {
+  std::lock_guard lock(mutex_);
+  const std::optional<float> ping = game_.PingSeconds(clientId);
+  if (!ping || seconds == nullptr) {
+    SetError("No ping for client " + std::to_string(clientId) + ".");
+    return 0;
+  }
+  *seconds = *ping;
+  return 1;
+}
+
+int SimEngine::ReadLastError(char* buffer, std::uint32_t size) {
+  std::lock_guard lock(mutex_);
+  if (buffer == nullptr || size == 0) {
+    return 0;
+  }
+  const std::size_t length = std::min<std::size_t>(lastError_.size(), size - 1);
+  std::memcpy(buffer, lastError_.data(), length);
+  buffer[length] = '\0';
+  return 1;
+}
+
+}  // namespace vex::sim

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/GameOptions.h"
+#include "simengine/BotRoster.h"
+#include "simengine/Outbox.h"
+
+namespace vex::sim {
+
+enum class GamePhase { kIdle, kPlaying, kIntermission };
+
+struct GameSummary {
+  std::string ServerName;
+  std::string GameType;
+  GamePhase Phase = GamePhase::kIdle;
+  int Level = -1;
+  std::string LevelName;
+  long long SecondsLeft = -1;  // -1: the level has no time limit or none runs
+  int Players = 0;
+  int Capacity = 0;
+};
+
+// The game code: the level rotation from the options block, its limits, the intermission
+// between levels, and the bots. Time is game time, advanced by the caller.
+class SimGame {
+ public:
+  SimGame(std::uint32_t seed, int bots);
+
+  void SetOptions(const CGameOptions& block);
+  void SetHost(std::string name, int maxPlayers);
+
+  void Start(Outbox& out);
+  void NextLevel(Outbox& out);
+  void SelectLevel(long long index, Outbox& out);
+  void Advance(int ms, Outbox& out);
+
+  bool Kick(std::int32_t clientId, Outbox& out);
+  std::optional<float> PingSeconds(std::int32_t clientId) const;
+  // The number granted: at most the capacity.
+  int RequestBots(int count);
+  int Capacity() const;
+
+  const std::vector<SimPlayer>& Players() const { return bots_.Players(); }
+  GameSummary Summary() const;
+
+ private:
+  bool UsesFragLimit() const;
+  bool UsesScoreLimit() const;
+  void CheckLimits(Outbox& out);
+  void EndLevel(const std::string& reason, Outbox& out);
+  void StartLevel(int index, Outbox& out);
+  void SendStatsIfDue(Outbox& out);
+  std::string LevelName(int index) const;
+
+  BotRoster bots_;
+  int requestedBots_;
+
+  std::vector<std::string> levels_;
+  int gameType_ = 0;
+  int fragLimit_ = 0;
+  int scoreLimit_ = 0;
+  long long timeLimitMs_ = 0;
+  std::string serverName_;
+  int optionsMaxPlayers_ = 0;
+  int hostMaxPlayers_ = 0;
+
+  GamePhase phase_ = GamePhase::kIdle;
+  int level_ = -1;
+  long long levelElapsedMs_ = 0;
+  long long intermissionLeftMs_ = 0;
+
+  long long nowMs_ = 0;
+  std::optional<long long> lastStatsMs_;
+  bool statsDirty_ = false;
+};
+
+}  // namespace vex::sim

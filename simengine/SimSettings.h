@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "simengine/FaultSwitch.h"
+
+namespace vex::sim {
+
+// What the environment asks of one engine, read when it is created.
+struct SimSettings {
+  Fault Injected;          // VEX_SIM_FAULT
+  int Bots = 0;            // VEX_SIM_BOTS: bots wanted once the game starts
+  std::uint32_t Seed = 0;  // VEX_SIM_SEED: fixed for repeatable games, else random
+  int FrameMillis = 0;     // VEX_SIM_FRAME_MS: extra time every frame takes
+};
+
+inline constexpr int kMaxBots = 255;
+inline constexpr int kMaxFrameMillis = 1000;
+
+// A malformed value is an error rather than a silent default, so that a mistyped fault does
+// not pass a test that expected a failure.
+std::optional<SimSettings> ReadSettings(std::string& error);
+
+}  // namespace vex::sim
