@@ -13,6 +13,10 @@ enum class FrontEnd { Window, Console };
 // everything else runs the console one.
 bool WindowFrontEndBuilt();
 FrontEnd ChooseFrontEnd(bool forceConsole);
+// The same rule on given facts: whether Qt Widgets is built in and the two display variables
+// (empty when unset).
+FrontEnd ChooseFrontEnd(bool forceConsole, bool windowBuilt, std::string_view display,
+                        std::string_view waylandDisplay);
 
 // The one application object: owns the chosen back-end and its event loop for the process.
 class CWinApp {

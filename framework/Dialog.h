@@ -10,7 +10,8 @@
 
 namespace vex::fw {
 
-class IDialogHost;  // the back-end's window behind a dialog
+class IDialogHost;    // the back-end's window behind a dialog
+class DialogRuntime;  // posted work, timers and the modal loop of a dialog
 
 enum class Notification { ItemChanged, DoubleClick };
 
@@ -95,8 +96,11 @@ class CDialog {
   virtual void OnTerminalLine(const std::string& line);
 
  private:
+  void DestroyWindowHost();
+
   int templateId_;
   std::unique_ptr<IDialogHost> host_;
+  std::shared_ptr<DialogRuntime> runtime_;
 };
 
 }  // namespace vex::fw

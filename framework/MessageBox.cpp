@@ -1,0 +1,49 @@
+#include "framework/MessageBox.h"
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/BackEnd.h"
+#include "framework/StringTable.h"
+#include "res/Resource.h"
+
+namespace vex::fw {
+namespace {
+
+std::mutex handlerMutex;
+MessageBoxHandler handler;
+
+std::string Caption() {
+  if (const CWinApp* app = AfxGetApp()) {
+    return app->AppName();
+  }
+  return std::string(LoadString(res::IDS_APP_NAME).value_or(""));
+}
+
+}  // namespace
+
+int AfxMessageBox(std::string_view text, MessageBoxStyle style) {
+  MessageBoxHandler current;
+  {
+    std::lock_guard lock(handlerMutex);
+    current = handler;
+  }
+  const std::string caption = Caption();
+  if (current) {
+    return current(text, caption, style);
+  }
+  if (IBackEnd* backEnd = ActiveBackEnd()) {
+    return backEnd->ShowMessageBox(text, caption, style);
+  }
+  std::fprintf(stderr, "%s: %.*s\n", caption.c_str(), static_cast<int>(text.size()), text.data());
+  return style == MessageBoxStyle::YesNoQuestion ? IDYES : IDOK;
+}
+
+void SetMessageBoxHandler(MessageBoxHandler newHandler) {
+  std::lock_guard lock(handlerMutex);
+  handler = std::move(newHandler);
+}
+
+}  // namespace vex::fw

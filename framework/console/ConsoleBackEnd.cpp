@@ -1,0 +1,85 @@
+#include "framework/console/ConsoleBackEnd.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "framework/BackEnd.h"
+#include "framework/Dialog.h"
+#include "framework/console/ConsoleDialogHost.h"
+#include "framework/console/StopSignals.h"
+#include "framework/console/TerminalInput.h"
+
+namespace vex::fw {
+namespace {
+
+ConsoleOptions nextOptions;
+
+class ConsoleBackEnd final : public IBackEnd {
+ public:
+  ConsoleBackEnd(int& argc, char** argv, const ConsoleOptions& options) {
+    if (QCoreApplication::instance() == nullptr) {
+      ownApp_ = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    if (options.readTerminal) {
+      input_ = std::make_unique<TerminalInput>(options.terminalFd, [](const std::string& line) {
+        if (CDialog* dialog = TopOpenDialog()) {
+          dialog->DispatchTerminalLine(line);
+        }
+      });
+    }
+    if (options.catchStopSignals) {
+      signals_ = std::make_unique<StopSignals>([] {
+        if (CDialog* dialog = TopOpenDialog()) {
+          dialog->PostCommand(IDCANCEL);
+        }
+      });
+    }
+  }
+
+  ~ConsoleBackEnd() override {
+    input_.reset();
+    signals_.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  FrontEnd Kind() const override { return FrontEnd::Console; }
+
+  std::unique_ptr<IDialogHost> CreateDialogHost(CDialog& dialog, const res::DialogTemplate& layout,
+                                                CDialog*) override {
+    return std::make_unique<ConsoleDialogHost>(dialog, layout);
+  }
+
+  int ShowMessageBox(std::string_view text, std::string_view caption,
+                     MessageBoxStyle style) override {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    if (style == MessageBoxStyle::YesNoQuestion) {
+      // Nobody can answer on a terminal that is busy being the server's log.
+      std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()),
+                   caption.data());
+      return IDYES;
+    }
+    return IDOK;
+  }
+
+  std::unique_ptr<CSplashWindow> CreateSplash(int, CDialog*) override { return nullptr; }
+
+  bool SaveWindowImage(const CDialog&, const std::string&) override { return false; }
+
+ private:
+  std::unique_ptr<QCoreApplication> ownApp_;
+  std::unique_ptr<TerminalInput> input_;
+  std::unique_ptr<StopSignals> signals_;
+};
+
+}  // namespace
+
+void SetConsoleOptions(const ConsoleOptions& options) {
+  nextOptions = options;
+}
+
+std::unique_ptr<IBackEnd> CreateConsoleBackEnd(int& argc, char** argv) {
+  return std::make_unique<ConsoleBackEnd>(argc, argv, nextOptions);
+}
+
+}  // namespace vex::fw

@@ -1,0 +1,101 @@
+#include "framework/console/ConsoleEdit.h"
+
+#include <algorithm>
+
+#include "framework/Application.h"
+
+namespace vex::fw {
+namespace {
+
+constexpr std::string_view kBreak = "\r\n";
+
+// The terminal gets plain line feeds: the carriage returns before each one are dropped.
+std::string ForTerminal(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\n') {
+      while (!out.empty() && out.back() == '\r') {
+        out.pop_back();
+      }
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+int ConsoleEdit::GetLineCount() const {
+  // The empty line after a final break counts, as it does in the system's edit control.
+  int lines = 1;
+  for (std::size_t at = text_.find(kBreak); at != std::string::npos;
+       at = text_.find(kBreak, at + kBreak.size())) {
+    ++lines;
+  }
+  return lines;
+}
+
+int ConsoleEdit::LineOfOffset(int offset) const {
+  int line = 0;
+  for (std::size_t at = text_.find(kBreak);
+       at != std::string::npos && static_cast<int>(at) < offset;
+       at = text_.find(kBreak, at + kBreak.size())) {
+    if (static_cast<int>(at + kBreak.size()) <= offset) {
+      ++line;
+    }
+  }
+  return line;
+}
+
+int ConsoleEdit::LineIndex(int line) const {
+  if (line == -1) {
+    line = LineOfOffset(selEnd_);
+  }
+  if (line < 0) {
+    return -1;
+  }
+  std::size_t start = 0;
+  for (int i = 0; i < line; ++i) {
+    const std::size_t at = text_.find(kBreak, start);
+    if (at == std::string::npos) {
+      return -1;
+    }
+    start = at + kBreak.size();
+  }
+  return static_cast<int>(start);
+}
+
+void ConsoleEdit::SetSel(int start, int end) {
+  if (start == -1) {
+    // A start of -1 removes the selection and leaves the caret where it was.
+    selStart_ = selEnd_;
+    return;
+  }
+  if (end == -1) {
+    end = Length();
+  }
+  start = std::clamp(start, 0, Length());
+  end = std::clamp(end, 0, Length());
+  selStart_ = std::min(start, end);
+  selEnd_ = std::max(start, end);
+}
+
+void ConsoleEdit::ReplaceSel(std::string_view text) {
+  const bool atEnd = selStart_ == Length();
+  text_.replace(static_cast<std::size_t>(selStart_), static_cast<std::size_t>(selEnd_ - selStart_),
+                text);
+  selStart_ += static_cast<int>(text.size());
+  selEnd_ = selStart_;
+  if (atEnd && !text.empty()) {
+    TerminalWrite(ForTerminal(text));
+  }
+}
+
+void ConsoleEdit::SetWindowText(std::string_view text) {
+  text_ = std::string(text);
+  selStart_ = 0;
+  selEnd_ = 0;
+}
+
+}  // namespace vex::fw

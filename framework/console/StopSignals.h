@@ -1,0 +1,32 @@
+#pragma once
+
+#include <csignal>
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace vex::fw {
+
+// Turns SIGINT and SIGTERM into a call on the window thread. The handler only writes a byte to
+// a pipe that the event loop watches; it also gives the signal back its default action, so a
+// second Ctrl-C ends a program that does not stop.
+class StopSignals {
+ public:
+  explicit StopSignals(std::function<void()> onStop);
+  ~StopSignals();
+  StopSignals(const StopSignals&) = delete;
+  StopSignals& operator=(const StopSignals&) = delete;
+
+  bool Installed() const { return notifier_ != nullptr; }
+
+ private:
+  void Drain();
+
+  std::function<void()> onStop_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+  struct sigaction previousInt_ {};
+  struct sigaction previousTerm_ {};
+};
+
+}  // namespace vex::fw

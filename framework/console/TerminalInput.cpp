@@ -1,0 +1,69 @@
+#include "framework/console/TerminalInput.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <cerrno>
+
+namespace vex::fw {
+
+std::vector<std::string> LineSplitter::Feed(std::string_view bytes) {
+  std::vector<std::string> lines;
+  for (char c : bytes) {
+    if (c != '\n') {
+      partial_.push_back(c);
+      continue;
+    }
+    if (!partial_.empty() && partial_.back() == '\r') {
+      partial_.pop_back();
+    }
+    lines.push_back(std::move(partial_));
+    partial_.clear();
+  }
+  return lines;
+}
+
+std::vector<std::string> LineSplitter::Finish() {
+  std::vector<std::string> lines;
+  if (!partial_.empty()) {
+    lines.push_back(std::move(partial_));
+    partial_.clear();
+  }
+  return lines;
+}
+
+TerminalInput::TerminalInput(int fd, std::function<void(const std::string&)> onLine)
+    : fd_(fd), onLine_(std::move(onLine)) {
+  if (fcntl(fd_, F_GETFL) == -1) {
+    return;  // closed: there is nothing to read
+  }
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { ReadAvailable(); });
+}
+
+TerminalInput::~TerminalInput() = default;
+
+void TerminalInput::ReadAvailable() {
+  char buffer[4096];
+  const ssize_t count = read(fd_, buffer, sizeof buffer);
+  if (count > 0) {
+    Deliver(splitter_.Feed(std::string_view(buffer, static_cast<std::size_t>(count))));
+    return;
+  }
+  if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
+    return;
+  }
+  // End of input (or an error reading it) ends only the reading, never the program.
+  notifier_->setEnabled(false);
+  notifier_.release()->deleteLater();
+  Deliver(splitter_.Finish());
+}
+
+void TerminalInput::Deliver(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    onLine_(line);
+  }
+}
+
+}  // namespace vex::fw

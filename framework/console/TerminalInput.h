@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QSocketNotifier;
+
+namespace vex::fw {
+
+// Cuts a byte stream into lines at line feeds; a carriage return before the feed is dropped.
+class LineSplitter {
+ public:
+  std::vector<std::string> Feed(std::string_view bytes);
+  // The end of the stream: a last line without a feed, if any.
+  std::vector<std::string> Finish();
+
+ private:
+  std::string partial_;
+};
+
+// Reads a file descriptor (standard input) as the event loop finds it readable and hands every
+// line on. Its end only stops the reading.
+class TerminalInput {
+ public:
+  TerminalInput(int fd, std::function<void(const std::string&)> onLine);
+  ~TerminalInput();
+  TerminalInput(const TerminalInput&) = delete;
+  TerminalInput& operator=(const TerminalInput&) = delete;
+
+  bool Reading() const { return notifier_ != nullptr; }
+
+ private:
+  void ReadAvailable();
+  void Deliver(const std::vector<std::string>& lines);
+
+  int fd_;
+  std::function<void(const std::string&)> onLine_;
+  LineSplitter splitter_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace vex::fw

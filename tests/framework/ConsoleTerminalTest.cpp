@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "framework/MessageBox.h"
+#include "framework/console/StopSignals.h"
+#include "framework/console/TerminalInput.h"
+#include "framework/testing/BackEndForTests.h"
+
+namespace vex::fw {
+namespace {
+
+using testing::PumpUntil;
+using Lines = std::vector<std::string>;
+
+TEST(ConsoleTerminal, LinesAreCutAtLineFeeds) {
+  struct Case {
+    std::vector<std::string> chunks;
+    Lines lines;
+    Lines atEnd;
+  };
+  const Case cases[] = {
+      {{"say hello\n"}, {"say hello"}, {}},
+      {{"say hel", "lo\r\n/next\n"}, {"say hello", "/next"}, {}},
+      {{"\n\n"}, {"", ""}, {}},
+      {{"/stop"}, {}, {"/stop"}},
+      {{"a\rb\n"}, {"a\rb"}, {}},
+      {{std::string("x\0y\n", 4)}, {std::string("x\0y", 3)}, {}},
+  };
+  for (const Case& c : cases) {
+    LineSplitter splitter;
+    Lines lines;
+    for (const std::string& chunk : c.chunks) {
+      for (std::string& line : splitter.Feed(chunk)) {
+        lines.push_back(std::move(line));
+      }
+    }
+    EXPECT_EQ(lines, c.lines) << c.chunks.front();
+    EXPECT_EQ(splitter.Finish(), c.atEnd) << c.chunks.front();
+  }
+}
+
+TEST(ConsoleTerminal, InputFromAPipeArrivesLineByLineAndItsEndStopsOnlyTheReading) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  Lines received;
+  {
+    TerminalInput input(fds[0], [&](const std::string& line) { received.push_back(line); });
+    ASSERT_TRUE(input.Reading());
+    ASSERT_EQ(write(fds[1], "say hello\n/players\r\npart", 24), 24);
+    ASSERT_TRUE(PumpUntil([&] { return received.size() == 2; }));
+    close(fds[1]);
+    ASSERT_TRUE(PumpUntil([&] { return !input.Reading(); }));
+  }
+  close(fds[0]);
+  EXPECT_EQ(received, (Lines{"say hello", "/players", "part"}));
+}
+
+TEST(ConsoleTerminal, ClosedInputIsNotRead) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  close(fds[0]);
+  close(fds[1]);
+  TerminalInput input(fds[0], [](const std::string&) {});
+  EXPECT_FALSE(input.Reading());
+}
+
+TEST(ConsoleTerminal, FirstStopSignalIsDeliveredOnTheLoopAndTheSecondIsTheDefault) {
+  for (int signalNumber : {SIGINT, SIGTERM}) {
+    int stops = 0;
+    StopSignals signals([&] { ++stops; });
+    ASSERT_TRUE(signals.Installed());
+    ASSERT_EQ(raise(signalNumber), 0);
+    EXPECT_EQ(stops, 0);  // nothing runs inside the handler
+    ASSERT_TRUE(PumpUntil([&] { return stops == 1; }));
+    struct sigaction now {};
+    sigaction(signalNumber, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL) << signalNumber;
+  }
+  struct sigaction restored {};
+  sigaction(SIGINT, nullptr, &restored);
+  EXPECT_EQ(restored.sa_handler, SIG_DFL);
+}
+
+TEST(ConsoleTerminal, MessageBoxesGoToStandardErrorAndQuestionsAreAnsweredYes) {
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(AfxMessageBox("ERROR - Unable to start server. %s", MessageBoxStyle::OkWarning), IDOK);
+  EXPECT_EQ(
+      AfxMessageBox("Are you sure you want to stop the server?", MessageBoxStyle::YesNoQuestion),
+      IDYES);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "VexServer: ERROR - Unable to start server. %s\n"
+            "VexServer: Are you sure you want to stop the server?\n"
+            "VexServer: answered Yes\n");
+}
+
+}  // namespace
+}  // namespace vex::fw
