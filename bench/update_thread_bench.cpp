@@ -18,7 +18,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class BenchHost : public vex::ISessionHost {
+class BenchHost final : public vex::ISessionHost {
  public:
   Clock::time_point Stopped;
 
@@ -47,7 +47,7 @@ class BenchHost : public vex::ISessionHost {
 
 // The engine reports the start of every traced frame through the packet callback, which the
 // program itself ignores.
-class FrameRecorder : public vex::ServerAppHandler {
+class FrameRecorder final : public vex::ServerAppHandler {
  public:
   FrameRecorder() { Starts.reserve(1000); }
   int OnPacket(std::uint32_t, std::uint32_t, std::uint32_t, std::uint16_t) override {

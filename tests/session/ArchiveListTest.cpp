@@ -9,17 +9,16 @@
 namespace vex {
 namespace {
 
-const std::vector<std::string> kAfterMultiplayer = {
-    "custom.rez",
-    "orvop.rez",
-    "orvop1.rez",
-    "orvop2.rez",
-    "VexMod\\vexmod_base.rez",
-    "VexMod\\vexmod_upd1.rez",
-    "VexMod\\vexmod_upd2.rez",
-    "VexMod\\vexmod_upd3.rez",
-    "VexMod\\vexmod_upd4.rez",
-    "VexMod\\vexmod_upd5.rez"};
+const std::vector<std::string> kAfterMultiplayer = {"custom.rez",
+                                                    "orvop.rez",
+                                                    "orvop1.rez",
+                                                    "orvop2.rez",
+                                                    "VexMod\\vexmod_base.rez",
+                                                    "VexMod\\vexmod_upd1.rez",
+                                                    "VexMod\\vexmod_upd2.rez",
+                                                    "VexMod\\vexmod_upd3.rez",
+                                                    "VexMod\\vexmod_upd4.rez",
+                                                    "VexMod\\vexmod_upd5.rez"};
 
 std::vector<std::string> Fixed(const std::string& multiplayer) {
   std::vector<std::string> list = {"orvo.rez", "sounds.rez"};
@@ -66,7 +65,8 @@ TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
     std::vector<std::string> custom;
   };
   const Case cases[] = {
-      {"gap at Rez2", "[Rez]\nRez0 = \"a.rez\"\nRez1 = \"b.rez\"\nRez3 = \"d.rez\"\n",
+      {"gap at Rez2",
+       "[Rez]\nRez0 = \"a.rez\"\nRez1 = \"b.rez\"\nRez3 = \"d.rez\"\n",
        {"a.rez", "b.rez"}},
       {"number instead of a name", "[Rez]\nRez0 = 5\nRez1 = \"b.rez\"\n", {}},
       {"syntax error", "[Rez]\nRez0 = \"a.rez\"\nRez1 = b.rez\n", {}},

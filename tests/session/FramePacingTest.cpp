@@ -1,6 +1,6 @@
-#include "session/FramePacing.h"
-
 #include <gtest/gtest.h>
+
+#include "session/FramePacing.h"
 
 namespace vex {
 namespace {

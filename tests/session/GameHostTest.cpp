@@ -1,9 +1,9 @@
-#include "session/GameHost.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+
+#include "session/GameHost.h"
 
 namespace vex {
 namespace {

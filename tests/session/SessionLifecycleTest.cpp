@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 
 // Stands in for the status window: records what the session shows and reports, and closes
 // (stops the session) on a fatal report as the window does.
-class RecordingHost : public ISessionHost {
+class RecordingHost final : public ISessionHost {
  public:
   CServerSession* Session = nullptr;
   std::vector<int> LineIds;
@@ -54,7 +54,7 @@ class RecordingHost : public ISessionHost {
   void DropRoster() override { ++RosterDrops; }
 };
 
-class CountingHandler : public ServerAppHandler {
+class CountingHandler final : public ServerAppHandler {
  public:
   int OnOutOfMemory() override {
     std::lock_guard guard(mutex);
@@ -155,16 +155,17 @@ TEST_P(SessionFaultTest, EachFailingStepRaisesItsReport) {
   EXPECT_FALSE(session.HasThread());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RealEngine, SessionFaultTest,
-    ::testing::Values(FaultCase{"create", true, res::IDS_SETUP_FAILED},
-                      FaultCase{"attach", true, res::IDS_SETUP_FAILED},
-                      FaultCase{"archives", true, res::IDS_RESOURCES_FAILED},
-                      FaultCase{"service", false, res::IDS_NET_SERVICE_FAILED},
-                      FaultCase{"host", false, res::IDS_HOST_FAILED},
-                      FaultCase{"gamecode", false, res::IDS_GAME_CODE_FAILED},
-                      FaultCase{"start", false, res::IDS_MAP_FAILED}),
-    [](const auto& info) { return std::string(info.param.fault); });
+INSTANTIATE_TEST_SUITE_P(RealEngine, SessionFaultTest,
+                         ::testing::Values(FaultCase{"create", true, res::IDS_SETUP_FAILED},
+                                           FaultCase{"attach", true, res::IDS_SETUP_FAILED},
+                                           FaultCase{"archives", true, res::IDS_RESOURCES_FAILED},
+                                           FaultCase{"service", false, res::IDS_NET_SERVICE_FAILED},
+                                           FaultCase{"host", false, res::IDS_HOST_FAILED},
+                                           FaultCase{"gamecode", false, res::IDS_GAME_CODE_FAILED},
+                                           FaultCase{"start", false, res::IDS_MAP_FAILED}),
+                         [](const ::testing::TestParamInfo<FaultCase>& fault) {
+                           return std::string(fault.param.fault);
+                         });
 
 TEST_F(SessionTest, HostSetupErrorIsReportedByItsId) {
   host.HostSetupResult = res::IDS_NO_MAPS;

@@ -1,10 +1,10 @@
-#include "session/ShellMessages.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include "session/ShellMessages.h"
 
 namespace vex {
 namespace {
