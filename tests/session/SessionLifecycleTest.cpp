@@ -1,101 +1,13 @@
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <algorithm>
-#include <chrono>
-#include <cstring>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
 
+#include "SessionHarness.h"
 #include "engine/EngineModule.h"
-#include "res/Resource.h"
-#include "session/GameHost.h"
-#include "session/ServerSession.h"
 
 namespace vex {
 namespace {
 
+using namespace vex::testing;
 using namespace std::chrono_literals;
-
-// Stands in for the status window: records what the session shows and reports, and closes
-// (stops the session) on a fatal report as the window does.
-class RecordingHost final : public ISessionHost {
- public:
-  CServerSession* Session = nullptr;
-  std::vector<int> LineIds;
-  std::vector<std::string> Texts;
-  std::vector<int> Errors;
-  int HostSetupResult = 0;
-  bool TimerStarted = false;
-  int TrackingResets = 0;
-  int RosterDrops = 0;
-
-  void PrintConsoleLineById(int stringId) override { LineIds.push_back(stringId); }
-  void PrintConsoleText(std::string_view text) override { Texts.emplace_back(text); }
-  void ReportError(int stringId) override {
-    Errors.push_back(stringId);
-    Session->Stop();
-  }
-  int SetUpGameHost(IServerEngine& engine) override {
-    if (HostSetupResult != 0) {
-      return HostSetupResult;
-    }
-    CGameOptions block{};
-    block.GameType = 1;
-    block.MaxTotalPlayers = 8;
-    block.MapCount = 1;
-    std::strcpy(block.Maps[0], "Worlds\\Multi\\Arena");
-    return HostPreparedGame(engine, block, "Test server");
-  }
-  void StartRefreshTimer() override { TimerStarted = true; }
-  void ResetTracking() override { ++TrackingResets; }
-  void DropRoster() override { ++RosterDrops; }
-};
-
-class CountingHandler final : public ServerAppHandler {
- public:
-  int OnOutOfMemory() override {
-    std::lock_guard guard(mutex);
-    outOfMemoryThread = std::this_thread::get_id();
-    ++outOfMemoryCalls;
-    return 0;
-  }
-  int OnConsoleText(const char*) override { return 0; }
-  int OnGameMessage(const char*, int) override { return 0; }
-
-  std::mutex mutex;
-  int outOfMemoryCalls = 0;
-  std::thread::id outOfMemoryThread;
-};
-
-class ScopedFault {
- public:
-  explicit ScopedFault(const char* fault) { setenv("VEX_SIM_FAULT", fault, 1); }
-  ~ScopedFault() { unsetenv("VEX_SIM_FAULT"); }
-};
-
-template <class Predicate>
-bool WaitUntil(Predicate predicate, std::chrono::milliseconds limit = 3s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!predicate()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
-class SessionTest : public ::testing::Test {
- protected:
-  SessionTest() : session(host, handler) { host.Session = &session; }
-
-  RecordingHost host;
-  CountingHandler handler;
-  CServerSession session;
-};
 
 TEST_F(SessionTest, StartsAndStopsWithItsProgressLines) {
   ASSERT_TRUE(session.Initialise());
@@ -202,25 +114,6 @@ TEST_F(SessionTest, OutOfMemoryArrivesFromInsideAFrame) {
     EXPECT_NE(handler.outOfMemoryThread, std::this_thread::get_id());
   }
   session.Stop();
-}
-
-TEST_F(SessionTest, HungFrameIsAbandonedAndTheSessionStillStops) {
-  ScopedFault fault("hang:2");
-  ASSERT_TRUE(session.Initialise());
-  ASSERT_TRUE(session.Start());
-  std::this_thread::sleep_for(200ms);
-  const auto before = std::chrono::steady_clock::now();
-  EXPECT_TRUE(session.Stop());
-  const auto took = std::chrono::steady_clock::now() - before;
-  EXPECT_GE(took, 4900ms);
-  EXPECT_LT(took, 8s);
-  EXPECT_EQ(session.Engine(), nullptr);
-  EXPECT_EQ(host.LineIds.back(), res::IDS_STOPPED);
-  ASSERT_FALSE(host.Texts.empty());
-  EXPECT_NE(host.Texts.back().find("abandoned"), std::string::npos);
-  // The lock the hung thread holds is no longer the session's.
-  EXPECT_TRUE(session.Lock().try_lock());
-  session.Lock().unlock();
 }
 
 TEST(EngineModule, MissingModuleAndMissingEntryReportTheLoadersReason) {
