@@ -1,6 +1,7 @@
 #include "tools/vexattr/StoreDump.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "tools/vexattr/ValueText.h"
 
