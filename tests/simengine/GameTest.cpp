@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <set>
 #include <thread>
@@ -377,6 +378,31 @@ TEST_F(SimGameTest, KickRemovesThePlayerForGood) {
             "2");
   EXPECT_FALSE(RunUntil([](const std::string& m) { return m[0] == 0; }, 300))
       << "a kicked bot is not replaced";
+}
+
+// The host asks for pings from its window thread while its frame thread runs frames; a race
+// here shows under the thread sanitizer.
+TEST_F(SimGameTest, PingsCanBeReadWhileFramesRun) {
+  Begin({}, "6");
+  std::atomic<bool> done = false;
+  std::thread frames([&] {
+    Engine().RunFrames(600);
+    done = true;
+  });
+  int answered = 0;
+  while (!done) {
+    for (int id = 1; id <= 6; ++id) {
+      float ping = 0;
+      if (Engine()->ReadClientPing(id, &ping) != 0) {
+        ++answered;
+        EXPECT_GT(ping, 0.0f);
+      }
+    }
+  }
+  frames.join();
+  float ping = 0;
+  EXPECT_NE(Engine()->ReadClientPing(6, &ping), 0) << "all six bots joined meanwhile";
+  EXPECT_GT(answered, 0);
 }
 
 TEST_F(SimGameTest, ConsoleCommandsAnswerWithGameLines) {
