@@ -1,0 +1,22 @@
+#include "ScriptedEngine.h"
+
+namespace {
+
+vex::testing_support::ScriptedEngine* engine = nullptr;
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int VexServerCreate(
+    int, const std::uint8_t*, vex::IServerEngine** created) {
+  if (engine == nullptr) {
+    engine = new vex::testing_support::ScriptedEngine();
+  }
+  *created = engine;
+  return 0;
+}
+
+extern "C" __attribute__((visibility("default"))) int VexServerRelease() {
+  delete engine;
+  engine = nullptr;
+  return 0;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/Dialog.h"
+
+namespace vex {
+
+// Titles (names without folder and extension) of the configuration files in
+// VexMod\ServerData\, directories left out, in the folder's order.
+std::vector<std::string> ListConfigTitles();
+
+// Chooses the server configuration file. With no file it cancels at once and with one it accepts
+// that one at once; with more the operator picks. Without a window the choice is made on the
+// terminal, when standard input is one; otherwise the dialog cancels.
+class CSelectConfigDlg : public fw::CDialog {
+ public:
+  CSelectConfigDlg();
+  // The accepted title; empty unless the dialog ended with OK.
+  const std::string& ChosenName() const { return chosenName_; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+
+ private:
+  // Asks on the terminal and posts OK or Cancel. The window thread waits for the answer, as a
+  // modal dialog holds the start of the server.
+  void ChooseOnTerminal();
+
+  std::string chosenName_;
+};
+
+// Runs the dialog modally; the chosen title, or nothing when the operator or the dialog cancelled.
+std::optional<std::string> RunConfigSelection();
+
+}  // namespace vex
