@@ -216,7 +216,26 @@ void SimEngine::Apply(const ShellCommand& command, Outbox& out) {
   }
 }
 
+// The packet callback, which the host ignores, lets a benchmark see when each frame begins.
+void SimEngine::TraceFrameStart() {
+  ServerAppHandler* handler = nullptr;
+  std::uint32_t number = 0;
+  std::uint16_t port = 0;
+  {
+    std::lock_guard lock(mutex_);
+    handler = handler_;
+    number = static_cast<std::uint32_t>(frame_ + 1);
+    port = static_cast<std::uint16_t>(socket_.Port());
+  }
+  if (handler != nullptr) {
+    handler->OnPacket(number, 0, 0, port);
+  }
+}
+
 int SimEngine::RunFrame(int) {
+  if (settings_.TraceFrames) {
+    TraceFrameStart();
+  }
   Outbox out;
   ServerAppHandler* handler = nullptr;
   bool hang = false;

@@ -60,6 +60,7 @@ class SimEngine final : public IServerEngine {
   // Records the reason for ReadLastError; the caller holds the mutex.
   void SetError(std::string reason) { lastError_ = std::move(reason); }
   void Apply(const ShellCommand& command, Outbox& out);
+  void TraceFrameStart();
   std::string StatusReply() const;
 
   std::mutex mutex_;

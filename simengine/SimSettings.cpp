@@ -56,6 +56,13 @@ std::optional<SimSettings> ReadSettings(std::string& error) {
     error = "VEX_SIM_FRAME_MS must be a number from 0 to " + std::to_string(kMaxFrameMillis);
     return std::nullopt;
   }
+
+  const std::string_view trace = Variable("VEX_SIM_FRAME_TRACE");
+  if (trace != "" && trace != "0" && trace != "1") {
+    error = "VEX_SIM_FRAME_TRACE must be 0 or 1";
+    return std::nullopt;
+  }
+  settings.TraceFrames = trace == "1";
   return settings;
 }
 

@@ -10,10 +10,11 @@ namespace vex::sim {
 
 // What the environment asks of one engine, read when it is created.
 struct SimSettings {
-  Fault Injected;          // VEX_SIM_FAULT
-  int Bots = 0;            // VEX_SIM_BOTS: bots wanted once the game starts
-  std::uint32_t Seed = 0;  // VEX_SIM_SEED: fixed for repeatable games, else random
-  int FrameMillis = 0;     // VEX_SIM_FRAME_MS: extra time every frame takes
+  Fault Injected;            // VEX_SIM_FAULT
+  int Bots = 0;              // VEX_SIM_BOTS: bots wanted once the game starts
+  std::uint32_t Seed = 0;    // VEX_SIM_SEED: fixed for repeatable games, else random
+  int FrameMillis = 0;       // VEX_SIM_FRAME_MS: extra time every frame takes
+  bool TraceFrames = false;  // VEX_SIM_FRAME_TRACE: OnPacket at the start of every frame
 };
 
 inline constexpr int kMaxBots = 255;

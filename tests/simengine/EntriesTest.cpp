@@ -206,6 +206,26 @@ TEST(SimEngineFaults, HungFrameSleepsWithoutHoldingTheEngine) {
   EXPECT_LT(cpu, 0.1) << "a hung frame sleeps instead of spinning";
 }
 
+TEST(SimEngineSettings, FrameTraceAndFrameTimeForBenchmarks) {
+  {
+    TestEngine plain;
+    ASSERT_TRUE(plain.Created());
+    plain.RunFrames(3);
+    EXPECT_TRUE(plain.Handler().Packets().empty());
+  }
+  TestEngine traced({{"VEX_SIM_FRAME_TRACE", "1"}, {"VEX_SIM_FRAME_MS", "20"}});
+  ASSERT_TRUE(traced.Created());
+  const auto begin = std::chrono::steady_clock::now();
+  traced.RunFrames(3);
+  EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(60));
+  EXPECT_EQ(traced.Handler().Packets(), (std::vector<std::uint32_t>{1, 2, 3}));
+
+  for (const char* trace : {"yes", "2"}) {
+    TestEngine refused({{"VEX_SIM_FRAME_TRACE", trace}});
+    EXPECT_FALSE(refused.Created()) << trace;
+  }
+}
+
 TEST(SimEngineLastError, CopiesABoundedTerminatedReason) {
   TestEngine engine;
   ASSERT_TRUE(engine.Created());

@@ -65,7 +65,7 @@ class ScopedSimEnvironment {
 
  private:
   static constexpr const char* kNames[] = {"VEX_SIM_FAULT", "VEX_SIM_BOTS", "VEX_SIM_SEED",
-                                           "VEX_SIM_FRAME_MS"};
+                                           "VEX_SIM_FRAME_MS", "VEX_SIM_FRAME_TRACE"};
 };
 
 // Everything the engine calls back, with the thread it called on.
@@ -88,6 +88,11 @@ class RecordingHandler final : public ServerAppHandler {
     ++outOfMemory_;
     return 0;
   }
+  int OnPacket(std::uint32_t a, std::uint32_t, std::uint32_t, std::uint16_t) override {
+    std::lock_guard lock(mutex_);
+    packets_.push_back(a);
+    return 0;
+  }
 
   // Game messages since the last call.
   std::vector<std::string> TakeMessages() {
@@ -102,6 +107,10 @@ class RecordingHandler final : public ServerAppHandler {
     std::lock_guard lock(mutex_);
     return threads_;
   }
+  std::vector<std::uint32_t> Packets() {
+    std::lock_guard lock(mutex_);
+    return packets_;
+  }
   int OutOfMemoryCount() {
     std::lock_guard lock(mutex_);
     return outOfMemory_;
@@ -112,6 +121,7 @@ class RecordingHandler final : public ServerAppHandler {
   std::vector<std::string> messages_;
   std::vector<std::string> console_;
   std::vector<std::thread::id> threads_;
+  std::vector<std::uint32_t> packets_;
   int outOfMemory_ = 0;
 };
 
