@@ -1,0 +1,153 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace vex::testing {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                           const std::string& workingDirectory,
+                           const std::vector<std::string>& environment) {
+  int in[2];
+  int out[2];
+  int err[2];
+  if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    std::abort();
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
+      close(fd);
+    }
+    if (chdir(workingDirectory.c_str()) != 0) {
+      _exit(127);
+    }
+    for (const auto& variable : environment) {
+      putenv(const_cast<char*>(variable.c_str()));
+    }
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& argument : arguments) {
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  input_ = in[1];
+  outputPipe_ = out[0];
+  errorPipe_ = err[0];
+  fcntl(outputPipe_, F_SETFL, O_NONBLOCK);
+  fcntl(errorPipe_, F_SETFL, O_NONBLOCK);
+  signal(SIGPIPE, SIG_IGN);
+}
+
+ChildProcess::~ChildProcess() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  for (int fd : {input_, outputPipe_, errorPipe_}) {
+    if (fd >= 0) {
+      close(fd);
+    }
+  }
+}
+
+void ChildProcess::Write(const std::string& text) {
+  if (input_ >= 0) {
+    (void)!write(input_, text.data(), text.size());
+  }
+}
+
+void ChildProcess::CloseInput() {
+  if (input_ >= 0) {
+    close(input_);
+    input_ = -1;
+  }
+}
+
+void ChildProcess::Signal(int signalNumber) {
+  if (pid_ > 0) {
+    kill(pid_, signalNumber);
+  }
+}
+
+void ChildProcess::Drain(int timeoutMs) {
+  pollfd fds[2] = {{outputPipe_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
+  if (poll(fds, 2, timeoutMs) <= 0) {
+    return;
+  }
+  char buffer[4096];
+  for (int i = 0; i < 2; ++i) {
+    if ((fds[i].revents & (POLLIN | POLLHUP)) == 0) {
+      continue;
+    }
+    const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
+    if (got > 0) {
+      (i == 0 ? output_ : errors_).append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+}
+
+void ChildProcess::DrainToEnd() {
+  char buffer[4096];
+  for (int fd : {outputPipe_, errorPipe_}) {
+    fcntl(fd, F_SETFL, 0);
+    ssize_t got;
+    while ((got = read(fd, buffer, sizeof(buffer))) > 0) {
+      (fd == outputPipe_ ? output_ : errors_).append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+}
+
+bool ChildProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
+  const auto deadline = Clock::now() + limit;
+  while (output_.find(text) == std::string::npos) {
+    if (Clock::now() >= deadline) {
+      return false;
+    }
+    Drain(std::min(RemainingMs(deadline), 50));
+  }
+  return true;
+}
+
+int ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
+  const auto deadline = Clock::now() + limit;
+  while (Clock::now() < deadline) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      DrainToEnd();
+      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    Drain(20);
+  }
+  return -1;
+}
+
+}  // namespace vex::testing

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace vex::testing {
+
+// A program started with pipes on its standard streams, for driving vexserver as an operator
+// would from a terminal.
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+               const std::string& workingDirectory,
+               const std::vector<std::string>& environment = {});
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  void Write(const std::string& text);
+  void CloseInput();
+  void Signal(int signal);
+  // Reads standard output until it contains `text` (from the start of the run) or time is up.
+  bool WaitForOutput(const std::string& text,
+                     std::chrono::milliseconds limit = std::chrono::seconds(10));
+  // Waits for the end of the process; -1 when it did not end in time (it is then killed).
+  int WaitForExit(std::chrono::milliseconds limit = std::chrono::seconds(10));
+
+  const std::string& Output() const { return output_; }
+  const std::string& Errors() const { return errors_; }
+
+ private:
+  void Drain(int timeoutMs);
+  // After the end of the process: everything it wrote, up to the end of both pipes.
+  void DrainToEnd();
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int outputPipe_ = -1;
+  int errorPipe_ = -1;
+  std::string output_;
+  std::string errors_;
+};
+
+}  // namespace vex::testing
