@@ -1,12 +1,8 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "GameFolder.h"
