@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 BIN := build/$(PRESET)/bin
 ARGS ?=
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test test-threads bench clean
 
 deps:
 	@scripts/install-deps
@@ -20,6 +20,14 @@ run: build
 
 test: build
 	@ctest --preset $(PRESET) -j $(JOBS)
+
+# The threaded parts (platform, session, engine module) under ThreadSanitizer.
+THREADED_TESTS := vex_platform_tests vex_session_tests vex_session_hang_tests vex_simengine_tests
+
+test-threads: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS) --target server $(THREADED_TESTS)
+	@ctest --preset tsan -j $(JOBS) -E '_NOT_BUILT$$'
 
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
