@@ -198,6 +198,8 @@ void CDialog::OnTimer(int) {}
 
 void CDialog::OnShowWindow(bool) {}
 
+void CDialog::OnSize(int, int) {}
+
 void CDialog::OnOK() {
   if (UpdateData(true)) {
     EndDialog(IDOK);

@@ -79,6 +79,7 @@ class CDialog {
   void DispatchNotify(int controlId, Notification code) { OnNotify(controlId, code); }
   void DispatchTimer(int id) { OnTimer(id); }
   void DispatchShow(bool show) { OnShowWindow(show); }
+  void DispatchSize(int width, int height) { OnSize(width, height); }
   bool DispatchInput(InputEvent event) { return PreTranslateInput(event); }
   void DispatchTerminalLine(const std::string& line) { OnTerminalLine(line); }
 
@@ -88,6 +89,8 @@ class CDialog {
   virtual void OnNotify(int controlId, Notification code);
   virtual void OnTimer(int id);
   virtual void OnShowWindow(bool show);
+  // The window's client area changed size (pixels); the window back-end reports resizes.
+  virtual void OnSize(int width, int height);
   virtual void OnOK();
   virtual void OnCancel();
   virtual bool PreTranslateInput(InputEvent event);  // true swallows the input

@@ -68,6 +68,12 @@ constexpr ControlTemplate kSelectConfigControls[] = {
     {2, PushButton, "Cancel", {100, 55, 50, 14}, kTabStop},
 };
 
+// The lists and the console take the extra room: one vertical line runs through the left lists
+// and groups, one through the level list; one horizontal line through the lists, one through
+// the console.
+constexpr StretchSeam kServerSeamsX[] = {{190, 60}, {351, 40}};
+constexpr StretchSeam kServerSeamsY[] = {{100, 50}, {200, 50}};
+
 constexpr DialogTemplate kDialogs[] = {
     {IDD_SERVER,
      "VexServer",
@@ -75,14 +81,18 @@ constexpr DialogTemplate kDialogs[] = {
      8,
      {0, 0, 423, 263},
      kPopup | kCaption | kSystemMenu | kMinimizeBox | kModalFrame,
-     kServerControls},
+     kServerControls,
+     kServerSeamsX,
+     kServerSeamsY},
     {IDD_SELECT_CONFIG,
      "Select Config",
      "MS Sans Serif",
      8,
      {0, 0, 162, 81},
      kPopup | kCaption | kSystemMenu | kModalFrame,
-     kSelectConfigControls},
+     kSelectConfigControls,
+     {},
+     {}},
 };
 
 }  // namespace

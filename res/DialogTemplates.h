@@ -59,7 +59,14 @@ enum DialogStyle : unsigned {
   kModalFrame = 1u << 4,
 };
 
-// A dialog layout; the controls are listed in tab order.
+// Where a resizable dialog puts the room it gains: a line at `at` dialog units takes `percent` of
+// the extra width (or height); a control that spans the line grows, one past it moves along.
+struct StretchSeam {
+  int at = 0;
+  int percent = 0;
+};
+
+// A dialog layout; the controls are listed in tab order. Without seams it keeps its size.
 struct DialogTemplate {
   int id = 0;
   std::string_view caption;
@@ -68,6 +75,8 @@ struct DialogTemplate {
   DialogRect rect;
   unsigned style = 0;
   std::span<const ControlTemplate> controls;
+  std::span<const StretchSeam> seamsX;
+  std::span<const StretchSeam> seamsY;
 
   const ControlTemplate* FindControl(int controlId) const;
 };

@@ -1,0 +1,111 @@
+#include "framework/qt/QtBackEnd.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QWindow>
+
+#include "framework/BackEnd.h"
+#include "framework/Dialog.h"
+#include "framework/qt/QtDialogHost.h"
+#include "framework/qt/QtResources.h"
+#include "framework/qt/QtSplashWindow.h"
+#include "framework/qt/QtWnd.h"
+
+namespace vex::fw {
+namespace {
+
+// Offers every key press and mouse-button press to the open dialog before any widget sees it.
+// Input reaches a top-level QWindow once before Qt hands it to the widgets, so that is where it
+// is offered: once per press.
+class InputFilter final : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!watched->isWindowType()) {
+      return false;
+    }
+    std::optional<InputEvent> input;
+    switch (event->type()) {
+      case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool system = (key->modifiers() & Qt::AltModifier) || key->key() == Qt::Key_F10;
+        input = system ? InputEvent::SysKeyDown : InputEvent::KeyDown;
+        break;
+      }
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+        input = InputEvent::MouseDown;
+        break;
+      case QEvent::NonClientAreaMouseButtonPress:
+      case QEvent::NonClientAreaMouseButtonDblClick:
+        input = InputEvent::NonClientMouseDown;
+        break;
+      default:
+        return false;
+    }
+    CDialog* dialog = TopOpenDialog();
+    return dialog != nullptr && dialog->DispatchInput(*input);
+  }
+};
+
+class QtBackEnd final : public IBackEnd {
+ public:
+  QtBackEnd(int& argc, char** argv) {
+    if (QCoreApplication::instance() == nullptr) {
+      ownApp_ = std::make_unique<QApplication>(argc, argv);
+    }
+    QApplication::setQuitOnLastWindowClosed(false);
+    qApp->installEventFilter(&filter_);
+  }
+
+  ~QtBackEnd() override {
+    qApp->removeEventFilter(&filter_);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  FrontEnd Kind() const override { return FrontEnd::Window; }
+
+  std::unique_ptr<IDialogHost> CreateDialogHost(CDialog& dialog, const res::DialogTemplate& layout,
+                                                CDialog* owner) override {
+    return std::make_unique<QtDialogHost>(dialog, layout, QtDialogHost::WindowOf(owner));
+  }
+
+  int ShowMessageBox(std::string_view text, std::string_view caption,
+                     MessageBoxStyle style) override {
+    const bool question = style == MessageBoxStyle::YesNoQuestion;
+    QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, ToQt(caption),
+                    ToQt(text), question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
+                    QtDialogHost::WindowOf(TopOpenDialog()));
+    box.setTextFormat(Qt::PlainText);
+    const int answer = box.exec();
+    if (!question) {
+      return IDOK;
+    }
+    return answer == QMessageBox::Yes ? IDYES : IDNO;
+  }
+
+  std::unique_ptr<CSplashWindow> CreateSplash(int bitmapId, CDialog* owner) override {
+    QImage picture = PictureFromResource(bitmapId);
+    if (picture.isNull()) {
+      return nullptr;
+    }
+    return std::make_unique<QtSplashWindow>(std::move(picture), QtDialogHost::WindowOf(owner));
+  }
+
+  bool SaveWindowImage(const CDialog& dialog, const std::string& pngPath) override {
+    QWidget* window = QtDialogHost::WindowOf(&dialog);
+    return window != nullptr && window->grab().save(QString::fromStdString(pngPath), "PNG");
+  }
+
+ private:
+  std::unique_ptr<QApplication> ownApp_;
+  InputFilter filter_;
+};
+
+}  // namespace
+
+std::unique_ptr<IBackEnd> CreateQtBackEnd(int& argc, char** argv) {
+  return std::make_unique<QtBackEnd>(argc, argv);
+}
+
+}  // namespace vex::fw

@@ -1,0 +1,158 @@
+#include "framework/qt/QtConsoleEdit.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <algorithm>
+
+#include "framework/Application.h"
+
+namespace vex::fw {
+namespace {
+
+// Each line break is one block separator in the document but "\r\n" to the console's users. A
+// lone carriage return is no break in the system's edit control; Qt would make it one, so the
+// document holds it as the carriage-return symbol.
+constexpr QChar kLoneReturn(0x240D);
+
+QString ToDocumentText(std::string_view text) {
+  QString converted = ToQt(text);
+  converted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  converted.replace(QChar('\r'), kLoneReturn);
+  return converted;
+}
+
+std::string ForTerminal(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      while (!out.empty() && out.back() == '\r') {
+        out.pop_back();
+      }
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+// Forces the lazy plain-text layout of a block so that its displayed lines are known.
+const QTextLayout* LaidOut(const QPlainTextEdit& edit, const QTextBlock& block) {
+  edit.document()->documentLayout()->blockBoundingRect(block);
+  return block.layout();
+}
+
+}  // namespace
+
+QtConsoleEdit::QtConsoleEdit(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
+    : QtWnd(dialog, layout, new QPlainTextEdit(parent)) {
+  widget_->setReadOnly(layout.Has(res::kReadOnly));
+  widget_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  widget_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  widget_->setVerticalScrollBarPolicy(layout.Has(res::kVerticalScroll) ? Qt::ScrollBarAlwaysOn
+                                                                       : Qt::ScrollBarAsNeeded);
+  widget_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  widget_->setUndoRedoEnabled(false);
+}
+
+int QtConsoleEdit::Length() const {
+  const QTextDocument* document = widget_->document();
+  return document->characterCount() - 1 + document->blockCount() - 1;
+}
+
+int QtConsoleEdit::ToDocument(int offset) const {
+  // Walk the blocks: an offset inside a "\r\n" pair lands on the break.
+  const QTextDocument* document = widget_->document();
+  int consumed = 0;
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    const int length = block.length() - 1;
+    if (offset <= consumed + length || !block.next().isValid()) {
+      return block.position() + std::clamp(offset - consumed, 0, length);
+    }
+    consumed += length + 2;
+  }
+  return 0;
+}
+
+int QtConsoleEdit::FromDocument(int position) const {
+  const QTextBlock block = widget_->document()->findBlock(position);
+  return position + block.blockNumber();
+}
+
+std::string QtConsoleEdit::GetWindowText() const {
+  QString text = widget_->toPlainText();
+  text.replace(QChar('\n'), QStringLiteral("\r\n"));
+  text.replace(kLoneReturn, QChar('\r'));
+  return FromQt(text);
+}
+
+void QtConsoleEdit::SetWindowText(std::string_view text) {
+  widget_->setPlainText(ToDocumentText(text));
+  selStart_ = 0;
+  selEnd_ = 0;
+}
+
+int QtConsoleEdit::GetLineCount() const {
+  int lines = 0;
+  for (QTextBlock block = widget_->document()->begin(); block.isValid(); block = block.next()) {
+    lines += std::max(1, LaidOut(*widget_, block)->lineCount());
+  }
+  return lines;
+}
+
+int QtConsoleEdit::LineIndex(int line) const {
+  if (line == -1) {
+    const QTextBlock block = widget_->document()->findBlock(ToDocument(selEnd_));
+    const int inBlock = ToDocument(selEnd_) - block.position();
+    int before = 0;
+    for (QTextBlock b = widget_->document()->begin(); b != block; b = b.next()) {
+      before += std::max(1, LaidOut(*widget_, b)->lineCount());
+    }
+    const QTextLayout* layout = LaidOut(*widget_, block);
+    const int within =
+        layout->lineCount() > 0 ? layout->lineForTextPosition(inBlock).lineNumber() : 0;
+    line = before + std::max(within, 0);
+  }
+  if (line < 0) {
+    return -1;
+  }
+  for (QTextBlock block = widget_->document()->begin(); block.isValid(); block = block.next()) {
+    const QTextLayout* layout = LaidOut(*widget_, block);
+    const int count = std::max(1, layout->lineCount());
+    if (line < count) {
+      const int start = layout->lineCount() > 0 ? layout->lineAt(line).textStart() : 0;
+      return FromDocument(block.position()) + start;
+    }
+    line -= count;
+  }
+  return -1;
+}
+
+void QtConsoleEdit::SetSel(int start, int end) {
+  if (start == -1) {
+    selStart_ = selEnd_;
+    return;
+  }
+  if (end == -1) {
+    end = Length();
+  }
+  start = std::clamp(start, 0, Length());
+  end = std::clamp(end, 0, Length());
+  selStart_ = std::min(start, end);
+  selEnd_ = std::max(start, end);
+}
+
+void QtConsoleEdit::ReplaceSel(std::string_view text) {
+  const bool atEnd = selStart_ == Length();
+  QTextCursor cursor(widget_->document());
+  cursor.setPosition(ToDocument(selStart_));
+  cursor.setPosition(ToDocument(selEnd_), QTextCursor::KeepAnchor);
+  cursor.insertText(ToDocumentText(text));
+  widget_->setTextCursor(cursor);
+  selStart_ = selEnd_ = FromDocument(cursor.position());
+  if (atEnd && !text.empty()) {
+    TerminalWrite(ForTerminal(text));
+  }
+}
+
+}  // namespace vex::fw

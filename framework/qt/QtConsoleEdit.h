@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include "framework/Controls.h"
+#include "framework/qt/QtWnd.h"
+
+namespace vex::fw {
+
+// The console on a read-only QPlainTextEdit that wraps long lines. Its offsets count each line
+// break as the two characters "\r\n", as the system's edit control does, and its lines are the
+// displayed ones: a wrapped line counts as several. Text appended at the end also goes to
+// standard output, so that a server run from a shell keeps a log.
+class QtConsoleEdit final : public QtWnd<CConsoleEdit, QPlainTextEdit> {
+ public:
+  QtConsoleEdit(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
+
+  void SetWindowText(std::string_view text) override;
+  std::string GetWindowText() const override;
+  int GetLineCount() const override;
+  int LineIndex(int line) const override;
+  void SetSel(int start, int end) override;
+  void ReplaceSel(std::string_view text) override;
+  void ScrollCaret() override { widget_->ensureCursorVisible(); }
+  int GetLimitText() const override { return kTextLimit; }
+  void SetRedraw(bool redraw) override { widget_->setUpdatesEnabled(redraw); }
+
+  static constexpr int kTextLimit = 0x7FFFFFFE;
+
+ private:
+  int Length() const;
+  int ToDocument(int offset) const;
+  int FromDocument(int position) const;
+
+  int selStart_ = 0;
+  int selEnd_ = 0;
+};
+
+}  // namespace vex::fw

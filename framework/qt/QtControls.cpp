@@ -1,0 +1,79 @@
+#include "framework/qt/QtControls.h"
+
+#include "framework/Dialog.h"
+
+namespace vex::fw {
+
+QtLabel::QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
+    : QtWnd(dialog, layout, new QLabel(parent)) {
+  // Texts such as "<server name>" are shown as they are, never as markup.
+  widget_->setTextFormat(Qt::PlainText);
+  widget_->setText(ToQt(layout.text));
+}
+
+QtGroupBox::QtGroupBox(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
+    : QtWnd(dialog, layout, new QGroupBox(ToQt(layout.text), parent)) {}
+
+QtLineEdit::QtLineEdit(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
+    : QtWnd(dialog, layout, new QLineEdit(parent)) {
+  widget_->setReadOnly(layout.Has(res::kReadOnly));
+  widget_->setFrame(layout.Has(res::kBorder));
+  widget_->setText(ToQt(layout.text));
+}
+
+QtButton::QtButton(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
+    : QtWnd(dialog, layout, new QPushButton(ToQt(layout.text), parent)) {
+  // The window handles Enter itself, so no button takes it over.
+  widget_->setAutoDefault(false);
+  widget_->setFocusPolicy(layout.Has(res::kTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+  QObject::connect(widget_, &QPushButton::clicked, widget_,
+                   [this] { dialog_.DispatchCommand(id_); });
+}
+
+void QtButton::Click() {
+  widget_->click();
+}
+
+QtComboBox::QtComboBox(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
+    : QtWnd(dialog, layout, new QComboBox(parent)), sorted_(layout.Has(res::kSorted)) {
+  widget_->setEditable(false);
+}
+
+void QtComboBox::SetWindowText(std::string_view text) {
+  const int index = widget_->findText(ToQt(text), Qt::MatchExactly);
+  if (index >= 0) {
+    widget_->setCurrentIndex(index);
+  }
+}
+
+int QtComboBox::AddString(std::string_view text) {
+  const QString entry = ToQt(text);
+  int index = widget_->count();
+  if (sorted_) {
+    index = 0;
+    while (index < widget_->count() &&
+           QString::compare(widget_->itemText(index), entry, Qt::CaseInsensitive) <= 0) {
+      ++index;
+    }
+  }
+  // Adding never selects, as in the system's combo box (Qt selects the first entry it gets).
+  const bool noneSelected = widget_->currentIndex() < 0;
+  widget_->insertItem(index, entry);
+  if (noneSelected) {
+    widget_->setCurrentIndex(-1);
+  }
+  return index;
+}
+
+std::string QtComboBox::GetLBText(int index) const {
+  if (index < 0 || index >= widget_->count()) {
+    return {};
+  }
+  return FromQt(widget_->itemText(index));
+}
+
+void QtComboBox::SetCurSel(int index) {
+  widget_->setCurrentIndex(index >= 0 && index < widget_->count() ? index : -1);
+}
+
+}  // namespace vex::fw

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "framework/Controls.h"
+#include "framework/qt/QtWnd.h"
+
+namespace vex::fw {
+
+class QtLabel final : public QtWnd<CStatic, QLabel> {
+ public:
+  QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
+  void SetWindowText(std::string_view text) override { widget_->setText(ToQt(text)); }
+  std::string GetWindowText() const override { return FromQt(widget_->text()); }
+};
+
+class QtGroupBox final : public QtWnd<CStatic, QGroupBox> {
+ public:
+  QtGroupBox(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
+  void SetWindowText(std::string_view text) override { widget_->setTitle(ToQt(text)); }
+  std::string GetWindowText() const override { return FromQt(widget_->title()); }
+};
+
+class QtLineEdit final : public QtWnd<CEdit, QLineEdit> {
+ public:
+  QtLineEdit(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
+  void SetWindowText(std::string_view text) override { widget_->setText(ToQt(text)); }
+  std::string GetWindowText() const override { return FromQt(widget_->text()); }
+};
+
+class QtButton final : public QtWnd<CButton, QPushButton> {
+ public:
+  QtButton(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
+  void SetWindowText(std::string_view text) override { widget_->setText(ToQt(text)); }
+  std::string GetWindowText() const override { return FromQt(widget_->text()); }
+  // A disabled button ignores clicks; a hidden one still works, as the Enter key's does.
+  void Click() override;
+};
+
+class QtComboBox final : public QtWnd<CComboBox, QComboBox> {
+ public:
+  QtComboBox(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
+  void SetWindowText(std::string_view text) override;
+  std::string GetWindowText() const override { return FromQt(widget_->currentText()); }
+  int AddString(std::string_view text) override;
+  int GetCount() const override { return widget_->count(); }
+  std::string GetLBText(int index) const override;
+  void SetCurSel(int index) override;
+  int GetCurSel() const override { return widget_->currentIndex(); }
+
+ private:
+  bool sorted_;
+};
+
+}  // namespace vex::fw

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "framework/DialogHost.h"
+#include "framework/qt/QtResources.h"
+#include "res/DialogTemplates.h"
+
+namespace vex::fw {
+
+class CDialog;
+class QtDialogHost;
+
+// The top-level window of a dialog: Enter presses the default button, Escape and the close box
+// send IDCANCEL (the dialog decides whether it closes), a resize moves the controls.
+class DialogWindow final : public QWidget {
+ public:
+  DialogWindow(QtDialogHost& host, QWidget* owner);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QtDialogHost& host_;
+};
+
+// A dialog's real window with real widgets placed from the template's dialog units.
+class QtDialogHost final : public IDialogHost {
+ public:
+  QtDialogHost(CDialog& dialog, const res::DialogTemplate& layout, QWidget* owner);
+  ~QtDialogHost() override;
+  QtDialogHost(const QtDialogHost&) = delete;
+  QtDialogHost& operator=(const QtDialogHost&) = delete;
+
+  CWnd* Item(int id) const override;
+  void SetCaption(std::string_view caption) override;
+  void SetIcon(int iconResourceId) override;
+  void Show(bool show) override;
+  bool IsVisible() const override;
+  void Redraw() override;
+  void FocusFirstControl() override;
+
+  CDialog& Dialog() const { return dialog_; }
+  QWidget* Window() const { return window_; }
+  void PressDefaultButton();
+  void PlaceControls();
+
+  // The window of a dialog whose Qt window exists, or null.
+  static QWidget* WindowOf(const CDialog* dialog);
+
+ private:
+  struct Placed {
+    QWidget* widget;
+    const res::ControlTemplate* layout;
+  };
+
+  // Pixels that a line at `units` dialog units moves when the window has grown.
+  int Moved(int units, int base, int actual, std::span<const res::StretchSeam> seams) const;
+
+  CDialog& dialog_;
+  const res::DialogTemplate& layout_;
+  DialogUnits units_;
+  QPointer<DialogWindow> window_;
+  QPointer<QWidget> owner_;
+  std::map<int, std::unique_ptr<CWnd>> controls_;
+  std::vector<std::unique_ptr<CWnd>> labels_;
+  std::vector<Placed> placed_;
+};
+
+}  // namespace vex::fw

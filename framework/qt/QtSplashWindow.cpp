@@ -1,0 +1,69 @@
+#include "framework/qt/QtSplashWindow.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace vex::fw {
+
+SplashWidget::SplashWidget(QImage picture, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      picture_(std::move(picture)) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setCursor(Qt::ArrowCursor);
+  setFixedSize(picture_.size());
+}
+
+void SplashWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawImage(0, 0, picture_);
+}
+
+QtSplashWindow::QtSplashWindow(QImage picture, QWidget* owner)
+    : width_(picture.width()), height_(picture.height()) {
+  widget_ = new SplashWidget(std::move(picture), owner);
+  QRect area;
+  if (owner != nullptr) {
+    area = owner->frameGeometry();
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    area = screen->availableGeometry();
+  }
+  widget_->move(area.center() - QPoint(width_ / 2, height_ / 2));
+  widget_->show();
+  widget_->raise();
+}
+
+QtSplashWindow::~QtSplashWindow() {
+  Destroy();
+}
+
+void QtSplashWindow::SetTimer(int id, unsigned milliseconds, std::function<void()> onTimer) {
+  auto& timer = timers_[id];
+  timer = std::make_unique<QTimer>();
+  QObject::connect(timer.get(), &QTimer::timeout, std::move(onTimer));
+  timer->start(static_cast<int>(std::min<unsigned>(milliseconds, 0x7FFFFFFF)));
+}
+
+void QtSplashWindow::UpdateWindow() {
+  if (widget_) {
+    widget_->repaint();
+  }
+}
+
+void QtSplashWindow::Destroy() {
+  for (auto& [id, timer] : timers_) {
+    timer->stop();
+    // The timer whose handler destroys this window is still being delivered.
+    timer.release()->deleteLater();
+  }
+  timers_.clear();
+  if (widget_) {
+    widget_->hide();
+    widget_->deleteLater();
+    widget_.clear();
+  }
+}
+
+}  // namespace vex::fw

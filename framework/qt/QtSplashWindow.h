@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "framework/SplashWindow.h"
+
+class QTimer;
+
+namespace vex::fw {
+
+// A borderless popup that shows a picture pixel for pixel.
+class SplashWidget final : public QWidget {
+ public:
+  SplashWidget(QImage picture, QWidget* owner);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage picture_;
+};
+
+class QtSplashWindow final : public CSplashWindow {
+ public:
+  QtSplashWindow(QImage picture, QWidget* owner);
+  ~QtSplashWindow() override;
+
+  void SetTimer(int id, unsigned milliseconds, std::function<void()> onTimer) override;
+  void UpdateWindow() override;
+  void Destroy() override;
+  bool IsOpen() const override { return !widget_.isNull(); }
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+
+ private:
+  int width_;
+  int height_;
+  QPointer<SplashWidget> widget_;
+  std::map<int, std::unique_ptr<QTimer>> timers_;
+};
+
+}  // namespace vex::fw

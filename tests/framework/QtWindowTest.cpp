@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <QWindow>
+#include <filesystem>
+#include <string>
+
+#include "RecordingDialog.h"
+#include "framework/ImageList.h"
+#include "framework/Screenshot.h"
+#include "framework/SplashWindow.h"
+#include "framework/qt/QtDialogHost.h"
+#include "framework/qt/QtResources.h"
+#include "framework/testing/BackEndForTests.h"
+
+namespace vex::fw::test {
+namespace {
+
+using vex::fw::testing::PumpUntil;
+
+// Says no to closing unless told otherwise, like the status window while a server runs.
+class GuardedDialog : public RecordingDialog {
+ public:
+  bool allowCancel = false;
+
+ protected:
+  void OnCancel() override {
+    if (allowCancel) {
+      CDialog::OnCancel();
+    }
+  }
+  void OnSize(int width, int height) override { lastSize = QSize(width, height); }
+
+ public:
+  QSize lastSize;
+};
+
+class QtWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(vex::fw::testing::RunningFrontEnd(), FrontEnd::Window);
+    ASSERT_TRUE(dialog.Create());
+    window = QtDialogHost::WindowOf(&dialog);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  }
+
+  template <class Widget>
+  Widget* WidgetOf(int id) {
+    const res::ControlTemplate* layout = res::FindDialogTemplate(res::IDD_SERVER)->FindControl(id);
+    const DialogUnits units(DialogFont());
+    for (Widget* widget : window->findChildren<Widget*>()) {
+      if (widget->geometry().topLeft() == units.Rect(layout->rect).topLeft()) {
+        return widget;
+      }
+    }
+    return nullptr;
+  }
+
+  GuardedDialog dialog;
+  QWidget* window = nullptr;
+};
+
+TEST_F(QtWindowTest, StatusWindowIsLaidOutInDialogUnits) {
+  const DialogUnits units(DialogFont());
+  EXPECT_GE(units.BaseX(), 4);
+  EXPECT_LE(units.BaseX(), 12);
+  EXPECT_GE(units.BaseY(), 9);
+  EXPECT_EQ(window->windowTitle(), "VexServer");
+  EXPECT_EQ(window->size(), QSize(units.X(423), units.Y(263)));
+  EXPECT_EQ(dialog.Control<CListCtrl>(res::IDC_PLAYER_LIST).GetOuterWidth(), units.X(250));
+
+  struct Case {
+    int id;
+    res::DialogRect rect;
+  };
+  for (const Case& c :
+       {Case{res::IDC_CONSOLE, {17, 186, 389, 52}}, Case{res::IDC_PLAYER_LIST, {17, 69, 250, 85}},
+        Case{res::IDC_CLEAR, {352, 240, 54, 12}}}) {
+    QWidget* widget = WidgetOf<QWidget>(c.id);
+    ASSERT_NE(widget, nullptr) << c.id;
+    EXPECT_EQ(widget->geometry(), units.Rect(c.rect)) << c.id;
+  }
+  EXPECT_EQ(WidgetOf<QPushButton>(res::IDC_NEXT_LEVEL)->text(), "&Next Level");
+}
+
+TEST_F(QtWindowTest, HiddenButtonsNeverShowAndHeadersFollowTheTemplate) {
+  for (int id : {res::IDC_SEND, res::IDC_START}) {
+    EXPECT_FALSE(dialog.Item(id).IsWindowVisible()) << id;
+  }
+  int visibleButtons = 0;
+  for (QPushButton* button : window->findChildren<QPushButton*>()) {
+    if (button->isVisible()) {
+      EXPECT_FALSE(button->text().startsWith('*')) << button->text().toStdString();
+      ++visibleButtons;
+    }
+  }
+  EXPECT_EQ(visibleButtons, 5);
+  const auto lists = window->findChildren<QTreeWidget*>();
+  ASSERT_EQ(lists.size(), 2);
+  int hiddenHeaders = 0;
+  for (QTreeWidget* list : lists) {
+    hiddenHeaders += list->isHeaderHidden() ? 1 : 0;
+  }
+  EXPECT_EQ(hiddenHeaders, 1);
+}
+
+TEST_F(QtWindowTest, EnterPressesTheHiddenDefaultButtonAndKeepsTheWindow) {
+  dialog.Item(res::IDC_COMMAND).SetFocus();
+  for (char c : std::string("say hi")) {
+    QTest::keyClick(window->windowHandle(), c);
+  }
+  EXPECT_EQ(dialog.Item(res::IDC_COMMAND).GetWindowText(), "say hi");
+  QTest::keyClick(window->windowHandle(), Qt::Key_Return);
+  QTest::keyClick(window->windowHandle(), Qt::Key_Enter);
+  EXPECT_EQ(CountOf(dialog.commands, res::IDC_SEND), 2);
+  EXPECT_EQ(CountOf(dialog.commands, IDOK), 0);
+  EXPECT_TRUE(dialog.IsWindowVisible());
+}
+
+TEST_F(QtWindowTest, EscapeAndTheCloseBoxAskTheDialog) {
+  QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+  window->close();
+  EXPECT_EQ(CountOf(dialog.commands, IDCANCEL), 2);
+  EXPECT_TRUE(dialog.IsWindowVisible());  // the dialog said no
+
+  dialog.allowCancel = true;
+  window->close();
+  EXPECT_EQ(CountOf(dialog.commands, IDCANCEL), 3);
+  EXPECT_FALSE(dialog.IsWindowVisible());
+}
+
+TEST_F(QtWindowTest, TheDialogSeesInputFirstAndMaySwallowIt) {
+  struct Case {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    InputEvent expected;
+  };
+  dialog.Item(res::IDC_COMMAND).SetFocus();
+  dialog.swallowInput = true;
+  for (const Case& c : {Case{Qt::Key_A, Qt::NoModifier, InputEvent::KeyDown},
+                        Case{Qt::Key_X, Qt::AltModifier, InputEvent::SysKeyDown},
+                        Case{Qt::Key_Return, Qt::NoModifier, InputEvent::KeyDown}}) {
+    dialog.inputs.clear();
+    QTest::keyClick(window->windowHandle(), c.key, c.modifiers);
+    // With Alt held, the Alt key's own press comes first, a system key as well.
+    ASSERT_EQ(dialog.inputs.size(), c.modifiers == Qt::NoModifier ? 1u : 2u) << c.key;
+    EXPECT_EQ(dialog.inputs.back(), c.expected) << c.key;
+  }
+  EXPECT_EQ(dialog.Item(res::IDC_COMMAND).GetWindowText(), "");
+  EXPECT_TRUE(dialog.commands.empty());  // the swallowed Enter pressed nothing
+
+  dialog.inputs.clear();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+  ASSERT_EQ(dialog.inputs.size(), 1u);
+  EXPECT_EQ(dialog.inputs[0], InputEvent::MouseDown);
+
+  dialog.swallowInput = false;
+  QTest::keyClick(window->windowHandle(), Qt::Key_B);
+  EXPECT_EQ(dialog.Item(res::IDC_COMMAND).GetWindowText(), "b");
+}
+
+TEST_F(QtWindowTest, ConsoleCountsDisplayedLinesOfWrappedText) {
+  CConsoleEdit& console = dialog.Control<CConsoleEdit>(res::IDC_CONSOLE);
+  std::string longLine;
+  for (int i = 0; i < 60; ++i) {
+    longLine += "word" + std::to_string(i) + " ";
+  }
+  console.SetSel(console.GetLimitText(), console.GetLimitText());
+  console.ReplaceSel("short\r\n");
+  console.SetSel(console.GetLimitText(), console.GetLimitText());
+  console.ReplaceSel(longLine + "\r\n");
+  const int narrow = console.GetLineCount();
+  EXPECT_GE(narrow, 5);  // "short", at least three lines of the long one, the empty last line
+
+  // Every displayed line starts after the one before it, inside the long line's text.
+  int previous = console.LineIndex(1);
+  EXPECT_EQ(previous, 7);
+  for (int line = 2; line < narrow - 1; ++line) {
+    const int start = console.LineIndex(line);
+    EXPECT_GT(start, previous) << line;
+    EXPECT_LT(start, 7 + static_cast<int>(longLine.size())) << line;
+    previous = start;
+  }
+  EXPECT_EQ(console.LineIndex(narrow - 1), static_cast<int>(console.GetWindowText().size()));
+  EXPECT_EQ(console.LineIndex(narrow), -1);
+
+  window->resize(window->width() * 2, window->height());
+  EXPECT_LT(console.GetLineCount(), narrow);
+  EXPECT_GT(console.GetLineCount(), 2);
+
+  // Trimming to a displayed line keeps the rest of the text as it was.
+  const int cut = console.LineIndex(1);
+  console.SetSel(0, cut);
+  console.ReplaceSel("");
+  EXPECT_EQ(console.GetWindowText(), longLine + "\r\n");
+}
+
+TEST_F(QtWindowTest, ResizingGivesTheRoomToTheListsAndTheConsole) {
+  const QSize before = window->size();
+  QTreeWidget* playerTree = WidgetOf<QTreeWidget>(res::IDC_PLAYER_LIST);
+  const QRect players = playerTree->geometry();
+  QWidget* consoleWidget = window->findChild<QPlainTextEdit*>();
+  const QRect console = consoleWidget->geometry();
+  QPushButton* clear = WidgetOf<QPushButton>(res::IDC_CLEAR);
+  const QRect clearBefore = clear->geometry();
+  const int outer = dialog.Control<CListCtrl>(res::IDC_PLAYER_LIST).GetOuterWidth();
+
+  window->resize(before + QSize(200, 100));
+  EXPECT_EQ(dialog.lastSize, before + QSize(200, 100));
+  EXPECT_EQ(consoleWidget->width(), console.width() + 200);
+  EXPECT_EQ(consoleWidget->height(), console.height() + 50);
+  EXPECT_EQ(clear->geometry().topLeft(), clearBefore.topLeft() + QPoint(200, 100));
+  EXPECT_EQ(clear->size(), clearBefore.size());
+  EXPECT_EQ(dialog.Control<CListCtrl>(res::IDC_PLAYER_LIST).GetOuterWidth(), outer + 120);
+  EXPECT_EQ(playerTree->height(), players.height() + 50);
+
+  window->resize(before - QSize(100, 100));  // never smaller than the layout
+  EXPECT_EQ(window->size(), before);
+}
+
+TEST_F(QtWindowTest, ListShowsStateImagesAndReportsDoubleClicks) {
+  CListCtrl& levels = dialog.Control<CListCtrl>(res::IDC_LEVEL_LIST);
+  CImageList images;
+  ASSERT_TRUE(images.Create(16, 16, 9, 1));
+  images.Add(res::IDI_BLACK_DOT);
+  levels.SetStateImageList(&images);
+  levels.InsertColumn(0, "World", 10);
+  levels.SetColumnWidth(0, kAutoSizeUseHeader);
+  levels.InsertItem(0, "Arena");
+  levels.InsertItem(1, "Docks");
+  levels.SetStateImage(1, 1);
+
+  QTreeWidget* tree = WidgetOf<QTreeWidget>(res::IDC_LEVEL_LIST);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_TRUE(tree->topLevelItem(0)->icon(0).isNull());
+  EXPECT_FALSE(tree->topLevelItem(1)->icon(0).isNull());
+  EXPECT_GE(levels.GetColumnWidth(0), tree->viewport()->width() - 1);
+
+  const QRect row = tree->visualItemRect(tree->topLevelItem(1));
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+  EXPECT_EQ(levels.GetFirstSelected(), 1);
+  EXPECT_EQ(levels.GetSelectionMark(), 1);
+  QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, row.center());
+  int doubleClicks = 0;
+  int changes = 0;
+  for (const auto& [id, code] : dialog.notifications) {
+    doubleClicks += id == res::IDC_LEVEL_LIST && code == Notification::DoubleClick ? 1 : 0;
+    changes += id == res::IDC_LEVEL_LIST && code == Notification::ItemChanged ? 1 : 0;
+  }
+  EXPECT_EQ(doubleClicks, 1);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(QtWindowTest, SplashShowsThePictureOverItsOwnerUntilDestroyed) {
+  EXPECT_EQ(CSplashWindow::Create(999, &dialog), nullptr);
+  auto splash = CSplashWindow::Create(res::IDB_SPLASH, &dialog);
+  ASSERT_NE(splash, nullptr);
+  EXPECT_EQ(splash->Width(), 640);
+  EXPECT_EQ(splash->Height(), 480);
+  int ticks = 0;
+  splash->SetTimer(1, 10, [&] {
+    ++ticks;
+    splash->Destroy();
+  });
+  splash->UpdateWindow();
+  EXPECT_TRUE(splash->IsOpen());
+  ASSERT_TRUE(PumpUntil([&] { return !splash->IsOpen(); }));
+  PumpEvents(30);
+  EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(QtWindowTest, ScreenshotIsAPng) {
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "vex_framework_window.png").string();
+  ASSERT_TRUE(SaveWindowImage(dialog, path));
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.read(4), QByteArray("\x89PNG", 4));
+  file.close();
+  std::filesystem::remove(path);
+  RecordingDialog never;
+  EXPECT_FALSE(SaveWindowImage(never, path));
+}
+
+}  // namespace
+}  // namespace vex::fw::test
