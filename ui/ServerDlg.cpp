@@ -1,0 +1,210 @@
+#include "ui/ServerDlg.h"
+
+#include <mutex>
+#include <utility>
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+#include "framework/MessageBox.h"
+#include "framework/StringTable.h"
+#include "platform/Clock.h"
+#include "res/Resource.h"
+#include "session/LevelControls.h"
+#include "ui/FormatSpan.h"
+#include "ui/GameMessages.h"
+#include "ui/StatusRefresh.h"
+
+namespace vex {
+
+namespace {
+
+std::string StringOrEmpty(int id) {
+  return std::string(fw::LoadString(id).value_or(std::string_view{}));
+}
+
+}  // namespace
+
+CServerDlg::CServerDlg(std::vector<std::string> arguments)
+    : fw::CDialog(res::IDD_SERVER), arguments_(std::move(arguments)), session_(*this, handler_) {
+  SetAppHandlerTarget(this);
+}
+
+CServerDlg::~CServerDlg() {
+  session_.Stop();
+  // A callback that outlives the window must find no window rather than a destroyed one.
+  if (AppHandlerTarget() == this) {
+    SetAppHandlerTarget(nullptr);
+  }
+}
+
+bool CServerDlg::OnInitDialog() {
+  SetWindowText(StringOrEmpty(res::IDS_CAPTION));
+  CSplashWnd::AllowSplash(true);
+  splash_.OpenSplash(this);
+  fw::CDialog::OnInitDialog();
+
+  display_.RunningTimeText = FormatSpan(0);
+  display_.MaxPlayerCount = 0;
+  display_.PlayerCount = 0;
+  display_.LevelTimeText = FormatSpan(0);
+  display_.LevelStartTime = platform::CalendarSeconds();
+  display_.ServerStartTime = display_.LevelStartTime;
+
+  stateImages_.Create(16, 16, 9, 1);
+  for (int icon : {res::IDI_BLACK_DOT, res::IDI_RED_DOT, res::IDI_BLUE_DOT, res::IDI_GREEN_DOT,
+                   res::IDI_CYAN_DOT, res::IDI_RED_RINGED, res::IDI_BLUE_RINGED,
+                   res::IDI_GREEN_RINGED, res::IDI_CYAN_RINGED}) {
+    stateImages_.Add(icon);
+  }
+  SetUpPlayerList();
+  Item(res::IDC_BOOT_PLAYER).EnableWindow(false);
+  Item(res::IDC_SELECT_LEVEL).EnableWindow(false);
+  SetUpLevelList();
+  SetIcon(res::IDI_MAIN);
+  return true;
+}
+
+void CServerDlg::DoDataExchange(fw::CDataExchange& dx) {
+  fw::CDialog::DoDataExchange(dx);
+  dx.Text(res::IDC_SERVER_NAME, display_.ServerNameText);
+  dx.Text(res::IDC_GAME_TYPE, display_.GameTypeText);
+  dx.Text(res::IDC_RUNNING_TIME, display_.RunningTimeText);
+  dx.Text(res::IDC_LEVEL_TIME, display_.LevelTimeText);
+  dx.Text(res::IDC_PLAYERS, display_.PlayersText);
+  dx.Number(res::IDC_PEAK_PLAYERS, display_.PeakPlayers);
+  dx.Number(res::IDC_AVERAGE_PING, display_.AveragePing);
+  // Only the game's player-added message raises the total; the control never writes it back.
+  std::uint32_t totalPlayers = tracking_.TotalPlayers.load();
+  dx.Number(res::IDC_TOTAL_PLAYERS, totalPlayers);
+}
+
+void CServerDlg::OnCommand(int id) {
+  switch (id) {
+    case res::IDC_START:
+      StartServer();
+      break;
+    case res::IDC_SEND:
+      SendCommandField();
+      break;
+    case res::IDC_CLEAR:
+      ClearConsole();
+      break;
+    case res::IDC_NEXT_LEVEL:
+      SendNextLevel(session_);
+      break;
+    case res::IDC_SELECT_LEVEL:
+      SelectLevel();
+      break;
+    case res::IDC_BOOT_PLAYER:
+      BootPlayer();
+      break;
+    case res::IDC_STOP_SERVER:
+      OnCancel();
+      break;
+    default:
+      fw::CDialog::OnCommand(id);
+      break;
+  }
+}
+
+void CServerDlg::OnNotify(int controlId, fw::Notification code) {
+  if (code == fw::Notification::ItemChanged) {
+    UpdateSelectionButtons(controlId);
+  } else if (code == fw::Notification::DoubleClick && controlId == res::IDC_LEVEL_LIST) {
+    SelectLevel();
+  }
+}
+
+void CServerDlg::OnTimer(int id) {
+  StatusRefreshContext context{
+      session_,
+      tracking_,
+      display_,
+      Control<fw::CListCtrl>(res::IDC_PLAYER_LIST),
+      Control<fw::CListCtrl>(res::IDC_LEVEL_LIST),
+      [this](std::string_view line) { PrintConsoleLine(line); },
+      [this] { UpdateData(false); },
+      [] { return platform::CalendarSeconds(); },
+  };
+  RefreshStatus(context);
+  fw::CDialog::OnTimer(id);
+}
+
+void CServerDlg::OnShowWindow(bool show) {
+  fw::CDialog::OnShowWindow(show);
+  if (show && firstShowPending_) {
+    firstShowPending_ = false;
+    PostCommand(res::IDC_START);
+  }
+}
+
+void CServerDlg::StartServer() {
+  if (session_.Initialise() && session_.Start()) {
+    UpdateData(false);
+    return;
+  }
+  ReportError(res::IDS_START_FAILED);
+}
+
+// Enter presses the hidden Send button; the window ends only through the cancel path.
+void CServerDlg::OnOK() {}
+
+void CServerDlg::OnCancel() {
+  if (confirmOnStop_.load() && session_.Engine() != nullptr &&
+      fw::AfxMessageBox(StringOrEmpty(res::IDS_CONFIRM_STOP), fw::MessageBoxStyle::YesNoQuestion) !=
+          fw::IDYES) {
+    return;
+  }
+  session_.Stop();
+  EndDialog(fw::IDCANCEL);
+}
+
+void CServerDlg::ReportError(int stringId) {
+  if (!IsWindowThread()) {
+    // Raised inside a frame on the update thread: the window thread's stop waits for that very
+    // thread, so waiting here for the cancel command would only end by timing out.
+    PostTask([this, stringId] { ReportError(stringId); });
+    return;
+  }
+  fw::AfxMessageBox(StringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
+  if (stringId == res::IDS_NO_CONFIG && fw::AfxGetApp() != nullptr &&
+      fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console) {
+    PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
+  }
+  confirmOnStop_ = false;
+  fatalReported_ = true;
+  SendCommand(fw::IDCANCEL);
+}
+
+bool CServerDlg::PreTranslateInput(fw::InputEvent event) {
+  return CSplashWnd::SplashFilter(event) || fw::CDialog::PreTranslateInput(event);
+}
+
+void CServerDlg::StartRefreshTimer() {
+  SetTimer(0, 100);
+}
+
+void CServerDlg::ResetTracking() {
+  std::lock_guard lock(session_.Lock());
+  tracking_.Reset();
+}
+
+void CServerDlg::DropRoster() {
+  std::lock_guard lock(session_.Lock());
+  tracking_.Roster.Clear();
+  tracking_.CurrentLevel = -1;
+}
+
+void CServerDlg::HandleGameMessage(const char* data, int length) {
+  ::vex::HandleGameMessage(tracking_, session_.PendingConsoleLines(), data, length,
+                           platform::CalendarSeconds());
+}
+
+void CServerDlg::OnOutOfMemory() {
+  // The engine may keep saying so on every frame until the stop; one report closes the window.
+  if (!outOfMemoryReported_.exchange(true)) {
+    ReportError(res::IDS_OUT_OF_MEMORY);
+  }
+}
+
+}  // namespace vex

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/GameServerAppHandler.h"
+#include "framework/Dialog.h"
+#include "framework/ImageList.h"
+#include "session/ServerSession.h"
+#include "ui/GameTracking.h"
+#include "ui/SplashWnd.h"
+#include "ui/StatusDisplay.h"
+
+namespace vex {
+
+// Pixel widths of the player list's six columns for a list whose outer rectangle is this wide.
+std::array<int, 6> PlayerColumnWidths(int outerWidth);
+
+// The one status window: owns the server session and shows its state; the engine's callbacks
+// reach it through the process-wide handler target.
+class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTarget {
+ public:
+  // The process's argument vector, argv[0] included.
+  explicit CServerDlg(std::vector<std::string> arguments);
+  ~CServerDlg() override;
+
+  // Appends one line to the console; the text is data, never a format.
+  void PrintConsoleLine(std::string_view text);
+
+  // The process ends with 1 after a fatal report, 2 after an ordinary stop.
+  bool FatalReported() const { return fatalReported_.load(); }
+
+  CServerSession& Session() { return session_; }
+  GameTracking& Tracking() { return tracking_; }
+  const StatusDisplay& Display() const { return display_; }
+
+  // ISessionHost
+  void PrintConsoleLineById(int stringId) override;
+  void PrintConsoleText(std::string_view text) override;
+  void ReportError(int stringId) override;
+  int SetUpGameHost(IServerEngine& engine) override;
+  void StartRefreshTimer() override;
+  void ResetTracking() override;
+  void DropRoster() override;
+
+  // IAppHandlerTarget
+  void HandleGameMessage(const char* data, int length) override;
+  void OnConsoleOutput(const char* text) override;
+  void OnOutOfMemory() override;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnCommand(int id) override;
+  void OnNotify(int controlId, fw::Notification code) override;
+  void OnTimer(int id) override;
+  void OnShowWindow(bool show) override;
+  void OnOK() override;
+  void OnCancel() override;
+  bool PreTranslateInput(fw::InputEvent event) override;
+  void DoDataExchange(fw::CDataExchange& dx) override;
+  void OnTerminalLine(const std::string& line) override;
+
+ private:
+  void StartServer();
+  void SendCommandField();
+  void ClearConsole();
+  void BootPlayer();
+  void SelectLevel();
+  void UpdateSelectionButtons(int listId);
+  void SetUpPlayerList();
+  void SetUpLevelList();
+  void FillLevelList(const std::vector<std::string>& levelNames);
+
+  void PrintPlayers();
+  void PrintLevels();
+  void PrintStatus();
+  void BootById(std::string_view argument);
+  void SelectLevelByRow(std::string_view argument);
+
+  std::vector<std::string> arguments_;
+  CGameServerAppHandler handler_;
+  CServerSession session_;
+  GameTracking tracking_;
+  StatusDisplay display_;
+  CSplashWnd splash_;
+  fw::CImageList stateImages_;
+  bool firstShowPending_ = true;
+  std::atomic<bool> confirmOnStop_{true};
+  std::atomic<bool> fatalReported_{false};
+  std::atomic<bool> outOfMemoryReported_{false};
+};
+
+}  // namespace vex

@@ -1,0 +1,97 @@
+#include <mutex>
+
+#include "framework/Controls.h"
+#include "framework/StringTable.h"
+#include "res/Resource.h"
+#include "session/LevelControls.h"
+#include "ui/ServerDlg.h"
+
+namespace vex {
+
+namespace {
+
+struct PlayerColumnLayout {
+  int HeadingId;
+  double Share;
+};
+
+// The shares add up to exactly 1.
+constexpr std::array<PlayerColumnLayout, 6> kPlayerColumns = {{
+    {res::IDS_COLUMN_NAME, 0.35},
+    {res::IDS_COLUMN_PING, 0.11},
+    {res::IDS_COLUMN_KILLS, 0.11},
+    {res::IDS_COLUMN_SCORE, 0.13},
+    {res::IDS_COLUMN_LIVES, 0.12},
+    {res::IDS_COLUMN_TIME, 0.18},
+}};
+
+// Room for the list's border and vertical scroll bar.
+constexpr int kPlayerListAllowance = 22;
+
+std::string_view Heading(int stringId) {
+  return fw::LoadString(stringId).value_or(std::string_view{});
+}
+
+}  // namespace
+
+std::array<int, 6> PlayerColumnWidths(int outerWidth) {
+  const int available = outerWidth - kPlayerListAllowance;
+  std::array<int, 6> widths{};
+  for (std::size_t i = 0; i < kPlayerColumns.size(); ++i) {
+    widths[i] = static_cast<int>(available * kPlayerColumns[i].Share);
+  }
+  return widths;
+}
+
+void CServerDlg::SetUpPlayerList() {
+  auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
+  players.SetStateImageList(&stateImages_);
+  const auto widths = PlayerColumnWidths(players.GetOuterWidth());
+  for (int column = 0; column < static_cast<int>(kPlayerColumns.size()); ++column) {
+    players.InsertColumn(column, Heading(kPlayerColumns[column].HeadingId), widths[column]);
+  }
+}
+
+void CServerDlg::SetUpLevelList() {
+  auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
+  levels.SetStateImageList(&stateImages_);
+  levels.InsertColumn(0, Heading(res::IDS_COLUMN_WORLD), 0);
+  levels.SetColumnWidth(0, fw::kAutoSizeUseHeader);
+}
+
+void CServerDlg::UpdateSelectionButtons(int listId) {
+  int buttonId = 0;
+  if (listId == res::IDC_PLAYER_LIST) {
+    buttonId = res::IDC_BOOT_PLAYER;
+  } else if (listId == res::IDC_LEVEL_LIST) {
+    buttonId = res::IDC_SELECT_LEVEL;
+  } else {
+    return;
+  }
+  const bool anySelected = Control<fw::CListCtrl>(listId).GetFirstSelected() >= 0;
+  Item(buttonId).EnableWindow(anySelected);
+}
+
+void CServerDlg::BootPlayer() {
+  IServerEngine* engine = session_.Engine();
+  if (engine == nullptr) {
+    return;
+  }
+  const auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
+  const int row = players.GetFirstSelected();
+  if (row < 0) {
+    return;
+  }
+  const auto clientId = static_cast<std::int32_t>(players.GetItemData(row));
+  if (clientId == tracking_.ProtectedClientId.load()) {
+    return;
+  }
+  std::lock_guard lock(session_.Lock());
+  engine->KickClient(clientId);
+}
+
+void CServerDlg::SelectLevel() {
+  SendSelectLevel(session_, Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetFirstSelected());
+}
+
+}  // namespace vex

@@ -1,0 +1,88 @@
+#include <algorithm>
+#include <string>
+
+#include "framework/Controls.h"
+#include "framework/StringTable.h"
+#include "res/Resource.h"
+#include "session/LevelControls.h"
+#include "ui/ServerDlg.h"
+
+namespace vex {
+
+namespace {
+
+constexpr int kConsoleLineLimit = 250;
+constexpr std::size_t kLongestConsoleLine = 499;
+constexpr std::size_t kLongestCommand = 119;
+
+}  // namespace
+
+void CServerDlg::PrintConsoleLine(std::string_view text) {
+  auto& console = Control<fw::CConsoleEdit>(res::IDC_CONSOLE);
+  const int lineCount = console.GetLineCount();
+  if (lineCount > kConsoleLineLimit) {
+    // Dropping three quarters at once keeps the costly removal to once every ~190 lines.
+    const int cut = lineCount * 75 / 100;
+    console.SetRedraw(false);
+    console.SetSel(0, console.LineIndex(cut));
+    console.ScrollCaret();
+    console.ReplaceSel("");
+    console.SetRedraw(true);
+  }
+
+  std::string line(text.substr(0, kLongestConsoleLine));
+  if (line.empty()) {
+    return;
+  }
+  if (static_cast<unsigned char>(line.back()) < 32) {
+    line.pop_back();
+  }
+  line += "\r\n";
+
+  const int end = console.GetLimitText();
+  console.SetSel(end, end);
+  console.ScrollCaret();
+  console.ReplaceSel(line);
+}
+
+void CServerDlg::PrintConsoleLineById(int stringId) {
+  if (auto text = fw::LoadString(stringId)) {
+    PrintConsoleLine(*text);
+  }
+}
+
+void CServerDlg::PrintConsoleText(std::string_view text) {
+  PrintConsoleLine(text);
+}
+
+void CServerDlg::OnConsoleOutput(const char* text) {
+  if (text != nullptr) {
+    session_.PendingConsoleLines().Push(text);
+  }
+}
+
+void CServerDlg::SendCommandField() {
+  if (session_.Engine() == nullptr) {
+    return;
+  }
+  auto& field = Item(res::IDC_COMMAND);
+  std::string command = field.GetWindowText();
+  // The game reads the command as a zero-terminated text of at most 119 characters.
+  command = command.substr(0, std::min(command.find('\0'), kLongestCommand));
+  if (command.empty()) {
+    return;
+  }
+  std::string echo = "<< ";
+  echo += fw::LoadString(res::IDS_SERVER_SPEAKER).value_or(std::string_view{});
+  echo += " >>  ";
+  echo += command;
+  PrintConsoleLine(echo);
+  field.SetWindowText("");
+  SendConsoleCommand(session_, command);
+}
+
+void CServerDlg::ClearConsole() {
+  Item(res::IDC_CONSOLE).SetWindowText("");
+}
+
+}  // namespace vex

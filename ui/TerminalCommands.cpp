@@ -1,0 +1,165 @@
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+#include "res/Resource.h"
+#include "ui/ServerDlg.h"
+#include "ui/StatusRefresh.h"
+#include "ui/TextTable.h"
+
+namespace vex {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "Commands:\n"
+    "  /players   list the players with their ids\n"
+    "  /levels    list the levels; * marks the current one\n"
+    "  /status    show the server's status\n"
+    "  /boot ID   boot the player with that id\n"
+    "  /next      go to the next level\n"
+    "  /level N   go to the level in row N of /levels\n"
+    "  /stop      stop the server\n"
+    "  /help      show this list\n"
+    "Any other line is sent to the game's console.\n";
+
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && text.back() == ' ') {
+    text.remove_suffix(1);
+  }
+  std::int64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+void WriteLine(std::string_view text) {
+  std::string line(text);
+  line += '\n';
+  fw::TerminalWrite(line);
+}
+
+}  // namespace
+
+void CServerDlg::OnTerminalLine(const std::string& input) {
+  std::string_view line = input;
+  if (!line.empty() && line.back() == '\r') {
+    line.remove_suffix(1);
+  }
+  if (line.empty() || line.front() != '/') {
+    Item(res::IDC_COMMAND).SetWindowText(line);
+    OnCommand(res::IDC_SEND);
+    return;
+  }
+  const std::size_t blank = line.find(' ');
+  const std::string_view name = line.substr(0, blank);
+  const std::string_view argument =
+      blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
+  if (name == "/players") {
+    PrintPlayers();
+  } else if (name == "/levels") {
+    PrintLevels();
+  } else if (name == "/status") {
+    PrintStatus();
+  } else if (name == "/boot") {
+    BootById(argument);
+  } else if (name == "/next") {
+    OnCommand(res::IDC_NEXT_LEVEL);
+  } else if (name == "/level") {
+    SelectLevelByRow(argument);
+  } else if (name == "/stop") {
+    OnCommand(res::IDC_STOP_SERVER);
+  } else if (name == "/help") {
+    fw::TerminalWrite(kHelp);
+  } else {
+    std::string message = "Unknown command ";
+    message += name;
+    message += "; /help lists the commands.";
+    WriteLine(message);
+  }
+}
+
+void CServerDlg::PrintPlayers() {
+  const auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
+  std::vector<std::vector<std::string>> rows(1);
+  rows[0].push_back("ID");
+  for (int column = 0; column < players.GetColumnCount(); ++column) {
+    rows[0].push_back(players.GetColumnHeading(column));
+  }
+  for (int item = 0; item < players.GetItemCount(); ++item) {
+    std::vector<std::string> row{std::to_string(players.GetItemData(item))};
+    for (int column = 0; column < players.GetColumnCount(); ++column) {
+      row.push_back(players.GetItemText(item, column));
+    }
+    rows.push_back(std::move(row));
+  }
+  fw::TerminalWrite(FormatTextTable(rows));
+  if (players.GetItemCount() == 0) {
+    WriteLine("No players.");
+  }
+}
+
+void CServerDlg::PrintLevels() {
+  const auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
+  std::vector<std::vector<std::string>> rows{{"N", "", levels.GetColumnHeading(0)}};
+  for (int item = 0; item < levels.GetItemCount(); ++item) {
+    rows.push_back({std::to_string(item),
+                    levels.GetStateImage(item) == kCurrentLevelImage ? "*" : "",
+                    levels.GetItemText(item, 0)});
+  }
+  fw::TerminalWrite(FormatTextTable(rows));
+}
+
+void CServerDlg::PrintStatus() {
+  const auto text = [this](int id) { return Item(id).GetWindowText(); };
+  fw::TerminalWrite(FormatTextTable({
+      {"Server Name:", text(res::IDC_SERVER_NAME)},
+      {"Game Type:", text(res::IDC_GAME_TYPE)},
+      {"Running Time:", text(res::IDC_RUNNING_TIME)},
+      {"Time in Level:", text(res::IDC_LEVEL_TIME)},
+      {"Current Players:", text(res::IDC_PLAYERS)},
+      {"Peak Players:", text(res::IDC_PEAK_PLAYERS)},
+      {"Total Players:", text(res::IDC_TOTAL_PLAYERS)},
+      {"Average Ping:", text(res::IDC_AVERAGE_PING)},
+      {"Server:", session_.Engine() != nullptr ? "running" : "stopped"},
+  }));
+}
+
+void CServerDlg::BootById(std::string_view argument) {
+  const auto clientId = ParseInteger(argument);
+  if (!clientId) {
+    WriteLine("Usage: /boot ID (the ID column of /players)");
+    return;
+  }
+  auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
+  for (int item = 0; item < players.GetItemCount(); ++item) {
+    if (players.GetItemData(item) == *clientId) {
+      players.SetItemSelected(item, true);
+      OnCommand(res::IDC_BOOT_PLAYER);
+      return;
+    }
+  }
+  WriteLine("No player has that id.");
+}
+
+void CServerDlg::SelectLevelByRow(std::string_view argument) {
+  const auto row = ParseInteger(argument);
+  auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
+  if (!row || *row < 0 || *row >= levels.GetItemCount()) {
+    WriteLine("Usage: /level N (a row of /levels)");
+    return;
+  }
+  levels.SetItemSelected(static_cast<int>(*row), true);
+  OnCommand(res::IDC_SELECT_LEVEL);
+}
+
+}  // namespace vex
