@@ -18,7 +18,6 @@ class BotRoster {
   explicit BotRoster(std::uint32_t seed);
 
   void SetTarget(int count) { target_ = count; }
-  int Target() const { return target_; }
 
   // Moves the bots on by `ms` of game time; frags happen only while `playing`. True when a
   // player's name, kills, score, lives or codes changed.

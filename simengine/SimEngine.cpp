@@ -13,9 +13,6 @@ namespace vex::sim {
 
 namespace {
 
-// The host runs a frame every 33 ms, so each frame moves the game on by that much; tests run
-// frames back to back and see minutes pass in milliseconds.
-constexpr int kFrameMillis = 33;
 constexpr std::size_t kMaxPendingCommands = 64;
 constexpr std::uint32_t kMaxArchives = 32;
 
@@ -37,7 +34,7 @@ std::string Sanitised(std::string text) {
 }  // namespace
 
 SimEngine::SimEngine(const SimSettings& settings)
-    : settings_(settings), game_(settings.Seed, settings.Bots) {}
+    : settings_(settings), clock_(settings.StepMillis), game_(settings.Seed, settings.Bots) {}
 
 SimEngine::~SimEngine() = default;
 
@@ -119,7 +116,6 @@ int SimEngine::ChooseNetService(std::uint32_t handle) {
     SetError("Unknown network service " + std::to_string(handle) + ".");
     return 0;
   }
-  chosenService_ = handle;
   return 1;
 }
 
@@ -253,7 +249,7 @@ int SimEngine::RunFrame(int) {
       for (const ShellCommand& command : std::exchange(pendingCommands_, {})) {
         Apply(command, out);
       }
-      game_.Advance(kFrameMillis, out);
+      game_.Advance(clock_.NextStepMs(), out);
       socket_.AnswerQueries([this] { return StatusReply(); });
       if (fault.AtFrame(FaultPoint::kOutOfMemory, frame_)) {
         out.OutOfMemory();

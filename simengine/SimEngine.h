@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/IServerEngine.h"
+#include "simengine/GameClock.h"
 #include "simengine/HostSocket.h"
 #include "simengine/NetServices.h"
 #include "simengine/Outbox.h"
@@ -68,9 +69,9 @@ class SimEngine final : public IServerEngine {
   ServerAppHandler* handler_ = nullptr;
   std::string lastError_;
   NetServiceLists serviceLists_;
-  std::uint32_t chosenService_ = 0;
   std::vector<ShellCommand> pendingCommands_;
   HostSocket socket_;
+  GameClock clock_;
   SimGame game_;
   std::uint64_t frame_ = 0;
 };

@@ -57,6 +57,12 @@ std::optional<SimSettings> ReadSettings(std::string& error) {
     return std::nullopt;
   }
 
+  const std::string_view step = Variable("VEX_SIM_STEP_MS");
+  if (!step.empty() && !ParseNumber(step, 0, kMaxStepMillis, settings.StepMillis)) {
+    error = "VEX_SIM_STEP_MS must be a number from 0 to " + std::to_string(kMaxStepMillis);
+    return std::nullopt;
+  }
+
   const std::string_view trace = Variable("VEX_SIM_FRAME_TRACE");
   if (trace != "" && trace != "0" && trace != "1") {
     error = "VEX_SIM_FRAME_TRACE must be 0 or 1";

@@ -14,11 +14,13 @@ struct SimSettings {
   int Bots = 0;              // VEX_SIM_BOTS: bots wanted once the game starts
   std::uint32_t Seed = 0;    // VEX_SIM_SEED: fixed for repeatable games, else random
   int FrameMillis = 0;       // VEX_SIM_FRAME_MS: extra time every frame takes
+  int StepMillis = 0;        // VEX_SIM_STEP_MS: game time per frame; 0 follows the real clock
   bool TraceFrames = false;  // VEX_SIM_FRAME_TRACE: OnPacket at the start of every frame
 };
 
 inline constexpr int kMaxBots = 255;
 inline constexpr int kMaxFrameMillis = 1000;
+inline constexpr int kMaxStepMillis = 1000;
 
 // A malformed value is an error rather than a silent default, so that a mistyped fault does
 // not pass a test that expected a failure.

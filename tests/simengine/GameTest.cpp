@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <set>
 #include <thread>
@@ -209,6 +210,32 @@ TEST_F(SimGameTest, TimeLimitRotatesLevelsAfterAShortIntermission) {
   EXPECT_NEAR(intermission * 33, 3000, 100) << "about three seconds between levels";
   EXPECT_NE(std::find(lines.begin(), lines.end(), "The time limit is up."), lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Next level: Docks."), lines.end());
+}
+
+// Without a fixed step the game follows the real clock: a host that runs frames too often does
+// not speed it up.
+TEST(SimGameClock, FramesInQuickSuccessionDoNotHurryTheGame) {
+  TestEngine engine({{"VEX_SIM_STEP_MS", "0"}});
+  ASSERT_TRUE(engine.Created());
+  const CGameOptions block = MakeOptions({.TimeLimitSeconds = 0.3f});
+  ASSERT_NE(engine->SetGameOptions(&block, sizeof block), 0);
+  ASSERT_EQ(engine.PostStart(), 0);
+  const auto begin = std::chrono::steady_clock::now();
+  engine.RunFrames(200);
+  const auto quickly = std::chrono::steady_clock::now() - begin;
+  const auto messages = StateMessages(engine.Handler().TakeMessages());
+  if (quickly < std::chrono::milliseconds(250)) {
+    EXPECT_EQ(messages, std::vector<std::string>{LevelStarted(0)});
+  }
+
+  bool ended = false;
+  for (int i = 0; i < 200 && !ended; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    engine.RunFrames(1);
+    const auto later = StateMessages(engine.Handler().TakeMessages());
+    ended = std::find(later.begin(), later.end(), kLevelUnloaded) != later.end();
+  }
+  EXPECT_TRUE(ended) << "the level ends once its 0.3 s have really passed";
 }
 
 struct LimitCase {

@@ -51,6 +51,7 @@ class ScopedSimEnvironment {
       ::unsetenv(name);
     }
     ::setenv("VEX_SIM_SEED", "1", 1);
+    ::setenv("VEX_SIM_STEP_MS", "33", 1);
     for (const auto& [name, value] : values) {
       ::setenv(name, value, 1);
     }
@@ -64,8 +65,9 @@ class ScopedSimEnvironment {
   ScopedSimEnvironment& operator=(const ScopedSimEnvironment&) = delete;
 
  private:
-  static constexpr const char* kNames[] = {"VEX_SIM_FAULT", "VEX_SIM_BOTS", "VEX_SIM_SEED",
-                                           "VEX_SIM_FRAME_MS", "VEX_SIM_FRAME_TRACE"};
+  static constexpr const char* kNames[] = {"VEX_SIM_FAULT",       "VEX_SIM_BOTS",
+                                           "VEX_SIM_SEED",        "VEX_SIM_FRAME_MS",
+                                           "VEX_SIM_FRAME_TRACE", "VEX_SIM_STEP_MS"};
 };
 
 // Everything the engine calls back, with the thread it called on.
