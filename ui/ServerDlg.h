@@ -57,6 +57,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   void OnNotify(int controlId, fw::Notification code) override;
   void OnTimer(int id) override;
   void OnShowWindow(bool show) override;
+  void OnSize(int width, int height) override;
   void OnOK() override;
   void OnCancel() override;
   bool PreTranslateInput(fw::InputEvent event) override;
@@ -71,6 +72,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   void SelectLevel();
   void UpdateSelectionButtons(int listId);
   void SetUpPlayerList();
+  void FitPlayerColumns();
   void SetUpLevelList();
   void FillLevelList(const std::vector<std::string>& levelNames);
 

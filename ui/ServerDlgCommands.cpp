@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <mutex>
 
 #include "framework/Controls.h"
@@ -46,10 +47,25 @@ std::array<int, 6> PlayerColumnWidths(int outerWidth) {
 void CServerDlg::SetUpPlayerList() {
   auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
   players.SetStateImageList(&stateImages_);
-  const auto widths = PlayerColumnWidths(players.GetOuterWidth());
   for (int column = 0; column < static_cast<int>(kPlayerColumns.size()); ++column) {
-    players.InsertColumn(column, Heading(kPlayerColumns[column].HeadingId), widths[column]);
+    players.InsertColumn(column, Heading(kPlayerColumns[column].HeadingId), 0);
   }
+  FitPlayerColumns();
+}
+
+void CServerDlg::FitPlayerColumns() {
+  auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
+  const auto widths = PlayerColumnWidths(players.GetOuterWidth());
+  const int columns = std::min(players.GetColumnCount(), static_cast<int>(widths.size()));
+  for (int column = 0; column < columns; ++column) {
+    players.SetColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+  }
+}
+
+void CServerDlg::OnSize(int width, int height) {
+  fw::CDialog::OnSize(width, height);
+  // The list grows with the window; its columns keep their shares of the new width.
+  FitPlayerColumns();
 }
 
 void CServerDlg::SetUpLevelList() {

@@ -1,0 +1,9 @@
+#include "framework/testing/BackEndForTests.h"
+
+namespace {
+
+// The status window as the operator sees it: real Qt widgets on the offscreen platform.
+auto* const backEnd = ::testing::AddGlobalTestEnvironment(
+    new vex::fw::testing::BackEndEnvironment(vex::fw::FrontEnd::Window));
+
+}  // namespace
