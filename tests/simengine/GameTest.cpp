@@ -11,11 +11,15 @@
 namespace vex::test {
 namespace {
 
-using namespace std::string_literals;
+using namespace std::string_view_literals;
 
-const std::string kLevelUnloaded = "\x03"s;
+// A game message: its raw type byte, then the rest.
+std::string Message(char type, std::string_view rest = {}) {
+  return std::string(1, type) + std::string(rest);
+}
+const std::string kLevelUnloaded = Message(3);
 std::string LevelStarted(int index) {
-  return "\x04"s + std::to_string(index);
+  return Message(4, std::to_string(index));
 }
 
 struct StatsRecord {
@@ -291,18 +295,14 @@ TEST_F(SimGameTest, BotsJoinWithExactMessages) {
       joinFrame = messages;
     }
   }
-  EXPECT_EQ(StateMessages(joinFrame), (std::vector<std::string>{"\x00"s
-                                                                "1",
-                                                                "\x02"s
-                                                                "1 Ash\n0 0 3 \x00\x00 -1 -1"s}));
+  EXPECT_EQ(StateMessages(joinFrame),
+            (std::vector<std::string>{Message(0, "1"), Message(2, "1 Ash\n0 0 3 \0\0 -1 -1"sv)}));
   EXPECT_EQ(GameLines(joinFrame), std::vector<std::string>{"Ash joined the game."});
 
   ASSERT_EQ(Engine().PostCommand("bots 2"), 0);
   const auto second = RunUntil([](const std::string& m) { return m[0] == 0; }, 100);
   ASSERT_TRUE(second.has_value());
-  EXPECT_EQ(*second,
-            "\x00"s
-            "2");
+  EXPECT_EQ(*second, Message(0, "2"));
   const auto next = RunUntil([](const std::string& m) { return m[0] == 2; }, 100);
   ASSERT_TRUE(next.has_value());
   const auto records = ParseStats(*next);
@@ -389,8 +389,7 @@ TEST_F(SimGameTest, KickRemovesThePlayerForGood) {
 
   ASSERT_NE(Engine()->KickClient(1), 0);
   const auto messages = Engine().Handler().TakeMessages();
-  EXPECT_EQ(StateMessages(messages), std::vector<std::string>{"\x01"s
-                                                              "1"});
+  EXPECT_EQ(StateMessages(messages), std::vector<std::string>{Message(1, "1")});
   EXPECT_EQ(GameLines(messages), std::vector<std::string>{"Ash was kicked from the server."});
   float ping = 0;
   EXPECT_EQ(Engine()->ReadClientPing(1, &ping), 0);
@@ -400,9 +399,7 @@ TEST_F(SimGameTest, KickRemovesThePlayerForGood) {
   ASSERT_EQ(Engine().PostCommand("kick 2"), 0);
   const auto byCommand = Frame();
   ASSERT_FALSE(StateMessages(byCommand).empty());
-  EXPECT_EQ(StateMessages(byCommand).front(),
-            "\x01"s
-            "2");
+  EXPECT_EQ(StateMessages(byCommand).front(), Message(1, "2"));
   EXPECT_FALSE(RunUntil([](const std::string& m) { return m[0] == 0; }, 300))
       << "a kicked bot is not replaced";
 }
