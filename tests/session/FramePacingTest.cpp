@@ -17,7 +17,7 @@ TEST(FramePacing, PauseFillsTheRestOfThe33Milliseconds) {
       {"10 ms frame", 1000, 1010, 23},
       {"50 ms frame", 1000, 1050, 0},
       {"exactly 33 ms", 1000, 1033, 0},
-      {"clock did not move", 1000, 1000, 0},
+      {"clock did not move", 1000, 1000, 33},
       {"within 33 ms of the wrap", 0xFFFFFFF0u, 0xFFFFFFF5u, 0},
       {"wrapped between readings", 0xFFFFFFF0u, 0x00000005u, 0},
       {"just after the wrap", 2, 12, 23},
