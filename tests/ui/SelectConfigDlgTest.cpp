@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/MessageBox.h"
+#include "framework/testing/BackEndForTests.h"
 #include "res/Resource.h"
 #include "ui/SelectConfigDlg.h"
 
@@ -19,10 +20,19 @@ namespace {
 
 using testing_support::GameFolder;
 
-// Puts another file descriptor in place of standard input for the life of the object.
+constexpr int kNoTerminal = -1;
+
+// Puts another file descriptor (kNoTerminal: /dev/null) in place of standard input for the life
+// of the object.
 class ScopedStandardInput {
  public:
-  explicit ScopedStandardInput(int fd) : saved_(dup(STDIN_FILENO)) { dup2(fd, STDIN_FILENO); }
+  explicit ScopedStandardInput(int fd) : saved_(dup(STDIN_FILENO)) {
+    const int source = fd == kNoTerminal ? open("/dev/null", O_RDONLY) : fd;
+    dup2(source, STDIN_FILENO);
+    if (fd == kNoTerminal) {
+      close(source);
+    }
+  }
   ~ScopedStandardInput() {
     dup2(saved_, STDIN_FILENO);
     close(saved_);
@@ -63,6 +73,8 @@ class PseudoTerminal {
 
 class ConfigSelection : public testing::Test {
  protected:
+  static bool OnTerminal() { return fw::testing::RunningFrontEnd() == fw::FrontEnd::Console; }
+
   void WriteConfigs(const std::vector<std::string>& names) {
     for (const std::string& name : names) {
       folder_.Write("VexMod/ServerData/" + name, "[Server]\n");
@@ -85,11 +97,7 @@ void PrintTo(const FolderCase& c, std::ostream* os) {
 class ConfigSelectionFolders : public ConfigSelection,
                                public testing::WithParamInterface<FolderCase> {};
 
-// Standard input that is no terminal: two or more files cannot be chosen, so the dialog cancels.
 TEST_P(ConfigSelectionFolders, ChoosesByItselfWhenThereIsNothingToChoose) {
-  const int devNull = open("/dev/null", O_RDONLY);
-  ScopedStandardInput input(devNull);
-  close(devNull);
   WriteConfigs(GetParam().Files);
   folder_.MakeDirectory("VexMod/ServerData/x.txt");
   EXPECT_EQ(RunConfigSelection(), GetParam().Chosen);
@@ -100,15 +108,32 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(FolderCase{"no folder", {}, std::nullopt},
                     FolderCase{"only other extensions", {"dm.cfg", "readme"}, std::nullopt},
                     FolderCase{"one file beside a folder named x.txt", {"dm.txt"}, "dm"},
-                    FolderCase{"upper-case extension", {"Team.TXT"}, "Team"},
-                    FolderCase{"two files without a terminal", {"b.txt", "a.txt"}, std::nullopt}));
+                    FolderCase{"upper-case extension", {"Team.TXT"}, "Team"}));
+
+// Without a window and without a terminal nobody can choose among several files.
+TEST_F(ConfigSelection, SeveralFilesWithoutTerminalCancel) {
+  if (!OnTerminal()) {
+    GTEST_SKIP() << "a window waits for the operator";
+  }
+  WriteConfigs({"b.txt", "a.txt"});
+  ScopedStandardInput input(kNoTerminal);
+  EXPECT_EQ(RunConfigSelection(), std::nullopt);
+}
+
+TEST_F(ConfigSelection, OperatorPicksAnotherEntryAndPressesOk) {
+  WriteConfigs({"b.txt", "a.txt"});
+  ScopedStandardInput input(kNoTerminal);
+  CSelectConfigDlg dialog;
+  ASSERT_TRUE(dialog.Create());
+  dialog.Control<fw::CComboBox>(res::IDC_CONFIG_LIST).SetCurSel(1);
+  dialog.Control<fw::CButton>(fw::IDOK).Click();
+  EXPECT_EQ(dialog.ChosenName(), "b");
+}
 
 TEST_F(ConfigSelection, ListsTitlesSortedWithTheFirstSelected) {
   WriteConfigs({"b.txt", "a.txt", "notes.cfg"});
   folder_.MakeDirectory("VexMod/ServerData/x.txt");
-  const int devNull = open("/dev/null", O_RDONLY);
-  ScopedStandardInput input(devNull);
-  close(devNull);
+  ScopedStandardInput input(kNoTerminal);
   CSelectConfigDlg dialog;
   ASSERT_TRUE(dialog.Create());
   const auto& list = dialog.Control<fw::CComboBox>(res::IDC_CONFIG_LIST);
@@ -139,6 +164,9 @@ class ConfigSelectionOnTerminal : public ConfigSelection,
                                   public testing::WithParamInterface<TerminalCase> {};
 
 TEST_P(ConfigSelectionOnTerminal, ReadsTheChoiceFromTheTerminal) {
+  if (!OnTerminal()) {
+    GTEST_SKIP() << "a window asks in the dialog";
+  }
   PseudoTerminal terminal;
   ASSERT_TRUE(terminal.Ready());
   WriteConfigs({"ctf.txt", "dm.txt", "coop.txt"});
