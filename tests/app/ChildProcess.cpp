@@ -136,6 +136,13 @@ bool ChildProcess::WaitForOutput(const std::string& text, std::chrono::milliseco
   return true;
 }
 
+void ChildProcess::Collect(std::chrono::milliseconds duration) {
+  const auto deadline = Clock::now() + duration;
+  while (Clock::now() < deadline) {
+    Drain(std::min(RemainingMs(deadline), 50));
+  }
+}
+
 int ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
   const auto deadline = Clock::now() + limit;
   while (Clock::now() < deadline) {

@@ -25,6 +25,8 @@ class ChildProcess {
   // Reads standard output until it contains `text` (from the start of the run) or time is up.
   bool WaitForOutput(const std::string& text,
                      std::chrono::milliseconds limit = std::chrono::seconds(10));
+  // Reads what the process writes during the given time.
+  void Collect(std::chrono::milliseconds duration);
   // Waits for the end of the process; -1 when it did not end in time (it is then killed).
   int WaitForExit(std::chrono::milliseconds limit = std::chrono::seconds(10));
 

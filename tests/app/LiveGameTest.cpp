@@ -1,0 +1,134 @@
+// An operator's session on the console front-end against the bundled engine with bots.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+
+namespace vex {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+
+struct PlayerRow {
+  int Id;
+  std::string Name;
+  int Ping;
+};
+
+using Row = std::vector<std::string>;  // the captured fields of one table row
+
+// The rows of the newest table in the output that starts with `header`.
+std::vector<Row> NewestTable(const std::string& output, const std::string& header,
+                             const std::regex& rowPattern) {
+  std::vector<Row> rows;
+  const auto start = output.rfind(header);
+  if (start == std::string::npos) {
+    return rows;
+  }
+  std::istringstream lines(output.substr(start));
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::smatch match;
+    if (!std::regex_match(line, match, rowPattern)) {
+      break;
+    }
+    rows.emplace_back(match.begin() + 1, match.end());
+  }
+  return rows;
+}
+
+class LiveGame : public ::testing::Test {
+ protected:
+  LiveGame() {
+    char pattern[] = "/tmp/vex-live-XXXXXX";
+    root_ = mkdtemp(pattern);
+    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_, fs::copy_options::recursive);
+    server_.emplace(std::string(VEX_BIN_DIR) + "/vexserver",
+                    std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0"},
+                    root_.string(), std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+  }
+  ~LiveGame() override {
+    server_.reset();
+    fs::remove_all(root_);
+  }
+
+  // Asks with `command` until the newest answer satisfies `done`.
+  template <class Done>
+  bool Poll(const std::string& command, Done done, std::chrono::seconds limit = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+      server_->Write(command + "\n");
+      server_->Collect(250ms);
+      if (done()) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  std::vector<PlayerRow> Players() const {
+    static const std::regex row(R"((\d+)  (.+?) +(\d+)  +(-?\d+) +(-?\d+) +(-?\d+) +(\S+))");
+    std::vector<PlayerRow> players;
+    for (const auto& fields : NewestTable(server_->Output(), "ID  Name", row)) {
+      players.push_back({std::stoi(fields[0]), fields[1], std::stoi(fields[2])});
+    }
+    return players;
+  }
+
+  int MarkedLevel() const {
+    static const std::regex row(R"((\d+)  ([* ])  (.+))");
+    for (const auto& fields : NewestTable(server_->Output(), "N     World", row)) {
+      if (fields[1] == "*") {
+        return std::stoi(fields[0]);
+      }
+    }
+    return -1;
+  }
+
+  fs::path root_;
+  std::optional<ChildProcess> server_;
+};
+
+TEST_F(LiveGame, OperatorWatchesAndSteersAGameWithBots) {
+  ASSERT_TRUE(server_->WaitForOutput("Server is running.")) << server_->Errors();
+
+  ASSERT_TRUE(Poll("/players", [&] {
+    const auto players = Players();
+    return players.size() == 3 && std::all_of(players.begin(), players.end(), [](const auto& p) {
+             return p.Ping > 0 && p.Name != "<Incoming Player>";
+           });
+  })) << server_->Output();
+
+  ASSERT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 0; })) << server_->Output();
+  server_->Write("/next\n");
+  EXPECT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 1; })) << server_->Output();
+  server_->Write("/level 2\n");
+  EXPECT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 2; })) << server_->Output();
+
+  const int booted = Players().front().Id;
+  server_->Write("/boot " + std::to_string(booted) + "\n");
+  EXPECT_TRUE(Poll("/players", [&] {
+    const auto players = Players();
+    return players.size() == 2 && std::none_of(players.begin(), players.end(),
+                                               [&](const auto& p) { return p.Id == booted; });
+  })) << server_->Output();
+
+  server_->Write("/stop\n");
+  EXPECT_EQ(server_->WaitForExit(), 2);
+  EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vex
