@@ -23,6 +23,7 @@ void SetName(CPlayerInfo& player, std::string_view name) {
   std::copy(name.begin(), name.end(), player.Name);
 }
 
+// A client id that cannot be read leaves 0: the message then acts on client 0.
 void AddPlayer(GameTracking& tracking, GameMessageReader& reader, std::int64_t now) {
   std::int32_t clientId = 0;
   reader.Number(clientId);
