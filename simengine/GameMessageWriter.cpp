@@ -17,6 +17,12 @@ std::string Begin(MessageType type) {
   return std::string(1, static_cast<char>(type));
 }
 
+std::string WithNumber(MessageType type, std::int64_t number) {
+  std::string message = Begin(type);
+  message += std::to_string(number);
+  return message;
+}
+
 // The reader takes a name as one line of at most 29 bytes, so a newline or a zero inside the
 // name would end it early and shift every later field.
 void AppendName(std::string& message, std::string_view name) {
@@ -30,11 +36,11 @@ void AppendName(std::string& message, std::string_view name) {
 }  // namespace
 
 std::string PlayerAddedMessage(std::int32_t clientId) {
-  return Begin(MessageType::kPlayerAdded) + std::to_string(clientId);
+  return WithNumber(MessageType::kPlayerAdded, clientId);
 }
 
 std::string PlayerRemovedMessage(std::int32_t clientId) {
-  return Begin(MessageType::kPlayerRemoved) + std::to_string(clientId);
+  return WithNumber(MessageType::kPlayerRemoved, clientId);
 }
 
 std::string PlayerStatsMessage(std::span<const SimPlayer> players, std::int32_t protectedId) {
@@ -58,7 +64,7 @@ std::string LevelUnloadedMessage() {
 }
 
 std::string LevelStartedMessage(int levelIndex) {
-  return Begin(MessageType::kLevelStarted) + std::to_string(levelIndex);
+  return WithNumber(MessageType::kLevelStarted, levelIndex);
 }
 
 std::string ConsoleLineMessage(std::string_view text) {
