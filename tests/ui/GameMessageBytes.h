@@ -2,15 +2,21 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vex::testing_support {
 
-// Game messages in the byte format the game code writes.
+// Game messages in the byte format the game code writes: a type byte, then its fields.
+inline std::string Message(char type, std::string_view fields) {
+  std::string message(1, type);
+  message.append(fields);
+  return message;
+}
 inline std::string PlayerAdded(std::int32_t id) {
-  return std::string(1, '\0') + std::to_string(id);
+  return Message('\0', std::to_string(id));
 }
 inline std::string PlayerRemoved(std::int32_t id) {
-  return std::string(1, '\1') + std::to_string(id);
+  return Message('\1', std::to_string(id));
 }
 inline std::string StatsRecord(std::int32_t id, const std::string& name, int kills, int score,
                                int lives, int kind, int ringed, std::int32_t protectedId) {
@@ -19,16 +25,16 @@ inline std::string StatsRecord(std::int32_t id, const std::string& name, int kil
          static_cast<char>(ringed) + " " + std::to_string(protectedId) + " ";
 }
 inline std::string PlayerStats(const std::string& records) {
-  return std::string(1, '\2') + records + "-1";
+  return Message('\2', records + "-1");
 }
 inline std::string LevelUnloaded() {
-  return std::string(1, '\3');
+  return Message('\3', "");
 }
 inline std::string LevelStarted(int level) {
-  return std::string(1, '\4') + std::to_string(level);
+  return Message('\4', std::to_string(level));
 }
 inline std::string ConsoleLine(const std::string& text) {
-  return std::string(1, '\5') + text + std::string(1, '\0');
+  return Message('\5', text + std::string(1, '\0'));
 }
 
 }  // namespace vex::testing_support
