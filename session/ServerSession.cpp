@@ -1,7 +1,6 @@
 #include "session/ServerSession.h"
 
 #include <mutex>
-#include <vector>
 
 #include "engine/EngineModule.h"
 #include "platform/Clock.h"
@@ -17,25 +16,10 @@ namespace {
 constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
 constexpr std::uint32_t kLastErrorSize = 255;
 
-// What an abandoned update thread may still hold. Kept reachable for the rest of the process:
-// the thread can never be joined, so none of it may be freed under it.
-struct AbandonedThreadState {
-  std::unique_ptr<platform::RecursiveLock> Lock;
-  std::unique_ptr<CEngineModule> Module;
-};
-
-void KeepForever(AbandonedThreadState state) {
-  static auto* abandoned = new std::vector<AbandonedThreadState>();
-  abandoned->push_back(std::move(state));
-}
-
 }  // namespace
 
 CServerSession::CServerSession(ISessionHost& host, ServerAppHandler& handler)
-    : host_(host),
-      handler_(handler),
-      lock_(std::make_unique<platform::RecursiveLock>()),
-      stopEvent_(std::make_shared<platform::ManualResetEvent>()) {}
+    : host_(host), handler_(handler), loop_(std::make_shared<FrameLoopState>()) {}
 
 CServerSession::~CServerSession() {
   Stop();
@@ -48,16 +32,17 @@ bool CServerSession::Initialise() {
     host_.ReportError(res::IDS_SETUP_FAILED);
     return false;
   }
-  if (engine_->AttachHandler(&handler_) != 0) {
+  IServerEngine* engine = Engine();
+  if (engine->AttachHandler(&handler_) != 0) {
     host_.ReportError(res::IDS_SETUP_FAILED);
     return false;
   }
-  if (!LoadResourceArchives(*engine_)) {
+  if (!LoadResourceArchives(*engine)) {
     host_.ReportError(res::IDS_RESOURCES_FAILED);
     return false;
   }
-  pendingConsoleLines_.Clear();
-  engineError_ = false;
+  loop_->PendingConsoleLines.Clear();
+  loop_->EngineError = false;
   host_.ResetTracking();
   host_.PrintConsoleLineById(res::IDS_INITIALIZED);
   return true;
@@ -75,33 +60,33 @@ bool CServerSession::CreateEngine() {
     module_.reset();
     return false;
   }
-  engine_ = engine;
+  loop_->Engine = engine;
   return true;
 }
 
 bool CServerSession::Start() {
-  if (engine_ == nullptr) {
+  IServerEngine* engine = Engine();
+  if (engine == nullptr) {
     return false;
   }
   if (!ChooseNetworkService()) {
     host_.ReportError(res::IDS_NET_SERVICE_FAILED);
     return false;
   }
-  if (const int error = host_.SetUpGameHost(*engine_); error != 0) {
+  if (const int error = host_.SetUpGameHost(*engine); error != 0) {
     host_.ReportError(error);
     return false;
   }
-  if (engine_->LoadGameCode() == 0) {
+  if (engine->LoadGameCode() == 0) {
     host_.ReportError(res::IDS_GAME_CODE_FAILED);
     return false;
   }
-  stopEvent_->Reset();
-  auto stopEvent = stopEvent_;
-  if (!thread_.Start([this, stopEvent] { UpdateThreadBody(*stopEvent); })) {
+  loop_->StopEvent.Reset();
+  if (!thread_.Start([loop = loop_] { UpdateThreadBody(*loop); })) {
     Stop();
     return false;
   }
-  threadRecorded_ = true;
+  loop_->ThreadRecorded = true;
   host_.StartRefreshTimer();
   startTime_ = platform::CalendarSeconds();
   if (!SendStartMessage()) {
@@ -113,11 +98,12 @@ bool CServerSession::Start() {
 }
 
 bool CServerSession::ChooseNetworkService() {
-  if (engine_->StartNetwork(0, 0) == 0) {
+  IServerEngine* engine = Engine();
+  if (engine->StartNetwork(0, 0) == 0) {
     return false;
   }
   NetServiceEntry* list = nullptr;
-  if (engine_->ListNetServices(&list) == 0 || list == nullptr) {
+  if (engine->ListNetServices(&list) == 0 || list == nullptr) {
     return false;
   }
   const NetServiceEntry* chosen = nullptr;
@@ -128,84 +114,86 @@ bool CServerSession::ChooseNetworkService() {
     }
   }
   const std::uint32_t handle = chosen != nullptr ? chosen->Handle : 0;
-  engine_->ReleaseNetServices(list);
-  return chosen != nullptr && engine_->ChooseNetService(handle) != 0;
+  engine->ReleaseNetServices(list);
+  return chosen != nullptr && engine->ChooseNetService(handle) != 0;
 }
 
 bool CServerSession::SendStartMessage() {
   // Sent without the lock, as the game expects it before the first frame can run.
   const StartMessage message = MakeStartMessage();
-  return engine_->PostShellMessage(message.data(), message.size()) == 0;
+  return Engine()->PostShellMessage(message.data(), message.size()) == 0;
 }
 
-void CServerSession::UpdateThreadBody(platform::ManualResetEvent& stopEvent) {
+void CServerSession::UpdateThreadBody(FrameLoopState& loop) {
   std::uint32_t last = platform::MillisecondClock();
-  while (!stopEvent.Wait(0)) {
-    RunFrameStep();
+  while (!loop.StopEvent.Wait(0)) {
+    RunFrameStep(loop);
     const std::uint32_t now = platform::MillisecondClock();
     const std::uint32_t pause = FramePause(last, now);
     if (pause > 0) {
-      stopEvent.Wait(pause);
+      loop.StopEvent.Wait(pause);
     }
     last = NextFrameBase(pause, now, platform::MillisecondClock());
   }
 }
 
-void CServerSession::RunFrameStep() {
-  std::lock_guard guard(*lock_);
-  if (engine_ == nullptr || engineError_ || !threadRecorded_) {
+void CServerSession::RunFrameStep(FrameLoopState& loop) {
+  std::lock_guard guard(loop.Lock);
+  IServerEngine* engine = loop.Engine;
+  if (engine == nullptr || loop.EngineError || !loop.ThreadRecorded) {
     return;
   }
-  if (engine_->RunFrame(0) != 0) {
+  if (engine->RunFrame(0) != 0) {
     return;
   }
   char reason[kLastErrorSize + 1] = {};
-  engine_->ReadLastError(reason, kLastErrorSize);
+  engine->ReadLastError(reason, kLastErrorSize);
   reason[kLastErrorSize] = '\0';
-  pendingConsoleLines_.Push(reason);
-  engineError_ = true;
+  loop.PendingConsoleLines.Push(reason);
+  loop.EngineError = true;
 }
 
 bool CServerSession::Stop() {
-  if (threadRecorded_) {
+  if (HasThread()) {
     StopThread();
   }
-  if (engine_ != nullptr) {
+  if (Engine() != nullptr) {
     ReleaseEngine();
   }
-  pendingConsoleLines_.Clear();
-  engineError_ = false;
+  loop_->PendingConsoleLines.Clear();
+  loop_->EngineError = false;
   host_.DropRoster();
   return true;
 }
 
 void CServerSession::StopThread() {
-  stopEvent_->Set();
-  if (!thread_.WaitFor(kThreadStopTimeoutMs)) {
-    // A thread cannot be killed here. It keeps its engine, its lock and its event; the session
-    // goes on with new ones and never calls that engine again.
+  loop_->StopEvent.Set();
+  if (thread_.WaitFor(kThreadStopTimeoutMs)) {
+    loop_->StopEvent.Reset();
+    loop_->ThreadRecorded = false;
+  } else {
+    // A thread cannot be killed here. It keeps its loop state (and the lock it holds); the
+    // session goes on with a new one and never calls the abandoned engine again.
     thread_.Abandon();
     engineAbandoned_ = true;
-    KeepForever({std::move(lock_), nullptr});
-    lock_ = std::make_unique<platform::RecursiveLock>();
-    stopEvent_ = std::make_shared<platform::ManualResetEvent>();
+    auto fresh = std::make_shared<FrameLoopState>();
+    fresh->Engine = loop_->Engine.load();
+    loop_ = std::move(fresh);
     host_.PrintConsoleText("The update thread did not stop within 5 seconds; it was abandoned.");
   }
-  stopEvent_->Reset();
-  threadRecorded_ = false;
   host_.PrintConsoleLineById(res::IDS_STOPPED);
 }
 
 void CServerSession::ReleaseEngine() {
   if (engineAbandoned_) {
+    // The abandoned thread is still inside this engine's code.
     module_->KeepLoaded();
-    KeepForever({nullptr, std::move(module_)});
   } else {
-    engine_->AttachHandler(nullptr);
+    Engine()->AttachHandler(nullptr);
     module_->Release();
-    module_.reset();
   }
-  engine_ = nullptr;
+  module_.reset();
+  loop_->Engine = nullptr;
   engineAbandoned_ = false;
 }
 

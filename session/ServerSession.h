@@ -35,6 +35,18 @@ class ISessionHost {
   ~ISessionHost() = default;
 };
 
+// What the update thread works with. The session and its thread share it, so that a thread
+// abandoned inside a hung frame keeps its own lock, event, engine and flags, and never touches
+// what the session goes on with.
+struct FrameLoopState {
+  platform::RecursiveLock Lock;  // SessionLock
+  platform::ManualResetEvent StopEvent;
+  std::atomic<IServerEngine*> Engine{nullptr};
+  std::atomic<bool> ThreadRecorded{false};
+  std::atomic<bool> EngineError{false};
+  ConsoleLineQueue PendingConsoleLines;
+};
+
 // The engine server's life: create and attach, archives, hosting, the update thread, release.
 class CServerSession {
  public:
@@ -47,37 +59,31 @@ class CServerSession {
   bool Start();
   bool Stop();  // always true; safe in any state and more than once
 
-  IServerEngine* Engine() const { return engine_; }
-  bool HasThread() const { return threadRecorded_.load(); }
-  platform::RecursiveLock& Lock() { return *lock_; }  // SessionLock
-  bool EngineError() const { return engineError_.load(); }
-  ConsoleLineQueue& PendingConsoleLines() { return pendingConsoleLines_; }
+  IServerEngine* Engine() const { return loop_->Engine.load(); }
+  bool HasThread() const { return loop_->ThreadRecorded.load(); }
+  platform::RecursiveLock& Lock() { return loop_->Lock; }
+  bool EngineError() const { return loop_->EngineError.load(); }
+  ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
   std::int64_t StartTime() const { return startTime_; }
 
-  // One frame under the session lock; the update thread's body calls it (tests too).
-  void RunFrameStep();
+  // One frame under the session lock, as the update thread runs it (tests call it too).
+  void RunFrameStep() { RunFrameStep(*loop_); }
 
  private:
+  static void RunFrameStep(FrameLoopState& loop);
+  static void UpdateThreadBody(FrameLoopState& loop);
   bool CreateEngine();
   bool ChooseNetworkService();
   bool SendStartMessage();
-  void UpdateThreadBody(platform::ManualResetEvent& stopEvent);
   void StopThread();
   void ReleaseEngine();
 
   ISessionHost& host_;
   ServerAppHandler& handler_;
   std::unique_ptr<CEngineModule> module_;
-  IServerEngine* engine_ = nullptr;
-  std::unique_ptr<platform::RecursiveLock> lock_;
-  // Shared with the update thread, so that a thread abandoned inside a hung frame never touches
-  // an event that has gone.
-  std::shared_ptr<platform::ManualResetEvent> stopEvent_;
+  std::shared_ptr<FrameLoopState> loop_;
   platform::WorkerThread thread_;
-  std::atomic<bool> threadRecorded_{false};
   bool engineAbandoned_ = false;
-  std::atomic<bool> engineError_{false};
-  ConsoleLineQueue pendingConsoleLines_;
   std::int64_t startTime_ = 0;
 };
 
