@@ -140,6 +140,7 @@ void CServerDlg::OnShowWindow(bool show) {
 
 void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
+    display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
     return;
   }
