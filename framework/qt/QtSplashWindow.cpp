@@ -1,6 +1,8 @@
 #include "framework/qt/QtSplashWindow.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QMetaObject>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -14,6 +16,30 @@ SplashWidget::SplashWidget(QImage picture, QWidget* owner)
   setAttribute(Qt::WA_ShowWithoutActivating);
   setCursor(Qt::ArrowCursor);
   setFixedSize(picture_.size());
+  if (owner != nullptr) {
+    owner->installEventFilter(this);
+  }
+}
+
+void SplashWidget::CentreOverOwner() {
+  QRect area;
+  if (const QWidget* owner = parentWidget()) {
+    area = owner->frameGeometry();
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    area = screen->availableGeometry();
+  }
+  move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+bool SplashWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget() &&
+      (event->type() == QEvent::Show || event->type() == QEvent::Move ||
+       event->type() == QEvent::Resize)) {
+    CentreOverOwner();
+    // The owner's window is mapped after its show event: raise once that has happened.
+    QMetaObject::invokeMethod(this, &QWidget::raise, Qt::QueuedConnection);
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void SplashWidget::paintEvent(QPaintEvent*) {
@@ -24,13 +50,7 @@ void SplashWidget::paintEvent(QPaintEvent*) {
 QtSplashWindow::QtSplashWindow(QImage picture, QWidget* owner)
     : width_(picture.width()), height_(picture.height()) {
   widget_ = new SplashWidget(std::move(picture), owner);
-  QRect area;
-  if (owner != nullptr) {
-    area = owner->frameGeometry();
-  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    area = screen->availableGeometry();
-  }
-  widget_->move(area.center() - QPoint(width_ / 2, height_ / 2));
+  widget_->CentreOverOwner();
   widget_->show();
   widget_->raise();
 }

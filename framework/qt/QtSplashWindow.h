@@ -12,13 +12,18 @@ class QTimer;
 
 namespace vex::fw {
 
-// A borderless popup that shows a picture pixel for pixel.
+// A borderless popup that shows a picture pixel for pixel, centred over its owner.
 class SplashWidget final : public QWidget {
  public:
   SplashWidget(QImage picture, QWidget* owner);
 
+  void CentreOverOwner();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // The owner is shown and placed after the splash opens: follow it and stay above it, also
+  // where no window manager keeps a stays-on-top window on top.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QImage picture_;
