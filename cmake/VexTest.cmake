@@ -1,11 +1,13 @@
-# vex_add_test(NAME name SOURCES ... LIBS ...): one GoogleTest program per folder of tests/.
-# Tests run in the build's bin folder, where server.so and the programs are.
+# vex_add_test(NAME name [PREFIX text] SOURCES ... LIBS ...): one GoogleTest program per folder
+# of tests/. PREFIX tells apart the tests of a program that shares its sources with another (the
+# same suites on the window back-end). Tests run in the build's bin folder, where server.so and the
+# programs are.
 function(vex_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "NAME;PREFIX" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${T_NAME} PRIVATE
     VEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VEX_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
-  gtest_discover_tests(${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+  gtest_discover_tests(${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin TEST_PREFIX "${T_PREFIX}"
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" DISCOVERY_TIMEOUT 60)
 endfunction()
