@@ -32,12 +32,14 @@ void SplashWidget::CentreOverOwner() {
 }
 
 bool SplashWidget::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == parentWidget() &&
-      (event->type() == QEvent::Show || event->type() == QEvent::Move ||
-       event->type() == QEvent::Resize)) {
-    CentreOverOwner();
-    // The owner's window is mapped after its show event: raise once that has happened.
-    QMetaObject::invokeMethod(this, &QWidget::raise, Qt::QueuedConnection);
+  if (watched == parentWidget()) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) {
+      CentreOverOwner();
+    } else if (event->type() == QEvent::Show) {
+      CentreOverOwner();
+      // The owner's window is mapped after its show event: raise once that has happened.
+      QMetaObject::invokeMethod(this, &QWidget::raise, Qt::QueuedConnection);
+    }
   }
   return QWidget::eventFilter(watched, event);
 }
