@@ -16,13 +16,12 @@ namespace vex {
 
 class CEngineModule;
 
-// What the session needs from the status window; every call but ReportError comes on the window
-// thread.
+// What the session needs from the status window; every call comes on the window thread.
 class ISessionHost {
  public:
   virtual void PrintConsoleLineById(int stringId) = 0;
   virtual void PrintConsoleText(std::string_view text) = 0;
-  // Fatal: shows the text of the id and closes the window. May be called from any thread.
+  // Fatal: shows the text of the id and closes the window.
   virtual void ReportError(int stringId) = 0;
   // The game host setup; returns 0 or the string id of its error.
   virtual int SetUpGameHost(IServerEngine& engine) = 0;

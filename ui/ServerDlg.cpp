@@ -161,12 +161,6 @@ void CServerDlg::OnCancel() {
 }
 
 void CServerDlg::ReportError(int stringId) {
-  if (!IsWindowThread()) {
-    // Raised inside a frame on the update thread: the window thread's stop waits for that very
-    // thread, so waiting here for the cancel command would only end by timing out.
-    PostTask([this, stringId] { ReportError(stringId); });
-    return;
-  }
   fw::AfxMessageBox(StringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
   if (stringId == res::IDS_NO_CONFIG && fw::AfxGetApp() != nullptr &&
       fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console) {
@@ -203,9 +197,17 @@ void CServerDlg::HandleGameMessage(const char* data, int length) {
 
 void CServerDlg::OnOutOfMemory() {
   // The engine may keep saying so on every frame until the stop; one report closes the window.
-  if (!outOfMemoryReported_.exchange(true)) {
-    ReportError(res::IDS_OUT_OF_MEMORY);
+  if (outOfMemoryReported_.exchange(true)) {
+    return;
   }
+  // This runs inside an engine call, on the update thread or on the window thread holding the
+  // session lock. The report's stop waits for the update thread and releases the engine, so it
+  // runs once the window thread is back in its loop, and not after another fatal report.
+  PostTask([this] {
+    if (!fatalReported_.load()) {
+      ReportError(res::IDS_OUT_OF_MEMORY);
+    }
+  });
 }
 
 }  // namespace vex

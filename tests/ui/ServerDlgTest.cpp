@@ -242,6 +242,24 @@ TEST(ReportError, FromAnotherThreadIsHandedToTheWindowThreadWithoutWaiting) {
   EXPECT_EQ(server.Window().Session().Engine(), nullptr);
 }
 
+TEST(ReportError, OutOfMemoryInsideALockedCallOfTheWindowThreadWaitsUntilTheCallReturns) {
+  ServerWindow server;
+  ASSERT_TRUE(server.Start());
+  MessageBoxRecorder boxes(fw::IDYES);
+  {
+    // As inside a kick or a ping query: the engine is still inside its own call, so it must not
+    // be released yet, and a frame may be waiting for this lock.
+    std::lock_guard lock(server.Window().Session().Lock());
+    server.Window().OnOutOfMemory();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_NE(server.Window().Session().Engine(), nullptr);
+  }
+  ASSERT_TRUE(PumpUntil([&] { return !server.Window().IsWindowVisible(); }));
+  EXPECT_EQ(BoxTexts(boxes), (std::vector<std::string>{Text(106)}));
+  EXPECT_EQ(server.Window().Session().Engine(), nullptr);
+  EXPECT_FALSE(server.ConsoleHas("abandoned"));
+}
+
 TEST(ReportError, OutOfMemoryInsideAFrameStopsTheServerOnceWithoutAbandoningTheThread) {
   ScopedEnvironment fault("VEX_SIM_FAULT", "oom:5");
   ServerWindow server;
