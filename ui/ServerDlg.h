@@ -84,7 +84,6 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
 
   std::vector<std::string> arguments_;
   CGameServerAppHandler handler_;
-  CServerSession session_;
   GameTracking tracking_;
   StatusDisplay display_;
   CSplashWnd splash_;
@@ -93,6 +92,9 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};
+  // Declared last, so destroyed first: its destructor's stop still reaches the roster and the
+  // other members above through the host callbacks.
+  CServerSession session_;
 };
 
 }  // namespace vex
