@@ -180,6 +180,7 @@ void CServerDlg::StartRefreshTimer() {
 }
 
 void CServerDlg::ResetTracking() {
+  display_.HighlightedLevel = -1;
   std::lock_guard lock(session_.Lock());
   tracking_.Reset();
 }

@@ -9,6 +9,7 @@
 
 #include "ServerWindow.h"
 #include "framework/StringTable.h"
+#include "ui/StatusRefresh.h"
 
 namespace vex {
 namespace {
@@ -81,6 +82,19 @@ TEST(ServerWindowStart, ShowingTheWindowAgainDoesNotStartASecondTime) {
   const std::string text = server.ConsoleText();
   EXPECT_EQ(text.find("Initializing"), text.rfind("Initializing"));
   EXPECT_TRUE(server.Window().Session().HasThread());
+}
+
+TEST(ServerWindowStart, InitialisingAgainMarksTheCurrentLevelAfresh) {
+  ServerWindow server;
+  ASSERT_TRUE(server.Start());
+  auto& levels = server.List(res::IDC_LEVEL_LIST);
+  const auto firstLevelMarked = [&] { return levels.GetStateImage(0) == kCurrentLevelImage; };
+  ASSERT_TRUE(PumpUntil(firstLevelMarked));
+
+  // The host setup refills the level list, so the first level's row starts unmarked again.
+  ASSERT_TRUE(server.Window().Session().Initialise());
+  ASSERT_TRUE(server.Window().Session().Start());
+  EXPECT_TRUE(PumpUntil(firstLevelMarked));
 }
 
 TEST(SelectionButtons, FollowWhetherTheirListHasASelectedRow) {
