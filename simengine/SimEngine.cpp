@@ -293,11 +293,13 @@ int SimEngine::KickClient(std::int32_t clientId) {
   return 1;
 }
 
+// Records no reason on failure: the host asks for pings without its own lock while a frame may
+// run, and a failed query must not replace a failed frame's reason before the frame thread reads
+// it.
 int SimEngine::ReadClientPing(std::int32_t clientId, float* seconds) {
   std::lock_guard lock(mutex_);
   const std::optional<float> ping = game_.PingSeconds(clientId);
   if (!ping || seconds == nullptr) {
-    SetError("No ping for client " + std::to_string(clientId) + ".");
     return 0;
   }
   *seconds = *ping;

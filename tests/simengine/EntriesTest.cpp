@@ -160,6 +160,9 @@ TEST(SimEngineFaults, FrameFaultFailsExactlyThatFrameWithAReason) {
   EXPECT_NE(engine->RunFrame(0), 0);
   EXPECT_EQ(engine.LastError(), "");
   EXPECT_EQ(engine->RunFrame(0), 0);
+  // The window thread may ask for a ping between the failed frame and the reading of its reason.
+  float ping = 0;
+  EXPECT_EQ(engine->ReadClientPing(99, &ping), 0);
   EXPECT_NE(engine.LastError().find("frame 3"), std::string::npos) << engine.LastError();
 }
 
@@ -200,7 +203,7 @@ TEST(SimEngineFaults, HungFrameSleepsWithoutHoldingTheEngine) {
   EXPECT_FALSE(*returned);
   float ping = 0;
   EXPECT_EQ(engine->ReadClientPing(1, &ping), 0) << "the engine's lock must be free";
-  EXPECT_NE(engine.LastError(), "");
+  EXPECT_EQ(engine.LastError(), "");
   const double cpu = ThreadCpuSeconds(native);
   EXPECT_GE(cpu, 0.0);
   EXPECT_LT(cpu, 0.1) << "a hung frame sleeps instead of spinning";
