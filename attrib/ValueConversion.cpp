@@ -105,11 +105,14 @@ double TextToDouble(std::string_view text) {
 }
 
 float NarrowToFloat(double value) {
-  constexpr double kLargest = std::numeric_limits<float>::max();
-  if (value > kLargest) {
+  // Halfway between the largest float and the next power of two: anything below rounds to the
+  // largest float (3.4028235e38 is how that one is usually written), anything from here on is
+  // an infinity.
+  constexpr double kOverflow = 0x1.ffffffp127;
+  if (value >= kOverflow) {
     return std::numeric_limits<float>::infinity();
   }
-  if (value < -kLargest) {
+  if (value <= -kOverflow) {
     return -std::numeric_limits<float>::infinity();
   }
   return static_cast<float>(value);

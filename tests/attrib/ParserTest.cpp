@@ -176,6 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{"+1e999", "Double inf"}, ValueCase{"-1.5e999", "Double -inf"},
                     ValueCase{"+1e-999", "Double 0"}, ValueCase{"0.0000001e-400", "Double 0"},
                     ValueCase{"+1e300f", "Float inf"}, ValueCase{"(FLOAT) -1e300", "Float -inf"},
+                    ValueCase{"3.4028235e38f", "Float 3.40282347e+38"},
+                    ValueCase{"(FLOAT) -3.4028235e38", "Float -3.40282347e+38"},
+                    ValueCase{"3.4028236e38f", "Float inf"},
                     ValueCase{"<1e999, 0, 0>", "Vector inf,0,0"}));
 
 TEST(Parser, DuplicateSymbolKeepsTheFirstValueAcrossLetterCase) {
