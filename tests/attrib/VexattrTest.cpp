@@ -122,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "2 Identifier 0 \"Name\"\n2 Equals 0 \"=\"\n",
                  "File \"unterminated_string_crlf.txt\", line 2 :  Bad symbol encountered.\n", 1},
         ToolCase{"--tokens no_such_file.txt", "",
-                 "vexattr: no_such_file.txt: cannot open or not an attribute file\n", 1}));
+                 "vexattr: no_such_file.txt: cannot open or not an attribute file\n", 1},
+        ToolCase{"--tokens .", "", "vexattr: .: cannot open or not an attribute file\n", 1}));
 
 TEST(VexattrUsage, HelpGoesToStandardOutputAndWrongArgumentsFail) {
   const RunResult help = RunVexattr("--help");

@@ -1,5 +1,6 @@
 #include "tools/vexattr/TokenDump.h"
 
+#include <filesystem>
 #include <memory>
 #include <string_view>
 
@@ -18,7 +19,8 @@ struct FileCloser {
 
 TokenDumpResult DumpTokens(const std::string& fileName, std::FILE* out, std::string& error) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) {
+  std::error_code ignored;
+  if (!file || std::filesystem::is_directory(fileName, ignored)) {
     return TokenDumpResult::CannotOpen;
   }
   AttributeErrorReporter errors;
