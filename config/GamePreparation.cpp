@@ -5,6 +5,7 @@
 #include "config/ConfigReader.h"
 #include "config/FixedText.h"
 #include "config/GameOptionsBuilder.h"
+#include "config/GameTypes.h"
 #include "config/ServerConfig.h"
 #include "platform/FileSystem.h"
 #include "res/Resource.h"
@@ -57,7 +58,8 @@ GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfi
   ReadServerConfig(config, file);
   TranslateConfig(config, block);
   block.Dedicated = 1;
-  if (block.GameType < 1) {
+  const GameTypeInfo* type = FindGameType(block.GameType);
+  if (type == nullptr) {
     result.ErrorId = res::IDS_UNKNOWN_GAME_TYPE;
     return result;
   }
@@ -68,7 +70,7 @@ GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfi
   ApplyCommandLine(argc, argv, block);
 
   result.Game.Block = block;
-  result.Game.GameTypeStringId = res::IDS_GAME_TYPE_FIRST + (block.GameType - 1);
+  result.Game.GameTypeStringId = type->DisplayStringId;
   for (int slot = 0; slot < block.MapCount; ++slot) {
     result.Game.Levels.emplace_back(FixedTextView(block.Maps[slot]));
   }
