@@ -11,12 +11,9 @@ class CImageList {
   int Add(int iconResourceId);  // index of the new image, -1 for an unknown icon
   int GetImageCount() const { return static_cast<int>(icons_.size()); }
   int IconAt(int index) const { return icons_.at(index); }
-  int Width() const { return width_; }
-  int Height() const { return height_; }
 
  private:
-  int width_ = 0;
-  int height_ = 0;
+  bool created_ = false;
   std::vector<int> icons_;
 };
 

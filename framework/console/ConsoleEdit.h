@@ -22,9 +22,6 @@ class ConsoleEdit final : public ConsoleWnd<CConsoleEdit> {
   void SetRedraw(bool) override {}
   void SetWindowText(std::string_view text) override;
 
-  int SelectionStart() const { return selStart_; }
-  int SelectionEnd() const { return selEnd_; }
-
   // Beyond any text the console can hold, so a selection there is the end of the text.
   static constexpr int kTextLimit = 0x7FFFFFFE;
 

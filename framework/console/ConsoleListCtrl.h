@@ -21,7 +21,8 @@ class ConsoleListCtrl final : public ConsoleWnd<CListCtrl> {
   void SetColumnWidth(int column, int width) override;
   int GetColumnWidth(int column) const override;
   int GetOuterWidth() const override { return outerWidth_; }
-  void SetStateImageList(const CImageList* images) override { images_ = images; }
+  // A terminal shows no icons; the rows keep their state image numbers.
+  void SetStateImageList(const CImageList*) override {}
 
   int GetItemCount() const override { return static_cast<int>(rows_.size()); }
   int InsertItem(int index, std::string_view text) override;
@@ -38,8 +39,6 @@ class ConsoleListCtrl final : public ConsoleWnd<CListCtrl> {
   void SetSelectionMark(int item) override { selectionMark_ = ValidRow(item) ? item : -1; }
   int GetSelectionMark() const override { return selectionMark_; }
   void RedrawItems(int, int) override {}
-
-  const CImageList* StateImageList() const { return images_; }
 
  private:
   struct Column {
@@ -59,7 +58,6 @@ class ConsoleListCtrl final : public ConsoleWnd<CListCtrl> {
 
   int outerWidth_;
   bool singleSelection_;
-  const CImageList* images_ = nullptr;
   std::vector<Column> columns_;
   std::vector<Row> rows_;
   int selectionMark_ = -1;

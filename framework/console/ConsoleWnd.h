@@ -38,10 +38,9 @@ class ConsoleWnd : public Interface {
   std::string text_;
 };
 
-// Pixels of a dialog-unit length for the console's pretend font (6 x 13 base units, those of
-// the original dialog font at 96 dots per inch), so that pixel widths stay meaningful.
+// Pixels of a dialog-unit width for the console's pretend font (a base unit of 6, that of the
+// original dialog font at 96 dots per inch), so that pixel widths stay meaningful.
 inline constexpr int kConsoleBaseX = 6;
-inline constexpr int kConsoleBaseY = 13;
 inline int ConsolePixelsX(int dialogUnits) {
   return dialogUnits * kConsoleBaseX / 4;
 }
