@@ -1,41 +1,27 @@
 #include "simengine/ShellCommand.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace vex::sim {
 
 namespace {
 
 constexpr std::uint8_t kNewline = 10;
-// Any index with this many digits is already far outside a list of at most 20 levels.
-constexpr std::size_t kMaxLevelDigits = 9;
 
+// The index as written, so that a refusal names it; one beyond 64 bits is no level number.
 std::optional<long long> ReadLevel(std::span<const std::uint8_t> arguments) {
   if (!arguments.empty() && arguments.front() == kNewline) {
     arguments = arguments.subspan(1);
   }
-  bool negative = false;
-  if (!arguments.empty() && arguments.front() == '-') {
-    negative = true;
-    arguments = arguments.subspan(1);
-  }
+  const auto* first = reinterpret_cast<const char*>(arguments.data());
+  const auto* last = first + arguments.size();
   long long value = 0;
-  std::size_t digits = 0;
-  while (digits < arguments.size() && arguments[digits] >= '0' && arguments[digits] <= '9') {
-    if (digits < kMaxLevelDigits) {
-      value = value * 10 + (arguments[digits] - '0');
-    }
-    ++digits;
-  }
-  if (digits == 0) {
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (error != std::errc() || (end != last && *end != kNewline && *end != 0)) {
     return std::nullopt;
   }
-  const bool ended =
-      digits == arguments.size() || arguments[digits] == kNewline || arguments[digits] == 0;
-  if (!ended) {
-    return std::nullopt;
-  }
-  return negative ? -value : value;
+  return value;
 }
 
 std::string ReadText(std::span<const std::uint8_t> arguments) {
