@@ -55,7 +55,8 @@ bool CDialog::Create() {
   if (OnInitDialog()) {
     host_->FocusFirstControl();
   }
-  // A dialog that ended while it initialised (a posted or direct EndDialog) is never shown.
+  // A dialog that ended itself while it initialised is never shown; a command it posted then runs
+  // only once the loop does, after the window has appeared.
   if (!runtime_->Ended()) {
     ShowWindow(true);
   }
