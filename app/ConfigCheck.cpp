@@ -3,17 +3,15 @@
 #include <cstdio>
 #include <fstream>
 
+#include "config/ConfigPath.h"
 #include "config/ConfigSummary.h"
 #include "config/GamePreparation.h"
 #include "framework/StringTable.h"
-#include "platform/FileSystem.h"
 #include "res/Resource.h"
 
 namespace vex {
 
 namespace {
-
-constexpr const char* kConfigPattern = "VexMod\\ServerData\\*.txt";
 
 std::vector<std::string>& LibraryMessages() {
   static std::vector<std::string> messages;
@@ -29,12 +27,7 @@ std::string Text(int id) {
 }
 
 void ListConfigFiles() {
-  std::vector<std::string> titles;
-  for (const auto& entry : platform::ListDirectory(kConfigPattern)) {
-    if (!entry.IsDirectory && entry.Name != "." && entry.Name != "..") {
-      titles.push_back(entry.Name.substr(0, entry.Name.rfind('.')));
-    }
-  }
+  const std::vector<std::string> titles = ListConfigTitles();
   if (titles.empty()) {
     std::fprintf(stderr, "No configuration files in VexMod\\ServerData\\.\n");
     return;

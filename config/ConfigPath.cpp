@@ -1,5 +1,6 @@
 #include "config/ConfigPath.h"
 
+#include "platform/FileSystem.h"
 #include "platform/Path.h"
 
 namespace vex {
@@ -13,6 +14,20 @@ std::optional<std::string> CompleteConfigPath(std::string_view name) {
     parts.Dir = kConfigFolder;
   }
   return platform::MakePath(parts);
+}
+
+std::vector<std::string> ListConfigTitles() {
+  std::string pattern(kConfigFolder);
+  pattern += '*';
+  pattern += kConfigExtension;
+  std::vector<std::string> titles;
+  for (const platform::DirEntry& entry : platform::ListDirectory(pattern)) {
+    if (entry.IsDirectory || entry.Name == "." || entry.Name == "..") {
+      continue;
+    }
+    titles.push_back(platform::SplitPath(entry.Name).Name);
+  }
+  return titles;
 }
 
 }  // namespace vex

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vex {
 
@@ -13,5 +14,9 @@ inline constexpr std::string_view kConfigExtension = ".txt";
 // the configuration folder. Nothing when the path would be 260 characters or more, since a cut
 // name would read another file.
 std::optional<std::string> CompleteConfigPath(std::string_view name);
+
+// The titles (names without folder and extension) of the configuration files in the
+// configuration folder, directories left out, sorted by name.
+std::vector<std::string> ListConfigTitles();
 
 }  // namespace vex

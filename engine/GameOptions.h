@@ -1,9 +1,13 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
 namespace vex {
+
+static_assert(std::endian::native == std::endian::little,
+              "the options block is a little-endian byte layout");
 
 // The game options block handed to the engine with SetGameOptions: a packed little-endian
 // record whose every offset is part of the engine's format.

@@ -5,18 +5,15 @@
 #include <charconv>
 #include <string_view>
 
+#include "config/ConfigPath.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/MessageBox.h"
-#include "platform/FileSystem.h"
-#include "platform/Path.h"
 #include "res/Resource.h"
 
 namespace vex {
 
 namespace {
-
-constexpr const char* kConfigPattern = "VexMod\\ServerData\\*.txt";
 
 fw::CComboBox& ConfigList(const fw::CDialog& dialog) {
   return dialog.Control<fw::CComboBox>(res::IDC_CONFIG_LIST);
@@ -61,17 +58,6 @@ std::optional<std::string> ReadTerminalLine(int fd) {
 }
 
 }  // namespace
-
-std::vector<std::string> ListConfigTitles() {
-  std::vector<std::string> titles;
-  for (const platform::DirEntry& entry : platform::ListDirectory(kConfigPattern)) {
-    if (entry.IsDirectory || entry.Name == "." || entry.Name == "..") {
-      continue;
-    }
-    titles.push_back(platform::SplitPath(entry.Name).Name);
-  }
-  return titles;
-}
 
 CSelectConfigDlg::CSelectConfigDlg() : fw::CDialog(res::IDD_SELECT_CONFIG) {}
 

@@ -4,13 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "config/ConfigPath.h"
 #include "framework/Dialog.h"
 
 namespace vex {
-
-// Titles (names without folder and extension) of the configuration files in
-// VexMod\ServerData\, directories left out, in the folder's order.
-std::vector<std::string> ListConfigTitles();
 
 // Chooses the server configuration file. With no file it cancels at once and with one it accepts
 // that one at once; with more the operator picks. Without a window the choice is made on the
