@@ -84,11 +84,11 @@ std::optional<std::vector<StatsRecord>> ParseStats(const std::string& message) {
 
 class SimGameTest : public ::testing::Test {
  protected:
-  void Begin(const OptionsSpec& spec, const char* bots = "0", bool start = true) {
+  void Begin(const GameSetup& setup, const char* bots = "0", bool start = true) {
     engine_ = std::make_unique<TestEngine>(
         std::initializer_list<std::pair<const char*, const char*>>{{"VEX_SIM_BOTS", bots}});
     ASSERT_TRUE(engine_->Created());
-    const CGameOptions block = MakeOptions(spec);
+    const CGameOptions block = MakeOptions(setup);
     ASSERT_NE((*engine_)->SetGameOptions(&block, sizeof block), 0);
     if (start) {
       ASSERT_EQ(engine_->PostStart(), 0);

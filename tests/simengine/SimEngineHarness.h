@@ -194,7 +194,7 @@ class TestEngine {
   RecordingHandler handler_;
 };
 
-struct OptionsSpec {
+struct GameSetup {
   int GameType = 1;
   std::vector<std::string> Maps = {"Worlds\\Multi\\Arena", "Worlds\\Multi\\Docks",
                                    "Worlds\\Multi\\Tower"};
@@ -205,19 +205,19 @@ struct OptionsSpec {
   std::string ServName = "Test";
 };
 
-inline CGameOptions MakeOptions(const OptionsSpec& spec) {
+inline CGameOptions MakeOptions(const GameSetup& setup) {
   CGameOptions block{};
-  std::strncpy(block.ServName, spec.ServName.c_str(), sizeof block.ServName - 1);
-  block.GameType = spec.GameType;
+  std::strncpy(block.ServName, setup.ServName.c_str(), sizeof block.ServName - 1);
+  block.GameType = setup.GameType;
   block.PortID = 27888;
-  block.MaxTotalPlayers = spec.MaxTotalPlayers;
-  block.FragLimit = spec.FragLimit;
-  block.ScoreLimit = spec.ScoreLimit;
-  block.TimeLimitSeconds = spec.TimeLimitSeconds;
-  for (std::size_t i = 0; i < spec.Maps.size() && i < 20; ++i) {
-    std::strncpy(block.Maps[i], spec.Maps[i].c_str(), sizeof block.Maps[i] - 1);
+  block.MaxTotalPlayers = setup.MaxTotalPlayers;
+  block.FragLimit = setup.FragLimit;
+  block.ScoreLimit = setup.ScoreLimit;
+  block.TimeLimitSeconds = setup.TimeLimitSeconds;
+  for (std::size_t i = 0; i < setup.Maps.size() && i < 20; ++i) {
+    std::strncpy(block.Maps[i], setup.Maps[i].c_str(), sizeof block.Maps[i] - 1);
   }
-  block.MapCount = static_cast<std::uint8_t>(spec.Maps.size());
+  block.MapCount = static_cast<std::uint8_t>(setup.Maps.size());
   return block;
 }
 
