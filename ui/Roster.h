@@ -11,7 +11,8 @@
 namespace vex {
 
 // Players keyed by the low 16 bits of their client id. Enumeration order is part of the display:
-// 17 buckets, a key in bucket (key >> 4) % 17, buckets in increasing order, newest first inside one.
+// 17 buckets, a key in bucket (key >> 4) % 17, buckets in increasing order, newest first inside
+// one.
 class CRoster {
  public:
   // Inserts the record, replacing (and deleting) a record with the same key.

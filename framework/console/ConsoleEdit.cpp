@@ -50,7 +50,7 @@ int ConsoleEdit::LineOfOffset(int offset) const {
 
 int ConsoleEdit::LineIndex(int line) const {
   if (line == -1) {
-    line = LineOfOffset(selEnd_);
+    line = LineOfOffset(selection_.End);
   }
   if (line < 0) {
     return -1;
@@ -67,26 +67,14 @@ int ConsoleEdit::LineIndex(int line) const {
 }
 
 void ConsoleEdit::SetSel(int start, int end) {
-  if (start == -1) {
-    // A start of -1 removes the selection and leaves the caret where it was.
-    selStart_ = selEnd_;
-    return;
-  }
-  if (end == -1) {
-    end = Length();
-  }
-  start = std::clamp(start, 0, Length());
-  end = std::clamp(end, 0, Length());
-  selStart_ = std::min(start, end);
-  selEnd_ = std::max(start, end);
+  selection_.Set(start, end, Length());
 }
 
 void ConsoleEdit::ReplaceSel(std::string_view text) {
-  const bool atEnd = selStart_ == Length();
-  text_.replace(static_cast<std::size_t>(selStart_), static_cast<std::size_t>(selEnd_ - selStart_),
-                text);
-  selStart_ += static_cast<int>(text.size());
-  selEnd_ = selStart_;
+  const bool atEnd = selection_.Start == Length();
+  text_.replace(static_cast<std::size_t>(selection_.Start),
+                static_cast<std::size_t>(selection_.End - selection_.Start), text);
+  selection_.CollapseTo(selection_.Start + static_cast<int>(text.size()));
   if (atEnd && !text.empty()) {
     TerminalWrite(ForTerminal(text));
   }
@@ -94,8 +82,7 @@ void ConsoleEdit::ReplaceSel(std::string_view text) {
 
 void ConsoleEdit::SetWindowText(std::string_view text) {
   text_ = std::string(text);
-  selStart_ = 0;
-  selEnd_ = 0;
+  selection_.CollapseTo(0);
 }
 
 }  // namespace vex::fw

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "framework/Controls.h"
+#include "framework/EditSelection.h"
 #include "framework/console/ConsoleWnd.h"
 
 namespace vex::fw {
@@ -29,8 +30,7 @@ class ConsoleEdit final : public ConsoleWnd<CConsoleEdit> {
   int Length() const { return static_cast<int>(text_.size()); }
   int LineOfOffset(int offset) const;
 
-  int selStart_ = 0;
-  int selEnd_ = 0;
+  EditSelection selection_;
 };
 
 }  // namespace vex::fw

@@ -88,8 +88,7 @@ std::string QtConsoleEdit::GetWindowText() const {
 
 void QtConsoleEdit::SetWindowText(std::string_view text) {
   widget_->setPlainText(ToDocumentText(text));
-  selStart_ = 0;
-  selEnd_ = 0;
+  selection_.CollapseTo(0);
 }
 
 int QtConsoleEdit::GetLineCount() const {
@@ -102,8 +101,8 @@ int QtConsoleEdit::GetLineCount() const {
 
 int QtConsoleEdit::LineIndex(int line) const {
   if (line == -1) {
-    const QTextBlock block = widget_->document()->findBlock(ToDocument(selEnd_));
-    const int inBlock = ToDocument(selEnd_) - block.position();
+    const QTextBlock block = widget_->document()->findBlock(ToDocument(selection_.End));
+    const int inBlock = ToDocument(selection_.End) - block.position();
     int before = 0;
     for (QTextBlock b = widget_->document()->begin(); b != block; b = b.next()) {
       before += std::max(1, LaidOut(*widget_, b)->lineCount());
@@ -129,27 +128,17 @@ int QtConsoleEdit::LineIndex(int line) const {
 }
 
 void QtConsoleEdit::SetSel(int start, int end) {
-  if (start == -1) {
-    selStart_ = selEnd_;
-    return;
-  }
-  if (end == -1) {
-    end = Length();
-  }
-  start = std::clamp(start, 0, Length());
-  end = std::clamp(end, 0, Length());
-  selStart_ = std::min(start, end);
-  selEnd_ = std::max(start, end);
+  selection_.Set(start, end, Length());
 }
 
 void QtConsoleEdit::ReplaceSel(std::string_view text) {
-  const bool atEnd = selStart_ == Length();
+  const bool atEnd = selection_.Start == Length();
   QTextCursor cursor(widget_->document());
-  cursor.setPosition(ToDocument(selStart_));
-  cursor.setPosition(ToDocument(selEnd_), QTextCursor::KeepAnchor);
+  cursor.setPosition(ToDocument(selection_.Start));
+  cursor.setPosition(ToDocument(selection_.End), QTextCursor::KeepAnchor);
   cursor.insertText(ToDocumentText(text));
   widget_->setTextCursor(cursor);
-  selStart_ = selEnd_ = FromDocument(cursor.position());
+  selection_.CollapseTo(FromDocument(cursor.position()));
   if (atEnd && !text.empty()) {
     TerminalWrite(ForTerminal(text));
   }

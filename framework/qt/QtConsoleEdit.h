@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "framework/Controls.h"
+#include "framework/EditSelection.h"
 #include "framework/qt/QtWnd.h"
 
 namespace vex::fw {
@@ -32,8 +33,7 @@ class QtConsoleEdit final : public QtWnd<CConsoleEdit, QPlainTextEdit> {
   int ToDocument(int offset) const;
   int FromDocument(int position) const;
 
-  int selStart_ = 0;
-  int selEnd_ = 0;
+  EditSelection selection_;
 };
 
 }  // namespace vex::fw
