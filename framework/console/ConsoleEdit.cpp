@@ -1,6 +1,5 @@
 #include "framework/console/ConsoleEdit.h"
 
-#include <algorithm>
 
 #include "framework/Application.h"
 
