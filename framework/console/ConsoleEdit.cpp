@@ -1,6 +1,5 @@
 #include "framework/console/ConsoleEdit.h"
 
-
 #include "framework/Application.h"
 
 namespace vex::fw {
