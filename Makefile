@@ -15,7 +15,9 @@ configure: deps
 build: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
-run: build
+# The server needs only itself and the engine module; the tests are built by `make test`.
+run: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target vexserver server
 	@scripts/run-sample $(BIN) $(ARGS)
 
 test: build
