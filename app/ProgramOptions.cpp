@@ -2,26 +2,15 @@
 
 #include <strings.h>
 
+#include "config/CommandLine.h"
+
 namespace vex {
-
-namespace {
-
-bool IsGameOption(const std::string& argument) {
-  for (const char* option : {"-config", "-name", "-port"}) {
-    if (strcasecmp(argument.c_str(), option) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
 
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
   ProgramOptions options;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
-    if (IsGameOption(argument)) {
+    if (IsGameOption(argument.c_str())) {
       ++i;
     } else if (argument == "--help" || argument == "-h") {
       options.Help = true;

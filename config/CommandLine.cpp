@@ -1,37 +1,30 @@
 #include "config/CommandLine.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstdint>
-#include <string_view>
 
 #include "config/FixedText.h"
 
 namespace vex {
 namespace {
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // onOption(argument, next argument) answers whether the argument was an option taking the next.
 template <typename OnOption>
 void WalkOptions(int argc, const char* const* argv, OnOption onOption) {
   int i = 1;
   while (i + 1 < argc) {
-    i += onOption(std::string_view(argv[i]), argv[i + 1]) ? 2 : 1;
+    i += onOption(argv[i], argv[i + 1]) ? 2 : 1;
   }
 }
 
 }  // namespace
+
+bool IsGameOption(const char* argument) {
+  return strcasecmp(argument, "-config") == 0 || strcasecmp(argument, "-port") == 0 ||
+         strcasecmp(argument, "-name") == 0;
+}
 
 std::uint16_t PortFromText(const char* text) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
@@ -54,8 +47,8 @@ std::uint16_t PortFromText(const char* text) {
 }
 
 void ApplyCommandLine(int argc, const char* const* argv, std::string& configName) {
-  WalkOptions(argc, argv, [&](std::string_view option, const char* value) {
-    if (SameIgnoringCase(option, "-config")) {
+  WalkOptions(argc, argv, [&](const char* option, const char* value) {
+    if (strcasecmp(option, "-config") == 0) {
       configName = value;
       return true;
     }
@@ -64,12 +57,12 @@ void ApplyCommandLine(int argc, const char* const* argv, std::string& configName
 }
 
 void ApplyCommandLine(int argc, const char* const* argv, CGameOptions& block) {
-  WalkOptions(argc, argv, [&](std::string_view option, const char* value) {
-    if (SameIgnoringCase(option, "-port")) {
+  WalkOptions(argc, argv, [&](const char* option, const char* value) {
+    if (strcasecmp(option, "-port") == 0) {
       block.PortID = PortFromText(value);
       return true;
     }
-    if (SameIgnoringCase(option, "-name")) {
+    if (strcasecmp(option, "-name") == 0) {
       WriteFixedText(block.ServName, value);
       return true;
     }

@@ -11,6 +11,9 @@ namespace vex {
 // a value; the last argument is never an option, and an argument that is not one is skipped
 // alone. A repeated option takes its last value; values are taken unchanged.
 
+// Whether the argument names one of these options (whatever follows it).
+bool IsGameOption(const char* argument);
+
 // Name mode: "-config" replaces the configuration name.
 void ApplyCommandLine(int argc, const char* const* argv, std::string& configName);
 
