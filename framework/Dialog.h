@@ -36,7 +36,10 @@ class CDataExchange {
 // thread (the thread that created the application).
 class CDialog {
  public:
-  explicit CDialog(int templateId);
+  // A dialog with a parent opens over the parent's window; one without is a window of its own,
+  // which no other window's state can disable (a dialog opened while others are open still holds
+  // the operator's input until it ends).
+  explicit CDialog(int templateId, CDialog* parent = nullptr);
   virtual ~CDialog();
   CDialog(const CDialog&) = delete;
   CDialog& operator=(const CDialog&) = delete;
@@ -106,6 +109,7 @@ class CDialog {
   void DestroyWindowHost();
 
   int templateId_;
+  CDialog* parent_;
   std::unique_ptr<IDialogHost> host_;
   std::shared_ptr<DialogRuntime> runtime_;
 };
