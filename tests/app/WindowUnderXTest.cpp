@@ -82,6 +82,8 @@ class WindowUnderX : public ::testing::Test {
   void StartServer(std::vector<std::string> arguments) {
     std::vector<std::string> environment = display_.Environment();
     environment.push_back("VEX_SIM_BOTS=4");
+    environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
+                          "/tests/app/x11-lsan.supp");
     arguments.insert(arguments.end(), {"-port", "0"});
     server_.emplace(kProgram, arguments, root_.string(), environment);
   }
