@@ -123,7 +123,6 @@ class QtBackEnd final : public IBackEnd {
   }
 
   void OnDisplayLost() {
-    unattended_ = true;
     if (const CWinApp* app = AfxGetApp(); app != nullptr && app->MainWindow() != nullptr) {
       app->MainWindow()->DispatchDisplayLost();
     }

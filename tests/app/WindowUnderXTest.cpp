@@ -45,6 +45,10 @@ class DialogOnScreen {
 
   bool Found() const { return window_ != 0 && scaleX_ > 0 && scaleY_ > 0; }
 
+  // The splash picture takes the first click while it shows; a click on a label is harmless
+  // whether it still shows or not.
+  bool ClickSplashAway() { return ClickControl(res::IDC_SERVER_NAME); }
+
   // Clicks a control at a point given in dialog units from its top left corner; the middle of
   // the control when none is given.
   bool ClickControl(int id, std::optional<int> unitsRight = {}, std::optional<int> unitsDown = {}) {
@@ -124,6 +128,7 @@ TEST_F(WindowUnderX, OperatorRunsTheServerAndStopsIt) {
   ASSERT_TRUE(server_->WaitForOutput("Hosting \"Vex Evacuation\"", kLongWait)) << Transcript();
   ASSERT_TRUE(server_->WaitForOutput("Dagger joined the game.", kLongWait)) << Transcript();
 
+  ASSERT_TRUE(status.ClickSplashAway());
   // The first player row lies below the column headings.
   ASSERT_TRUE(status.ClickControl(res::IDC_PLAYER_LIST, 30, 16));
   ASSERT_TRUE(status.ClickControl(res::IDC_BOOT_PLAYER));
@@ -163,6 +168,19 @@ TEST_P(StopSignalUnderX, StopsTheServerWithoutAskingAndExitsWith2) {
   EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos) << Transcript();
   // The stop question was put on standard error and answered there, not left open on screen.
   EXPECT_NE(server_->Errors().find("answered Yes"), std::string::npos) << Transcript();
+}
+
+TEST_F(WindowUnderX, StopSignalAnswersTheStopQuestionLeftOpen) {
+  const unsigned long statusWindow = StartRunningServer();
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.ClickSplashAway());
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER));
+  ASSERT_NE(display_.WaitForWindow(kStatusTitle, statusWindow), 0u) << Transcript();
+
+  server_->Signal(SIGTERM);
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+  EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos) << Transcript();
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowUnderX, StopSignalUnderX, ::testing::Values(SIGTERM, SIGINT),
