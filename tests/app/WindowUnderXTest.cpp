@@ -118,6 +118,7 @@ TEST_F(WindowUnderX, OperatorRunsTheServerAndStopsIt) {
 
   const unsigned long selectionWindow = display_.WaitForWindow("Select Config");
   ASSERT_NE(selectionWindow, 0u) << Transcript();
+  ASSERT_TRUE(display_.WaitForFocus(selectionWindow));
   DialogOnScreen selection(display_, res::IDD_SELECT_CONFIG, selectionWindow);
   // The closed drop-down list is one line high at the top of its template rectangle.
   ASSERT_TRUE(selection.ClickControl(res::IDC_CONFIG_LIST, {}, 5));
@@ -145,7 +146,9 @@ TEST_F(WindowUnderX, OperatorRunsTheServerAndStopsIt) {
 
   ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER));
   // The question's box bears the program's name too.
-  ASSERT_NE(display_.WaitForWindow(kStatusTitle, statusWindow), 0u) << Transcript();
+  const unsigned long question = display_.WaitForWindow(kStatusTitle, statusWindow);
+  ASSERT_NE(question, 0u) << Transcript();
+  ASSERT_TRUE(display_.WaitForFocus(question));
   EXPECT_TRUE(display_.Screenshot(Artifact("x-stop-question.png").string()));
   ASSERT_TRUE(display_.Key("y"));
   EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();

@@ -110,6 +110,19 @@ unsigned long XDisplay::WaitForWindow(const std::string& title, unsigned long ex
   return 0;
 }
 
+bool XDisplay::WaitForFocus(unsigned long window, std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (const auto focused = Run("xdotool", {"getwindowfocus"})) {
+      if (std::strtoul(focused->c_str(), nullptr, 10) == window) {
+        return true;
+      }
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return false;
+}
+
 std::optional<XDisplay::Geometry> XDisplay::WindowGeometry(unsigned long window) {
   const auto shell = Run("xdotool", {"getwindowgeometry", "--shell", std::to_string(window)});
   if (!shell) {

@@ -38,6 +38,9 @@ class XDisplay {
   // time.
   unsigned long WaitForWindow(const std::string& title, unsigned long except = 0,
                               std::chrono::seconds limit = std::chrono::seconds(30));
+  // Waits until the window has the keyboard focus, which Qt gives a window it shows only once it
+  // learns that the window is mapped; false when that does not happen in time.
+  bool WaitForFocus(unsigned long window, std::chrono::seconds limit = std::chrono::seconds(30));
   std::optional<Geometry> WindowGeometry(unsigned long window);
   // Moves the pointer to a point of the window and clicks the left button there.
   bool Click(unsigned long window, int x, int y);
