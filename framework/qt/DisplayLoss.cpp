@@ -16,7 +16,8 @@ namespace {
 constexpr int kDisplayLostExitCode = 1;
 
 std::function<void()> lostHandler;
-QtMessageHandler previousHandler = nullptr;
+// Qt may log from any thread.
+std::atomic<QtMessageHandler> previousHandler{nullptr};
 std::atomic<bool> displayLost{false};
 
 bool ConnectionBroken() {
@@ -27,8 +28,8 @@ bool ConnectionBroken() {
 }
 
 void OnQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  if (previousHandler != nullptr) {
-    previousHandler(type, context, message);
+  if (const QtMessageHandler previous = previousHandler.load(); previous != nullptr) {
+    previous(type, context, message);
   }
   if (!OnWindowThread() || displayLost.load() || !ConnectionBroken()) {
     return;
@@ -49,8 +50,7 @@ DisplayLossWatch::DisplayLossWatch(std::function<void()> onLost) {
 }
 
 DisplayLossWatch::~DisplayLossWatch() {
-  qInstallMessageHandler(previousHandler);
-  previousHandler = nullptr;
+  qInstallMessageHandler(previousHandler.exchange(nullptr));
   lostHandler = nullptr;
 }
 
