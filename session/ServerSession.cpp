@@ -57,6 +57,11 @@ bool CServerSession::CreateEngine() {
   }
   IServerEngine* engine = nullptr;
   if (module_->Create(&engine) != 0 || engine == nullptr) {
+    // A create entry may fail after making its engine; only the module can free that engine,
+    // and only while it is still loaded.
+    if (engine != nullptr) {
+      module_->Release();
+    }
     module_.reset();
     return false;
   }
