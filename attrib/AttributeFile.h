@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ class CAttributeFile {
 
   // Adds the file's tags to the store. False when the file cannot be opened or is malformed.
   bool Parse(const std::string& fileName, std::int32_t characterOffset = 0);
+  // The same for a stream the caller opened (and still owns), read from where it stands;
+  // `fileName` names it in messages.
+  bool Parse(std::FILE* stream, const std::string& fileName, std::int32_t characterOffset = 0);
 
   // True if the tag exists and, for a non-null symbol, holds it. Leaves Success() alone.
   bool Exists(const char* tag, const char* symbol) const;

@@ -8,6 +8,7 @@
 #include "config/GameTypes.h"
 #include "config/ServerConfig.h"
 #include "platform/FileSystem.h"
+#include "platform/RegularFile.h"
 #include "res/Resource.h"
 
 namespace vex {
@@ -48,11 +49,20 @@ GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfi
   }
   result.Game.ConfigPath = *path;
 
+  const std::string fileName = platform::ResolvePath(*path);
+  const platform::RegularFileOpening opened = platform::OpenRegularFile(fileName);
+  if (!opened.Stream) {
+    result.ErrorId = res::IDS_CONFIG_UNREADABLE;
+    result.ErrorText = fileName + ": " + opened.Error;
+    return result;
+  }
   CAttributeFile file;
   file.SetErrorCallback(errorCallback);
-  if (!file.Parse(platform::ResolvePath(*path), 0)) {
+  if (!file.Parse(opened.Stream.get(), fileName, 0)) {
     result.ErrorId = res::IDS_CONFIG_UNREADABLE;
-    result.ErrorText = file.LastError();
+    // Some malformed files fail without a message of the library's own.
+    result.ErrorText =
+        file.LastError().empty() ? fileName + ": not an attribute file" : file.LastError();
     return result;
   }
   ReadServerConfig(config, file);

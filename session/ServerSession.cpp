@@ -37,7 +37,8 @@ bool CServerSession::Initialise() {
     host_.ReportError(res::IDS_SETUP_FAILED);
     return false;
   }
-  if (!LoadResourceArchives(*engine)) {
+  if (!LoadResourceArchives(*engine,
+                            [this](std::string_view line) { host_.PrintConsoleText(line); })) {
     host_.ReportError(res::IDS_RESOURCES_FAILED);
     return false;
   }
