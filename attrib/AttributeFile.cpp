@@ -50,6 +50,11 @@ bool CAttributeFile::Exists(const char* tag, const char* symbol) const {
   return symbol == nullptr || table->contains(symbol);
 }
 
+std::int32_t CAttributeFile::SymbolLine(const char* tag, const char* symbol) const {
+  const AttributeSymbol* found = store_.Find(tag, symbol);
+  return found != nullptr ? found->line : 0;
+}
+
 void CAttributeFile::ReportAttributeError(const char* format, ...) {
   std::va_list args;
   va_start(args, format);

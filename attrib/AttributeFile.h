@@ -33,6 +33,10 @@ class CAttributeFile {
 
   // True if the tag exists and, for a non-null symbol, holds it. Leaves Success() alone.
   bool Exists(const char* tag, const char* symbol) const;
+  // The line of the file on which the symbol's name stands; 0 when there is no such symbol.
+  std::int32_t SymbolLine(const char* tag, const char* symbol) const;
+  // The file last parsed, as messages name it.
+  const std::string& FileName() const { return errors_.FileName(); }
   // Whether the last typed lookup found its symbol with an accepted kind.
   bool Success() const { return lookupSucceeded_; }
 

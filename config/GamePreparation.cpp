@@ -65,13 +65,19 @@ GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfi
         file.LastError().empty() ? fileName + ": not an attribute file" : file.LastError();
     return result;
   }
-  ReadServerConfig(config, file);
+  result.FileName = fileName;
+  result.Narrowed = ReadServerConfig(config, file);
   TranslateConfig(config, block);
   block.Dedicated = 1;
   const GameTypeInfo* type = FindGameType(block.GameType);
   if (type == nullptr) {
     result.ErrorId = res::IDS_UNKNOWN_GAME_TYPE;
     return result;
+  }
+  // The record holds the port whole; the block has 16 bits for it.
+  if (block.PortID != config.PortID) {
+    result.Narrowed.push_back({"Preferences", "PortID", file.SymbolLine("Preferences", "PortID"),
+                               config.PortID, block.PortID});
   }
   if (block.MapCount == 0) {
     result.ErrorId = res::IDS_NO_MAPS;
