@@ -51,7 +51,11 @@ bool CServerSession::Initialise() {
 
 bool CServerSession::CreateEngine() {
   std::string error;
-  module_ = CEngineModule::Load(error);
+  std::string warning;
+  module_ = CEngineModule::Load(error, warning);
+  if (!warning.empty()) {
+    host_.PrintConsoleText(warning);
+  }
   if (!module_) {
     host_.PrintConsoleText(error);
     return false;
