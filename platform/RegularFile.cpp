@@ -26,7 +26,7 @@ std::string KindOf(mode_t mode) {
   if (S_ISSOCK(mode)) {
     return "a socket";
   }
-  return "not a plain file";
+  return "of another kind";
 }
 
 RegularFileOpening Failed(int systemError) {
@@ -36,7 +36,8 @@ RegularFileOpening Failed(int systemError) {
 }  // namespace
 
 RegularFileOpening OpenRegularFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  // O_NOCTTY: a terminal named by mistake must not become the server's controlling terminal.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     return Failed(errno);
   }
