@@ -243,8 +243,23 @@ TEST_F(QtWindowTest, ListShowsStateImagesAndReportsDoubleClicks) {
 
   QTreeWidget* tree = WidgetOf<QTreeWidget>(res::IDC_LEVEL_LIST);
   ASSERT_NE(tree, nullptr);
-  EXPECT_TRUE(tree->topLevelItem(0)->icon(0).isNull());
-  EXPECT_FALSE(tree->topLevelItem(1)->icon(0).isNull());
+  // The unmarked row keeps an empty slot where the marked one shows its image: one row height,
+  // one text column.
+  const auto painted = [&](int row) {
+    const QImage image = tree->topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (qAlpha(image.pixel(x, y)) != 0) {
+          return true;
+        }
+      }
+    }
+    return false;
+  };
+  EXPECT_FALSE(painted(0));
+  EXPECT_TRUE(painted(1));
+  EXPECT_EQ(tree->visualItemRect(tree->topLevelItem(0)).height(),
+            tree->visualItemRect(tree->topLevelItem(1)).height());
   EXPECT_GE(levels.GetColumnWidth(0), tree->viewport()->width() - 1);
 
   const QRect row = tree->visualItemRect(tree->topLevelItem(1));

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <string>
@@ -12,6 +14,7 @@
 #include "framework/qt/QtControls.h"
 #include "framework/qt/QtDialogHost.h"
 #include "framework/qt/QtListCtrl.h"
+#include "framework/qt/QtSplashWindow.h"
 
 namespace vex {
 namespace {
@@ -21,6 +24,8 @@ using fw::testing::PumpUntil;
 using testing_support::ScopedEnvironment;
 using testing_support::ServerWindow;
 
+constexpr int kCurrentLevelImage = 1;  // the black dot
+
 class QtServerWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -29,6 +34,13 @@ class QtServerWindowTest : public ::testing::Test {
     window = fw::QtDialogHost::WindowOf(&server.Window());
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    // The operator's first press would only close the splash picture: wait until it has gone.
+    ASSERT_TRUE(PumpUntil([] {
+      const auto windows = QApplication::topLevelWidgets();
+      return std::none_of(windows.begin(), windows.end(), [](QWidget* w) {
+        return dynamic_cast<fw::SplashWidget*>(w) != nullptr && w->isVisible();
+      });
+    }));
   }
   void TearDown() override {
     MessageBoxRecorder yes(fw::IDYES);
@@ -50,6 +62,14 @@ class QtServerWindowTest : public ::testing::Test {
       fw::PumpEvents(20);
     }
     return players.GetOuterWidth() == width;
+  }
+
+  // A click where the operator's pointer would land on a control: through the window, as the
+  // display sends it.
+  void ClickOn(int id) {
+    QWidget* control = dynamic_cast<fw::QtButton&>(server.Item(id)).GetWidget();
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      control->mapTo(window, control->rect().center()));
   }
 
   ScopedEnvironment bots_{"VEX_SIM_BOTS", "4"};
@@ -111,6 +131,50 @@ TEST_F(QtServerWindowTest, EscapeAsksWhileTheServerRunsAndNoKeepsItRunning) {
   EXPECT_EQ(no.Boxes()[0].style, fw::MessageBoxStyle::YesNoQuestion);
   EXPECT_TRUE(window->isVisible());
   EXPECT_TRUE(server.Window().Session().HasThread());
+}
+
+// The right end of the darkest drawing in a level row (its text), in viewport pixels.
+int TextRightEnd(QTreeWidget* tree, int row) {
+  const QRect band = tree->visualItemRect(tree->topLevelItem(row));
+  const QImage picture = tree->viewport()->grab(band).toImage();
+  int right = -1;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      if (qGray(picture.pixel(x, y)) < 128) {
+        right = std::max(right, x);
+      }
+    }
+  }
+  return right;
+}
+
+TEST_F(QtServerWindowTest, AClickOnALevelAfterTheMarkMovedPicksTheLevelUnderThePointer) {
+  auto* tree = static_cast<QTreeWidget*>(Widget(res::IDC_LEVEL_LIST));
+  auto& levels = server.List(res::IDC_LEVEL_LIST);
+  ASSERT_TRUE(PumpUntil([&] { return levels.GetStateImage(0) == kCurrentLevelImage; }));
+  ASSERT_EQ(levels.GetItemCount(), 3);
+  std::array<QRect, 3> rows;
+  for (int row = 0; row < 3; ++row) {
+    rows[static_cast<std::size_t>(row)] = tree->visualItemRect(tree->topLevelItem(row));
+  }
+  const int arenaEnd = TextRightEnd(tree, 0);
+
+  ClickOn(res::IDC_NEXT_LEVEL);
+  ASSERT_TRUE(PumpUntil([&] { return levels.GetStateImage(1) == kCurrentLevelImage; }, 10000));
+  ASSERT_EQ(levels.GetStateImage(0), 0);
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(tree->visualItemRect(tree->topLevelItem(row)), rows[static_cast<std::size_t>(row)])
+        << "row " << row;
+  }
+  EXPECT_EQ(TextRightEnd(tree, 0), arenaEnd) << "the unmarked level's name moved sideways";
+
+  // The operator clicks Foundry where it was drawn, then double-clicks it to play it.
+  const QPoint foundry = rows[2].center();
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, foundry);
+  EXPECT_EQ(levels.GetFirstSelected(), 2);
+  EXPECT_TRUE(server.Item(res::IDC_SELECT_LEVEL).IsWindowEnabled());
+  QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, foundry);
+  EXPECT_TRUE(PumpUntil([&] { return levels.GetStateImage(2) == kCurrentLevelImage; }, 10000));
 }
 
 TEST_F(QtServerWindowTest, ScreenshotOfTheRunningWindow) {
