@@ -206,6 +206,30 @@ TEST_F(QtWindowTest, ConsoleCountsDisplayedLinesOfWrappedText) {
   EXPECT_EQ(console.GetWindowText(), longLine + "\r\n");
 }
 
+// Only "\r\n" (with the carriage returns just before it) breaks a console line; a lone carriage
+// return or line feed is shown as a mark, never as a break.
+TEST_F(QtWindowTest, ConsoleBreaksLinesOnlyAtCarriageReturnAndLineFeed) {
+  struct Case {
+    const char* text;
+    const char* shown;  // the console's document: "\n" separates its lines, U+200B shows nothing
+  };
+  CConsoleEdit& console = dialog.Control<CConsoleEdit>(res::IDC_CONSOLE);
+  auto* edit = window->findChild<QPlainTextEdit*>();
+  for (const Case& c : {Case{"plain\r\n", "plain\n"}, Case{"two\nparts\r\n", "two␊parts\n"},
+                        Case{"crlf\r\r\n", "crlf\u200B\n"}, Case{"back\rspace\r\n", "back␍space\n"},
+                        Case{"end\r", "end␍"}, Case{"\n\r\n", "␊\n"}}) {
+    console.SetWindowText("");
+    console.SetSel(console.GetLimitText(), console.GetLimitText());
+    console.ReplaceSel(c.text);
+    EXPECT_EQ(edit->toPlainText().toStdString(), c.shown) << c.text;
+  }
+  // The marks read back as the characters they stand for.
+  console.SetWindowText("");
+  console.ReplaceSel("a\nb\rc\r\n");
+  EXPECT_EQ(console.GetWindowText(), "a\nb\rc\r\n");
+  EXPECT_EQ(console.GetLineCount(), 2);
+}
+
 TEST_F(QtWindowTest, ResizingGivesTheRoomToTheListsAndTheConsole) {
   const QSize before = window->size();
   QTreeWidget* playerTree = WidgetOf<QTreeWidget>(res::IDC_PLAYER_LIST);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
 #include <algorithm>
@@ -175,6 +176,33 @@ TEST_F(QtServerWindowTest, AClickOnALevelAfterTheMarkMovedPicksTheLevelUnderTheP
   EXPECT_TRUE(server.Item(res::IDC_SELECT_LEVEL).IsWindowEnabled());
   QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, foundry);
   EXPECT_TRUE(PumpUntil([&] { return levels.GetStateImage(2) == kCurrentLevelImage; }, 10000));
+}
+
+TEST_F(QtServerWindowTest, TheConsoleBreaksOnlyGameLinesAndCutsCommandsBetweenCharacters) {
+  auto* console = window->findChild<QPlainTextEdit*>();
+  const auto shows = [&](const QString& text) {
+    return PumpUntil([&] { return console->toPlainText().contains(text); });
+  };
+  // The engine's console text: a lone line feed is no break, a final "\r\n" leaves no mark.
+  server.Window().OnConsoleOutput("first\nsecond");
+  server.Window().OnConsoleOutput("ends in crlf\r\n");
+  EXPECT_TRUE(shows(QStringLiteral("first\u240Asecond\n")));
+  EXPECT_TRUE(shows(QStringLiteral("\nends in crlf")));
+  EXPECT_FALSE(console->toPlainText().contains(QChar(0x240D)));
+
+  // "say " and 114 letters are 118 bytes: the 119-byte cut would split the "é" that follows.
+  const QString letters(114, QChar('a'));
+  auto* field = static_cast<QLineEdit*>(Widget(res::IDC_COMMAND));
+  field->setFocus();
+  for (const QChar c : "say " + letters + QStringLiteral("\u00E9t\u00E9")) {
+    // Typed as the keyboard sends it: the key and the character it writes.
+    QTest::sendKeyEvent(QTest::Click, field, static_cast<Qt::Key>(c.toUpper().unicode()), c,
+                        Qt::NoModifier);
+  }
+  QTest::keyClick(window->windowHandle(), Qt::Key_Return);
+  EXPECT_TRUE(shows("<< Server >>  say " + letters + "\n"));
+  EXPECT_TRUE(shows("Server: " + letters + "\n"));
+  EXPECT_FALSE(console->toPlainText().contains(QChar(QChar::ReplacementCharacter)));
 }
 
 TEST_F(QtServerWindowTest, ScreenshotOfTheRunningWindow) {
