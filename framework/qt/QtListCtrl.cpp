@@ -2,7 +2,9 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPainter>
 #include <QPixmap>
+#include <QStyleOptionHeader>
 #include <set>
 
 #include "framework/Dialog.h"
@@ -29,10 +31,36 @@ const QIcon& BlankStateImage() {
   return blank;
 }
 
+// A header that paints the room right of its last column as an empty column heading, as the
+// system's list does; Qt's styles leave it unpainted.
+class FilledHeader final : public QHeaderView {
+ public:
+  explicit FilledHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+    setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QHeaderView::paintEvent(event);
+    const int end = length() - offset();
+    if (end >= viewport()->width()) {
+      return;
+    }
+    QPainter painter(viewport());
+    QStyleOptionHeader filler;
+    initStyleOption(&filler);
+    filler.rect = QRect(end, 0, viewport()->width() - end, viewport()->height());
+    filler.section = count();
+    filler.position = QStyleOptionHeader::End;
+    style()->drawControl(QStyle::CE_HeaderSection, &filler, &painter, this);
+  }
+};
+
 }  // namespace
 
 QtListCtrl::QtListCtrl(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
     : QtWnd(dialog, layout, new QTreeWidget(parent)) {
+  widget_->setHeader(new FilledHeader(widget_));
   widget_->setRootIsDecorated(false);
   widget_->setItemsExpandable(false);
   widget_->setUniformRowHeights(true);

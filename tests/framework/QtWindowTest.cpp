@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -334,6 +336,70 @@ TEST_F(QtWindowTest, ADialogOpenedOverTheWindowTakesTheInputAndTheWindowBelowWai
   EXPECT_TRUE(window->isEnabled());
   QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, ClearButton());
   EXPECT_EQ(CountOf(dialog.commands, res::IDC_CLEAR), 1);
+}
+
+// The top line of a group frame in window pixels: the first row near its right edge that differs
+// from the background inside it (the title never reaches so far right).
+int FrameTop(QWidget* group) {
+  const QImage picture = group->grab().toImage();
+  const int background = qGray(picture.pixel(picture.width() / 2, picture.height() / 2));
+  for (int y = 0; y < picture.height(); ++y) {
+    if (std::abs(qGray(picture.pixel(picture.width() - 4, y)) - background) > 16) {
+      return group->y() + y;
+    }
+  }
+  return group->y() + picture.height();
+}
+
+TEST_F(QtWindowTest, GroupFramesRunThroughTheirTitlesAndHoldTheirControls) {
+  const auto groups = window->findChildren<QGroupBox*>();
+  ASSERT_EQ(groups.size(), 4);
+  for (QGroupBox* group : groups) {
+    const int top = FrameTop(group);
+    // The line runs through the title, as the system draws a group box.
+    EXPECT_LT(top, group->y() + QFontMetrics(group->font()).height())
+        << group->title().toStdString();
+    for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (control != group && !control->isHidden() &&
+          group->geometry().contains(control->geometry()) && !qobject_cast<QGroupBox*>(control)) {
+        EXPECT_LT(top, control->y())
+            << group->title().toStdString() << " crosses " << control->metaObject()->className()
+            << " at " << control->y();
+      }
+    }
+  }
+}
+
+TEST_F(QtWindowTest, ListHeaderPaintsTheRoomRightOfItsLastColumn) {
+  CListCtrl& players = dialog.Control<CListCtrl>(res::IDC_PLAYER_LIST);
+  players.InsertColumn(0, "A", 60);
+  players.InsertColumn(1, "B", 60);
+  auto* header = WidgetOf<QTreeWidget>(res::IDC_PLAYER_LIST)->header();
+  ASSERT_LT(header->length() + 20, header->viewport()->width());
+  const QImage picture = header->viewport()->grab().toImage();
+  // Beside the last heading's right edge, on either side: the same heading face.
+  const int y = picture.height() / 3;
+  EXPECT_EQ(picture.pixel(header->length() - 10, y), picture.pixel(header->length() + 10, y));
+}
+
+TEST_F(QtWindowTest, ControlsOfOneRowKeepTheirGapsWhenTheWindowGrows) {
+  QLabel* timeInLevel = nullptr;
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    timeInLevel = label->text() == "Time in Level:" ? label : timeInLevel;
+  }
+  ASSERT_NE(timeInLevel, nullptr);
+  QWidget* levelTime = WidgetOf<QLabel>(res::IDC_LEVEL_TIME);
+  QWidget* command = WidgetOf<QLineEdit>(res::IDC_COMMAND);
+  QWidget* clear = WidgetOf<QPushButton>(res::IDC_CLEAR);
+  const auto textEnd = [&] {
+    return timeInLevel->x() + timeInLevel->fontMetrics().horizontalAdvance(timeInLevel->text());
+  };
+  const int labelGap = levelTime->x() - textEnd();
+  const int fieldGap = clear->x() - command->geometry().right();
+
+  window->resize(window->size() + QSize(200, 0));
+  EXPECT_EQ(levelTime->x() - textEnd(), labelGap) << "Time in Level: drifted from its value";
+  EXPECT_EQ(clear->x() - command->geometry().right(), fieldGap);
 }
 
 TEST_F(QtWindowTest, SplashShowsThePictureOverItsOwnerUntilDestroyed) {

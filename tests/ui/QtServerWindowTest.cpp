@@ -205,6 +205,24 @@ TEST_F(QtServerWindowTest, TheConsoleBreaksOnlyGameLinesAndCutsCommandsBetweenCh
   EXPECT_FALSE(console->toPlainText().contains(QChar(QChar::ReplacementCharacter)));
 }
 
+TEST_F(QtServerWindowTest, StopServerAsksAndOnlyYesStopsTheServerAndClosesTheWindow) {
+  MessageBoxRecorder answers(fw::IDNO);
+  ClickOn(res::IDC_STOP_SERVER);
+  ASSERT_EQ(answers.Boxes().size(), 1u);
+  EXPECT_EQ(answers.Boxes()[0].text, "Are you sure you want to stop the server?");
+  EXPECT_EQ(answers.Boxes()[0].style, fw::MessageBoxStyle::YesNoQuestion);
+  fw::PumpEvents(50);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(server.Window().Session().HasThread());
+
+  answers.SetAnswer(fw::IDYES);
+  ClickOn(res::IDC_STOP_SERVER);
+  ASSERT_EQ(answers.Boxes().size(), 2u);
+  EXPECT_TRUE(PumpUntil([&] { return !window->isVisible(); }));
+  EXPECT_FALSE(server.Window().Session().HasThread());
+  EXPECT_EQ(server.Window().Session().Engine(), nullptr);
+}
+
 TEST_F(QtServerWindowTest, ScreenshotOfTheRunningWindow) {
   auto& players = server.List(res::IDC_PLAYER_LIST);
   ASSERT_TRUE(PumpUntil([&] { return players.GetItemCount() >= 3; }, 10000));
@@ -218,6 +236,13 @@ TEST_F(QtServerWindowTest, ScreenshotOfTheRunningWindow) {
   const auto picture = folder / "status-window.png";
   ASSERT_TRUE(fw::SaveWindowImage(server.Window(), picture.string()));
   EXPECT_GT(std::filesystem::file_size(picture), 1000u);
+
+  // The same window grown by the operator: the lists and the console take the room.
+  window->resize(window->size() + QSize(240, 120));
+  fw::PumpEvents(100);
+  const auto grown = folder / "status-window-grown.png";
+  ASSERT_TRUE(fw::SaveWindowImage(server.Window(), grown.string()));
+  EXPECT_GT(std::filesystem::file_size(grown), 1000u);
 }
 
 }  // namespace
