@@ -6,6 +6,8 @@ function(vex_add_test)
   cmake_parse_arguments(T "" "NAME;PREFIX" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # Tests sit above every layer; they reach their own helpers as "tests/<folder>/File.h".
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${T_NAME} PRIVATE
     VEX_SOURCE_DIR="${PROJECT_SOURCE_DIR}" VEX_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   gtest_discover_tests(${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin TEST_PREFIX "${T_PREFIX}"

@@ -219,4 +219,6 @@ void CDialog::DoDataExchange(CDataExchange&) {}
 
 void CDialog::OnTerminalLine(const std::string&) {}
 
+void CDialog::OnDisplayLost() {}
+
 }  // namespace vex::fw

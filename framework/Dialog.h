@@ -85,6 +85,7 @@ class CDialog {
   void DispatchSize(int width, int height) { OnSize(width, height); }
   bool DispatchInput(InputEvent event) { return PreTranslateInput(event); }
   void DispatchTerminalLine(const std::string& line) { OnTerminalLine(line); }
+  void DispatchDisplayLost() { OnDisplayLost(); }
 
  protected:
   virtual bool OnInitDialog();
@@ -100,6 +101,9 @@ class CDialog {
   virtual void DoDataExchange(CDataExchange& dx);
   // A line typed on standard input; only the console back-end delivers these.
   virtual void OnTerminalLine(const std::string& line);
+  // The window back-end lost its display for good: nothing can be shown or answered any more,
+  // and the process ends as soon as this returns.
+  virtual void OnDisplayLost();
 
  private:
   void DestroyWindowHost();

@@ -41,22 +41,6 @@ class SimEngine final : public IServerEngine {
   int ChooseNetService(std::uint32_t handle) override;
   int StartHosting(const HostRecord* record) override;
 
-  int Unused1() override { return 0; }
-  int Unused2() override { return 0; }
-  int Unused3() override { return 0; }
-  int Unused4() override { return 0; }
-  int Unused5() override { return 0; }
-  int Unused6() override { return 0; }
-  int Unused10() override { return 0; }
-  int Unused11() override { return 0; }
-  int Unused12() override { return 0; }
-  int Unused13() override { return 0; }
-  int Unused15() override { return 0; }
-  int Unused16() override { return 0; }
-  int Unused17() override { return 0; }
-  int Unused20() override { return 0; }
-  int Unused27() override { return 0; }
-
  private:
   // Records the reason for ReadLastError; the caller holds the mutex.
   void SetError(std::string reason) { lastError_ = std::move(reason); }

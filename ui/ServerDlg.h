@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "ui/GameTracking.h"
 #include "ui/SplashWnd.h"
 #include "ui/StatusDisplay.h"
+#include "ui/TerminalCommand.h"
 
 namespace vex {
 
@@ -36,6 +38,9 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   CServerSession& Session() { return session_; }
   GameTracking& Tracking() { return tracking_; }
   const StatusDisplay& Display() const { return display_; }
+
+  // The rows reach the window's private handlers, so the window defines them.
+  static std::span<const TerminalCommand> TerminalCommands();
 
   // ISessionHost
   void PrintConsoleLineById(int stringId) override;
@@ -63,6 +68,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   bool PreTranslateInput(fw::InputEvent event) override;
   void DoDataExchange(fw::CDataExchange& dx) override;
   void OnTerminalLine(const std::string& line) override;
+  void OnDisplayLost() override;
 
  private:
   void StartServer();

@@ -1,3 +1,4 @@
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -9,23 +10,12 @@
 #include "res/Resource.h"
 #include "ui/ServerDlg.h"
 #include "ui/StatusRefresh.h"
+#include "ui/TerminalCommand.h"
 #include "ui/TextTable.h"
 
 namespace vex {
 
 namespace {
-
-constexpr std::string_view kHelp =
-    "Commands:\n"
-    "  /players   list the players with their ids\n"
-    "  /levels    list the levels; * marks the current one\n"
-    "  /status    show the server's status\n"
-    "  /boot ID   boot the player with that id\n"
-    "  /next      go to the next level\n"
-    "  /level N   go to the level in row N of /levels\n"
-    "  /stop      stop the server\n"
-    "  /help      show this list\n"
-    "Any other line is sent to the game's console.\n";
 
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
   while (!text.empty() && text.front() == ' ') {
@@ -64,28 +54,51 @@ void CServerDlg::OnTerminalLine(const std::string& input) {
   const std::string_view name = line.substr(0, blank);
   const std::string_view argument =
       blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
-  if (name == "/players") {
-    PrintPlayers();
-  } else if (name == "/levels") {
-    PrintLevels();
-  } else if (name == "/status") {
-    PrintStatus();
-  } else if (name == "/boot") {
-    BootById(argument);
-  } else if (name == "/next") {
-    OnCommand(res::IDC_NEXT_LEVEL);
-  } else if (name == "/level") {
-    SelectLevelByRow(argument);
-  } else if (name == "/stop") {
-    OnCommand(res::IDC_STOP_SERVER);
-  } else if (name == "/help") {
-    fw::TerminalWrite(kHelp);
-  } else {
-    std::string message = "Unknown command ";
-    message += name;
-    message += "; /help lists the commands.";
-    WriteLine(message);
+  for (const TerminalCommand& command : CServerDlg::TerminalCommands()) {
+    if (command.Name == name) {
+      command.Run(*this, argument);
+      return;
+    }
   }
+  std::string message = "Unknown command ";
+  message += name;
+  message += "; /help lists the commands.";
+  WriteLine(message);
+}
+
+std::span<const TerminalCommand> CServerDlg::TerminalCommands() {
+  static constexpr std::array<TerminalCommand, 8> kCommands{{
+      {"/players", "", "list the players with their ids",
+       [](CServerDlg& window, std::string_view) { window.PrintPlayers(); }},
+      {"/levels", "", "list the levels; * marks the current one",
+       [](CServerDlg& window, std::string_view) { window.PrintLevels(); }},
+      {"/status", "", "show the server's status",
+       [](CServerDlg& window, std::string_view) { window.PrintStatus(); }},
+      {"/boot", "ID", "boot the player with that id",
+       [](CServerDlg& window, std::string_view id) { window.BootById(id); }},
+      {"/next", "", "go to the next level",
+       [](CServerDlg& window, std::string_view) { window.OnCommand(res::IDC_NEXT_LEVEL); }},
+      {"/level", "N", "go to the level in row N of /levels",
+       [](CServerDlg& window, std::string_view row) { window.SelectLevelByRow(row); }},
+      {"/stop", "", "stop the server",
+       [](CServerDlg& window, std::string_view) { window.OnCommand(res::IDC_STOP_SERVER); }},
+      {"/help", "", "show this list",
+       [](CServerDlg&, std::string_view) { fw::TerminalWrite(TerminalHelpText()); }},
+  }};
+  return kCommands;
+}
+
+std::string TerminalHelpText() {
+  std::vector<std::vector<std::string>> rows;
+  for (const TerminalCommand& command : CServerDlg::TerminalCommands()) {
+    std::string usage(command.Name);
+    if (!command.Arguments.empty()) {
+      usage += ' ';
+      usage += command.Arguments;
+    }
+    rows.push_back({"  " + usage, std::string(command.Help)});
+  }
+  return "Commands:\n" + FormatTextTable(rows) + "Any other line is sent to the game's console.\n";
 }
 
 void CServerDlg::PrintPlayers() {

@@ -187,6 +187,10 @@ struct TypeCase {
   void (*group)(CGameOptions&);
 };
 
+void PrintTo(const TypeCase& c, std::ostream* out) {
+  *out << "game type " << c.gameType;
+}
+
 class TranslateByType : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(TranslateByType, WritesTheGeneralSettingsAndOnlyTheSelectedGroup) {

@@ -52,6 +52,10 @@ struct FaultCase {
   int report;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* out) {
+  *out << "fault " << c.fault;
+}
+
 class SessionFaultTest : public SessionTest, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(SessionFaultTest, EachFailingStepRaisesItsReport) {

@@ -253,6 +253,11 @@ struct LimitCase {
   const char* Ending;  // the reason line, or null when these limits do not apply
 };
 
+void PrintTo(const LimitCase& c, std::ostream* out) {
+  *out << "game type " << c.GameType << ", frag limit " << int{c.FragLimit} << ", score limit "
+       << c.ScoreLimit;
+}
+
 class SimGameLimits : public SimGameTest, public ::testing::WithParamInterface<LimitCase> {};
 
 TEST_P(SimGameLimits, LevelEndsOnlyOnTheLimitsItsGameTypeUses) {

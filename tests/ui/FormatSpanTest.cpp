@@ -10,6 +10,10 @@ struct SpanCase {
   const char* Text;
 };
 
+void PrintTo(const SpanCase& c, std::ostream* out) {
+  *out << c.Seconds << " s";
+}
+
 class FormatSpanTable : public testing::TestWithParam<SpanCase> {};
 
 TEST_P(FormatSpanTable, Formats) {

@@ -16,6 +16,10 @@ struct NumberCase {
   const char* Rest;    // what a raw read finds after the number
 };
 
+void PrintTo(const NumberCase& c, std::ostream* out) {
+  *out << testing::PrintToString(std::string(c.Input));
+}
+
 class NumberReading : public testing::TestWithParam<NumberCase> {};
 
 TEST_P(NumberReading, ReadsValueAndStopsWhereTheNumberEnds) {
@@ -89,6 +93,10 @@ struct LineCase {
   const char* Line;
   const char* Rest;
 };
+
+void PrintTo(const LineCase& c, std::ostream* out) {
+  *out << testing::PrintToString(std::string(c.Input));
+}
 
 class LineReading : public testing::TestWithParam<LineCase> {};
 

@@ -33,23 +33,10 @@ class ScriptedEngine final : public IServerEngine {
   }
 
   int AttachHandler(ServerAppHandler*) override { return 0; }
-  int Unused1() override { return 0; }
-  int Unused2() override { return 0; }
-  int Unused3() override { return 0; }
-  int Unused4() override { return 0; }
-  int Unused5() override { return 0; }
-  int Unused6() override { return 0; }
   int PostShellMessage(const void*, std::uint32_t) override { return 0; }
   int LoadResourceArchives(const char* const*, std::uint32_t) override { return 1; }
   int LoadGameCode() override { return 1; }
-  int Unused10() override { return 0; }
-  int Unused11() override { return 0; }
-  int Unused12() override { return 0; }
-  int Unused13() override { return 0; }
   int SetGameOptions(const void*, std::uint32_t) override { return 1; }
-  int Unused15() override { return 0; }
-  int Unused16() override { return 0; }
-  int Unused17() override { return 0; }
   int KickClient(std::int32_t) override { return 1; }
   int ReadClientPing(std::int32_t clientId, float* seconds) override {
     std::lock_guard guard(mutex_);
@@ -59,7 +46,6 @@ class ScriptedEngine final : public IServerEngine {
     }
     return 1;
   }
-  int Unused20() override { return 0; }
   int ReadLastError(char* buffer, std::uint32_t size) override {
     std::lock_guard guard(mutex_);
     const std::size_t length = std::min<std::size_t>(failure_.size(), size);
@@ -81,7 +67,6 @@ class ScriptedEngine final : public IServerEngine {
   }
   int ReleaseNetServices(NetServiceEntry*) override { return 1; }
   int ChooseNetService(std::uint32_t) override { return 1; }
-  int Unused27() override { return 0; }
   int StartHosting(const HostRecord*) override { return 1; }
 
   virtual ~ScriptedEngine() = default;

@@ -11,6 +11,10 @@ struct TableCase {
   const char* Expected;
 };
 
+void PrintTo(const TableCase& c, std::ostream* out) {
+  *out << c.Name;
+}
+
 class TextTableTest : public ::testing::TestWithParam<TableCase> {};
 
 TEST_P(TextTableTest, AlignsColumnsAndTrimsTrailingBlanks) {
