@@ -82,7 +82,7 @@ bool AttributeParser::ParseTagHeader() {
 bool AttributeParser::ParseSymbol() {
   currentSymbolName_ = scanner_.Text();
   // A duplicate is parsed in full but not stored: the first value stays and the parse goes on.
-  const bool duplicate = currentTag_->contains(currentSymbolName_);
+  const bool duplicate = currentTag_->Holds(currentSymbolName_);
   if (duplicate) {
     errors_.Report(scanner_.Line(), "duplicate symbol encountered - %s",
                    currentSymbolName_.c_str());

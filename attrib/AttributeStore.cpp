@@ -1,7 +1,5 @@
 #include "attrib/AttributeStore.h"
 
-#include <utility>
-
 namespace vex {
 namespace {
 
@@ -19,7 +17,7 @@ AttributeStore::AttributeStore(const CAttributeFile* owner) : owner_(owner) {
   expansionTags_.reserve(kInitialEntries);
 }
 
-const AttributeSymbolTable* AttributeStore::FindTag(std::string_view name) const {
+const AttributeTag* AttributeStore::FindTag(std::string_view name) const {
   for (const TagMap* map : {&tags_, &expansionTags_}) {
     if (const auto found = map->find(name); found != map->end()) {
       return &found->second;
@@ -28,18 +26,12 @@ const AttributeSymbolTable* AttributeStore::FindTag(std::string_view name) const
   return nullptr;
 }
 
-AttributeSymbolTable* AttributeStore::FindTag(std::string_view name) {
-  return const_cast<AttributeSymbolTable*>(std::as_const(*this).FindTag(name));
-}
-
-AttributeSymbolTable& AttributeStore::AddTag(std::string_view name) {
+AttributeTag& AttributeStore::AddTag(std::string_view name) {
   TagMap& map = IsExpansionTag(name) ? expansionTags_ : tags_;
-  AttributeSymbolTable& table = map[Intern(name)];
-  table.reserve(kInitialEntries);
-  return table;
+  return map.try_emplace(std::string(name)).first->second;
 }
 
-bool AttributeStore::AddSymbol(AttributeSymbolTable& table, std::string_view name,
+bool AttributeStore::AddSymbol(AttributeTag& tag, std::string_view name,
                                const AttributeSymbol& record) {
   AttributeSymbol* symbol = symbols_.Take();
   if (symbol == nullptr) {
@@ -47,7 +39,11 @@ bool AttributeStore::AddSymbol(AttributeSymbolTable& table, std::string_view nam
   }
   *symbol = record;
   symbol->owner = owner_;
-  table.emplace(Intern(name), symbol);
+  if (!tag.symbols) {
+    tag.symbols = std::make_unique<AttributeSymbolTable>();
+    tag.symbols->reserve(kInitialEntries);
+  }
+  tag.symbols->emplace(Intern(name), symbol);
   return true;
 }
 
@@ -63,12 +59,13 @@ const AttributeSymbol* AttributeStore::Find(const char* tag, const char* symbol)
     return nullptr;
   }
   for (const TagMap* map : {&tags_, &expansionTags_}) {
-    const auto table = map->find(tag);
-    if (table == map->end()) {
+    const auto found = map->find(std::string_view(tag));
+    if (found == map->end() || !found->second.symbols) {
       continue;
     }
-    if (const auto found = table->second.find(symbol); found != table->second.end()) {
-      return found->second;
+    const AttributeSymbolTable& table = *found->second.symbols;
+    if (const auto entry = table.find(symbol); entry != table.end()) {
+      return entry->second;
     }
   }
   return nullptr;
@@ -77,12 +74,14 @@ const AttributeSymbol* AttributeStore::Find(const char* tag, const char* symbol)
 std::vector<AttributeTagListing> AttributeStore::List() const {
   std::vector<AttributeTagListing> listing;
   for (const TagMap* map : {&tags_, &expansionTags_}) {
-    for (const auto& [name, table] : *map) {
-      AttributeTagListing& tag = listing.emplace_back();
-      tag.name = name;
-      tag.expansion = map == &expansionTags_;
-      for (const auto& [symbolName, symbol] : table) {
-        tag.symbols.emplace_back(symbolName, symbol);
+    for (const auto& [name, tag] : *map) {
+      AttributeTagListing& listed = listing.emplace_back();
+      listed.name = name;
+      listed.expansion = map == &expansionTags_;
+      if (tag.symbols) {
+        for (const auto& [symbolName, symbol] : *tag.symbols) {
+          listed.symbols.emplace_back(symbolName, symbol);
+        }
       }
     }
   }
