@@ -63,7 +63,7 @@ bool AttributeParser::ParseTagHeader() {
     ReportFormatError();
     return false;
   }
-  currentTagName_ = scanner_.Text();
+  currentTagName_.assign(scanner_.Text(), scanner_.Length());
   if (store_.FindTag(currentTagName_) != nullptr) {
     errors_.Report(scanner_.Line(), "Duplicate tag encountered - %s", currentTagName_.c_str());
     return false;
@@ -80,7 +80,7 @@ bool AttributeParser::ParseTagHeader() {
 }
 
 bool AttributeParser::ParseSymbol() {
-  currentSymbolName_ = scanner_.Text();
+  currentSymbolName_.assign(scanner_.Text(), scanner_.Length());
   // A duplicate is parsed in full but not stored: the first value stays and the parse goes on.
   const bool duplicate = currentTag_->Holds(currentSymbolName_);
   if (duplicate) {

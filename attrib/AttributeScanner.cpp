@@ -79,7 +79,7 @@ bool AttributeScanner::ScanOne() {
     kind_ = static_cast<AttributeToken>(entry.target);
     value_ = entry.value;
     if (kind_ == AttributeToken::Identifier) {
-      if (const auto keyword = FindKeyword(text_.data())) {
+      if (const auto keyword = FindKeyword(std::string_view(text_.data(), length_))) {
         kind_ = keyword->kind;
         value_ = keyword->value;
       }

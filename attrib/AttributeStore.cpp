@@ -18,8 +18,13 @@ AttributeStore::AttributeStore(const CAttributeFile* owner) : owner_(owner) {
 }
 
 const AttributeTag* AttributeStore::FindTag(std::string_view name) const {
+  // Callers read a tag's symbols one after another; the tag just found is asked for again.
+  if (lastFound_ != nullptr && CaseInsensitiveEqual()(lastFound_->first, name)) {
+    return &lastFound_->second;
+  }
   for (const TagMap* map : {&tags_, &expansionTags_}) {
     if (const auto found = map->find(name); found != map->end()) {
+      lastFound_ = &*found;
       return &found->second;
     }
   }
@@ -54,21 +59,17 @@ const std::string& AttributeStore::Intern(std::string_view text) {
   return *strings_.emplace(text).first;
 }
 
+// A name is never in both tag maps, so the tag found is the only one that can hold the symbol.
 const AttributeSymbol* AttributeStore::Find(const char* tag, const char* symbol) const {
   if (tag == nullptr || symbol == nullptr) {
     return nullptr;
   }
-  for (const TagMap* map : {&tags_, &expansionTags_}) {
-    const auto found = map->find(std::string_view(tag));
-    if (found == map->end() || !found->second.symbols) {
-      continue;
-    }
-    const AttributeSymbolTable& table = *found->second.symbols;
-    if (const auto entry = table.find(symbol); entry != table.end()) {
-      return entry->second;
-    }
+  const AttributeTag* found = FindTag(tag);
+  if (found == nullptr || !found->symbols) {
+    return nullptr;
   }
-  return nullptr;
+  const auto entry = found->symbols->find(symbol);
+  return entry != found->symbols->end() ? entry->second : nullptr;
 }
 
 std::vector<AttributeTagListing> AttributeStore::List() const {

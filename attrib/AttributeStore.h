@@ -76,6 +76,8 @@ class AttributeStore {
   std::unordered_set<std::string, ExactHash, std::equal_to<>> strings_;
   TagMap tags_;
   TagMap expansionTags_;
+  // The tag FindTag() answered last; map nodes never move, and tags are never removed.
+  mutable const TagMap::value_type* lastFound_ = nullptr;
   BlockPool<AttributeSymbol> symbols_;
   BlockPool<AttributeRect> rects_;
   BlockPool<AttributePoint> points_;

@@ -23,9 +23,7 @@ class CharReader {
       }
     }
     const auto byte = static_cast<std::uint32_t>(static_cast<std::int8_t>(buffer_[cursor_++]));
-    if (atLineStart_) {
-      ++line_;
-    }
+    line_ += atLineStart_ ? 1 : 0;
     // Unsigned arithmetic keeps the subtraction defined for any offset; only the low byte counts.
     current_ = static_cast<std::uint8_t>(byte - static_cast<std::uint32_t>(offset_));
     atLineStart_ = current_ == '\n';
