@@ -9,10 +9,11 @@ namespace vex::bench {
 namespace {
 
 AllocationStats stats;
+bool counting = false;
 
 void* Allocate(std::size_t size) {
   void* block = std::malloc(size == 0 ? 1 : size);
-  if (block != nullptr) {
+  if (block != nullptr && counting) {
     ++stats.count;
     stats.liveBytes += malloc_usable_size(block);
     if (stats.liveBytes > stats.peakBytes) {
@@ -23,10 +24,10 @@ void* Allocate(std::size_t size) {
 }
 
 void Release(void* block) {
-  if (block != nullptr) {
+  if (block != nullptr && counting) {
     stats.liveBytes -= malloc_usable_size(block);
-    std::free(block);
   }
+  std::free(block);
 }
 
 }  // namespace
@@ -35,9 +36,13 @@ AllocationStats CurrentAllocations() {
   return stats;
 }
 
-void ResetAllocationCount() {
-  stats.count = 0;
-  stats.peakBytes = stats.liveBytes;
+void StartCounting() {
+  stats = AllocationStats{};
+  counting = true;
+}
+
+void StopCounting() {
+  counting = false;
 }
 
 }  // namespace vex::bench

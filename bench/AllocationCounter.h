@@ -13,7 +13,9 @@ struct AllocationStats {
 };
 
 AllocationStats CurrentAllocations();
-// Starts a new count and a new peak at the bytes held now.
-void ResetAllocationCount();
+// Starts counting (off at first, so that timed runs pay nothing for it) with a new count and a
+// new peak at the bytes held now; blocks allocated while counting was off are never counted.
+void StartCounting();
+void StopCounting();
 
 }  // namespace vex::bench
