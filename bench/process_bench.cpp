@@ -91,6 +91,8 @@ Child Start(const char* label, const std::vector<std::string>& command, const ch
 
 }  // namespace
 
+// Port 0 lets the engine take any free port, so that the two servers and anything else running
+// on the machine cannot collide.
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
   const std::string server = std::string(VEX_BIN_DIR) + "/vexserver";
@@ -99,8 +101,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<Child> children = {
-      Start("empty game", {server, "-console", "-config", "deathmatch", "-port", "27961"}, "0"),
-      Start("16 bots", {server, "-console", "-config", "deathmatch", "-port", "27962"}, "16"),
+      Start("empty game", {server, "-console", "-config", "deathmatch", "-port", "0"}, "0"),
+      Start("16 bots", {server, "-console", "-config", "deathmatch", "-port", "0"}, "16"),
       Start("sleep (floor)", {"/bin/sleep", std::to_string(seconds + 60)}, "0"),
   };
   std::this_thread::sleep_for(kStartUp);
