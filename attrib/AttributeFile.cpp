@@ -43,11 +43,11 @@ bool CAttributeFile::Exists(const char* tag, const char* symbol) const {
   if (tag == nullptr) {
     return false;
   }
-  const AttributeSymbolTable* table = store_.FindTag(tag);
-  if (table == nullptr) {
+  const AttributeTag* found = store_.FindTag(tag);
+  if (found == nullptr) {
     return false;
   }
-  return symbol == nullptr || table->contains(symbol);
+  return symbol == nullptr || found->Holds(symbol);
 }
 
 std::int32_t CAttributeFile::SymbolLine(const char* tag, const char* symbol) const {

@@ -63,7 +63,7 @@ bool AttributeParser::ParseTagHeader() {
     ReportFormatError();
     return false;
   }
-  currentTagName_ = scanner_.Text();
+  currentTagName_.assign(scanner_.Text(), scanner_.Length());
   if (store_.FindTag(currentTagName_) != nullptr) {
     errors_.Report(scanner_.Line(), "Duplicate tag encountered - %s", currentTagName_.c_str());
     return false;
@@ -80,10 +80,10 @@ bool AttributeParser::ParseTagHeader() {
 }
 
 bool AttributeParser::ParseSymbol() {
-  currentSymbolName_ = scanner_.Text();
+  currentSymbolName_.assign(scanner_.Text(), scanner_.Length());
   const std::int32_t nameLine = scanner_.Line();
   // A duplicate is parsed in full but not stored: the first value stays and the parse goes on.
-  const bool duplicate = currentTag_->contains(currentSymbolName_);
+  const bool duplicate = currentTag_->Holds(currentSymbolName_);
   if (duplicate) {
     errors_.Report(scanner_.Line(), "duplicate symbol encountered - %s",
                    currentSymbolName_.c_str());

@@ -46,7 +46,7 @@ class AttributeParser {
   AttributeScanner& scanner_;
   AttributeStore& store_;
   AttributeErrorReporter& errors_;
-  AttributeSymbolTable* currentTag_ = nullptr;
+  AttributeTag* currentTag_ = nullptr;
   std::string currentTagName_;
   std::string currentSymbolName_;
 };

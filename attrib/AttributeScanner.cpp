@@ -2,7 +2,6 @@
 
 #include "attrib/CharClass.h"
 #include "attrib/Keywords.h"
-#include "attrib/TransitionTable.h"
 
 namespace vex {
 
@@ -27,42 +26,41 @@ bool AttributeScanner::NextToken() {
   return true;
 }
 
-bool AttributeScanner::Append() {
-  if (length_ >= kMaxTokenLength) {
-    errors_.Report(reader_.Line(), "Token too long.");
-    return false;
-  }
-  text_[length_++] = static_cast<char>(reader_.Current());
-  return true;
+bool AttributeScanner::ReportTooLong() {
+  errors_.Report(reader_.Line(), "Token too long.");
+  return false;
 }
 
 bool AttributeScanner::ScanOne() {
-  const TransitionTable& table = TransitionTable::Get();
   length_ = 0;
-  std::uint16_t state = table.Start();
+  std::uint16_t state = table_.Start();
   for (;;) {
+    const CharClass characterClass = ClassOf(reader_.Current());
     // A 0 from the file itself would otherwise end the input silently and lose the rest.
-    if (reader_.Current() == 0 && !reader_.EndOfInput()) {
+    if (characterClass == CharClass::End && !reader_.EndOfInput()) {
       errors_.Report(reader_.Line(), reader_.ReadFailed() ? "The file could not be read."
                                                           : "Zero byte encountered.");
       return false;
     }
-    const Transition& entry = table.At(state, ClassOf(reader_.Current()));
+    const Transition& entry = table_.At(state, characterClass);
+    // Most characters are stored or skipped; testing for those first keeps their path short.
+    if (entry.action == ScanAction::Store) {
+      if (!Append()) {
+        return false;
+      }
+      reader_.ReadChar();
+      state = entry.target;
+      continue;
+    }
+    if (entry.action == ScanAction::Skip) {
+      reader_.ReadChar();
+      state = entry.target;
+      continue;
+    }
     switch (entry.action) {
       case ScanAction::Error:
         errors_.Report(reader_.Line(), "Bad symbol encountered.");
         return false;
-      case ScanAction::Store:
-        if (!Append()) {
-          return false;
-        }
-        reader_.ReadChar();
-        state = entry.target;
-        continue;
-      case ScanAction::Skip:
-        reader_.ReadChar();
-        state = entry.target;
-        continue;
       case ScanAction::AcceptIncluding:
         if (!Append()) {
           return false;
@@ -72,6 +70,8 @@ bool AttributeScanner::ScanOne() {
       case ScanAction::AcceptConsuming:
         reader_.ReadChar();
         break;
+      case ScanAction::Store:
+      case ScanAction::Skip:
       case ScanAction::AcceptBefore:
         break;
     }
@@ -79,7 +79,7 @@ bool AttributeScanner::ScanOne() {
     kind_ = static_cast<AttributeToken>(entry.target);
     value_ = entry.value;
     if (kind_ == AttributeToken::Identifier) {
-      if (const auto keyword = FindKeyword(text_.data())) {
+      if (const auto keyword = FindKeyword(std::string_view(text_.data(), length_))) {
         kind_ = keyword->kind;
         value_ = keyword->value;
       }

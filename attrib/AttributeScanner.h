@@ -7,6 +7,7 @@
 #include "attrib/AttributeErrors.h"
 #include "attrib/AttributeTypes.h"
 #include "attrib/CharReader.h"
+#include "attrib/TransitionTable.h"
 
 namespace vex {
 
@@ -17,7 +18,8 @@ class AttributeScanner {
   // Longest token text, not counting its terminating 0.
   static constexpr std::size_t kMaxTokenLength = 4097;
 
-  explicit AttributeScanner(AttributeErrorReporter& errors) : errors_(errors) {}
+  explicit AttributeScanner(AttributeErrorReporter& errors)
+      : errors_(errors), table_(TransitionTable::Get()) {}
 
   void Attach(std::FILE* stream, std::int32_t characterOffset);
   void Detach();
@@ -33,10 +35,18 @@ class AttributeScanner {
   std::int32_t Line() const { return reader_.Line(); }
 
  private:
-  bool Append();
+  bool Append() {
+    if (length_ >= kMaxTokenLength) {
+      return ReportTooLong();
+    }
+    text_[length_++] = static_cast<char>(reader_.Current());
+    return true;
+  }
+  bool ReportTooLong();
   bool ScanOne();
 
   AttributeErrorReporter& errors_;
+  const TransitionTable& table_;
   CharReader reader_;
   AttributeToken kind_ = AttributeToken::Skip;
   std::uint16_t value_ = 0;

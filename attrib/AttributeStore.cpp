@@ -1,7 +1,5 @@
 #include "attrib/AttributeStore.h"
 
-#include <utility>
-
 namespace vex {
 namespace {
 
@@ -19,27 +17,26 @@ AttributeStore::AttributeStore(const CAttributeFile* owner) : owner_(owner) {
   expansionTags_.reserve(kInitialEntries);
 }
 
-const AttributeSymbolTable* AttributeStore::FindTag(std::string_view name) const {
+const AttributeTag* AttributeStore::FindTag(std::string_view name) const {
+  // Callers read a tag's symbols one after another; the tag just found is asked for again.
+  if (lastFound_ != nullptr && CaseInsensitiveEqual()(lastFound_->first, name)) {
+    return &lastFound_->second;
+  }
   for (const TagMap* map : {&tags_, &expansionTags_}) {
     if (const auto found = map->find(name); found != map->end()) {
+      lastFound_ = &*found;
       return &found->second;
     }
   }
   return nullptr;
 }
 
-AttributeSymbolTable* AttributeStore::FindTag(std::string_view name) {
-  return const_cast<AttributeSymbolTable*>(std::as_const(*this).FindTag(name));
-}
-
-AttributeSymbolTable& AttributeStore::AddTag(std::string_view name) {
+AttributeTag& AttributeStore::AddTag(std::string_view name) {
   TagMap& map = IsExpansionTag(name) ? expansionTags_ : tags_;
-  AttributeSymbolTable& table = map[Intern(name)];
-  table.reserve(kInitialEntries);
-  return table;
+  return map.try_emplace(std::string(name)).first->second;
 }
 
-bool AttributeStore::AddSymbol(AttributeSymbolTable& table, std::string_view name,
+bool AttributeStore::AddSymbol(AttributeTag& tag, std::string_view name,
                                const AttributeSymbol& record) {
   AttributeSymbol* symbol = symbols_.Take();
   if (symbol == nullptr) {
@@ -47,7 +44,11 @@ bool AttributeStore::AddSymbol(AttributeSymbolTable& table, std::string_view nam
   }
   *symbol = record;
   symbol->owner = owner_;
-  table.emplace(Intern(name), symbol);
+  if (!tag.symbols) {
+    tag.symbols = std::make_unique<AttributeSymbolTable>();
+    tag.symbols->reserve(kInitialEntries);
+  }
+  tag.symbols->emplace(Intern(name), symbol);
   return true;
 }
 
@@ -58,31 +59,30 @@ const std::string& AttributeStore::Intern(std::string_view text) {
   return *strings_.emplace(text).first;
 }
 
+// A name is never in both tag maps, so the tag found is the only one that can hold the symbol.
 const AttributeSymbol* AttributeStore::Find(const char* tag, const char* symbol) const {
   if (tag == nullptr || symbol == nullptr) {
     return nullptr;
   }
-  for (const TagMap* map : {&tags_, &expansionTags_}) {
-    const auto table = map->find(tag);
-    if (table == map->end()) {
-      continue;
-    }
-    if (const auto found = table->second.find(symbol); found != table->second.end()) {
-      return found->second;
-    }
+  const AttributeTag* found = FindTag(tag);
+  if (found == nullptr || !found->symbols) {
+    return nullptr;
   }
-  return nullptr;
+  const auto entry = found->symbols->find(symbol);
+  return entry != found->symbols->end() ? entry->second : nullptr;
 }
 
 std::vector<AttributeTagListing> AttributeStore::List() const {
   std::vector<AttributeTagListing> listing;
   for (const TagMap* map : {&tags_, &expansionTags_}) {
-    for (const auto& [name, table] : *map) {
-      AttributeTagListing& tag = listing.emplace_back();
-      tag.name = name;
-      tag.expansion = map == &expansionTags_;
-      for (const auto& [symbolName, symbol] : table) {
-        tag.symbols.emplace_back(symbolName, symbol);
+    for (const auto& [name, tag] : *map) {
+      AttributeTagListing& listed = listing.emplace_back();
+      listed.name = name;
+      listed.expansion = map == &expansionTags_;
+      if (tag.symbols) {
+        for (const auto& [symbolName, symbol] : *tag.symbols) {
+          listed.symbols.emplace_back(symbolName, symbol);
+        }
       }
     }
   }

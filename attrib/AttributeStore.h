@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,6 +24,14 @@ struct AttributeTagListing {
   std::vector<std::pair<std::string_view, const AttributeSymbol*>> symbols;
 };
 
+// One tag's symbols. The table is made with the first symbol: a file of many empty tags must not
+// pay for a table per tag.
+struct AttributeTag {
+  std::unique_ptr<AttributeSymbolTable> symbols;
+
+  bool Holds(std::string_view name) const { return symbols && symbols->contains(name); }
+};
+
 // Tags with their symbol tables, the string pool and the per-object pools of one file.
 class AttributeStore {
  public:
@@ -31,13 +40,12 @@ class AttributeStore {
   AttributeStore& operator=(const AttributeStore&) = delete;
 
   // Ordinary or expansion tag of that name, or null.
-  AttributeSymbolTable* FindTag(std::string_view name);
-  const AttributeSymbolTable* FindTag(std::string_view name) const;
+  const AttributeTag* FindTag(std::string_view name) const;
   // The name must not be present yet; tags whose name holds "EXPANSION" go to the expansion map.
-  AttributeSymbolTable& AddTag(std::string_view name);
+  AttributeTag& AddTag(std::string_view name);
 
   // Enters a copy of `record` under `name` with the owner set; false when no storage is left.
-  bool AddSymbol(AttributeSymbolTable& table, std::string_view name, const AttributeSymbol& record);
+  bool AddSymbol(AttributeTag& tag, std::string_view name, const AttributeSymbol& record);
   // Copies into the pool of its kind; null when no storage is left.
   const AttributeRect* NewRect(const AttributeRect& value) { return Keep(rects_, value); }
   const AttributePoint* NewPoint(const AttributePoint& value) { return Keep(points_, value); }
@@ -51,8 +59,9 @@ class AttributeStore {
   std::vector<AttributeTagListing> List() const;
 
  private:
-  using TagMap = std::unordered_map<std::string_view, AttributeSymbolTable, CaseInsensitiveHash,
-                                    CaseInsensitiveEqual>;
+  // Tag names are unique, so each tag keeps its own name rather than a string pool entry.
+  using TagMap =
+      std::unordered_map<std::string, AttributeTag, CaseInsensitiveHash, CaseInsensitiveEqual>;
 
   template <typename T>
   static const T* Keep(BlockPool<T>& pool, const T& value) {
@@ -67,6 +76,8 @@ class AttributeStore {
   std::unordered_set<std::string, ExactHash, std::equal_to<>> strings_;
   TagMap tags_;
   TagMap expansionTags_;
+  // The tag FindTag() answered last; map nodes never move, and tags are never removed.
+  mutable const TagMap::value_type* lastFound_ = nullptr;
   BlockPool<AttributeSymbol> symbols_;
   BlockPool<AttributeRect> rects_;
   BlockPool<AttributePoint> points_;

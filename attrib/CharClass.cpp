@@ -1,6 +1,5 @@
 #include "attrib/CharClass.h"
 
-#include <array>
 #include <string_view>
 
 namespace vex {
@@ -35,15 +34,11 @@ constexpr std::array<CharClass, 256> BuildClasses() {
   return classes;
 }
 
-constexpr std::array<CharClass, 256> kClasses = BuildClasses();
-
-static_assert(kClasses['?'] == CharClass::Question);
-static_assert(static_cast<std::size_t>(CharClass::End) + 1 == kCharClassCount);
-
 }  // namespace
 
-CharClass ClassOf(std::uint8_t character) {
-  return kClasses[character];
-}
+constexpr std::array<CharClass, 256> detail::kCharClasses = BuildClasses();
+
+static_assert(detail::kCharClasses['?'] == CharClass::Question);
+static_assert(static_cast<std::size_t>(CharClass::End) + 1 == kCharClassCount);
 
 }  // namespace vex

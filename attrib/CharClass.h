@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -64,6 +65,13 @@ enum class CharClass : std::uint8_t {
 
 inline constexpr std::size_t kCharClassCount = 51;
 
-CharClass ClassOf(std::uint8_t character);
+namespace detail {
+extern const std::array<CharClass, 256> kCharClasses;
+}  // namespace detail
+
+// Called for every character of every file read, so it stays inline.
+inline CharClass ClassOf(std::uint8_t character) {
+  return detail::kCharClasses[character];
+}
 
 }  // namespace vex

@@ -18,32 +18,22 @@ void CharReader::Detach() {
   stream_ = nullptr;
 }
 
-void CharReader::ReadChar() {
-  if (cursor_ == filled_) {
-    const std::size_t got = stream_ == nullptr || std::feof(stream_)
-                                ? 0
-                                : std::fread(buffer_.data(), 1, kBlockSize, stream_);
-    filled_ = got;
-    cursor_ = 0;
-    buffer_[got] = '\0';
-    if (got == 0) {
-      readFailed_ = stream_ != nullptr && std::ferror(stream_) != 0;
-      endOfInput_ = !readFailed_;
-      current_ = 0;
-      // The end of an empty file still lies on its first line.
-      if (line_ == 0) {
-        line_ = 1;
-      }
-      return;
+void CharReader::Refill() {
+  const std::size_t got = stream_ == nullptr || std::feof(stream_)
+                              ? 0
+                              : std::fread(buffer_.data(), 1, kBlockSize, stream_);
+  filled_ = got;
+  cursor_ = 0;
+  buffer_[got] = '\0';
+  if (got == 0) {
+    readFailed_ = stream_ != nullptr && std::ferror(stream_) != 0;
+    endOfInput_ = !readFailed_;
+    current_ = 0;
+    // The end of an empty file still lies on its first line.
+    if (line_ == 0) {
+      line_ = 1;
     }
   }
-  const auto byte = static_cast<std::uint32_t>(static_cast<std::int8_t>(buffer_[cursor_++]));
-  if (atLineStart_) {
-    ++line_;
-  }
-  // Unsigned arithmetic keeps the subtraction defined for any offset; only the low byte counts.
-  current_ = static_cast<std::uint8_t>(byte - static_cast<std::uint32_t>(offset_));
-  atLineStart_ = current_ == '\n';
 }
 
 }  // namespace vex

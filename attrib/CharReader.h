@@ -15,7 +15,19 @@ class CharReader {
   void Attach(std::FILE* stream, std::int32_t characterOffset);
   void Detach();
 
-  void ReadChar();
+  void ReadChar() {
+    if (cursor_ == filled_) {
+      Refill();
+      if (filled_ == 0) {
+        return;
+      }
+    }
+    const auto byte = static_cast<std::uint32_t>(static_cast<std::int8_t>(buffer_[cursor_++]));
+    line_ += atLineStart_ ? 1 : 0;
+    // Unsigned arithmetic keeps the subtraction defined for any offset; only the low byte counts.
+    current_ = static_cast<std::uint8_t>(byte - static_cast<std::uint32_t>(offset_));
+    atLineStart_ = current_ == '\n';
+  }
 
   std::uint8_t Current() const { return current_; }
   std::int32_t Line() const { return line_; }
@@ -23,6 +35,9 @@ class CharReader {
   bool ReadFailed() const { return readFailed_; }
 
  private:
+  // Reads the next block; at the end of input leaves the buffer empty and the current character 0.
+  void Refill();
+
   static constexpr std::size_t kBlockSize = 255;
 
   std::FILE* stream_ = nullptr;

@@ -1,7 +1,8 @@
 #include "attrib/Keywords.h"
 
 #include <array>
-#include <cctype>
+
+#include "attrib/NameHash.h"
 
 namespace vex {
 namespace {
@@ -11,21 +12,11 @@ constexpr std::array<Keyword, 2> kKeywords = {{
     {"TRUE", AttributeToken::Bool, 1},
 }};
 
-bool EqualIgnoringCase(const char* a, const char* b) {
-  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
-    if (std::tolower(static_cast<unsigned char>(*a)) !=
-        std::tolower(static_cast<unsigned char>(*b))) {
-      return false;
-    }
-  }
-  return *a == *b;
-}
-
 }  // namespace
 
-std::optional<Keyword> FindKeyword(const char* identifier) {
+std::optional<Keyword> FindKeyword(std::string_view identifier) {
   for (const Keyword& keyword : kKeywords) {
-    if (EqualIgnoringCase(keyword.text, identifier)) {
+    if (CaseInsensitiveEqual()(keyword.text, identifier)) {
       return keyword;
     }
   }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "attrib/AttributeTypes.h"
 
@@ -14,6 +15,6 @@ struct Keyword {
 };
 
 // The keyword whose text equals `identifier` ignoring letter case (TRUE, FALSE), if any.
-std::optional<Keyword> FindKeyword(const char* identifier);
+std::optional<Keyword> FindKeyword(std::string_view identifier);
 
 }  // namespace vex
