@@ -16,13 +16,7 @@
 
 namespace vex {
 
-namespace {
-
-std::string StringOrEmpty(int id) {
-  return std::string(fw::LoadString(id).value_or(std::string_view{}));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 CServerDlg::CServerDlg(std::vector<std::string> arguments)
     : fw::CDialog(res::IDD_SERVER), arguments_(std::move(arguments)), session_(*this, handler_) {
@@ -38,7 +32,7 @@ CServerDlg::~CServerDlg() {
 }
 
 bool CServerDlg::OnInitDialog() {
-  SetWindowText(StringOrEmpty(res::IDS_CAPTION));
+  SetWindowText(fw::LoadStringOrEmpty(res::IDS_CAPTION));
   CSplashWnd::AllowSplash(true);
   splash_.OpenSplash(this);
   fw::CDialog::OnInitDialog();
@@ -152,8 +146,8 @@ void CServerDlg::OnOK() {}
 
 void CServerDlg::OnCancel() {
   if (confirmOnStop_.load() && session_.Engine() != nullptr &&
-      fw::AfxMessageBox(StringOrEmpty(res::IDS_CONFIRM_STOP), fw::MessageBoxStyle::YesNoQuestion) !=
-          fw::IDYES) {
+      fw::AfxMessageBox(fw::LoadStringOrEmpty(res::IDS_CONFIRM_STOP),
+                        fw::MessageBoxStyle::YesNoQuestion) != fw::IDYES) {
     return;
   }
   session_.Stop();
@@ -161,7 +155,7 @@ void CServerDlg::OnCancel() {
 }
 
 void CServerDlg::ReportError(int stringId) {
-  fw::AfxMessageBox(StringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
+  fw::AfxMessageBox(fw::LoadStringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
   if (stringId == res::IDS_NO_CONFIG && fw::AfxGetApp() != nullptr &&
       fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");

@@ -49,8 +49,7 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
 
   const PreparedGame& game = preparation.Game;
   display_.ServerNameText = std::string(FixedTextView(game.Block.ServName));
-  display_.GameTypeText =
-      std::string(fw::LoadString(game.GameTypeStringId).value_or(std::string_view{}));
+  display_.GameTypeText = std::string(fw::LoadStringOrEmpty(game.GameTypeStringId));
   display_.MaxPlayerCount = game.Block.MaxTotalPlayers;
   display_.PlayersText =
       std::to_string(display_.PlayerCount) + "/" + std::to_string(display_.MaxPlayerCount);
