@@ -30,6 +30,7 @@ CServerDlg::CServerDlg(std::vector<std::string> arguments)
 }
 
 CServerDlg::~CServerDlg() {
+  StopRemoteServices();
   session_.Stop();
   // A callback that outlives the window must find no window rather than a destroyed one.
   if (AppHandlerTarget() == this) {
@@ -126,7 +127,9 @@ void CServerDlg::OnTimer(int id) {
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
+  const std::uint64_t framesBeforeRefresh = session_.FramesRun();
   RefreshStatus(context);
+  ProgressRemoteCommand(framesBeforeRefresh);
   fw::CDialog::OnTimer(id);
 }
 
@@ -142,6 +145,7 @@ void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
+    StartRemoteServices();
     return;
   }
   ReportError(res::IDS_START_FAILED);

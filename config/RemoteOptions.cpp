@@ -1,0 +1,113 @@
+#include "config/RemoteOptions.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <charconv>
+
+namespace vex {
+
+namespace {
+
+// Longer than any password that fits the protocol's largest packet.
+constexpr std::size_t kLongestPasswordFile = 4096;
+
+std::optional<std::uint16_t> ParsePort(const std::string& text) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value > 65535) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint16_t>(value);
+}
+
+bool Is(const std::string& argument, const char* name) {
+  return strcasecmp(argument.c_str(), name) == 0;
+}
+
+}  // namespace
+
+RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
+  RemoteOptions options;
+  const auto fail = [&](const std::string& message) {
+    if (options.Error.empty()) {
+      options.Error = message;
+    }
+  };
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    const bool ours = Is(option, "-rconpassword-file") || Is(option, "-rconport") ||
+                      Is(option, "-rconbind") || Is(option, "-queryport");
+    if (!ours) {
+      continue;
+    }
+    if (i + 1 >= arguments.size()) {
+      fail(option + " needs a value");
+      break;
+    }
+    const std::string& value = arguments[++i];
+    if (Is(option, "-rconpassword-file")) {
+      options.RconPasswordFile = value;
+    } else if (Is(option, "-rconbind")) {
+      options.RconBind = value;
+    } else if (const auto port = ParsePort(value)) {
+      (Is(option, "-rconport") ? options.RconPort : options.QueryPort) = *port;
+    } else {
+      fail(option + " needs a port number from 0 to 65535, not \"" + value + "\"");
+    }
+  }
+  return options;
+}
+
+RconPassword ReadRconPassword(const RemoteOptions& options, const char* environmentValue) {
+  RconPassword password;
+  if (!options.RconPasswordFile) {
+    password.Text = environmentValue != nullptr ? environmentValue : "";
+    return password;
+  }
+  const std::string& path = *options.RconPasswordFile;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  struct stat info {};
+  if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    password.Error = "The RCON password file " + path + " is not a readable regular file.";
+    if (fd >= 0) {
+      close(fd);
+    }
+    return password;
+  }
+  std::string text(kLongestPasswordFile + 1, '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t n = read(fd, text.data() + got, text.size() - got);
+    if (n <= 0) {
+      break;
+    }
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  text.resize(got);
+  if (got > kLongestPasswordFile) {
+    password.Error = "The RCON password file " + path + " is too long for a password.";
+    return password;
+  }
+  if (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+    if (!text.empty() && text.back() == '\r') {
+      text.pop_back();
+    }
+  }
+  if (text.empty()) {
+    password.Error = "The RCON password file " + path + " is empty.";
+    return password;
+  }
+  if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+    password.Warning =
+        "The RCON password file " + path + " can be read by other users; chmod 600 it.";
+  }
+  password.Text = std::move(text);
+  return password;
+}
+
+}  // namespace vex
