@@ -72,9 +72,10 @@ void CServerDlg::StartRemoteServices() {
       PrintConsoleLine(error);
     }
   }
-  // The port after the game's wraps to 0, which means no query, as the option's 0 does.
-  const std::uint16_t queryPort =
-      options.QueryPort.value_or(static_cast<std::uint16_t>(gamePort + 1));
+  // Game port 0 lets the engine choose one, so there is no port after it; the port after 65535
+  // wraps to 0. Either means no query, as the option's 0 does.
+  const std::uint16_t queryPort = options.QueryPort.value_or(
+      gamePort == 0 ? std::uint16_t{0} : static_cast<std::uint16_t>(gamePort + 1));
   if (queryPort == 0) {
     return;
   }
