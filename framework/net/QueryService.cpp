@@ -1,7 +1,6 @@
 #include "framework/net/QueryService.h"
 
 #include <QNetworkDatagram>
-#include <QTimer>
 #include <QUdpSocket>
 #include <chrono>
 #include <random>
@@ -13,8 +12,6 @@ namespace vex::fw::net {
 
 namespace {
 
-// Datagrams handled per turn of the event loop; the rest wait for the next turn, so that a flood
-// never holds the window thread for long.
 constexpr int kDatagramsPerTurn = 64;
 // No query is longer; a longer datagram is cut here and then fails to parse.
 constexpr qint64 kLongestQuery = 64;
@@ -55,18 +52,19 @@ class QueryService::Impl {
   std::uint16_t Port() const { return socket_.localPort(); }
 
  private:
+  // Reads every waiting datagram, as the socket tells of new ones only after that, but answers
+  // only so many per turn of the event loop: the rest of a flood is dropped unanswered, so it
+  // never holds the window thread for long. The kernel's buffer bounds what one turn reads.
   void ReadDatagrams() {
-    for (int handled = 0; handled < kDatagramsPerTurn; ++handled) {
-      if (!socket_.hasPendingDatagrams()) {
-        return;
-      }
+    int answered = 0;
+    while (socket_.hasPendingDatagrams()) {
       const QNetworkDatagram datagram = socket_.receiveDatagram(kLongestQuery);
-      if (!datagram.isValid()) {
+      if (!datagram.isValid() || answered >= kDatagramsPerTurn) {
         continue;
       }
+      ++answered;
       const QByteArray bytes = datagram.data();
-      const QHostAddress sender = PlainAddress(datagram.senderAddress());
-      const std::string key = sender.toString().toStdString();
+      const std::string key = PlainAddress(datagram.senderAddress()).toString().toStdString();
       const auto answer = responder_.Answer(
           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), key, NowMs(),
           [this] { return host_.QueryStatus(); });
@@ -74,9 +72,6 @@ class QueryService::Impl {
         socket_.writeDatagram(answer->data(), static_cast<qint64>(answer->size()),
                               datagram.senderAddress(), datagram.senderPort());
       }
-    }
-    if (socket_.hasPendingDatagrams()) {
-      QTimer::singleShot(0, &socket_, [this] { ReadDatagrams(); });
     }
   }
 

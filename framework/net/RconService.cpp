@@ -6,6 +6,7 @@
 
 #include "framework/net/PeerAddress.h"
 #include "framework/net/RconConnection.h"
+#include "remote/RconPacket.h"
 
 namespace vex::fw::net {
 
@@ -69,8 +70,13 @@ class RconService::Impl {
       lastRefusalReport_ = now;
       host_.ReportRemoteEvent("RCON: refused " + peer + " (" + reason + ").");
     }
-    socket->abort();
-    socket->deleteLater();
+    // The answer to a client that is not signed in; clients that wait for one would otherwise
+    // wait for nothing.
+    const std::string refusal =
+        remote::EncodeRconPacket(remote::kRconAuthFailedId, remote::kRconAuthResponse, "");
+    socket->write(refusal.data(), static_cast<qint64>(refusal.size()));
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    socket->disconnectFromHost();
   }
 
   IRemoteHost& host_;
