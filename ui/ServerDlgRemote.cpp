@@ -97,8 +97,14 @@ void CServerDlg::StopRemoteServices() {
   remote_.Current.reset();
 }
 
+// The services outlive the window's controls by a little (they go with the window object);
+// what reaches them then gets no answer from the controls.
 void CServerDlg::RunRemoteCommand(const std::string& line, const std::string& peer,
                                   std::function<void(std::string)> done) {
+  if (!IsModalLoopRunning()) {
+    done("The server is stopping.\n");
+    return;
+  }
   remote_.Waiting.push_back({line, peer, std::move(done)});
   StartNextRemoteCommand();
 }
@@ -152,6 +158,9 @@ void CServerDlg::FinishRemoteCommand() {
 
 remote::A2sStatus CServerDlg::QueryStatus() {
   remote::A2sStatus status = remote_.GameFacts;
+  if (!IsModalLoopRunning()) {
+    return status;
+  }
   status.Name = display_.ServerNameText;
   status.Game = display_.GameTypeText;
   status.MaxPlayers = display_.MaxPlayerCount;
@@ -175,7 +184,9 @@ remote::A2sStatus CServerDlg::QueryStatus() {
 }
 
 void CServerDlg::ReportRemoteEvent(std::string_view text) {
-  PrintConsoleLine(text);
+  if (IsModalLoopRunning()) {
+    PrintConsoleLine(text);
+  }
 }
 
 }  // namespace vex
