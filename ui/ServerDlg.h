@@ -79,6 +79,7 @@ class CServerDlg : public fw::CDialog,
   bool PreTranslateInput(fw::InputEvent event) override;
   void DoDataExchange(fw::CDataExchange& dx) override;
   void OnTerminalLine(const std::string& line) override;
+  void OnDisplayLost() override;
 
  private:
   void StartServer();

@@ -5,8 +5,10 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <algorithm>
+#include <cstdio>
 
 #include "framework/Application.h"
+#include "framework/qt/DisplayLoss.h"
 
 namespace vex::fw {
 namespace {
@@ -34,6 +36,16 @@ std::string ForTerminal(std::string_view text) {
     out.push_back(c);
   }
   return out;
+}
+
+// Once the display is gone nobody sees the console box; its lines join the program's last
+// reports on standard error.
+void WriteLog(const std::string& text) {
+  if (DisplayLost()) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+  } else {
+    TerminalWrite(text);
+  }
 }
 
 // Forces the lazy plain-text layout of a block so that its displayed lines are known.
@@ -140,7 +152,7 @@ void QtConsoleEdit::ReplaceSel(std::string_view text) {
   widget_->setTextCursor(cursor);
   selection_.CollapseTo(FromDocument(cursor.position()));
   if (atEnd && !text.empty()) {
-    TerminalWrite(ForTerminal(text));
+    WriteLog(ForTerminal(text));
   }
 }
 

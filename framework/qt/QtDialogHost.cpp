@@ -1,8 +1,10 @@
 #include "framework/qt/QtDialogHost.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QKeyEvent>
 
+#include "framework/BackEnd.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "framework/qt/QtConsoleEdit.h"
@@ -111,10 +113,12 @@ QtDialogHost::QtDialogHost(CDialog& dialog, const res::DialogTemplate& layout, Q
     window_->resize(base);
   }
   PlaceControls();
-  if (owner_) {
-    // A dialog opened over another one keeps the operator away from the one below, as a modal
-    // dialog does.
-    owner_->setEnabled(false);
+  // A dialog opened while another is open keeps the operator away from the one below until it
+  // ends, as a modal dialog does. Qt's modality blocks the input of the windows below without
+  // disabling them: a disabled owner would disable its child windows, this one included.
+  below_ = owner_ ? owner_.data() : WindowOf(TopOpenDialog());
+  if (below_) {
+    window_->setWindowModality(Qt::ApplicationModal);
   }
   Windows()[&dialog_] = window_;
 }
@@ -127,9 +131,6 @@ QtDialogHost::~QtDialogHost() {
       child->blockSignals(true);
     }
     delete window_.data();
-  }
-  if (owner_) {
-    owner_->setEnabled(true);
   }
 }
 
@@ -169,8 +170,15 @@ void QtDialogHost::PlaceControls() {
     const int right = Moved(r.x + r.width, baseWidth, width, layout_.seamsX);
     const int top = Moved(r.y, baseHeight, height, layout_.seamsY);
     const int bottom = Moved(r.y + r.height, baseHeight, height, layout_.seamsY);
+    int tall = units_.Y(r.height) + bottom - top;
+    if (auto* list = qobject_cast<QComboBox*>(placed.widget)) {
+      // A drop-down list keeps its one-line height; the layout's height is the opened list's.
+      const int closed = list->sizeHint().height();
+      list->setMaxVisibleItems(std::max(1, (tall - closed) / list->fontMetrics().height()));
+      tall = closed;
+    }
     placed.widget->setGeometry(units_.X(r.x) + left, units_.Y(r.y) + top,
-                               units_.X(r.width) + right - left, units_.Y(r.height) + bottom - top);
+                               units_.X(r.width) + right - left, tall);
   }
 }
 
@@ -192,8 +200,13 @@ void QtDialogHost::Show(bool show) {
     window_->hide();
     return;
   }
-  if (owner_) {
-    window_->move(owner_->geometry().center() - window_->rect().center());
+  // Over the window it opened on, where the operator's eyes are, parent or not.
+  if (below_ && below_->isVisible()) {
+    // move() places the frame; this window's frame is not known before it shows, so it is taken
+    // to be as wide as the one below.
+    const QSize frame = below_->frameGeometry().size() - below_->size();
+    const QRect outer(QPoint(0, 0), window_->size() + frame);
+    window_->move(below_->frameGeometry().center() - outer.center());
   }
   window_->show();
   window_->raise();

@@ -68,6 +68,9 @@ class QtDialogHost final : public IDialogHost {
   DialogUnits units_;
   QPointer<DialogWindow> window_;
   QPointer<QWidget> owner_;
+  // The window that was open below this one when it was made, if any; it takes no input while
+  // this one is open.
+  QPointer<QWidget> below_;
   std::map<int, std::unique_ptr<CWnd>> controls_;
   std::vector<std::unique_ptr<CWnd>> labels_;
   std::vector<Placed> placed_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -62,6 +64,8 @@ class QtWindowTest : public ::testing::Test {
     }
     return nullptr;
   }
+
+  QPoint ClearButton() { return WidgetOf<QPushButton>(res::IDC_CLEAR)->geometry().center(); }
 
   GuardedDialog dialog;
   QWidget* window = nullptr;
@@ -256,6 +260,41 @@ TEST_F(QtWindowTest, ListShowsStateImagesAndReportsDoubleClicks) {
   }
   EXPECT_EQ(doubleClicks, 1);
   EXPECT_EQ(changes, 1);
+}
+
+// A dialog opened over the window, with the window as its parent or with none, is the one the
+// operator uses: its controls take keys, the window below takes no input until it ends.
+TEST_F(QtWindowTest, ADialogOpenedOverTheWindowTakesTheInputAndTheWindowBelowWaits) {
+  for (const bool withParent : {true, false}) {
+    RecordingDialog over(res::IDD_SELECT_CONFIG, withParent ? &dialog : nullptr);
+    ASSERT_TRUE(over.Create());
+    QWidget* top = QtDialogHost::WindowOf(&over);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
+    auto* list = top->findChild<QComboBox*>();
+    ASSERT_NE(list, nullptr);
+    list->addItems({"alpha", "beta"});
+    list->setCurrentIndex(0);
+    EXPECT_TRUE(list->isEnabled()) << withParent;
+    EXPECT_EQ(QApplication::activeModalWidget(), top) << withParent;
+    EXPECT_LE((top->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(),
+              2)
+        << withParent;
+
+    // The window below ignores the operator's clicks while the dialog is open.
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, ClearButton());
+    EXPECT_EQ(CountOf(dialog.commands, res::IDC_CLEAR), 0) << withParent;
+
+    list->setFocus();
+    QTest::keyClick(top->windowHandle(), Qt::Key_Down);
+    EXPECT_EQ(list->currentText(), "beta") << withParent;
+    QTest::keyClick(top->windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(CountOf(over.commands, IDOK), 1) << withParent;
+    EXPECT_FALSE(top->isVisible()) << withParent;
+  }
+  // Once the dialog has gone, the window below is the operator's again, and was never disabled.
+  EXPECT_TRUE(window->isEnabled());
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, ClearButton());
+  EXPECT_EQ(CountOf(dialog.commands, res::IDC_CLEAR), 1);
 }
 
 TEST_F(QtWindowTest, SplashShowsThePictureOverItsOwnerUntilDestroyed) {
