@@ -17,6 +17,7 @@ constexpr std::size_t kMostWaitingRequests = 16;
 // A client that does not read its answers is dropped before its unread output grows past this.
 constexpr qint64 kMostUnreadBytes = 1 << 20;
 constexpr qint64 kReadChunk = 8192;
+constexpr qint64 kReadAhead = 64 * 1024;
 // Some clients read one packet per socket read and drop the rest of that read, so the packets of
 // one long answer go out one at a time: the next when the client has sent something again (such
 // clients ask for the next part) or after this pause.
@@ -52,6 +53,8 @@ RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string
       host_(host),
       bans_(bans) {
   socket_->setParent(this);
+  // Qt reads ahead of the reader only this far; a client that floods waits in the kernel.
+  socket_->setReadBufferSize(kReadAhead);
   idle_.setSingleShot(true);
   idle_.setInterval(settings_.IdleTimeoutMs);
   pace_.setSingleShot(true);
@@ -59,9 +62,14 @@ RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string
   QObject::connect(&idle_, &QTimer::timeout, this, [this] { Drop("idle"); });
   QObject::connect(&pace_, &QTimer::timeout, this, [this] { Flush(); });
   QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] { ReadAvailable(); });
-  QObject::connect(socket_, &QTcpSocket::disconnected, this, [this] { deleteLater(); });
+  // A command still running when the client goes finds a closing connection and writes nothing.
+  QObject::connect(socket_, &QTcpSocket::disconnected, this, [this] {
+    closing_ = true;
+    deleteLater();
+  });
   QObject::connect(socket_, &QTcpSocket::errorOccurred, this, [this] {
     if (socket_->state() == QAbstractSocket::UnconnectedState) {
+      closing_ = true;
       deleteLater();
     }
   });
@@ -69,6 +77,7 @@ RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string
 }
 
 void RconConnection::ReadAvailable() {
+  bool clientSpoke = false;
   char chunk[kReadChunk];
   while (!closing_ && socket_->bytesAvailable() > 0) {
     const qint64 got = socket_->read(chunk, kReadChunk);
@@ -79,10 +88,7 @@ void RconConnection::ReadAvailable() {
     while (auto packet = reader_.Next()) {
       // Only whole packets count as activity, so a client trickling bytes is still dropped.
       idle_.start();
-      if (pace_.isActive()) {
-        pace_.stop();
-        Flush();
-      }
+      clientSpoke = true;
       requests_.push_back(std::move(*packet));
       if (requests_.size() > kMostWaitingRequests) {
         Drop("too many requests waiting");
@@ -95,6 +101,14 @@ void RconConnection::ReadAvailable() {
     }
   }
   Serve();
+  // Released after the requests were served, so that the end marker answering one of them goes
+  // out in the same write as the last packet of the answer before it: a client that reads one
+  // packet per read then takes the answer and drops the marker, instead of finding the marker
+  // later and taking it for the end of its next command.
+  if (clientSpoke && pace_.isActive()) {
+    pace_.stop();
+    Flush();
+  }
 }
 
 void RconConnection::Serve() {
