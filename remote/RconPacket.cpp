@@ -1,6 +1,5 @@
 #include "remote/RconPacket.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace vex::remote {

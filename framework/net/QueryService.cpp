@@ -2,9 +2,9 @@
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
-#include <chrono>
 #include <random>
 
+#include "framework/net/MonotonicClock.h"
 #include "framework/net/PeerAddress.h"
 #include "remote/A2sResponder.h"
 
@@ -15,12 +15,6 @@ namespace {
 constexpr int kDatagramsPerTurn = 64;
 // No query is longer; a longer datagram is cut here and then fails to parse.
 constexpr qint64 kLongestQuery = 64;
-
-std::uint64_t NowMs() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
-}
 
 std::uint64_t RandomSecret() {
   std::random_device device;
@@ -66,8 +60,8 @@ class QueryService::Impl {
       const QByteArray bytes = datagram.data();
       const std::string key = PlainAddress(datagram.senderAddress()).toString().toStdString();
       const auto answer = responder_.Answer(
-          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), key, NowMs(),
-          [this] { return host_.QueryStatus(); });
+          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), key,
+          MonotonicMs(), [this] { return host_.QueryStatus(); });
       if (answer) {
         socket_.writeDatagram(answer->data(), static_cast<qint64>(answer->size()),
                               datagram.senderAddress(), datagram.senderPort());

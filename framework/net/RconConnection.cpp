@@ -2,9 +2,9 @@
 
 #include <QPointer>
 #include <QTcpSocket>
-#include <chrono>
 #include <string_view>
 
+#include "framework/net/MonotonicClock.h"
 #include "framework/net/RconService.h"
 
 namespace vex::fw::net {
@@ -22,12 +22,6 @@ constexpr qint64 kReadAhead = 64 * 1024;
 // one long answer go out one at a time: the next when the client has sent something again (such
 // clients ask for the next part) or after this pause.
 constexpr int kPacePauseMs = 50;
-
-std::uint64_t NowMs() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
-}
 
 // Takes as long for a wrong password of any length as for the right one of that length.
 bool SamePassword(std::string_view given, std::string_view expected) {
@@ -140,7 +134,7 @@ void RconConnection::Authenticate(const remote::RconPacket& packet) {
     return;
   }
   std::string report = "RCON: wrong password from " + peer_ + ".";
-  if (bans_.RecordFailure(addressKey_, NowMs())) {
+  if (bans_.RecordFailure(addressKey_, MonotonicMs())) {
     report +=
         " The address is banned for " + std::to_string(settings_.Bans.BanMs / 60'000) + " minutes.";
   }

@@ -2,23 +2,13 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <chrono>
 
+#include "framework/net/MonotonicClock.h"
 #include "framework/net/PeerAddress.h"
 #include "framework/net/RconConnection.h"
 #include "remote/RconPacket.h"
 
 namespace vex::fw::net {
-
-namespace {
-
-std::uint64_t NowMs() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
-}
-
-}  // namespace
 
 class RconService::Impl {
  public:
@@ -50,7 +40,7 @@ class RconService::Impl {
       const QHostAddress address = PlainAddress(socket->peerAddress());
       const std::string key = address.toString().toStdString();
       const std::string peer = PeerText(socket->peerAddress(), socket->peerPort());
-      if (bans_.IsBanned(key, NowMs())) {
+      if (bans_.IsBanned(key, MonotonicMs())) {
         Reject(socket, peer, "banned");
       } else if (open_ >= settings_.MaxConnections) {
         Reject(socket, peer, "too many connections");
@@ -65,7 +55,7 @@ class RconService::Impl {
 
   // A flood of connections would otherwise flood the console too: one line a second at most.
   void Reject(QTcpSocket* socket, const std::string& peer, const char* reason) {
-    const std::uint64_t now = NowMs();
+    const std::uint64_t now = MonotonicMs();
     if (lastRefusalReport_ == 0 || now - lastRefusalReport_ >= 1000) {
       lastRefusalReport_ = now;
       host_.ReportRemoteEvent("RCON: refused " + peer + " (" + reason + ").");
