@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <string_view>
 
 #include "framework/net/MonotonicClock.h"
@@ -18,10 +19,10 @@ constexpr std::size_t kMostWaitingRequests = 16;
 constexpr qint64 kMostUnreadBytes = 1 << 20;
 constexpr qint64 kReadChunk = 8192;
 constexpr qint64 kReadAhead = 64 * 1024;
-// Some clients read one packet per socket read and drop the rest of that read, so the packets of
-// one long answer go out one at a time: the next when the client has sent something again (such
-// clients ask for the next part) or after this pause.
-constexpr int kPacePauseMs = 50;
+// Some clients read one packet per socket read and take the whole read for that packet, so the
+// packets of one long answer go out one at a time: the next when the client has sent something
+// again (such clients ask for the next part after each large packet) or after this pause.
+constexpr int kPacePauseMs = 1000;
 
 // Takes as long for a wrong password of any length as for the right one of that length.
 bool SamePassword(std::string_view given, std::string_view expected) {
@@ -71,7 +72,7 @@ RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string
 }
 
 void RconConnection::ReadAvailable() {
-  bool clientSpoke = false;
+  bool spokeWhilePaced = false;
   char chunk[kReadChunk];
   while (!closing_ && socket_->bytesAvailable() > 0) {
     const qint64 got = socket_->read(chunk, kReadChunk);
@@ -82,7 +83,7 @@ void RconConnection::ReadAvailable() {
     while (auto packet = reader_.Next()) {
       // Only whole packets count as activity, so a client trickling bytes is still dropped.
       idle_.start();
-      clientSpoke = true;
+      spokeWhilePaced = spokeWhilePaced || pace_.isActive();
       requests_.push_back(std::move(*packet));
       if (requests_.size() > kMostWaitingRequests) {
         Drop("too many requests waiting");
@@ -95,11 +96,10 @@ void RconConnection::ReadAvailable() {
     }
   }
   Serve();
-  // Released after the requests were served, so that the end marker answering one of them goes
-  // out in the same write as the last packet of the answer before it: a client that reads one
-  // packet per read then takes the answer and drops the marker, instead of finding the marker
-  // later and taking it for the end of its next command.
-  if (clientSpoke && pace_.isActive()) {
+  // Released after the requests were served, so that the end markers answering them go out in
+  // the same write as the last packet of the answer: a client that reads one packet per read
+  // ends its command on that packet, and a marker arriving on its own later would end the next.
+  if (spokeWhilePaced && pace_.isActive()) {
     pace_.stop();
     Flush();
   }
@@ -151,16 +151,20 @@ void RconConnection::Execute(const remote::RconPacket& packet) {
       return;
     }
     self->commandRunning_ = false;
-    self->Answer(id, text);
+    // A client that sent the end marker with its command reads the answer as a stream.
+    const bool markerWaiting =
+        std::any_of(self->requests_.begin(), self->requests_.end(),
+                    [](const auto& next) { return next.Type == remote::kRconResponseValue; });
+    self->Answer(id, text, !markerWaiting);
     self->Serve();
   });
 }
 
-void RconConnection::Answer(std::int32_t id, const std::string& text) {
+void RconConnection::Answer(std::int32_t id, const std::string& text, bool paced) {
   const std::vector<std::string> bodies = remote::SplitRconAnswer(text);
   for (std::size_t i = 0; i < bodies.size(); ++i) {
     Queue(remote::EncodeRconPacket(id, remote::kRconResponseValue, bodies[i]),
-          i + 1 < bodies.size());
+          paced && i + 1 < bodies.size());
   }
 }
 

@@ -34,7 +34,7 @@ class RconConnection : public QObject {
   void Serve();
   void Authenticate(const remote::RconPacket& packet);
   void Execute(const remote::RconPacket& packet);
-  void Answer(std::int32_t id, const std::string& text);
+  void Answer(std::int32_t id, const std::string& text, bool paced);
   void Queue(std::string bytes, bool moreOfAnswer);
   void Flush();
   void Refuse();

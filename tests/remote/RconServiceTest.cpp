@@ -1,6 +1,6 @@
 // The remote console service on a real socket with a host that answers at once, for what the
 // process tests cannot show in their time: the order of answers and end markers, long answers
-// in packets, and the idle limit (set short here).
+// in packets (also as an npm client reads them), and the idle limit (set short here).
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -17,6 +17,7 @@
 
 #include "framework/net/RconService.h"
 #include "remote/RconPacket.h"
+#include "tests/remote/RemoteServer.h"
 
 namespace vex::fw::net {
 namespace {
@@ -165,6 +166,32 @@ TEST_F(RconServiceTest, AnswersInOrderWithLongAnswersInPacketsBeforeTheEndMarker
     EXPECT_EQ(last->Id, 4);
     EXPECT_EQ(last->Body, "echo short\n");
   });
+}
+
+// rcon-srcds reads one packet per socket read, asks for the next part after a large packet and
+// ends on the first small one, so the packets of a long answer must reach it one at a time; the
+// end markers it asked for come with the last one, where it takes them for part of the text.
+// rcon-client keeps the first packet of an answer only. Either way the next command gets its own
+// answer.
+TEST_F(RconServiceTest, LongAnswerReachesBothNpmClientsAndTheNextCommandGetsItsOwn) {
+  Start(60'000);
+  for (const std::string client : {"rcon-srcds", "rcon-client"}) {
+    auto run = std::async(std::launch::async, [&] {
+      return vex::testing::RunNodeScript(
+          "rcon.js", {client, std::to_string(service_->Port()), "pw", "long", "short"});
+    });
+    while (run.wait_for(0ms) != std::future_status::ready) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    const vex::testing::NodeRun result = run.get();
+    ASSERT_EQ(result.ExitCode, 0) << client << ": " << result.Output;
+    const std::string answer = vex::testing::AnswerOf(result, "long");
+    const std::string expected = EchoHost::LongAnswer();
+    const std::string received =
+        client == "rcon-srcds" ? expected : remote::SplitRconAnswer(expected).front();
+    EXPECT_EQ(answer.substr(0, received.size()), received) << client;
+    EXPECT_EQ(vex::testing::AnswerOf(result, "short"), "echo short\n") << client;
+  }
 }
 
 TEST_F(RconServiceTest, SilentAndTricklingClientsAreDroppedAfterTheIdleLimit) {
