@@ -87,6 +87,7 @@ class QtBackEnd final : public IBackEnd {
     QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, ToQt(caption),
                     ToQt(text), question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                     QtDialogHost::WindowOf(TopOpenDialog()));
+    QtDialogHost::CentreWhenShown(box, box.parentWidget());
     box.setTextFormat(Qt::PlainText);
     openBox_ = &box;
     const int answer = box.exec();

@@ -139,6 +139,40 @@ QWidget* QtDialogHost::WindowOf(const CDialog* dialog) {
   return it == Windows().end() ? nullptr : it->second;
 }
 
+void QtDialogHost::CentreOver(QWidget& window, const QWidget& over) {
+  // move() places the frame.
+  const QSize overFrame = over.frameGeometry().size() - over.size();
+  const QSize frame =
+      window.isVisible() ? window.frameGeometry().size() - window.size() : overFrame;
+  const QRect outer(QPoint(0, 0), window.size() + frame);
+  window.move(over.frameGeometry().center() - outer.center());
+}
+
+void QtDialogHost::CentreWhenShown(QWidget& window, QWidget* over) {
+  class OnShow final : public QObject {
+   public:
+    OnShow(QWidget& window, QWidget* over) : QObject(&window), over_(over) {
+      window.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() != QEvent::Show || !over_) {
+        return false;
+      }
+      // The window sizes itself as it handles its show event (a message box does): let it, then
+      // place it, before it appears.
+      watched->removeEventFilter(this);
+      watched->event(event);
+      watched->installEventFilter(this);
+      CentreOver(*static_cast<QWidget*>(watched), *over_);
+      return true;
+    }
+
+   private:
+    QPointer<QWidget> over_;
+  };
+  new OnShow(window, over);
+}
+
 int QtDialogHost::Moved(int units, int base, int actual,
                         std::span<const res::StretchSeam> seams) const {
   const int extra = std::max(0, actual - base);
@@ -202,11 +236,7 @@ void QtDialogHost::Show(bool show) {
   }
   // Over the window it opened on, where the operator's eyes are, parent or not.
   if (below_ && below_->isVisible()) {
-    // move() places the frame; this window's frame is not known before it shows, so it is taken
-    // to be as wide as the one below.
-    const QSize frame = below_->frameGeometry().size() - below_->size();
-    const QRect outer(QPoint(0, 0), window_->size() + frame);
-    window_->move(below_->frameGeometry().center() - outer.center());
+    CentreOver(*window_, *below_);
   }
   window_->show();
   window_->raise();
