@@ -1,11 +1,13 @@
 #include "config/RemoteOptions.h"
 
-#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <charconv>
+#include <cstdio>
+
+#include "config/CommandLine.h"
+#include "platform/RegularFile.h"
 
 namespace vex {
 
@@ -36,14 +38,22 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
       options.Error = message;
     }
   };
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) {
+    argv.push_back(argument.c_str());
+  }
+  // What the game's own options take is never read as one of these, nor as their value.
+  const std::vector<bool> gameArguments =
+      GameOptionArguments(static_cast<int>(argv.size()), argv.data());
+  const auto isFree = [&](std::size_t i) { return i < arguments.size() && !gameArguments[i]; };
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
     const bool ours = Is(option, "-rconpassword-file") || Is(option, "-rconport") ||
                       Is(option, "-rconbind") || Is(option, "-queryport");
-    if (!ours) {
+    if (!isFree(i) || !ours) {
       continue;
     }
-    if (i + 1 >= arguments.size()) {
+    if (!isFree(i + 1)) {
       fail(option + " needs a value");
       break;
     }
@@ -68,27 +78,16 @@ RconPassword ReadRconPassword(const RemoteOptions& options, const char* environm
     return password;
   }
   const std::string& path = *options.RconPasswordFile;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const platform::RegularFileOpening opened = platform::OpenRegularFile(path);
   struct stat info {};
-  if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    password.Error = "The RCON password file " + path + " is not a readable regular file.";
-    if (fd >= 0) {
-      close(fd);
-    }
+  if (!opened.Stream || fstat(fileno(opened.Stream.get()), &info) != 0) {
+    password.Error = "The RCON password file " + path + " cannot be used: " +
+                     (opened.Stream ? std::string("no status") : opened.Error) + ".";
     return password;
   }
   std::string text(kLongestPasswordFile + 1, '\0');
-  std::size_t got = 0;
-  while (got < text.size()) {
-    const ssize_t n = read(fd, text.data() + got, text.size() - got);
-    if (n <= 0) {
-      break;
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  text.resize(got);
-  if (got > kLongestPasswordFile) {
+  text.resize(std::fread(text.data(), 1, text.size(), opened.Stream.get()));
+  if (text.size() > kLongestPasswordFile) {
     password.Error = "The RCON password file " + path + " is too long for a password.";
     return password;
   }

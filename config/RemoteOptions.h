@@ -13,7 +13,8 @@ namespace vex {
 //   -rconbind ADDR           its address, every interface when absent
 //   -queryport N             the server query's UDP port, the game port + 1 when absent; 0 is off
 // The password itself never goes on the command line, where every user of the machine can read
-// it. Each option takes the next argument as its value, whatever it is.
+// it. Each option takes the next argument as its value, whatever it is, unless the game's own
+// options (-config, -port, -name) take either of them.
 struct RemoteOptions {
   std::optional<std::string> RconPasswordFile;
   std::optional<std::uint16_t> RconPort;

@@ -51,7 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         OptionsCase{"PortAbove65535", {"-rconport", "65536"}, std::nullopt, std::nullopt, "", true},
         OptionsCase{"PortNotANumber", {"-queryport", "12ab"}, std::nullopt, std::nullopt, "", true},
-        OptionsCase{"ValueMissing", {"-rconbind"}, std::nullopt, std::nullopt, "", true}),
+        OptionsCase{"ValueMissing", {"-rconbind"}, std::nullopt, std::nullopt, "", true},
+        OptionsCase{"GameOptionValueIsNoOption",
+                    {"-name", "-rconport", "7", "-queryport", "9"},
+                    std::nullopt,
+                    9,
+                    "",
+                    false}),
     [](const auto& row) { return row.param.Name; });
 
 class RconPasswordFile : public ::testing::Test {
