@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "framework/BackEnd.h"
+#include "framework/TerminalCapture.h"
 #include "framework/WindowThread.h"
 
 namespace vex::fw {
@@ -90,6 +91,7 @@ CWinApp* AfxGetApp() {
 }
 
 void TerminalWrite(std::string_view text) {
+  CaptureTerminalText(text);
   static std::mutex mutex;
   std::lock_guard lock(mutex);
   std::fwrite(text.data(), 1, text.size(), stdout);

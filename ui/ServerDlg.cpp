@@ -24,6 +24,7 @@ CServerDlg::CServerDlg(std::vector<std::string> arguments)
 }
 
 CServerDlg::~CServerDlg() {
+  StopRemoteServices();
   session_.Stop();
   // A callback that outlives the window must find no window rather than a destroyed one.
   if (AppHandlerTarget() == this) {
@@ -120,7 +121,9 @@ void CServerDlg::OnTimer(int id) {
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
+  const std::uint64_t framesBeforeRefresh = session_.FramesRun();
   RefreshStatus(context);
+  ProgressRemoteCommand(framesBeforeRefresh);
   fw::CDialog::OnTimer(id);
 }
 
@@ -136,6 +139,7 @@ void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
+    StartRemoteServices();
     return;
   }
   ReportError(res::IDS_START_FAILED);

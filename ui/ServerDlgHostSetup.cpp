@@ -54,6 +54,7 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   display_.PlayersText =
       std::to_string(display_.PlayerCount) + "/" + std::to_string(display_.MaxPlayerCount);
 
+  remote_.GameFacts = GameFactsFor(game.Block, display_.GameTypeText);
   FillLevelList(game.Levels);
   if (Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetItemCount() == 0) {
     return res::IDS_NO_MAPS;
