@@ -7,7 +7,7 @@
 
 #include "engine/IServerEngine.h"
 #include "simengine/GameClock.h"
-#include "simengine/HostSocket.h"
+#include "simengine/NetHost.h"
 #include "simengine/NetServices.h"
 #include "simengine/Outbox.h"
 #include "simengine/ShellCommand.h"
@@ -54,9 +54,9 @@ class SimEngine final : public IServerEngine {
   std::string lastError_;
   NetServiceLists serviceLists_;
   std::vector<ShellCommand> pendingCommands_;
-  HostSocket socket_;
   GameClock clock_;
   SimGame game_;
+  NetHost net_;
   std::uint64_t frame_ = 0;
 };
 
