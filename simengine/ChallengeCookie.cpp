@@ -72,8 +72,7 @@ std::uint64_t ChallengeCookie::Make(std::uint64_t address, std::int64_t nowMs) c
   return Hash(address, nowMs / kPeriodMs);
 }
 
-bool ChallengeCookie::Check(std::uint64_t cookie, std::uint64_t address,
-                            std::int64_t nowMs) const {
+bool ChallengeCookie::Check(std::uint64_t cookie, std::uint64_t address, std::int64_t nowMs) const {
   const std::int64_t period = nowMs / kPeriodMs;
   return cookie == Hash(address, period) || cookie == Hash(address, period - 1);
 }

@@ -68,7 +68,11 @@ void Status(const SimGame& game, Outbox& out) {
   out.GameLine(line);
 }
 
+// Only once the game port has dropped something, so that a quiet server answers in one line.
 void Drops(const DropCounts& drops, Outbox& out) {
+  if (drops.Malformed + drops.OverLong + drops.Unknown + drops.Spoofed + drops.RateLimited == 0) {
+    return;
+  }
   out.GameLine("Dropped datagrams: " + std::to_string(drops.Malformed) + " malformed, " +
                std::to_string(drops.OverLong) + " over-long, " + std::to_string(drops.Unknown) +
                " unknown, " + std::to_string(drops.Spoofed) + " spoofed, " +
@@ -125,8 +129,7 @@ void Map(std::string_view argument, SimGame& game, Outbox& out) {
 
 }  // namespace
 
-void RunConsoleCommand(std::string_view line, SimGame& game, const DropCounts& drops,
-                       Outbox& out) {
+void RunConsoleCommand(std::string_view line, SimGame& game, const DropCounts& drops, Outbox& out) {
   line = Trim(line);
   if (line.empty()) {
     return;

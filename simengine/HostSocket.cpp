@@ -13,8 +13,7 @@ namespace vex::sim {
 namespace {
 
 PeerAddress ToPeer(const sockaddr_in& address) {
-  return (static_cast<PeerAddress>(ntohl(address.sin_addr.s_addr)) << 16) |
-         ntohs(address.sin_port);
+  return (static_cast<PeerAddress>(ntohl(address.sin_addr.s_addr)) << 16) | ntohs(address.sin_port);
 }
 
 sockaddr_in FromPeer(PeerAddress peer) {
@@ -55,8 +54,7 @@ bool HostSocket::Open(int port, std::string& error) {
   return true;
 }
 
-std::optional<std::size_t> HostSocket::Receive(std::span<std::uint8_t> buffer,
-                                               PeerAddress& from) {
+std::optional<std::size_t> HostSocket::Receive(std::span<std::uint8_t> buffer, PeerAddress& from) {
   if (fd_ < 0) {
     return std::nullopt;
   }

@@ -45,8 +45,7 @@ void NetHost::Send(PeerAddress to, const net::Message& message) {
   socket_.Send(to, datagram);
 }
 
-void NetHost::Service(SimGame& game, Outbox& out,
-                      const std::function<std::string()>& statusLine) {
+void NetHost::Service(SimGame& game, Outbox& out, const std::function<std::string()>& statusLine) {
   if (!socket_.IsOpen()) {
     return;
   }
@@ -170,7 +169,8 @@ void NetHost::Pong(Client& client, const net::Pong& pong, Context& context) {
   }
   const std::int64_t roundTrip = context.NowUs - client.PingSentUs;
   client.PingSentUs = -1;
-  client.LastRoundTripUs = static_cast<std::uint32_t>(std::min<std::int64_t>(roundTrip, UINT32_MAX));
+  client.LastRoundTripUs =
+      static_cast<std::uint32_t>(std::min<std::int64_t>(roundTrip, UINT32_MAX));
   client.SmoothedRoundTripUs =
       client.SmoothedRoundTripUs < 0
           ? static_cast<double>(roundTrip)

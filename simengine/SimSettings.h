@@ -22,7 +22,7 @@ struct SimSettings {
 inline constexpr int kMaxBots = 255;
 inline constexpr int kMaxFrameMillis = 1000;
 inline constexpr int kMaxStepMillis = 1000;
-inline constexpr int kMinClientTimeoutMillis = 100;
+inline constexpr int kMinClientTimeoutMillis = 2000;
 inline constexpr int kMaxClientTimeoutMillis = 600000;
 
 // A malformed value is an error rather than a silent default, so that a mistyped fault does

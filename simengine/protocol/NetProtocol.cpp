@@ -145,8 +145,7 @@ Message ReadBody(MessageType type, Reader& r) {
     case MessageType::kLeave:
       return Leave{r.I32(), r.U32()};
     case MessageType::kDisconnect:
-      return Disconnect{
-          ReadCode(r, DisconnectReason::kKicked, DisconnectReason::kServerClosing)};
+      return Disconnect{ReadCode(r, DisconnectReason::kKicked, DisconnectReason::kServerClosing)};
     case MessageType::kLevel: {
       Level m;
       m.Index = r.I32();

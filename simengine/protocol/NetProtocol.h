@@ -122,8 +122,7 @@ using Decoded = std::variant<Message, DecodeError>;
 
 // Texts longer than 255 bytes are cut. ForeignJoin is written with its own version, every
 // other message with `version`.
-std::vector<std::uint8_t> Encode(const Message& message,
-                                 std::uint8_t version = kProtocolVersion);
+std::vector<std::uint8_t> Encode(const Message& message, std::uint8_t version = kProtocolVersion);
 Decoded Decode(std::span<const std::uint8_t> datagram);
 
 const char* RefuseReasonText(RefuseReason reason);

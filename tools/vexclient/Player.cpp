@@ -37,8 +37,7 @@ Player::~Player() {
 
 bool Player::Open(const sockaddr_in& server, std::string& error) {
   fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (fd_ < 0 ||
-      ::connect(fd_, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
+  if (fd_ < 0 || ::connect(fd_, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
     error = std::strerror(errno);
     return false;
   }

@@ -16,12 +16,12 @@ namespace vex::tools {
 using Clock = std::chrono::steady_clock;
 
 enum class PlayerState {
-  kJoining,       // asking for a challenge, then joining
+  kJoining,  // asking for a challenge, then joining
   kPlaying,
-  kRefused,       // Refusal() says why
-  kNoAnswer,      // the server never answered the join
+  kRefused,   // Refusal() says why
+  kNoAnswer,  // the server never answered the join
   kKicked,
-  kTimedOut,      // the server dropped it, or fell silent
+  kTimedOut,  // the server dropped it, or fell silent
   kServerClosed,
   kLeft,
 };
@@ -46,7 +46,9 @@ class Player {
   void Leave();
 
   PlayerState State() const { return state_; }
-  bool Finished() const { return state_ != PlayerState::kJoining && state_ != PlayerState::kPlaying; }
+  bool Finished() const {
+    return state_ != PlayerState::kJoining && state_ != PlayerState::kPlaying;
+  }
   bool Joined() const { return joined_; }
   std::optional<net::RefuseReason> Refusal() const { return refusal_; }
   // The round trips in milliseconds that the server measured and reported in its pings.

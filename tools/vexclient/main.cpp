@@ -122,9 +122,9 @@ int main(int argc, char** argv) {
   }
   std::vector<std::unique_ptr<Player>> players;
   for (int number = 1; number <= options->Players; ++number) {
-    players.push_back(std::make_unique<Player>(
-        number, PlayerName(options->NamePrefix, number, options->Players), options->Password,
-        options->Chat));
+    players.push_back(
+        std::make_unique<Player>(number, PlayerName(options->NamePrefix, number, options->Players),
+                                 options->Password, options->Chat));
     if (!players.back()->Open(server, error)) {
       std::fprintf(stderr, "vexclient: cannot open a socket for player %d: %s\n", number,
                    error.c_str());
