@@ -12,6 +12,8 @@ namespace vex::sim {
 
 namespace {
 
+constexpr int kReceiveBufferBytes = 1 << 20;
+
 PeerAddress ToPeer(const sockaddr_in& address) {
   return (static_cast<PeerAddress>(ntohl(address.sin_addr.s_addr)) << 16) | ntohs(address.sin_port);
 }
@@ -47,6 +49,10 @@ bool HostSocket::Open(int port, std::string& error) {
     ::close(fd);
     return false;
   }
+  // Room for what arrives between two frames under a flood, so that the players' few datagrams
+  // are not lost with it. The kernel caps the size (net.core.rmem_max); less is no failure.
+  const int receiveBuffer = kReceiveBufferBytes;
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   socklen_t length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   fd_ = fd;

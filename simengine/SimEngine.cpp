@@ -43,6 +43,10 @@ SimEngine::SimEngine(const SimSettings& settings)
 
 SimEngine::~SimEngine() = default;
 
+bool SimEngine::OpenFrameLog() {
+  return settings_.FrameLogPath.empty() || frameLog_.Open(settings_.FrameLogPath);
+}
+
 int SimEngine::AttachHandler(ServerAppHandler* handler) {
   std::lock_guard lock(mutex_);
   if (handler != nullptr && settings_.Injected.At(FaultPoint::kAttach)) {
@@ -234,6 +238,8 @@ void SimEngine::TraceFrameStart() {
 }
 
 int SimEngine::RunFrame(int) {
+  // Only the frame thread writes it, so it needs no lock.
+  frameLog_.RecordFrameStart();
   if (settings_.TraceFrames) {
     TraceFrameStart();
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/IServerEngine.h"
+#include "simengine/FrameLog.h"
 #include "simengine/GameClock.h"
 #include "simengine/NetHost.h"
 #include "simengine/NetServices.h"
@@ -22,6 +23,8 @@ namespace vex::sim {
 class SimEngine final : public IServerEngine {
  public:
   explicit SimEngine(const SimSettings& settings);
+  // False when the frame log that the settings name cannot be written.
+  bool OpenFrameLog();
   ~SimEngine();
   SimEngine(const SimEngine&) = delete;
   SimEngine& operator=(const SimEngine&) = delete;
@@ -58,6 +61,7 @@ class SimEngine final : public IServerEngine {
   SimGame game_;
   NetHost net_;
   std::uint64_t frame_ = 0;
+  FrameLog frameLog_;
 };
 
 }  // namespace vex::sim

@@ -78,6 +78,7 @@ std::optional<SimSettings> ReadSettings(std::string& error) {
             std::to_string(kMaxClientTimeoutMillis);
     return std::nullopt;
   }
+  settings.FrameLogPath = Variable("VEX_SIM_FRAME_LOG");
   return settings;
 }
 
