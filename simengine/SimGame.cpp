@@ -20,8 +20,6 @@ constexpr int kNetPlayerLives = 3;
 // A name field beyond this is refused rather than cut: it is no name a client meant to send.
 constexpr std::size_t kMaxRawNameBytes = 64;
 constexpr std::size_t kMaxChatBytes = 200;
-// Passwords of up to three characters mean that there is none.
-constexpr std::size_t kShortestPassword = 4;
 // Keeps the conversion to milliseconds far from overflow; about 115 days.
 constexpr float kLongestTimeLimitSeconds = 1e7f;
 
@@ -56,9 +54,10 @@ void SimGame::SetOptions(const CGameOptions& block) {
                      : 0;
   serverName_ = FixedText(block.ServName, sizeof block.ServName);
   optionsMaxPlayers_ = block.MaxTotalPlayers;
-  const std::string password = FixedText(block.JoinPass, sizeof block.JoinPass);
-  joinPassword_ =
-      block.JoinPassSet != 0 && password.size() >= kShortestPassword ? password : std::string();
+  joinPassword_.reset();
+  if (block.JoinPassSet != 0) {
+    joinPassword_ = FixedText(block.JoinPass, sizeof block.JoinPass);
+  }
 }
 
 void SimGame::SetHost(std::string name, int maxPlayers) {
@@ -223,7 +222,7 @@ SimPlayer* SimGame::FindNetPlayer(std::int32_t clientId) {
 }
 
 JoinResult SimGame::AddNetPlayer(std::string_view name, std::string_view password, Outbox& out) {
-  if (!joinPassword_.empty() && password != joinPassword_) {
+  if (joinPassword_ && password != *joinPassword_) {
     return net::RefuseReason::kWrongPassword;
   }
   std::string clean = CleanText(name, kMaxNameBytes);

@@ -80,7 +80,7 @@ class SimGame {
   int requestedBots_;
   std::vector<SimPlayer> netPlayers_;
   NetEvents* netEvents_ = nullptr;
-  std::string joinPassword_;  // empty: none is set
+  std::optional<std::string> joinPassword_;
 
   std::vector<std::string> levels_;
   int gameType_ = 0;

@@ -19,8 +19,8 @@ constexpr const char* kPassword = "letmein";
 // An engine hosting on a free port, its game started.
 class GamePort {
  public:
-  explicit GamePort(int capacity, const char* timeoutMs = "10000")
-      : engine_({{"VEX_SIM_CLIENT_TIMEOUT_MS", timeoutMs}}) {
+  explicit GamePort(int capacity, const char* timeoutMs = "10000", const char* bots = "0")
+      : engine_({{"VEX_SIM_CLIENT_TIMEOUT_MS", timeoutMs}, {"VEX_SIM_BOTS", bots}}) {
     CGameOptions block = MakeOptions({});
     std::strncpy(block.JoinPass, kPassword, sizeof block.JoinPass - 1);
     block.JoinPassSet = 1;
@@ -215,6 +215,39 @@ TEST(GamePortTraffic, AJoinFloodFillsTheServerAndNoMore) {
       << "a repeated join gets its first answer again";
   const std::string status = port.Command("status").front();
   EXPECT_TRUE(status.ends_with(", 4/4 players.")) << status;
+}
+
+TEST(GamePortClients, TakeTheSeatsOfBotsAndNeverTheOtherWayRound) {
+  GamePort port(3, "10000", "3");
+  ASSERT_TRUE(port.Ok());
+  // The rows of the answer to `players`; the frame may add lines of its own.
+  const auto roster = [&] {
+    std::vector<std::string> rows;
+    for (const std::string& line : port.Command("players")) {
+      if (line.find("  kills ") != std::string::npos) {
+        rows.push_back(line);
+      }
+    }
+    return rows;
+  };
+  const auto seated = [&](std::size_t count) {
+    for (int frame = 0; frame < 200; ++frame) {
+      if (roster().size() == count) {
+        return true;
+      }
+    }
+    return false;
+  };
+  ASSERT_TRUE(seated(3)) << "three bots fill the server";
+  auto ann = port.Client();
+  ASSERT_TRUE(AcceptedId(ann->Join("Ann", kPassword)));
+  const auto players = roster();
+  ASSERT_EQ(players.size(), 3u) << "a bot gave its seat at once";
+  EXPECT_TRUE(players.back().starts_with("4  Ann  kills 0")) << players.back();
+  EXPECT_FALSE(seated(4)) << "the bot does not come back";
+  EXPECT_EQ(port.Command("bots 3").front(), "Bots: 3.") << "bots N counts bots only";
+  const std::string status = port.Command("status").front();
+  EXPECT_TRUE(status.ends_with(", 3/3 players.")) << status;
 }
 
 TEST(GamePortClients, ArePingedToldOfLevelsAndKicksAndDroppedWhenSilent) {

@@ -205,5 +205,29 @@ TEST_F(LiveClients, AKilledClientTimesOut) {
   EXPECT_TRUE(StatusShows("Total Players:", "1"));
 }
 
+struct Usage {
+  std::vector<std::string> Arguments;
+  int ExitCode;
+  const char* Says;
+};
+
+TEST(Vexclient, DocumentsItselfAndRefusesBadUsage) {
+  const Usage cases[] = {
+      {{"--help"}, 0, "Usage: vexclient [-n N]"},
+      {{}, 2, "no server address"},
+      {{"-n", "0", "127.0.0.1:27888"}, 2, "-n takes a number of players from 1 to 500"},
+      {{"--seconds", "-1", "127.0.0.1:27888"}, 2, "--seconds takes a number"},
+      {{"127.0.0.1"}, 2, "must be HOST:PORT"},
+      {{"127.0.0.1:70000"}, 2, "must be HOST:PORT"},
+      {{"--frobnicate", "127.0.0.1:27888"}, 2, "unknown option --frobnicate"},
+  };
+  for (const Usage& c : cases) {
+    ChildProcess client(std::string(VEX_BIN_DIR) + "/vexclient", c.Arguments, VEX_BIN_DIR);
+    EXPECT_EQ(client.WaitForExit(), c.ExitCode) << c.Says;
+    EXPECT_NE((client.Output() + client.Errors()).find(c.Says), std::string::npos)
+        << client.Output() << client.Errors();
+  }
+}
+
 }  // namespace
 }  // namespace vex

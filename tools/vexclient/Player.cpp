@@ -62,11 +62,11 @@ void Player::OnReadable(Clock::time_point now) {
   for (;;) {
     const ssize_t received = ::recv(fd_, buffer.data(), buffer.size(), 0);
     if (received < 0) {
-      if (errno == EAGAIN || errno == EWOULDBLOCK) {
-        return;
+      // An earlier datagram found no listener; later ones may.
+      if (errno == ECONNREFUSED) {
+        continue;
       }
-      // An earlier datagram found no listener (ECONNREFUSED); later ones may.
-      continue;
+      return;
     }
     const net::Decoded decoded =
         net::Decode(std::span(buffer.data(), static_cast<std::size_t>(received)));
