@@ -15,9 +15,11 @@ configure: deps
 build: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
-# The server needs only itself and the engine module; the tests are built by `make test`.
+# The server needs only itself and the engine module; the tests are built by `make test`. Run from
+# make, the build counts as a sub-make and would print its directory between the build's lines
+# and the server's.
 run: configure
-	@cmake --build --preset $(PRESET) -j $(JOBS) --target vexserver server
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target vexserver server -- --no-print-directory
 	@scripts/run-sample $(BIN) $(ARGS)
 
 test: build

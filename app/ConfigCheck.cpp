@@ -39,6 +39,13 @@ void ListConfigFiles() {
   }
 }
 
+// In the attribute library's file-and-line form, beside its own messages.
+std::string NarrowingText(const std::string& fileName, const NarrowedValue& value) {
+  return "File \"" + fileName + "\", line " + std::to_string(value.Line) + " :  [" + value.Tag +
+         "]:" + value.Key + " = " + std::to_string(value.Read) + " does not fit its field; " +
+         std::to_string(value.Kept) + " is used";
+}
+
 bool WriteBlock(const std::string& path, const CGameOptions& block) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(&block), sizeof(block));
@@ -62,6 +69,9 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
     if (message != result.ErrorText) {
       std::fprintf(stderr, "warning: %s\n", message.c_str());
     }
+  }
+  for (const auto& value : result.Narrowed) {
+    std::fprintf(stderr, "warning: %s\n", NarrowingText(result.FileName, value).c_str());
   }
   if (result.ErrorId != 0) {
     std::fprintf(stderr, "%s\n", Text(result.ErrorId).c_str());

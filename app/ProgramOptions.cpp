@@ -7,12 +7,22 @@
 namespace vex {
 
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv;
+  argv.reserve(arguments.size());
+  for (const auto& argument : arguments) {
+    argv.push_back(argument.c_str());
+  }
+  const std::vector<bool> gameArguments =
+      GameOptionArguments(static_cast<int>(argv.size()), argv.data());
+  const auto isFree = [&](std::size_t i) { return i < arguments.size() && !gameArguments[i]; };
+
   ProgramOptions options;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (!isFree(i)) {
+      continue;
+    }
     const std::string& argument = arguments[i];
-    if (IsGameOption(argument.c_str())) {
-      ++i;
-    } else if (argument == "--help" || argument == "-h") {
+    if (argument == "--help" || argument == "-h") {
       options.Help = true;
     } else if (argument == "--version") {
       options.Version = true;
@@ -21,7 +31,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
     } else if (argument == "--check-config") {
       options.CheckConfig = true;
     } else if (argument == "--dump-options") {
-      if (i + 1 < arguments.size()) {
+      if (isFree(i + 1)) {
         options.DumpOptionsFile = arguments[++i];
       } else {
         options.Error = "--dump-options needs a file name";

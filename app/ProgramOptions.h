@@ -7,7 +7,7 @@
 namespace vex {
 
 // The program's own options. The game's options -config, -name and -port are read elsewhere with
-// their own rules; a value that follows one of them is never taken for one of these.
+// their own walk; an argument that walk takes, as an option or as a value, is never one of these.
 struct ProgramOptions {
   bool Help = false;
   bool Version = false;

@@ -26,8 +26,13 @@ bool CAttributeFile::Parse(const std::string& fileName, std::int32_t characterOf
   if (!file || std::filesystem::is_directory(fileName, ignored)) {
     return false;
   }
+  return Parse(file.get(), fileName, characterOffset);
+}
+
+bool CAttributeFile::Parse(std::FILE* stream, const std::string& fileName,
+                           std::int32_t characterOffset) {
   errors_.SetFileName(fileName);
-  scanner_.Attach(file.get(), characterOffset);
+  scanner_.Attach(stream, characterOffset);
   AttributeParser parser(scanner_, store_, errors_);
   const bool parsed = parser.Run();
   scanner_.Detach();
@@ -43,6 +48,11 @@ bool CAttributeFile::Exists(const char* tag, const char* symbol) const {
     return false;
   }
   return symbol == nullptr || table->contains(symbol);
+}
+
+std::int32_t CAttributeFile::SymbolLine(const char* tag, const char* symbol) const {
+  const AttributeSymbol* found = store_.Find(tag, symbol);
+  return found != nullptr ? found->line : 0;
 }
 
 void CAttributeFile::ReportAttributeError(const char* format, ...) {

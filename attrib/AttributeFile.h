@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -26,9 +27,16 @@ class CAttributeFile {
 
   // Adds the file's tags to the store. False when the file cannot be opened or is malformed.
   bool Parse(const std::string& fileName, std::int32_t characterOffset = 0);
+  // The same for a stream the caller opened (and still owns), read from where it stands;
+  // `fileName` names it in messages.
+  bool Parse(std::FILE* stream, const std::string& fileName, std::int32_t characterOffset = 0);
 
   // True if the tag exists and, for a non-null symbol, holds it. Leaves Success() alone.
   bool Exists(const char* tag, const char* symbol) const;
+  // The line of the file on which the symbol's name stands; 0 when there is no such symbol.
+  std::int32_t SymbolLine(const char* tag, const char* symbol) const;
+  // The file last parsed, as messages name it.
+  const std::string& FileName() const { return errors_.FileName(); }
   // Whether the last typed lookup found its symbol with an accepted kind.
   bool Success() const { return lookupSucceeded_; }
 

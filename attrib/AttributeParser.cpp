@@ -81,6 +81,7 @@ bool AttributeParser::ParseTagHeader() {
 
 bool AttributeParser::ParseSymbol() {
   currentSymbolName_ = scanner_.Text();
+  const std::int32_t nameLine = scanner_.Line();
   // A duplicate is parsed in full but not stored: the first value stays and the parse goes on.
   const bool duplicate = currentTag_->contains(currentSymbolName_);
   if (duplicate) {
@@ -95,6 +96,7 @@ bool AttributeParser::ParseSymbol() {
     return false;
   }
   ParsedValue value;
+  value.line = nameLine;
   if (!scanner_.NextToken() || !ParseValue(value)) {
     return false;
   }
@@ -193,6 +195,7 @@ bool AttributeParser::ParseValue(ParsedValue& value) {
 void AttributeParser::StoreValue(const ParsedValue& value) {
   AttributeSymbol record;
   record.type = value.type;
+  record.line = value.line;
   switch (value.type) {
     case AttributeType::Int:
       record.intValue = value.intValue;

@@ -12,6 +12,7 @@ namespace vex {
 
 struct ParsedValue {
   AttributeType type = AttributeType::Int;
+  std::int32_t line = 0;
   std::int32_t intValue = 0;
   std::uint32_t dwordValue = 0;
   std::uint8_t byteValue = 0;

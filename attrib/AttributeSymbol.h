@@ -13,6 +13,7 @@ class CAttributeFile;
 // and strings live in the owning file's pools and stay valid for its whole life.
 struct AttributeSymbol {
   AttributeType type = AttributeType::Int;
+  std::int32_t line = 0;  // where the symbol's name stands in its file
   union {
     std::int32_t intValue;
     std::uint32_t dwordValue;

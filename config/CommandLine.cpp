@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 
@@ -10,20 +11,38 @@
 namespace vex {
 namespace {
 
-// onOption(argument, next argument) answers whether the argument was an option taking the next.
+// onOption(i) answers whether argument i was an option taking argument i + 1 as its value.
 template <typename OnOption>
-void WalkOptions(int argc, const char* const* argv, OnOption onOption) {
+void WalkOptions(int argc, OnOption onOption) {
   int i = 1;
   while (i + 1 < argc) {
-    i += onOption(argv[i], argv[i + 1]) ? 2 : 1;
+    i += onOption(i) ? 2 : 1;
   }
+}
+
+bool IsNameModeOption(const char* argument) {
+  return strcasecmp(argument, "-config") == 0;
+}
+
+bool IsBlockModeOption(const char* argument) {
+  return strcasecmp(argument, "-port") == 0 || strcasecmp(argument, "-name") == 0;
 }
 
 }  // namespace
 
-bool IsGameOption(const char* argument) {
-  return strcasecmp(argument, "-config") == 0 || strcasecmp(argument, "-port") == 0 ||
-         strcasecmp(argument, "-name") == 0;
+std::vector<bool> GameOptionArguments(int argc, const char* const* argv) {
+  std::vector<bool> taken(static_cast<std::size_t>(std::max(argc, 0)), false);
+  for (const auto isOption : {IsNameModeOption, IsBlockModeOption}) {
+    WalkOptions(argc, [&](int i) {
+      if (!isOption(argv[i])) {
+        return false;
+      }
+      taken[static_cast<std::size_t>(i)] = true;
+      taken[static_cast<std::size_t>(i) + 1] = true;
+      return true;
+    });
+  }
+  return taken;
 }
 
 std::uint16_t PortFromText(const char* text) {
@@ -47,23 +66,23 @@ std::uint16_t PortFromText(const char* text) {
 }
 
 void ApplyCommandLine(int argc, const char* const* argv, std::string& configName) {
-  WalkOptions(argc, argv, [&](const char* option, const char* value) {
-    if (strcasecmp(option, "-config") == 0) {
-      configName = value;
-      return true;
+  WalkOptions(argc, [&](int i) {
+    if (!IsNameModeOption(argv[i])) {
+      return false;
     }
-    return false;
+    configName = argv[i + 1];
+    return true;
   });
 }
 
 void ApplyCommandLine(int argc, const char* const* argv, CGameOptions& block) {
-  WalkOptions(argc, argv, [&](const char* option, const char* value) {
-    if (strcasecmp(option, "-port") == 0) {
-      block.PortID = PortFromText(value);
+  WalkOptions(argc, [&](int i) {
+    if (strcasecmp(argv[i], "-port") == 0) {
+      block.PortID = PortFromText(argv[i + 1]);
       return true;
     }
-    if (strcasecmp(option, "-name") == 0) {
-      WriteFixedText(block.ServName, value);
+    if (strcasecmp(argv[i], "-name") == 0) {
+      WriteFixedText(block.ServName, argv[i + 1]);
       return true;
     }
     return false;

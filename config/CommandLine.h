@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/GameOptions.h"
 
@@ -11,8 +12,10 @@ namespace vex {
 // a value; the last argument is never an option, and an argument that is not one is skipped
 // alone. A repeated option takes its last value; values are taken unchanged.
 
-// Whether the argument names one of these options (whatever follows it).
-bool IsGameOption(const char* argument);
+// For each argument, whether the walk of either mode takes it, as an option or as an option's
+// value. Only the other arguments are free for the program's own options, so the program and
+// the game never read one argument two ways.
+std::vector<bool> GameOptionArguments(int argc, const char* const* argv);
 
 // Name mode: "-config" replaces the configuration name.
 void ApplyCommandLine(int argc, const char* const* argv, std::string& configName);

@@ -8,6 +8,7 @@
 #include "config/GameTypes.h"
 #include "config/ServerConfig.h"
 #include "platform/FileSystem.h"
+#include "platform/RegularFile.h"
 #include "res/Resource.h"
 
 namespace vex {
@@ -48,20 +49,35 @@ GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfi
   }
   result.Game.ConfigPath = *path;
 
-  CAttributeFile file;
-  file.SetErrorCallback(errorCallback);
-  if (!file.Parse(platform::ResolvePath(*path), 0)) {
+  const std::string fileName = platform::ResolvePath(*path);
+  const platform::RegularFileOpening opened = platform::OpenRegularFile(fileName);
+  if (!opened.Stream) {
     result.ErrorId = res::IDS_CONFIG_UNREADABLE;
-    result.ErrorText = file.LastError();
+    result.ErrorText = fileName + ": " + opened.Error;
     return result;
   }
-  ReadServerConfig(config, file);
+  CAttributeFile file;
+  file.SetErrorCallback(errorCallback);
+  if (!file.Parse(opened.Stream.get(), fileName, 0)) {
+    result.ErrorId = res::IDS_CONFIG_UNREADABLE;
+    // Some malformed files fail without a message of the library's own.
+    result.ErrorText =
+        file.LastError().empty() ? fileName + ": not an attribute file" : file.LastError();
+    return result;
+  }
+  result.FileName = fileName;
+  result.Narrowed = ReadServerConfig(config, file);
   TranslateConfig(config, block);
   block.Dedicated = 1;
   const GameTypeInfo* type = FindGameType(block.GameType);
   if (type == nullptr) {
     result.ErrorId = res::IDS_UNKNOWN_GAME_TYPE;
     return result;
+  }
+  // The record holds the port whole; the block has 16 bits for it.
+  if (block.PortID != config.PortID) {
+    result.Narrowed.push_back({"Preferences", "PortID", file.SymbolLine("Preferences", "PortID"),
+                               config.PortID, block.PortID});
   }
   if (block.MapCount == 0) {
     result.ErrorId = res::IDS_NO_MAPS;

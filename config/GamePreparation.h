@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "attrib/AttributeFile.h"
+#include "config/ConfigReader.h"
 #include "engine/GameOptions.h"
 
 namespace vex {
@@ -22,10 +23,13 @@ struct PreparedGame {
 
 struct GamePreparation {
   int ErrorId = 0;  // 0, or the string id of the error to report (10, 11, 12, 13)
-  // With error 11: the attribute library's last error text (empty when the file could not be
-  // opened), or why the path was refused.
+  // With error 11, why: the file and the system's reason it could not be opened, the attribute
+  // library's message with file and line, or why the path was refused.
   std::string ErrorText;
   PreparedGame Game;  // complete only when ErrorId is 0; ConfigPath is set from error 11 on
+  // The file's values that their fields could not hold, once the file was read.
+  std::string FileName;  // the file as opened and as its messages name it
+  std::vector<NarrowedValue> Narrowed;
 };
 
 // Everything of the game host setup that needs neither the engine nor a window: choose the name,

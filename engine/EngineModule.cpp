@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/ExecutablePath.h"
+#include "platform/FileSystem.h"
 #include "platform/SharedModule.h"
 
 namespace vex {
@@ -13,9 +14,15 @@ CEngineModule::CEngineModule(std::unique_ptr<platform::SharedModule> module, Cre
 
 CEngineModule::~CEngineModule() = default;
 
-std::unique_ptr<CEngineModule> CEngineModule::Load(std::string& error) {
+std::unique_ptr<CEngineModule> CEngineModule::Load(std::string& error, std::string& warning) {
+  warning.clear();
   const std::string local = std::string("./") + kEngineModuleName;
   if (access(local.c_str(), F_OK) == 0) {
+    if (platform::WritableByOthers(".")) {
+      warning = std::string("Warning: ") + kEngineModuleName +
+                " is loaded from the working directory, which other users can write to; any of "
+                "them could have put their own module there.";
+    }
     return LoadFrom(local, error);
   }
   return LoadFrom(platform::ExecutableDirectory() + "/" + kEngineModuleName, error);

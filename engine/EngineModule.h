@@ -15,8 +15,9 @@ namespace vex {
 class CEngineModule {
  public:
   // Looks in the working directory first, then beside the executable; on failure `error` holds
-  // the loader's reason.
-  static std::unique_ptr<CEngineModule> Load(std::string& error);
+  // the loader's reason. `warning` says when the module comes from a working directory that
+  // others can write to, where anyone could have planted it.
+  static std::unique_ptr<CEngineModule> Load(std::string& error, std::string& warning);
   static std::unique_ptr<CEngineModule> LoadFrom(const std::string& path, std::string& error);
   ~CEngineModule();
 

@@ -21,7 +21,7 @@ class IBackEnd {
   virtual ~IBackEnd() = default;
   virtual FrontEnd Kind() const = 0;
   // Builds the window and controls of a template, hidden; null when it cannot be made. The owner
-  // is the dialog open below it, if any.
+  // is the dialog's parent, if it has one.
   virtual std::unique_ptr<IDialogHost> CreateDialogHost(CDialog& dialog,
                                                         const res::DialogTemplate& layout,
                                                         CDialog* owner) = 0;

@@ -11,8 +11,8 @@
 
 namespace vex::fw {
 
-CDialog::CDialog(int templateId)
-    : templateId_(templateId), runtime_(std::make_shared<DialogRuntime>(*this)) {
+CDialog::CDialog(int templateId, CDialog* parent)
+    : templateId_(templateId), parent_(parent), runtime_(std::make_shared<DialogRuntime>(*this)) {
   if (const res::DialogTemplate* layout = res::FindDialogTemplate(templateId)) {
     runtime_->caption = std::string(layout->caption);
   }
@@ -41,7 +41,7 @@ bool CDialog::Create() {
   if (backEnd == nullptr || layout == nullptr) {
     return false;
   }
-  host_ = backEnd->CreateDialogHost(*this, *layout, TopOpenDialog());
+  host_ = backEnd->CreateDialogHost(*this, *layout, parent_);
   if (!host_) {
     return false;
   }
@@ -218,5 +218,7 @@ bool CDialog::PreTranslateInput(InputEvent) {
 void CDialog::DoDataExchange(CDataExchange&) {}
 
 void CDialog::OnTerminalLine(const std::string&) {}
+
+void CDialog::OnDisplayLost() {}
 
 }  // namespace vex::fw

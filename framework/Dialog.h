@@ -36,7 +36,10 @@ class CDataExchange {
 // thread (the thread that created the application).
 class CDialog {
  public:
-  explicit CDialog(int templateId);
+  // A dialog with a parent opens over the parent's window; one without is a window of its own,
+  // which no other window's state can disable (a dialog opened while others are open still holds
+  // the operator's input until it ends).
+  explicit CDialog(int templateId, CDialog* parent = nullptr);
   virtual ~CDialog();
   CDialog(const CDialog&) = delete;
   CDialog& operator=(const CDialog&) = delete;
@@ -82,6 +85,7 @@ class CDialog {
   void DispatchSize(int width, int height) { OnSize(width, height); }
   bool DispatchInput(InputEvent event) { return PreTranslateInput(event); }
   void DispatchTerminalLine(const std::string& line) { OnTerminalLine(line); }
+  void DispatchDisplayLost() { OnDisplayLost(); }
 
  protected:
   virtual bool OnInitDialog();
@@ -97,11 +101,15 @@ class CDialog {
   virtual void DoDataExchange(CDataExchange& dx);
   // A line typed on standard input; only the console back-end delivers these.
   virtual void OnTerminalLine(const std::string& line);
+  // The window back-end lost its display for good: nothing can be shown or answered any more,
+  // and the process ends as soon as this returns.
+  virtual void OnDisplayLost();
 
  private:
   void DestroyWindowHost();
 
   int templateId_;
+  CDialog* parent_;
   std::unique_ptr<IDialogHost> host_;
   std::shared_ptr<DialogRuntime> runtime_;
 };

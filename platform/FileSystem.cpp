@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -137,6 +138,15 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
     ++p;
   }
   return p == pattern.size();
+}
+
+bool WritableByOthers(const std::string& directory) {
+  struct stat info {};
+  if (::stat(directory.c_str(), &info) != 0) {
+    return false;
+  }
+  return (info.st_mode & S_IWOTH) != 0 ||
+         ((info.st_mode & S_IWGRP) != 0 && info.st_gid != ::getegid());
 }
 
 }  // namespace vex::platform

@@ -14,6 +14,10 @@ std::string ResolvePath(std::string_view windowsPath);
 // True for an existing regular file (after resolution); false for directories and anything absent.
 bool FileExists(std::string_view path);
 
+// True when users other than the owner may create files in the directory: it is writable by
+// all, or by a group that is not the process's own.
+bool WritableByOthers(const std::string& directory);
+
 struct DirEntry {
   std::string Name;
   bool IsDirectory = false;

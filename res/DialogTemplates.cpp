@@ -69,9 +69,10 @@ constexpr ControlTemplate kSelectConfigControls[] = {
 };
 
 // The lists and the console take the extra room: one vertical line runs through the left lists
-// and groups, one through the level list; one horizontal line through the lists, one through
-// the console.
-constexpr StretchSeam kServerSeamsX[] = {{190, 60}, {351, 40}};
+// and groups, one through the level list left of "Time in Level:" (so that the label and its
+// value move together, and the command field reaches as far as Clear moves); one horizontal line
+// through the lists, one through the console.
+constexpr StretchSeam kServerSeamsX[] = {{190, 60}, {312, 40}};
 constexpr StretchSeam kServerSeamsY[] = {{100, 50}, {200, 50}};
 
 constexpr DialogTemplate kDialogs[] = {

@@ -1,6 +1,7 @@
 #include "session/GameHost.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "res/Resource.h"
 
@@ -14,6 +15,12 @@ HostRecord MakeHostRecord(const CGameOptions& block, std::string_view serverName
   const std::size_t length = std::min(serverNameText.size(), sizeof(record.ServerName) - 1);
   std::copy_n(serverNameText.data(), length, record.ServerName);
   return record;
+}
+
+std::string EngineLastError(IServerEngine& engine) {
+  char reason[256] = {};
+  engine.ReadLastError(reason, sizeof reason - 1);
+  return std::string(reason, strnlen(reason, sizeof reason));
 }
 
 int HostPreparedGame(IServerEngine& engine, const CGameOptions& block,

@@ -37,7 +37,8 @@ bool CServerSession::Initialise() {
     host_.ReportError(res::IDS_SETUP_FAILED);
     return false;
   }
-  if (!LoadResourceArchives(*engine)) {
+  if (!LoadResourceArchives(*engine,
+                            [this](std::string_view line) { host_.PrintConsoleText(line); })) {
     host_.ReportError(res::IDS_RESOURCES_FAILED);
     return false;
   }
@@ -50,13 +51,22 @@ bool CServerSession::Initialise() {
 
 bool CServerSession::CreateEngine() {
   std::string error;
-  module_ = CEngineModule::Load(error);
+  std::string warning;
+  module_ = CEngineModule::Load(error, warning);
+  if (!warning.empty()) {
+    host_.PrintConsoleText(warning);
+  }
   if (!module_) {
     host_.PrintConsoleText(error);
     return false;
   }
   IServerEngine* engine = nullptr;
   if (module_->Create(&engine) != 0 || engine == nullptr) {
+    // A create entry may fail after making its engine; only the module can free that engine,
+    // and only while it is still loaded.
+    if (engine != nullptr) {
+      module_->Release();
+    }
     module_.reset();
     return false;
   }

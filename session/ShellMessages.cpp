@@ -1,6 +1,7 @@
 #include "session/ShellMessages.h"
 
 #include "platform/ByteWriter.h"
+#include "platform/TextCut.h"
 
 namespace vex {
 
@@ -43,7 +44,7 @@ LevelMessage MakeSelectLevelMessage(int levelIndex) {
 
 ConsoleCommandMessage MakeConsoleCommandMessage(std::string_view command) {
   command = command.substr(0, command.find('\0'));
-  command = command.substr(0, kMaxConsoleCommand);
+  command = platform::CutAtCharacter(command, kMaxConsoleCommand);
   ConsoleCommandMessage buffer{};
   platform::ByteWriter writer(buffer);
   writer.PutByte(kConsoleCommandId);

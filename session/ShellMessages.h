@@ -16,7 +16,8 @@ inline constexpr std::size_t kMaxConsoleCommand = 119;
 StartMessage MakeStartMessage();
 LevelMessage MakeNextLevelMessage();
 LevelMessage MakeSelectLevelMessage(int levelIndex);
-// The command is cut to its first 119 characters (and at an embedded zero byte).
+// The command is cut to at most 119 bytes, leaving out a UTF-8 character that the cut would split
+// (and at an embedded zero byte).
 ConsoleCommandMessage MakeConsoleCommandMessage(std::string_view command);
 
 }  // namespace vex

@@ -54,13 +54,13 @@ void Status(const SimGame& game, Outbox& out) {
       line += "not started";
       break;
     case GamePhase::kPlaying:
-      line += "level " + std::to_string(summary.Level) + " " + summary.LevelName;
+      line += "level " + std::to_string(summary.Level + 1) + " " + summary.LevelName;
       if (summary.SecondsLeft >= 0) {
         line += " (" + TimeLeft(summary.SecondsLeft) + " left)";
       }
       break;
     case GamePhase::kIntermission:
-      line += "intermission after level " + std::to_string(summary.Level);
+      line += "intermission after level " + std::to_string(summary.Level + 1);
       break;
   }
   line +=

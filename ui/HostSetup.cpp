@@ -1,8 +1,10 @@
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "config/FixedText.h"
 #include "config/GamePreparation.h"
+#include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
 #include "res/Resource.h"
@@ -18,6 +20,16 @@ namespace {
 // itself is not checked.
 constexpr std::size_t kLevelPrefixLength = 13;
 
+// The message box that follows keeps its fixed text; the console says why. On the terminal the
+// console is standard output, so the reason goes to standard error as well, beside the box.
+void PrintCause(CServerDlg& window, const std::string& cause) {
+  window.PrintConsoleLine(cause);
+  if (const fw::CWinApp* app = fw::AfxGetApp();
+      app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console) {
+    std::fprintf(stderr, "%s: %s\n", app->AppName().c_str(), cause.c_str());
+  }
+}
+
 }  // namespace
 
 int CServerDlg::SetUpGameHost(IServerEngine& engine) {
@@ -28,10 +40,10 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   }
   const GamePreparation preparation =
       PrepareGame(static_cast<int>(argv.size()), argv.data(), [] { return RunConfigSelection(); });
-  if (preparation.ErrorId == res::IDS_CONFIG_UNREADABLE && !preparation.ErrorText.empty()) {
-    PrintConsoleLine(preparation.ErrorText);
-  }
   if (preparation.ErrorId != 0) {
+    if (!preparation.ErrorText.empty()) {
+      PrintCause(*this, preparation.ErrorText);
+    }
     return preparation.ErrorId;
   }
 
@@ -47,7 +59,13 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   if (Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetItemCount() == 0) {
     return res::IDS_NO_MAPS;
   }
-  return HostPreparedGame(engine, game.Block, display_.ServerNameText);
+  const int hosted = HostPreparedGame(engine, game.Block, display_.ServerNameText);
+  if (hosted != 0) {
+    const std::string reason = EngineLastError(engine);
+    PrintCause(*this,
+               "Hosting failed: " + (reason.empty() ? "the engine gives no reason" : reason));
+  }
+  return hosted;
 }
 
 // An item's position is the level's index, which the level controls send back to the game.

@@ -59,7 +59,8 @@ std::optional<std::string> ReadTerminalLine(int fd) {
 
 }  // namespace
 
-CSelectConfigDlg::CSelectConfigDlg() : fw::CDialog(res::IDD_SELECT_CONFIG) {}
+CSelectConfigDlg::CSelectConfigDlg(fw::CDialog* parent)
+    : fw::CDialog(res::IDD_SELECT_CONFIG, parent) {}
 
 bool CSelectConfigDlg::OnInitDialog() {
   fw::CDialog::OnInitDialog();

@@ -14,7 +14,7 @@ namespace vex {
 // terminal, when standard input is one; otherwise the dialog cancels.
 class CSelectConfigDlg : public fw::CDialog {
  public:
-  CSelectConfigDlg();
+  explicit CSelectConfigDlg(fw::CDialog* parent = nullptr);
   // The accepted title; empty unless the dialog ended with OK.
   const std::string& ChosenName() const { return chosenName_; }
 
@@ -30,7 +30,9 @@ class CSelectConfigDlg : public fw::CDialog {
   std::string chosenName_;
 };
 
-// Runs the dialog modally; the chosen title, or nothing when the operator or the dialog cancelled.
+// Runs the dialog modally, with no parent, as the host setup does: the status window that is
+// starting the server is not its owner. The chosen title, or nothing when the operator or the
+// dialog cancelled.
 std::optional<std::string> RunConfigSelection();
 
 }  // namespace vex

@@ -171,6 +171,15 @@ void CServerDlg::ReportError(int stringId) {
   SendCommand(fw::IDCANCEL);
 }
 
+// The window is gone with the display: the server stops as after a fatal report, without the
+// question nobody could answer.
+void CServerDlg::OnDisplayLost() {
+  confirmOnStop_ = false;
+  fatalReported_ = true;
+  PrintConsoleLine("The display is gone; stopping the server.");
+  session_.Stop();
+}
+
 bool CServerDlg::PreTranslateInput(fw::InputEvent event) {
   return CSplashWnd::SplashFilter(event) || fw::CDialog::PreTranslateInput(event);
 }

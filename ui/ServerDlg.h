@@ -68,6 +68,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   bool PreTranslateInput(fw::InputEvent event) override;
   void DoDataExchange(fw::CDataExchange& dx) override;
   void OnTerminalLine(const std::string& line) override;
+  void OnDisplayLost() override;
 
  private:
   void StartServer();

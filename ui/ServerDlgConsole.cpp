@@ -1,10 +1,11 @@
-#include <algorithm>
 #include <string>
 
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
+#include "platform/TextCut.h"
 #include "res/Resource.h"
 #include "session/LevelControls.h"
+#include "session/ShellMessages.h"
 #include "ui/ServerDlg.h"
 
 namespace vex {
@@ -13,7 +14,6 @@ namespace {
 
 constexpr int kConsoleLineLimit = 250;
 constexpr std::size_t kLongestConsoleLine = 499;
-constexpr std::size_t kLongestCommand = 119;
 
 }  // namespace
 
@@ -30,7 +30,8 @@ void CServerDlg::PrintConsoleLine(std::string_view text) {
     console.SetRedraw(true);
   }
 
-  std::string line(text.substr(0, kLongestConsoleLine));
+  // Never half a character: a split one would show as a replacement mark.
+  std::string line(platform::CutAtCharacter(text, kLongestConsoleLine));
   if (line.empty()) {
     return;
   }
@@ -67,8 +68,10 @@ void CServerDlg::SendCommandField() {
   }
   auto& field = Item(res::IDC_COMMAND);
   std::string command = field.GetWindowText();
-  // The game reads the command as a zero-terminated text of at most 119 characters.
-  command = command.substr(0, std::min(command.find('\0'), kLongestCommand));
+  // The game reads the command as a zero-terminated text of at most 119 bytes; the echo shows
+  // what is sent, without a character that the cut would split.
+  command = std::string(platform::CutAtCharacter(
+      std::string_view(command).substr(0, command.find('\0')), kMaxConsoleCommand));
   if (command.empty()) {
     return;
   }

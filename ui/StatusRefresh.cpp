@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,10 +94,14 @@ void MatchRowCount(fw::CListCtrl& list, std::size_t wanted) {
   }
 }
 
+// The selection belongs to the player the operator chose, not to the row: it moves with that
+// client, and goes when the client leaves, so that Boot Player never acts on someone else.
 void RewritePlayerRow(fw::CListCtrl& list, int row, const CPlayerInfo& player,
-                      std::intptr_t selectedId) {
+                      std::optional<std::intptr_t> selectedId) {
   list.SetItemData(row, player.ClientId);
-  if (player.ClientId == selectedId) {
+  const bool selected = player.ClientId == selectedId;
+  list.SetItemSelected(row, selected);
+  if (selected) {
     list.SetSelectionMark(row);
   }
   WriteCell(list, row, kKillsColumn, Decimal(player.Kills));
@@ -129,7 +134,10 @@ std::uint32_t UpdatePlayerRows(StatusRefreshContext& context, bool rosterChanged
                                std::int64_t now) {
   fw::CListCtrl& list = context.PlayerList;
   const int selectedRow = list.GetFirstSelected();
-  const std::intptr_t selectedId = selectedRow >= 0 ? list.GetItemData(selectedRow) : -1;
+  std::optional<std::intptr_t> selectedId;
+  if (selectedRow >= 0) {
+    selectedId = list.GetItemData(selectedRow);
+  }
   const std::vector<CPlayerInfo> snapshot = CopyRoster(context);
   MatchRowCount(list, snapshot.size());
   const int rows = std::min(list.GetItemCount(), static_cast<int>(snapshot.size()));

@@ -4,9 +4,13 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QWindow>
+#include <cstdio>
 
+#include "framework/Application.h"
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
+#include "framework/console/StopSignals.h"
+#include "framework/qt/DisplayLoss.h"
 #include "framework/qt/QtDialogHost.h"
 #include "framework/qt/QtResources.h"
 #include "framework/qt/QtSplashWindow.h"
@@ -56,9 +60,13 @@ class QtBackEnd final : public IBackEnd {
     }
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(&filter_);
+    displayLoss_ = std::make_unique<DisplayLossWatch>([this] { OnDisplayLost(); });
+    stopSignals_ = std::make_unique<StopSignals>([this] { OnStopSignal(); });
   }
 
   ~QtBackEnd() override {
+    stopSignals_.reset();
+    displayLoss_.reset();
     qApp->removeEventFilter(&filter_);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
@@ -73,11 +81,17 @@ class QtBackEnd final : public IBackEnd {
   int ShowMessageBox(std::string_view text, std::string_view caption,
                      MessageBoxStyle style) override {
     const bool question = style == MessageBoxStyle::YesNoQuestion;
+    if (unattended_ || DisplayLost()) {
+      return AnswerOnStandardError(text, caption, question);
+    }
     QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, ToQt(caption),
                     ToQt(text), question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                     QtDialogHost::WindowOf(TopOpenDialog()));
+    QtDialogHost::CentreWhenShown(box, box.parentWidget());
     box.setTextFormat(Qt::PlainText);
+    openBox_ = &box;
     const int answer = box.exec();
+    openBox_ = nullptr;
     if (!question) {
       return IDOK;
     }
@@ -98,8 +112,41 @@ class QtBackEnd final : public IBackEnd {
   }
 
  private:
+  // As in the console front-end, a stop signal asks nothing: the stop runs as the operator's
+  // would, and a question already open counts as answered yes.
+  void OnStopSignal() {
+    unattended_ = true;
+    if (openBox_ != nullptr) {
+      openBox_->done(QMessageBox::Yes);
+    } else if (CDialog* dialog = TopOpenDialog()) {
+      dialog->PostCommand(IDCANCEL);
+    }
+  }
+
+  void OnDisplayLost() {
+    if (const CWinApp* app = AfxGetApp(); app != nullptr && app->MainWindow() != nullptr) {
+      app->MainWindow()->DispatchDisplayLost();
+    }
+  }
+
+  // Nobody is at the window to read or answer a box: it goes to standard error, as the console
+  // front-end's do, and a question is answered yes.
+  static int AnswerOnStandardError(std::string_view text, std::string_view caption, bool question) {
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    if (!question) {
+      return IDOK;
+    }
+    std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()), caption.data());
+    return IDYES;
+  }
+
   std::unique_ptr<QApplication> ownApp_;
   InputFilter filter_;
+  std::unique_ptr<DisplayLossWatch> displayLoss_;
+  std::unique_ptr<StopSignals> stopSignals_;
+  bool unattended_ = false;
+  QMessageBox* openBox_ = nullptr;
 };
 
 }  // namespace

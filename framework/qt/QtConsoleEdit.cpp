@@ -5,22 +5,49 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <algorithm>
+#include <cstdio>
 
 #include "framework/Application.h"
+#include "framework/qt/DisplayLoss.h"
 
 namespace vex::fw {
 namespace {
 
-// Each line break is one block separator in the document but "\r\n" to the console's users. A
-// lone carriage return is no break in the system's edit control; Qt would make it one, so the
-// document holds it as the carriage-return symbol.
+// Each line break is one block separator in the document but "\r\n" to the console's users. The
+// carriage returns just before a "\r\n" (a printed text that ended in "\r\n" has one more) show
+// nothing, as in the system's edit control and on the terminal, but stay characters of the text:
+// the document holds each as an invisible zero-width space. A lone carriage return or line feed
+// is no break: Qt would make it one, so the document shows it as its control picture, as the
+// console front-end shows it escaped.
+constexpr QChar kReturnBeforeBreak(0x200B);
 constexpr QChar kLoneReturn(0x240D);
+constexpr QChar kLoneLineFeed(0x240A);
 
 QString ToDocumentText(std::string_view text) {
-  QString converted = ToQt(text);
-  converted.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  converted.replace(QChar('\r'), kLoneReturn);
-  return converted;
+  const QString converted = ToQt(text);
+  QString document;
+  document.reserve(converted.size());
+  for (qsizetype at = 0; at < converted.size(); ++at) {
+    const QChar c = converted[at];
+    if (c == QChar('\r')) {
+      qsizetype end = at;
+      while (end < converted.size() && converted[end] == QChar('\r')) {
+        ++end;
+      }
+      if (end < converted.size() && converted[end] == QChar('\n')) {
+        document += QString(end - at - 1, kReturnBeforeBreak);
+        document += QChar('\n');
+        at = end;
+      } else {
+        document += kLoneReturn;
+      }
+    } else if (c == QChar('\n')) {
+      document += kLoneLineFeed;
+    } else {
+      document += c;
+    }
+  }
+  return document;
 }
 
 std::string ForTerminal(std::string_view text) {
@@ -34,6 +61,16 @@ std::string ForTerminal(std::string_view text) {
     out.push_back(c);
   }
   return out;
+}
+
+// Once the display is gone nobody sees the console box; its lines join the program's last
+// reports on standard error.
+void WriteLog(const std::string& text) {
+  if (DisplayLost()) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+  } else {
+    TerminalWrite(text);
+  }
 }
 
 // Forces the lazy plain-text layout of a block so that its displayed lines are known.
@@ -82,7 +119,9 @@ int QtConsoleEdit::FromDocument(int position) const {
 std::string QtConsoleEdit::GetWindowText() const {
   QString text = widget_->toPlainText();
   text.replace(QChar('\n'), QStringLiteral("\r\n"));
+  text.replace(kReturnBeforeBreak, QChar('\r'));
   text.replace(kLoneReturn, QChar('\r'));
+  text.replace(kLoneLineFeed, QChar('\n'));
   return FromQt(text);
 }
 
@@ -140,7 +179,7 @@ void QtConsoleEdit::ReplaceSel(std::string_view text) {
   widget_->setTextCursor(cursor);
   selection_.CollapseTo(FromDocument(cursor.position()));
   if (atEnd && !text.empty()) {
-    TerminalWrite(ForTerminal(text));
+    WriteLog(ForTerminal(text));
   }
 }
 

@@ -1,5 +1,10 @@
 #include "framework/qt/QtControls.h"
 
+#include <qdrawutil.h>
+
+#include <QPainter>
+#include <QStyle>
+
 #include "framework/Dialog.h"
 
 namespace vex::fw {
@@ -11,8 +16,38 @@ QtLabel::QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* p
   widget_->setText(ToQt(layout.text));
 }
 
+namespace {
+
+// A group frame drawn as the system draws one: the frame's top line runs through the middle of
+// the title, so the frame starts half a line below the layout's top and the controls placed a
+// line or so below it sit inside it. (Qt's styles put the whole title above the frame line.)
+class GroupFrame final : public QGroupBox {
+ public:
+  GroupFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    constexpr int kTitleIndent = 6;
+    constexpr int kTitleGap = 2;
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    // An etched line; the styles' own group frame adds room for a title above it.
+    qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true);
+    if (title().isEmpty()) {
+      return;
+    }
+    const QRect text(kTitleIndent, 0, metrics.horizontalAdvance(title()) + 2 * kTitleGap,
+                     metrics.height());
+    painter.fillRect(text, palette().window());
+    style()->drawItemText(&painter, text, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
+  }
+};
+
+}  // namespace
+
 QtGroupBox::QtGroupBox(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
-    : QtWnd(dialog, layout, new QGroupBox(ToQt(layout.text), parent)) {}
+    : QtWnd(dialog, layout, new GroupFrame(ToQt(layout.text), parent)) {}
 
 QtLineEdit::QtLineEdit(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
     : QtWnd(dialog, layout, new QLineEdit(parent)) {

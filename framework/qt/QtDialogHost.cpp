@@ -1,8 +1,10 @@
 #include "framework/qt/QtDialogHost.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QKeyEvent>
 
+#include "framework/BackEnd.h"
 #include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "framework/qt/QtConsoleEdit.h"
@@ -111,10 +113,12 @@ QtDialogHost::QtDialogHost(CDialog& dialog, const res::DialogTemplate& layout, Q
     window_->resize(base);
   }
   PlaceControls();
-  if (owner_) {
-    // A dialog opened over another one keeps the operator away from the one below, as a modal
-    // dialog does.
-    owner_->setEnabled(false);
+  // A dialog opened while another is open keeps the operator away from the one below until it
+  // ends, as a modal dialog does. Qt's modality blocks the input of the windows below without
+  // disabling them: a disabled owner would disable its child windows, this one included.
+  below_ = owner_ ? owner_.data() : WindowOf(TopOpenDialog());
+  if (below_) {
+    window_->setWindowModality(Qt::ApplicationModal);
   }
   Windows()[&dialog_] = window_;
 }
@@ -128,14 +132,45 @@ QtDialogHost::~QtDialogHost() {
     }
     delete window_.data();
   }
-  if (owner_) {
-    owner_->setEnabled(true);
-  }
 }
 
 QWidget* QtDialogHost::WindowOf(const CDialog* dialog) {
   const auto it = Windows().find(dialog);
   return it == Windows().end() ? nullptr : it->second;
+}
+
+void QtDialogHost::CentreOver(QWidget& window, const QWidget& over) {
+  // move() places the frame.
+  const QSize overFrame = over.frameGeometry().size() - over.size();
+  const QSize frame =
+      window.isVisible() ? window.frameGeometry().size() - window.size() : overFrame;
+  const QRect outer(QPoint(0, 0), window.size() + frame);
+  window.move(over.frameGeometry().center() - outer.center());
+}
+
+void QtDialogHost::CentreWhenShown(QWidget& window, QWidget* over) {
+  class OnShow final : public QObject {
+   public:
+    OnShow(QWidget& window, QWidget* over) : QObject(&window), over_(over) {
+      window.installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() != QEvent::Show || !over_) {
+        return false;
+      }
+      // The window sizes itself as it handles its show event (a message box does): let it, then
+      // place it, before it appears.
+      watched->removeEventFilter(this);
+      watched->event(event);
+      watched->installEventFilter(this);
+      CentreOver(*static_cast<QWidget*>(watched), *over_);
+      return true;
+    }
+
+   private:
+    QPointer<QWidget> over_;
+  };
+  new OnShow(window, over);
 }
 
 int QtDialogHost::Moved(int units, int base, int actual,
@@ -169,8 +204,15 @@ void QtDialogHost::PlaceControls() {
     const int right = Moved(r.x + r.width, baseWidth, width, layout_.seamsX);
     const int top = Moved(r.y, baseHeight, height, layout_.seamsY);
     const int bottom = Moved(r.y + r.height, baseHeight, height, layout_.seamsY);
+    int tall = units_.Y(r.height) + bottom - top;
+    if (auto* list = qobject_cast<QComboBox*>(placed.widget)) {
+      // A drop-down list keeps its one-line height; the layout's height is the opened list's.
+      const int closed = list->sizeHint().height();
+      list->setMaxVisibleItems(std::max(1, (tall - closed) / list->fontMetrics().height()));
+      tall = closed;
+    }
     placed.widget->setGeometry(units_.X(r.x) + left, units_.Y(r.y) + top,
-                               units_.X(r.width) + right - left, units_.Y(r.height) + bottom - top);
+                               units_.X(r.width) + right - left, tall);
   }
 }
 
@@ -192,8 +234,9 @@ void QtDialogHost::Show(bool show) {
     window_->hide();
     return;
   }
-  if (owner_) {
-    window_->move(owner_->geometry().center() - window_->rect().center());
+  // Over the window it opened on, where the operator's eyes are, parent or not.
+  if (below_ && below_->isVisible()) {
+    CentreOver(*window_, *below_);
   }
   window_->show();
   window_->raise();

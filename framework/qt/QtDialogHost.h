@@ -53,6 +53,13 @@ class QtDialogHost final : public IDialogHost {
 
   // The window of a dialog whose Qt window exists, or null.
   static QWidget* WindowOf(const CDialog* dialog);
+  // Places a top-level window so that its frame is centred over another window's frame. Before
+  // the window has shown, its frame is unknown and is taken to be as wide as the other's.
+  static void CentreOver(QWidget& window, const QWidget& over);
+  // Centres a window that places itself as it shows (a message box) over `over` (if any) once it
+  // shows: Qt guesses the frame of a window that has none yet, and misses the centre where no
+  // window manager draws frames.
+  static void CentreWhenShown(QWidget& window, QWidget* over);
 
  private:
   struct Placed {
@@ -68,6 +75,9 @@ class QtDialogHost final : public IDialogHost {
   DialogUnits units_;
   QPointer<DialogWindow> window_;
   QPointer<QWidget> owner_;
+  // The window that was open below this one when it was made, if any; it takes no input while
+  // this one is open.
+  QPointer<QWidget> below_;
   std::map<int, std::unique_ptr<CWnd>> controls_;
   std::vector<std::unique_ptr<CWnd>> labels_;
   std::vector<Placed> placed_;

@@ -2,6 +2,9 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyleOptionHeader>
 #include <set>
 
 #include "framework/Dialog.h"
@@ -14,11 +17,50 @@ namespace {
 constexpr int kDataRole = Qt::UserRole;
 constexpr int kStateImageRole = Qt::UserRole + 1;
 constexpr int kHeaderMargin = 12;
+constexpr QSize kStateImageSize(16, 16);
+
+// What a row without a state image shows in the image's place: nothing, in the same room. Every
+// row of a list with state images keeps that slot, so rows keep one height and their text stays
+// in one column whichever row carries an image.
+const QIcon& BlankStateImage() {
+  static const QIcon blank = [] {
+    QPixmap empty(kStateImageSize);
+    empty.fill(Qt::transparent);
+    return QIcon(empty);
+  }();
+  return blank;
+}
+
+// A header that paints the room right of its last column as an empty column heading, as the
+// system's list does; Qt's styles leave it unpainted.
+class FilledHeader final : public QHeaderView {
+ public:
+  explicit FilledHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+    setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QHeaderView::paintEvent(event);
+    const int end = length() - offset();
+    if (end >= viewport()->width()) {
+      return;
+    }
+    QPainter painter(viewport());
+    QStyleOptionHeader filler;
+    initStyleOption(&filler);
+    filler.rect = QRect(end, 0, viewport()->width() - end, viewport()->height());
+    filler.section = count();
+    filler.position = QStyleOptionHeader::End;
+    style()->drawControl(QStyle::CE_HeaderSection, &filler, &painter, this);
+  }
+};
 
 }  // namespace
 
 QtListCtrl::QtListCtrl(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
     : QtWnd(dialog, layout, new QTreeWidget(parent)) {
+  widget_->setHeader(new FilledHeader(widget_));
   widget_->setRootIsDecorated(false);
   widget_->setItemsExpandable(false);
   widget_->setUniformRowHeights(true);
@@ -27,7 +69,7 @@ QtListCtrl::QtListCtrl(CDialog& dialog, const res::ControlTemplate& layout, QWid
   widget_->setSelectionMode(layout.Has(res::kSingleSelection)
                                 ? QAbstractItemView::SingleSelection
                                 : QAbstractItemView::ExtendedSelection);
-  widget_->setIconSize(QSize(16, 16));
+  widget_->setIconSize(kStateImageSize);
   widget_->setSortingEnabled(false);
   widget_->setWordWrap(!layout.Has(res::kNoLabelWrap));
   widget_->setColumnCount(1);
@@ -131,6 +173,7 @@ int QtListCtrl::InsertItem(int index, std::string_view text) {
   row->setData(0, kDataRole, QVariant::fromValue<qlonglong>(0));
   row->setData(0, kStateImageRole, 0);
   widget_->insertTopLevelItem(index, row);
+  ShowStateImage(row);
   return index;
 }
 
@@ -184,10 +227,26 @@ void QtListCtrl::SetStateImage(int item, int image) {
   if (row == nullptr) {
     return;
   }
-  image = std::max(image, 0);
-  row->setData(0, kStateImageRole, image);
-  const bool shown = images_ != nullptr && image > 0 && image <= images_->GetImageCount();
-  row->setIcon(0, shown ? IconFromResource(images_->IconAt(image - 1)) : QIcon());
+  row->setData(0, kStateImageRole, std::max(image, 0));
+  ShowStateImage(row);
+}
+
+void QtListCtrl::SetStateImageList(const CImageList* images) {
+  images_ = images;
+  for (int i = 0; i < GetItemCount(); ++i) {
+    ShowStateImage(Row(i));
+  }
+}
+
+void QtListCtrl::ShowStateImage(QTreeWidgetItem* row) const {
+  if (images_ == nullptr) {
+    row->setIcon(0, QIcon());
+    return;
+  }
+  const int image = row->data(0, kStateImageRole).toInt();
+  row->setIcon(0, image > 0 && image <= images_->GetImageCount()
+                      ? IconFromResource(images_->IconAt(image - 1))
+                      : BlankStateImage());
 }
 
 int QtListCtrl::GetStateImage(int item) const {

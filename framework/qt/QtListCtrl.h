@@ -23,7 +23,7 @@ class QtListCtrl final : public QtWnd<CListCtrl, QTreeWidget> {
   void SetColumnWidth(int column, int width) override;
   int GetColumnWidth(int column) const override;
   int GetOuterWidth() const override { return widget_->width(); }
-  void SetStateImageList(const CImageList* images) override { images_ = images; }
+  void SetStateImageList(const CImageList* images) override;
 
   int GetItemCount() const override { return widget_->topLevelItemCount(); }
   int InsertItem(int index, std::string_view text) override;
@@ -43,6 +43,8 @@ class QtListCtrl final : public QtWnd<CListCtrl, QTreeWidget> {
 
  private:
   QTreeWidgetItem* Row(int item) const { return widget_->topLevelItem(item); }
+  // The row's state image, or an empty slot of its size once the list has state images.
+  void ShowStateImage(QTreeWidgetItem* row) const;
   void OnSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
 
   const CImageList* images_ = nullptr;

@@ -41,11 +41,12 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     if (chdir(workingDirectory.c_str()) != 0) {
       _exit(127);
     }
+    // The tests' own display is never the child's; a test that wants a window gives one.
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
     for (const auto& variable : environment) {
       putenv(const_cast<char*>(variable.c_str()));
     }
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& argument : arguments) {

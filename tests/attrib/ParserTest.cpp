@@ -222,6 +222,21 @@ TEST(Parser, TagsReadBeforeAnErrorStayAndASecondParseAddsToTheStore) {
   EXPECT_EQ(file.LastError(), Located(second, 1, "Duplicate tag encountered - Other"));
 }
 
+// The line of the name, also when the value stands on a later line; a duplicate keeps the
+// first one's.
+TEST(Parser, EachSymbolKnowsTheLineOfItsName) {
+  test::ScratchFiles files;
+  const std::string path =
+      files.Write("lines.txt", "// comment\n[Settings]\n\nA = 1\nB =\n  \"two\"\na = 3\n");
+  CAttributeFile file;
+  ASSERT_TRUE(file.Parse(path));
+  EXPECT_EQ(file.SymbolLine("Settings", "A"), 4);
+  EXPECT_EQ(file.SymbolLine("settings", "b"), 5);
+  EXPECT_EQ(file.SymbolLine("Settings", "C"), 0);
+  EXPECT_EQ(file.SymbolLine("Missing", "A"), 0);
+  EXPECT_EQ(file.FileName(), path);
+}
+
 TEST(Parser, FileThatCannotBeOpenedFailsSilentlyAndChangesNothing) {
   test::ScratchFiles files;
   const std::string good = files.Write("good.txt", "[A]\nx = 1\ny = @\n");

@@ -91,10 +91,18 @@ INSTANTIATE_TEST_SUITE_P(
                  0},
         ToolCase{"bad_symbol_on_line_3.txt", "",
                  "File \"bad_symbol_on_line_3.txt\", line 3 :  Bad symbol encountered.\n", 1},
+        ToolCase{"two_duplicate_symbols.txt", "[Maps]\nMap00 = String \"Arena\"\n",
+                 "File \"two_duplicate_symbols.txt\", line 3 :  duplicate symbol encountered - "
+                 "map00\n"
+                 "File \"two_duplicate_symbols.txt\", line 4 :  duplicate symbol encountered - "
+                 "MAP00\n",
+                 0},
         ToolCase{"symbol_before_tag.txt", "",
-                 "vexattr: symbol_before_tag.txt: cannot open or not an attribute file\n", 1},
-        ToolCase{"no_such_file.txt", "",
-                 "vexattr: no_such_file.txt: cannot open or not an attribute file\n", 1}));
+                 "vexattr: symbol_before_tag.txt: not an attribute file\n", 1},
+        ToolCase{"no_such_file.txt", "", "vexattr: no_such_file.txt: No such file or directory\n",
+                 1},
+        ToolCase{"/dev/null", "", "vexattr: /dev/null: not a regular file (a character device)\n",
+                 1}));
 
 INSTANTIATE_TEST_SUITE_P(
     Tokens, Vexattr,
@@ -122,8 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "2 Identifier 0 \"Name\"\n2 Equals 0 \"=\"\n",
                  "File \"unterminated_string_crlf.txt\", line 2 :  Bad symbol encountered.\n", 1},
         ToolCase{"--tokens no_such_file.txt", "",
-                 "vexattr: no_such_file.txt: cannot open or not an attribute file\n", 1},
-        ToolCase{"--tokens .", "", "vexattr: .: cannot open or not an attribute file\n", 1}));
+                 "vexattr: no_such_file.txt: No such file or directory\n", 1},
+        ToolCase{"--tokens .", "", "vexattr: .: not a regular file (a directory)\n", 1}));
 
 TEST(VexattrUsage, HelpGoesToStandardOutputAndWrongArgumentsFail) {
   const RunResult help = RunVexattr("--help");

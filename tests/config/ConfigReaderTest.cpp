@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/ConfigReader.h"
@@ -93,6 +94,11 @@ TEST_F(ConfigReaderTest, IntegersKeepTheLowBitsOfTheirFieldWidth) {
        12},
       {"Deathmatch", "MaxTotalPlayers", "-1", [](auto& c) { return c.Deathmatch.MaxTotalPlayers; },
        16},
+      // Capped before the byte is cut: cut first, 256 and 264 would be 0 and 8 players.
+      {"Deathmatch", "MaxTotalPlayers", "256", [](auto& c) { return c.Deathmatch.MaxTotalPlayers; },
+       16},
+      {"Deathmatch", "MaxTotalPlayers", "264", [](auto& c) { return c.Deathmatch.MaxTotalPlayers; },
+       16},
       {"Deathmatch", "ScoreLimit", "70000", [](auto& c) { return c.Deathmatch.ScoreLimit; }, 4464},
       {"Deathmatch", "MaxPlayers3", "260", [](auto& c) { return c.Deathmatch.MaxPlayers[3]; }, 4},
       {"TeamDeathmatch", "MaxTotalPlayers", "40",
@@ -115,6 +121,34 @@ TEST_F(ConfigReaderTest, IntegersKeepTheLowBitsOfTheirFieldWidth) {
     ReadServerConfig(config, file);
     EXPECT_EQ(c.field(config), c.expected);
   }
+}
+
+using Narrowing = std::tuple<std::string, std::string, int, long long, long long>;
+
+TEST_F(ConfigReaderTest, ValuesThatDoNotFitTheirFieldAreAnsweredWithTheirLine) {
+  const auto path = dir_.Write("narrow.txt",
+                               "[Settings]\n"
+                               "GameType = 257\n"
+                               "[Preferences]\n"
+                               "MedPacks = 10\n"
+                               "[Scoring]\n"
+                               "Class0 = 5\n"
+                               "Score0 = 1000\n"
+                               "[Deathmatch]\n"
+                               "MaxTotalPlayers = 256\n"
+                               "[Hunt]\n"
+                               "MaxTotalPlayers = 300\n");
+  CAttributeFile file;
+  CServerConfig config;
+  ASSERT_TRUE(file.Parse(path.string()));
+  std::vector<Narrowing> narrowed;
+  for (const NarrowedValue& value : ReadServerConfig(config, file)) {
+    narrowed.emplace_back(value.Tag, value.Key, value.Line, value.Read, value.Kept);
+  }
+  EXPECT_EQ(narrowed, (std::vector<Narrowing>{{"Settings", "GameType", 2, 257, 1},
+                                              {"Scoring", "Score0", 7, 1000, 232},
+                                              {"Deathmatch", "MaxTotalPlayers", 9, 256, 16},
+                                              {"Hunt", "MaxTotalPlayers", 11, 300, 44}}));
 }
 
 TEST_F(ConfigReaderTest, MistypedKeysKeepDefaultsAndAreReported) {

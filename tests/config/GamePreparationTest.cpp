@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -105,6 +108,19 @@ TEST_F(GamePreparationTest, UnreadableFilesAreError11) {
   const GamePreparation missing = Prepare({"-config", "absent"});
   EXPECT_EQ(missing.ErrorId, res::IDS_CONFIG_UNREADABLE);
   EXPECT_EQ(missing.Game.ConfigPath, "VexMod\\ServerData\\absent.txt");
+  EXPECT_EQ(missing.ErrorText,
+            std::string("VexMod/ServerData/absent.txt: ") + std::strerror(ENOENT));
+
+  // Opening a FIFO without a writer for reading would wait for one for good.
+  ASSERT_EQ(::mkfifo("VexMod/ServerData/fifo.txt", 0600), 0);
+  const GamePreparation fifo = Prepare({"-config", "fifo"});
+  EXPECT_EQ(fifo.ErrorId, res::IDS_CONFIG_UNREADABLE);
+  EXPECT_EQ(fifo.ErrorText, "VexMod/ServerData/fifo.txt: not a regular file (a FIFO)");
+
+  dir_.Write("VexMod/ServerData/headless.txt", "Key = 5\n");
+  const GamePreparation headless = Prepare({"-config", "headless"});
+  EXPECT_EQ(headless.ErrorId, res::IDS_CONFIG_UNREADABLE);
+  EXPECT_NE(headless.ErrorText.find("headless.txt"), std::string::npos) << headless.ErrorText;
 
   const GamePreparation bad = Prepare({"-config", "bad"}, nullptr, CollectMessage);
   EXPECT_EQ(bad.ErrorId, res::IDS_CONFIG_UNREADABLE);

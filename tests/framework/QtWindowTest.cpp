@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -62,6 +66,8 @@ class QtWindowTest : public ::testing::Test {
     }
     return nullptr;
   }
+
+  QPoint ClearButton() { return WidgetOf<QPushButton>(res::IDC_CLEAR)->geometry().center(); }
 
   GuardedDialog dialog;
   QWidget* window = nullptr;
@@ -202,6 +208,30 @@ TEST_F(QtWindowTest, ConsoleCountsDisplayedLinesOfWrappedText) {
   EXPECT_EQ(console.GetWindowText(), longLine + "\r\n");
 }
 
+// Only "\r\n" (with the carriage returns just before it) breaks a console line; a lone carriage
+// return or line feed is shown as a mark, never as a break.
+TEST_F(QtWindowTest, ConsoleBreaksLinesOnlyAtCarriageReturnAndLineFeed) {
+  struct Case {
+    const char* text;
+    const char* shown;  // the console's document: "\n" separates its lines, U+200B shows nothing
+  };
+  CConsoleEdit& console = dialog.Control<CConsoleEdit>(res::IDC_CONSOLE);
+  auto* edit = window->findChild<QPlainTextEdit*>();
+  for (const Case& c : {Case{"plain\r\n", "plain\n"}, Case{"two\nparts\r\n", "two␊parts\n"},
+                        Case{"crlf\r\r\n", "crlf\u200B\n"}, Case{"back\rspace\r\n", "back␍space\n"},
+                        Case{"end\r", "end␍"}, Case{"\n\r\n", "␊\n"}}) {
+    console.SetWindowText("");
+    console.SetSel(console.GetLimitText(), console.GetLimitText());
+    console.ReplaceSel(c.text);
+    EXPECT_EQ(edit->toPlainText().toStdString(), c.shown) << c.text;
+  }
+  // The marks read back as the characters they stand for.
+  console.SetWindowText("");
+  console.ReplaceSel("a\nb\rc\r\n");
+  EXPECT_EQ(console.GetWindowText(), "a\nb\rc\r\n");
+  EXPECT_EQ(console.GetLineCount(), 2);
+}
+
 TEST_F(QtWindowTest, ResizingGivesTheRoomToTheListsAndTheConsole) {
   const QSize before = window->size();
   QTreeWidget* playerTree = WidgetOf<QTreeWidget>(res::IDC_PLAYER_LIST);
@@ -239,8 +269,23 @@ TEST_F(QtWindowTest, ListShowsStateImagesAndReportsDoubleClicks) {
 
   QTreeWidget* tree = WidgetOf<QTreeWidget>(res::IDC_LEVEL_LIST);
   ASSERT_NE(tree, nullptr);
-  EXPECT_TRUE(tree->topLevelItem(0)->icon(0).isNull());
-  EXPECT_FALSE(tree->topLevelItem(1)->icon(0).isNull());
+  // The unmarked row keeps an empty slot where the marked one shows its image: one row height,
+  // one text column.
+  const auto painted = [&](int row) {
+    const QImage image = tree->topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (qAlpha(image.pixel(x, y)) != 0) {
+          return true;
+        }
+      }
+    }
+    return false;
+  };
+  EXPECT_FALSE(painted(0));
+  EXPECT_TRUE(painted(1));
+  EXPECT_EQ(tree->visualItemRect(tree->topLevelItem(0)).height(),
+            tree->visualItemRect(tree->topLevelItem(1)).height());
   EXPECT_GE(levels.GetColumnWidth(0), tree->viewport()->width() - 1);
 
   const QRect row = tree->visualItemRect(tree->topLevelItem(1));
@@ -256,6 +301,105 @@ TEST_F(QtWindowTest, ListShowsStateImagesAndReportsDoubleClicks) {
   }
   EXPECT_EQ(doubleClicks, 1);
   EXPECT_EQ(changes, 1);
+}
+
+// A dialog opened over the window, with the window as its parent or with none, is the one the
+// operator uses: its controls take keys, the window below takes no input until it ends.
+TEST_F(QtWindowTest, ADialogOpenedOverTheWindowTakesTheInputAndTheWindowBelowWaits) {
+  for (const bool withParent : {true, false}) {
+    RecordingDialog over(res::IDD_SELECT_CONFIG, withParent ? &dialog : nullptr);
+    ASSERT_TRUE(over.Create());
+    QWidget* top = QtDialogHost::WindowOf(&over);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
+    auto* list = top->findChild<QComboBox*>();
+    ASSERT_NE(list, nullptr);
+    list->addItems({"alpha", "beta"});
+    list->setCurrentIndex(0);
+    EXPECT_TRUE(list->isEnabled()) << withParent;
+    EXPECT_EQ(QApplication::activeModalWidget(), top) << withParent;
+    EXPECT_LE((top->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(),
+              2)
+        << withParent;
+
+    // The window below ignores the operator's clicks while the dialog is open.
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, ClearButton());
+    EXPECT_EQ(CountOf(dialog.commands, res::IDC_CLEAR), 0) << withParent;
+
+    list->setFocus();
+    QTest::keyClick(top->windowHandle(), Qt::Key_Down);
+    EXPECT_EQ(list->currentText(), "beta") << withParent;
+    QTest::keyClick(top->windowHandle(), Qt::Key_Return);
+    EXPECT_EQ(CountOf(over.commands, IDOK), 1) << withParent;
+    EXPECT_FALSE(top->isVisible()) << withParent;
+  }
+  // Once the dialog has gone, the window below is the operator's again, and was never disabled.
+  EXPECT_TRUE(window->isEnabled());
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, ClearButton());
+  EXPECT_EQ(CountOf(dialog.commands, res::IDC_CLEAR), 1);
+}
+
+// The top line of a group frame in window pixels: the first row near its right edge that differs
+// from the background inside it (the title never reaches so far right).
+int FrameTop(QWidget* group) {
+  const QImage picture = group->grab().toImage();
+  const int background = qGray(picture.pixel(picture.width() / 2, picture.height() / 2));
+  for (int y = 0; y < picture.height(); ++y) {
+    if (std::abs(qGray(picture.pixel(picture.width() - 4, y)) - background) > 16) {
+      return group->y() + y;
+    }
+  }
+  return group->y() + picture.height();
+}
+
+TEST_F(QtWindowTest, GroupFramesRunThroughTheirTitlesAndHoldTheirControls) {
+  const auto groups = window->findChildren<QGroupBox*>();
+  ASSERT_EQ(groups.size(), 4);
+  for (QGroupBox* group : groups) {
+    const int top = FrameTop(group);
+    // The line runs through the title, as the system draws a group box.
+    EXPECT_LT(top, group->y() + QFontMetrics(group->font()).height())
+        << group->title().toStdString();
+    for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (control != group && !control->isHidden() &&
+          group->geometry().contains(control->geometry()) && !qobject_cast<QGroupBox*>(control)) {
+        EXPECT_LT(top, control->y())
+            << group->title().toStdString() << " crosses " << control->metaObject()->className()
+            << " at " << control->y();
+      }
+    }
+  }
+}
+
+TEST_F(QtWindowTest, ListHeaderPaintsTheRoomRightOfItsLastColumn) {
+  CListCtrl& players = dialog.Control<CListCtrl>(res::IDC_PLAYER_LIST);
+  players.InsertColumn(0, "A", 60);
+  players.InsertColumn(1, "B", 60);
+  auto* header = WidgetOf<QTreeWidget>(res::IDC_PLAYER_LIST)->header();
+  ASSERT_LT(header->length() + 20, header->viewport()->width());
+  const QImage picture = header->viewport()->grab().toImage();
+  // Beside the last heading's right edge, on either side: the same heading face.
+  const int y = picture.height() / 3;
+  EXPECT_EQ(picture.pixel(header->length() - 10, y), picture.pixel(header->length() + 10, y));
+}
+
+TEST_F(QtWindowTest, ControlsOfOneRowKeepTheirGapsWhenTheWindowGrows) {
+  QLabel* timeInLevel = nullptr;
+  for (QLabel* label : window->findChildren<QLabel*>()) {
+    timeInLevel = label->text() == "Time in Level:" ? label : timeInLevel;
+  }
+  ASSERT_NE(timeInLevel, nullptr);
+  QWidget* levelTime = WidgetOf<QLabel>(res::IDC_LEVEL_TIME);
+  QWidget* command = WidgetOf<QLineEdit>(res::IDC_COMMAND);
+  QWidget* clear = WidgetOf<QPushButton>(res::IDC_CLEAR);
+  const auto textEnd = [&] {
+    return timeInLevel->x() + timeInLevel->fontMetrics().horizontalAdvance(timeInLevel->text());
+  };
+  const int labelGap = levelTime->x() - textEnd();
+  const int fieldGap = clear->x() - command->geometry().right();
+
+  window->resize(window->size() + QSize(200, 0));
+  EXPECT_EQ(levelTime->x() - textEnd(), labelGap) << "Time in Level: drifted from its value";
+  EXPECT_EQ(clear->x() - command->geometry().right(), fieldGap);
 }
 
 TEST_F(QtWindowTest, SplashShowsThePictureOverItsOwnerUntilDestroyed) {

@@ -15,7 +15,8 @@ namespace vex::fw::test {
 // A dialog that keeps every event the framework delivers to it, and on which thread.
 class RecordingDialog : public CDialog {
  public:
-  explicit RecordingDialog(int templateId = res::IDD_SERVER) : CDialog(templateId) {}
+  explicit RecordingDialog(int templateId = res::IDD_SERVER, CDialog* parent = nullptr)
+      : CDialog(templateId, parent) {}
 
   std::vector<int> commands;
   std::vector<std::pair<int, Notification>> notifications;

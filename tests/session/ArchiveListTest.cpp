@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,23 +42,23 @@ std::string CustomList(int count) {
 
 TEST(ArchiveList, TwelveFixedEntriesWithoutMultiplayerArchiveOrDisc) {
   testing::ScopedGameFolder game;
-  EXPECT_EQ(BuildArchiveList(std::nullopt), Fixed(""));
+  EXPECT_EQ(BuildArchiveList(std::nullopt).Archives, Fixed(""));
 }
 
 TEST(ArchiveList, MultiplayerArchiveInTheFolderWinsOverTheDisc) {
   testing::ScopedGameFolder game;
   game.Write("multi.rez", "x");
   game.Write("disc/multi.rez", "x");
-  EXPECT_EQ(BuildArchiveList((game.Root() / "disc").string()), Fixed("multi.rez"));
+  EXPECT_EQ(BuildArchiveList((game.Root() / "disc").string()).Archives, Fixed("multi.rez"));
 }
 
 TEST(ArchiveList, MultiplayerArchiveFromTheMountedDisc) {
   testing::ScopedGameFolder game;
   game.Write("disc/multi.rez", "x");
   const std::string disc = (game.Root() / "disc").string();
-  EXPECT_EQ(BuildArchiveList(disc), Fixed(disc + "/multi.rez"));
+  EXPECT_EQ(BuildArchiveList(disc).Archives, Fixed(disc + "/multi.rez"));
   game.Write("empty-disc/readme", "x");
-  EXPECT_EQ(BuildArchiveList((game.Root() / "empty-disc").string()), Fixed(""));
+  EXPECT_EQ(BuildArchiveList((game.Root() / "empty-disc").string()).Archives, Fixed(""));
 }
 
 TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
@@ -77,20 +80,52 @@ TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
     game.Write("VexMod/customrez.txt", c.file);
     std::vector<std::string> expected = Fixed("");
     expected.insert(expected.end(), c.custom.begin(), c.custom.end());
-    EXPECT_EQ(BuildArchiveList(std::nullopt), expected) << c.name;
+    EXPECT_EQ(BuildArchiveList(std::nullopt).Archives, expected) << c.name;
+  }
+}
+
+TEST(ArchiveList, CustomListThatCannotBeReadIsLeftOutAtOnceWithItsReason) {
+  struct Case {
+    const char* name;
+    std::function<void(const testing::ScopedGameFolder&)> make;
+    std::string problem;  // empty: no reason is given
+  };
+  const Case cases[] = {
+      {"absent", [](const auto&) {}, ""},
+      {"a FIFO without a writer",
+       [](const auto& game) {
+         std::filesystem::create_directories(game.Root() / "VexMod");
+         ASSERT_EQ(::mkfifo((game.Root() / "VexMod/customrez.txt").c_str(), 0600), 0);
+       },
+       "VexMod/customrez.txt: not a regular file (a FIFO)"},
+      {"a directory",
+       [](const auto& game) {
+         std::filesystem::create_directories(game.Root() / "VexMod/customrez.txt");
+       },
+       "VexMod/customrez.txt: not a regular file (a directory)"},
+      {"syntax error",
+       [](const auto& game) { game.Write("VexMod/customrez.txt", "[Rez]\nRez0 = a.rez\n"); },
+       "File \"VexMod/customrez.txt\", line 2 :  Invalid token encountered."},
+  };
+  for (const auto& c : cases) {
+    testing::ScopedGameFolder game;
+    c.make(game);
+    const ArchiveList list = BuildArchiveList(std::nullopt);
+    EXPECT_EQ(list.Archives, Fixed("")) << c.name;
+    EXPECT_EQ(list.CustomListProblem, c.problem) << c.name;
   }
 }
 
 TEST(ArchiveList, CustomListFoundIgnoringTheCaseOfItsPath) {
   testing::ScopedGameFolder game;
   game.Write("vexmod/CUSTOMREZ.TXT", CustomList(1));
-  EXPECT_EQ(BuildArchiveList(std::nullopt).back(), "extra0.rez");
+  EXPECT_EQ(BuildArchiveList(std::nullopt).Archives.back(), "extra0.rez");
 }
 
 TEST(ArchiveList, TwentyFiveCustomEntriesAreAllListedBeforeTheCut) {
   testing::ScopedGameFolder game;
   game.Write("VexMod/customrez.txt", CustomList(25));
-  const auto list = BuildArchiveList(std::nullopt);
+  const auto list = BuildArchiveList(std::nullopt).Archives;
   ASSERT_EQ(list.size(), 12u + 25u);
   EXPECT_EQ(list[12], "extra0.rez");
   EXPECT_EQ(list.back(), "extra24.rez");

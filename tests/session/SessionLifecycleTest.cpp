@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "ScopedGameFolder.h"
 #include "SessionHarness.h"
 #include "engine/EngineModule.h"
 
@@ -118,6 +119,15 @@ TEST_F(SessionTest, OutOfMemoryArrivesFromInsideAFrame) {
     EXPECT_NE(handler.outOfMemoryThread, std::this_thread::get_id());
   }
   session.Stop();
+}
+
+TEST_F(SessionTest, EngineOfAFailedCreateIsReleasedBeforeTheModuleIsUnloaded) {
+  ScopedGameFolder folder;
+  std::filesystem::create_symlink(VEX_FAILING_CREATE_MODULE, folder.Root() / "server.so");
+  EXPECT_FALSE(session.Initialise());
+  EXPECT_EQ(host.Errors, std::vector<int>{res::IDS_SETUP_FAILED});
+  EXPECT_EQ(session.Engine(), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(folder.Root() / "released"));
 }
 
 TEST(EngineModule, MissingModuleAndMissingEntryReportTheLoadersReason) {

@@ -51,5 +51,13 @@ TEST(ShellMessages, ConsoleCommandIsCutAt119Characters) {
   EXPECT_TRUE(ZeroFrom(message, 120));
 }
 
+TEST(ShellMessages, ConsoleCommandCutLeavesOutACharacterItWouldSplit) {
+  // "é" is two bytes, C3 A9: the 119th byte would be half of it.
+  const auto message = MakeConsoleCommandMessage(std::string(118, 'x') + "\xC3\xA9 more");
+  EXPECT_EQ(message[118], 'x');
+  EXPECT_EQ(message[119], 0);
+  EXPECT_TRUE(ZeroFrom(message, 119));
+}
+
 }  // namespace
 }  // namespace vex

@@ -451,7 +451,7 @@ TEST_F(SimGameTest, ConsoleCommandsAnswerWithGameLines) {
   const std::pair<const char*, const char*> cases[] = {
       {"help", "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap"},
       {"  HELP  ", "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap"},
-      {"status", "\"Test\", Deathmatch, level 0 Arena (10:00 left), 0/8 players."},
+      {"status", "\"Test\", Deathmatch, level 1 Arena (10:00 left), 0/8 players."},
       {"players", "No players."},
       {"say hello %s %d", "Server: hello %s %d"},
       {"say", "Usage: say TEXT"},

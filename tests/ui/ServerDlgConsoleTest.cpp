@@ -38,6 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{"EmptyTextAddsNothing", {"", "after"}, "after\r\n"},
         PrintCase{
             "LongTextKeepsItsFirst499", {std::string(600, 'x')}, std::string(499, 'x') + "\r\n"},
+        PrintCase{"TheCutLeavesOutACharacterItWouldSplit",
+                  {std::string(498, 'x') + "\xE2\x82\xAC"},
+                  std::string(498, 'x') + "\r\n"},
         PrintCase{"PercentSignsArePrinted", {"100%d %s %n%%"}, "100%d %s %n%%\r\n"}),
     [](const auto& testInfo) { return std::string(testInfo.param.Name); });
 
@@ -101,6 +104,17 @@ TEST(SendButton, SendsAtMost119CharactersAndNothingForAnEmptyField) {
   server.Window().Control<fw::CButton>(res::IDC_SEND).Click();
   EXPECT_TRUE(server.ConsoleHas("<< Server >>  " + command.substr(0, 119) + "\r\n"));
   EXPECT_TRUE(server.PumpUntilConsoleHas("Server: " + std::string(115, 'a') + "\r\n"));
+}
+
+TEST(SendButton, TheCutLeavesOutACharacterItWouldSplit) {
+  ServerWindow server;
+  ASSERT_TRUE(server.Start());
+  // "say " and 114 letters are 118 bytes; the two bytes of "é" would end at byte 120.
+  const std::string kept = "say " + std::string(114, 'a');
+  server.Item(res::IDC_COMMAND).SetWindowText(kept + "\xC3\xA9t\xC3\xA9");
+  server.Window().Control<fw::CButton>(res::IDC_SEND).Click();
+  EXPECT_TRUE(server.ConsoleHas("<< Server >>  " + kept + "\r\n"));
+  EXPECT_TRUE(server.PumpUntilConsoleHas("Server: " + std::string(114, 'a') + "\r\n"));
 }
 
 TEST(ConsoleOutput, LinesFromAnyThreadReachTheConsoleInOrder) {

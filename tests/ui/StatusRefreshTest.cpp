@@ -173,7 +173,17 @@ TEST_F(StatusRefresh, WithoutRosterChangeOnlyPingAndTimeAreWritten) {
   EXPECT_EQ(list.GetStateImage(0), 3);
 }
 
-TEST_F(StatusRefresh, SelectionMarkFollowsTheSelectedClientWhenRowsMove) {
+// Rows are 2, 1 with client 1 selected on row 1; then the roster changes.
+struct RosterMove {
+  const char* Name;
+  std::vector<std::string> Messages;
+  int SelectedRow;  // where client 1 is expected selected; -1: nothing selected
+};
+
+class SelectionAcrossRosterMoves : public StatusRefresh,
+                                   public testing::WithParamInterface<RosterMove> {};
+
+TEST_P(SelectionAcrossRosterMoves, SelectionBelongsToTheClientNotToTheRow) {
   f.Send(LevelStarted(0));
   f.Send(PlayerAdded(1));
   f.Send(PlayerAdded(2));
@@ -181,12 +191,29 @@ TEST_F(StatusRefresh, SelectionMarkFollowsTheSelectedClientWhenRowsMove) {
   fw::CListCtrl& list = f.PlayerList();
   ASSERT_EQ(list.GetItemData(1), 1);
   list.SetItemSelected(1, true);
-  f.Send(PlayerAdded(3));  // rows become 3, 2, 1
+
+  for (const std::string& message : GetParam().Messages) {
+    f.Send(message);
+  }
   f.Tick(kStart + 2);
-  EXPECT_EQ(list.GetItemData(2), 1);
-  EXPECT_EQ(list.GetSelectionMark(), 2);
-  EXPECT_EQ(list.GetFirstSelected(), 1);
+
+  const int row = GetParam().SelectedRow;
+  EXPECT_EQ(list.GetFirstSelected(), row);
+  if (row >= 0) {
+    EXPECT_EQ(list.GetItemData(row), 1);
+    EXPECT_EQ(list.GetSelectionMark(), row);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    StatusRefresh, SelectionAcrossRosterMoves,
+    testing::Values(RosterMove{"JoinAtTheTopMovesItDown", {PlayerAdded(3)}, 2},
+                    RosterMove{"SelectedPlayerLeaves", {PlayerRemoved(1)}, -1},
+                    RosterMove{"SelectedPlayerLeavesAndAnotherTakesTheRow",
+                               {PlayerRemoved(1), PlayerAdded(3)},
+                               -1},
+                    RosterMove{"PlayerAboveLeavesMovesItUp", {PlayerRemoved(2)}, 0}),
+    [](const testing::TestParamInfo<RosterMove>& move) { return move.param.Name; });
 
 // A negative level ends the tick before the mark is touched, so the last mark stays.
 TEST_F(StatusRefresh, CurrentLevelMarkMovesAndLeavesForAnIndexOutsideTheList) {

@@ -5,10 +5,8 @@
 
 namespace vex::tools {
 
-enum class TokenDumpResult { Done, CannotOpen, ScanFailed };
-
-// Scans the file and prints one line "LINE KIND VALUE TEXT" per token, EndOfFile included.
-// On ScanFailed, `error` holds the scanner's message.
-TokenDumpResult DumpTokens(const std::string& fileName, std::FILE* out, std::string& error);
+// Scans the open file and prints one line "LINE KIND VALUE TEXT" per token, EndOfFile included.
+// False when the scan failed; `error` then holds the scanner's message.
+bool DumpTokens(std::FILE* file, const std::string& fileName, std::FILE* out, std::string& error);
 
 }  // namespace vex::tools

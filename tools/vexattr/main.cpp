@@ -5,6 +5,7 @@
 #include <string>
 
 #include "attrib/AttributeFile.h"
+#include "platform/RegularFile.h"
 #include "tools/vexattr/StoreDump.h"
 #include "tools/vexattr/TokenDump.h"
 
@@ -16,45 +17,48 @@ constexpr const char* kUsage =
     "       vexattr --help\n"
     "\n"
     "Reads an attribute file as the server does. Prints every tag and symbol with its kind\n"
-    "and value, sorted by name, and exits with 0; prints the error with file and line and\n"
-    "exits with 1 when the file does not parse. With --tokens, prints the tokens instead,\n"
-    "one line each: line number, kind, value and text.\n";
+    "and value, sorted by name, and exits with 0, or with 1 when the file does not parse.\n"
+    "Each message of the reader goes to standard error with its file and line. With\n"
+    "--tokens, prints the tokens instead, one line each: line number, kind, value and text.\n"
+    "Only regular files are read.\n";
 
-void PrintCannotOpen(const std::string& fileName) {
-  std::fprintf(stderr, "vexattr: %s: cannot open or not an attribute file\n", fileName.c_str());
+// Every message of the library as it comes, not only the last one it keeps.
+void PrintLibraryMessage(const char* message) {
+  std::fprintf(stderr, "%s\n", message);
 }
 
-int CheckFile(const std::string& fileName) {
+int CheckFile(std::FILE* stream, const std::string& fileName) {
   vex::CAttributeFile file;
-  if (!file.Parse(fileName, 0)) {
+  file.SetErrorCallback(PrintLibraryMessage);
+  if (!file.Parse(stream, fileName, 0)) {
     if (file.LastError().empty()) {
-      PrintCannotOpen(fileName);
-    } else {
-      std::fprintf(stderr, "%s\n", file.LastError().c_str());
+      std::fprintf(stderr, "vexattr: %s: not an attribute file\n", fileName.c_str());
     }
     return 1;
   }
   vex::tools::DumpStore(file, stdout);
-  if (!file.LastError().empty()) {
-    std::fprintf(stderr, "%s\n", file.LastError().c_str());
-  }
   return 0;
 }
 
-int ListTokens(const std::string& fileName) {
+int ListTokens(std::FILE* stream, const std::string& fileName) {
   std::string error;
-  switch (vex::tools::DumpTokens(fileName, stdout, error)) {
-    case vex::tools::TokenDumpResult::Done:
-      return 0;
-    case vex::tools::TokenDumpResult::CannotOpen:
-      PrintCannotOpen(fileName);
-      return 1;
-    case vex::tools::TokenDumpResult::ScanFailed:
-      std::fflush(stdout);
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return 1;
+  if (vex::tools::DumpTokens(stream, fileName, stdout, error)) {
+    return 0;
   }
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", error.c_str());
   return 1;
+}
+
+// A FIFO or a device named by mistake is refused at once instead of being waited on.
+template <typename Run>
+int WithFile(const std::string& fileName, Run run) {
+  const vex::platform::RegularFileOpening opened = vex::platform::OpenRegularFile(fileName);
+  if (!opened.Stream) {
+    std::fprintf(stderr, "vexattr: %s: %s\n", fileName.c_str(), opened.Error.c_str());
+    return 1;
+  }
+  return run(opened.Stream.get(), fileName);
 }
 
 }  // namespace
@@ -65,10 +69,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && argv[1][0] != '-') {
-    return CheckFile(argv[1]);
+    return WithFile(argv[1], CheckFile);
   }
   if (argc == 3 && std::strcmp(argv[1], "--tokens") == 0) {
-    return ListTokens(argv[2]);
+    return WithFile(argv[2], ListTokens);
   }
   std::fputs(kUsage, stderr);
   return 2;

@@ -1,0 +1,70 @@
+#include "platform/RegularFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace vex::platform {
+namespace {
+
+std::string KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) {
+    return "a directory";
+  }
+  if (S_ISFIFO(mode)) {
+    return "a FIFO";
+  }
+  if (S_ISCHR(mode)) {
+    return "a character device";
+  }
+  if (S_ISBLK(mode)) {
+    return "a block device";
+  }
+  if (S_ISSOCK(mode)) {
+    return "a socket";
+  }
+  return "of another kind";
+}
+
+RegularFileOpening Failed(int systemError) {
+  return RegularFileOpening{nullptr, systemError, std::strerror(systemError)};
+}
+
+}  // namespace
+
+RegularFileOpening OpenRegularFile(const std::string& path) {
+  // O_NOCTTY: a terminal named by mistake must not become the server's controlling terminal.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    return Failed(errno);
+  }
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return Failed(error);
+  }
+  if (!S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return RegularFileOpening{nullptr, 0, "not a regular file (" + KindOf(status.st_mode) + ")"};
+  }
+  // Reads of a regular file never block anyway; the flag only had to keep the open from waiting.
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return Failed(error);
+  }
+  std::FILE* stream = ::fdopen(fd, "rb");
+  if (stream == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    return Failed(error);
+  }
+  return RegularFileOpening{FileStream(stream), 0, {}};
+}
+
+}  // namespace vex::platform

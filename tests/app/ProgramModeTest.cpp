@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <string>
+
+#include "ChildProcess.h"
+#include "ProgramFixtures.h"
+
+namespace vex {
+namespace {
+
+using testing::ChildProcess;
+using testing::FreePort;
+using testing::GameFolder;
+using testing::kProgram;
+
+// "-config" takes "-name" as its value, and "-name" takes "--check-config" as the server's name:
+// the program must not also read "--check-config" as its own option and run a check instead.
+TEST(ProgramMode, AnArgumentTheGameTakesAsAValueIsNoOptionOfTheProgram) {
+  GameFolder game;
+  ChildProcess server(kProgram,
+                      {"-console", "-port", FreePort(), "-config", "-name", "--check-config",
+                       "-config", "deathmatch"},
+                      game.Path());
+  EXPECT_TRUE(server.WaitForOutput("Hosting \"--check-config\""))
+      << server.Output() << server.Errors();
+  server.Signal(SIGINT);
+  EXPECT_EQ(server.WaitForExit(), 2);
+}
+
+}  // namespace
+}  // namespace vex

@@ -1,0 +1,140 @@
+// Files and ports that keep a game from starting: the operator sees the fixed message box and,
+// on the console and standard error, which file or port and why.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "ProgramFixtures.h"
+
+namespace vex {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ChildProcess;
+using testing::FreePort;
+using testing::GameFolder;
+using testing::HeldPort;
+using testing::kProgram;
+
+const std::string kUnreadable =
+    "ERROR - The config file could not be read properly. The file may be corrupt.";
+
+// Root reads any file whatever its mode, so a permission fault needs the server run as nobody.
+ChildProcess StartWithoutPrivileges(const GameFolder& game, std::vector<std::string> arguments) {
+  if (geteuid() != 0) {
+    return ChildProcess(kProgram, arguments, game.Path());
+  }
+  fs::permissions(game.Path(), fs::perms::others_read | fs::perms::others_exec,
+                  fs::perm_options::add);
+  arguments.insert(arguments.begin(),
+                   {"--reuid=65534", "--regid=65534", "--clear-groups", kProgram});
+  return ChildProcess("/usr/bin/setpriv", arguments, game.Path());
+}
+
+struct UnreadableCase {
+  const char* name;
+  std::function<void(const GameFolder&, const fs::path& config)> make;
+  std::string cause;
+};
+
+void PrintTo(const UnreadableCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class UnreadableConfig : public ::testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(UnreadableConfig, IsError11WithTheFileAndTheCause) {
+  GameFolder game;
+  const fs::path config = fs::path(game.Path()) / "VexMod/ServerData/config.txt";
+  GetParam().make(game, config);
+  ChildProcess server =
+      StartWithoutPrivileges(game, {"-console", "-config", "config", "-port", FreePort()});
+  ASSERT_EQ(server.WaitForExit(), 1) << server.Output() << server.Errors();
+  EXPECT_NE(server.Errors().find(kUnreadable), std::string::npos) << server.Errors();
+  EXPECT_NE(server.Errors().find(GetParam().cause), std::string::npos) << server.Errors();
+  EXPECT_NE(server.Output().find(GetParam().cause), std::string::npos) << server.Output();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, UnreadableConfig,
+    ::testing::Values(
+        // A FIFO without a writer held the server inside its open for good.
+        UnreadableCase{"fifo",
+                       [](const GameFolder&, const fs::path& config) {
+                         ASSERT_EQ(::mkfifo(config.c_str(), 0644), 0);
+                       },
+                       "VexMod/ServerData/config.txt: not a regular file (a FIFO)"},
+        UnreadableCase{
+            "directory",
+            [](const GameFolder&, const fs::path& config) { fs::create_directory(config); },
+            "VexMod/ServerData/config.txt: not a regular file (a directory)"},
+        UnreadableCase{"missing", [](const GameFolder&, const fs::path&) {},
+                       std::string("VexMod/ServerData/config.txt: ") + std::strerror(ENOENT)},
+        UnreadableCase{"no read permission",
+                       [](const GameFolder& game, const fs::path&) {
+                         game.WriteConfig("config", "[Settings]\n");
+                         fs::permissions(fs::path(game.Path()) / "VexMod/ServerData/config.txt",
+                                         fs::perms::none);
+                       },
+                       std::string("VexMod/ServerData/config.txt: ") + std::strerror(EACCES)},
+        UnreadableCase{"syntax error",
+                       [](const GameFolder& game, const fs::path&) {
+                         game.WriteConfig("config", "[Settings]\nServName = \"x\"\nGameType = ?\n");
+                       },
+                       "File \"VexMod/ServerData/config.txt\", line 3 :  Bad symbol encountered."}),
+    [](const auto& row) {
+      std::string name = row.param.name;
+      std::replace(name.begin(), name.end(), ' ', '_');
+      return name;
+    });
+
+TEST(ConfigCheck, AFifoIsError11AtOnce) {
+  GameFolder game;
+  ASSERT_EQ(::mkfifo((fs::path(game.Path()) / "VexMod/ServerData/fifo.txt").c_str(), 0644), 0);
+  ChildProcess check(kProgram, {"--check-config", "-config", "fifo"}, game.Path());
+  EXPECT_EQ(check.WaitForExit(), 11);
+  EXPECT_NE(check.Errors().find("fifo.txt: not a regular file (a FIFO)"), std::string::npos)
+      << check.Errors();
+}
+
+TEST(CustomArchiveList, AFifoIsLeftOutWithItsReasonAndTheServerRuns) {
+  GameFolder game;
+  const fs::path list = fs::path(game.Path()) / "VexMod/customrez.txt";
+  fs::remove(list);
+  ASSERT_EQ(::mkfifo(list.c_str(), 0644), 0);
+  ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", FreePort()},
+                      game.Path());
+  ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Output() << server.Errors();
+  EXPECT_NE(server.Output().find(
+                "Custom archive list left out: VexMod/customrez.txt: not a regular file (a FIFO)"),
+            std::string::npos)
+      << server.Output();
+  server.Signal(SIGINT);
+  EXPECT_EQ(server.WaitForExit(), 2);
+}
+
+TEST(HostingFailure, SaysThatThePortIsInUse) {
+  GameFolder game;
+  HeldPort taken;
+  ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", taken.Port()},
+                      game.Path());
+  EXPECT_EQ(server.WaitForExit(), 1);
+  const std::string cause =
+      "Hosting failed: Cannot bind UDP port " + taken.Port() + ": " + std::strerror(EADDRINUSE);
+  EXPECT_NE(server.Errors().find(cause), std::string::npos) << server.Errors();
+  EXPECT_NE(server.Output().find(cause), std::string::npos) << server.Output();
+  EXPECT_NE(server.Errors().find("ERROR - Unable to host the game."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vex

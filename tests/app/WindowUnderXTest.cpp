@@ -1,0 +1,195 @@
+// The window front-end as an operator meets it: the real program on a real X server, driven
+// with real pointer and key events; screenshots go to the build's artifacts folder.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "ChildProcess.h"
+#include "XDisplay.h"
+#include "res/DialogTemplates.h"
+#include "res/Resource.h"
+
+namespace vex {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+using testing::XDisplay;
+
+const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
+const std::string kStatusTitle = "VexServer";
+constexpr auto kLongWait = 30s;
+
+fs::path Artifact(const std::string& name) {
+  const fs::path folder = fs::path(VEX_BIN_DIR).parent_path() / "artifacts";
+  fs::create_directories(folder);
+  return folder / name;
+}
+
+// A dialog of res/ as it lies on the screen. Its window opens at the template's size, so the
+// pixels per dialog unit follow from the window's size.
+class DialogOnScreen {
+ public:
+  DialogOnScreen(XDisplay& display, int templateId, unsigned long window)
+      : display_(display), layout_(res::FindDialogTemplate(templateId)), window_(window) {
+    if (auto geometry = display_.WindowGeometry(window); geometry && layout_ != nullptr) {
+      scaleX_ = static_cast<double>(geometry->Width) / layout_->rect.width;
+      scaleY_ = static_cast<double>(geometry->Height) / layout_->rect.height;
+    }
+  }
+
+  bool Found() const { return window_ != 0 && scaleX_ > 0 && scaleY_ > 0; }
+
+  // The splash picture takes the first click while it shows; a click on a label is harmless
+  // whether it still shows or not.
+  bool ClickSplashAway() { return ClickControl(res::IDC_SERVER_NAME); }
+
+  // Clicks a control at a point given in dialog units from its top left corner; the middle of
+  // the control when none is given.
+  bool ClickControl(int id, std::optional<int> unitsRight = {}, std::optional<int> unitsDown = {}) {
+    const res::ControlTemplate* control = layout_ == nullptr ? nullptr : layout_->FindControl(id);
+    if (!Found() || control == nullptr) {
+      return false;
+    }
+    const res::DialogRect& r = control->rect;
+    const double x = r.x + unitsRight.value_or(r.width / 2);
+    const double y = r.y + unitsDown.value_or(r.height / 2);
+    return display_.Click(window_, static_cast<int>(x * scaleX_), static_cast<int>(y * scaleY_));
+  }
+
+ private:
+  XDisplay& display_;
+  const res::DialogTemplate* layout_;
+  unsigned long window_;
+  double scaleX_ = 0;
+  double scaleY_ = 0;
+};
+
+class WindowUnderX : public ::testing::Test {
+ protected:
+  WindowUnderX() {
+    char pattern[] = "/tmp/vex-xwindow-XXXXXX";
+    root_ = mkdtemp(pattern);
+    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_, fs::copy_options::recursive);
+  }
+  ~WindowUnderX() override {
+    server_.reset();
+    fs::remove_all(root_);
+  }
+  void SetUp() override { ASSERT_FALSE(display_.Name().empty()) << display_.Failure(); }
+
+  void StartServer(std::vector<std::string> arguments) {
+    std::vector<std::string> environment = display_.Environment();
+    environment.push_back("VEX_SIM_BOTS=4");
+    environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
+                          "/tests/app/x11-lsan.supp");
+    arguments.insert(arguments.end(), {"-port", "0"});
+    server_.emplace(kProgram, arguments, root_.string(), environment);
+  }
+  // Starts a server on the sample deathmatch configuration and waits for its running window.
+  unsigned long StartRunningServer() {
+    StartServer({"-config", "deathmatch"});
+    if (!server_->WaitForOutput("Server is running.", kLongWait)) {
+      return 0;
+    }
+    return display_.WaitForWindow(kStatusTitle);
+  }
+  std::string Transcript() const {
+    return server_->Output() + "\n--- stderr ---\n" + server_->Errors();
+  }
+
+  XDisplay display_;
+  fs::path root_;
+  std::optional<ChildProcess> server_;
+};
+
+TEST_F(WindowUnderX, OperatorRunsTheServerAndStopsIt) {
+  StartServer({});
+
+  const unsigned long statusWindow = display_.WaitForWindow(kStatusTitle);
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.Found());
+
+  const unsigned long selectionWindow = display_.WaitForWindow("Select Config");
+  ASSERT_NE(selectionWindow, 0u) << Transcript();
+  ASSERT_TRUE(display_.WaitForFocus(selectionWindow));
+  DialogOnScreen selection(display_, res::IDD_SELECT_CONFIG, selectionWindow);
+  // The closed drop-down list is one line high at the top of its template rectangle.
+  ASSERT_TRUE(selection.ClickControl(res::IDC_CONFIG_LIST, {}, 5));
+  ASSERT_TRUE(display_.Key("Down"));
+  ASSERT_TRUE(display_.Key("Return"));
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-select-config.png").string()));
+  ASSERT_TRUE(selection.ClickControl(1));  // OK
+  ASSERT_TRUE(server_->WaitForOutput("Hosting \"Vex Evacuation\"", kLongWait)) << Transcript();
+  ASSERT_TRUE(server_->WaitForOutput("Dagger joined the game.", kLongWait)) << Transcript();
+
+  ASSERT_TRUE(status.ClickSplashAway());
+  // The first player row lies below the column headings.
+  ASSERT_TRUE(status.ClickControl(res::IDC_PLAYER_LIST, 30, 16));
+  ASSERT_TRUE(status.ClickControl(res::IDC_BOOT_PLAYER));
+  EXPECT_TRUE(server_->WaitForOutput("was kicked from the server.", kLongWait)) << Transcript();
+
+  ASSERT_TRUE(status.ClickControl(res::IDC_NEXT_LEVEL));
+  EXPECT_TRUE(server_->WaitForOutput("(level 2 of", kLongWait)) << Transcript();
+
+  ASSERT_TRUE(status.ClickControl(res::IDC_COMMAND));
+  ASSERT_TRUE(display_.Type("say typed under X"));
+  ASSERT_TRUE(display_.Key("Return"));
+  EXPECT_TRUE(server_->WaitForOutput("Server: typed under X", kLongWait)) << Transcript();
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-status-window.png").string()));
+
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER));
+  // The question's box bears the program's name too.
+  const unsigned long question = display_.WaitForWindow(kStatusTitle, statusWindow);
+  ASSERT_NE(question, 0u) << Transcript();
+  ASSERT_TRUE(display_.WaitForFocus(question));
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-stop-question.png").string()));
+  ASSERT_TRUE(display_.Key("y"));
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+  EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos) << Transcript();
+}
+
+TEST_F(WindowUnderX, LosingTheDisplayStopsTheServerAndExitsWith1) {
+  ASSERT_NE(StartRunningServer(), 0u) << Transcript();
+  display_.End();
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
+  EXPECT_NE(server_->Errors().find("Server stopped."), std::string::npos) << Transcript();
+}
+
+class StopSignalUnderX : public WindowUnderX, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StopSignalUnderX, StopsTheServerWithoutAskingAndExitsWith2) {
+  ASSERT_NE(StartRunningServer(), 0u) << Transcript();
+  server_->Signal(GetParam());
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+  EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos) << Transcript();
+  // The stop question was put on standard error and answered there, not left open on screen.
+  EXPECT_NE(server_->Errors().find("answered Yes"), std::string::npos) << Transcript();
+}
+
+TEST_F(WindowUnderX, StopSignalAnswersTheStopQuestionLeftOpen) {
+  const unsigned long statusWindow = StartRunningServer();
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.ClickSplashAway());
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER));
+  ASSERT_NE(display_.WaitForWindow(kStatusTitle, statusWindow), 0u) << Transcript();
+
+  server_->Signal(SIGTERM);
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+  EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos) << Transcript();
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowUnderX, StopSignalUnderX, ::testing::Values(SIGTERM, SIGINT),
+                         [](const ::testing::TestParamInfo<int>& signal) {
+                           return signal.param == SIGTERM ? "Sigterm" : "Sigint";
+                         });
+
+}  // namespace
+}  // namespace vex

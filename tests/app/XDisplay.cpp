@@ -1,0 +1,159 @@
+#include "XDisplay.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+namespace vex::testing {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kToolLimit = std::chrono::seconds(20);
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+
+std::optional<int> ShellNumber(const std::string& output, const std::string& name) {
+  std::istringstream lines(output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind(name + "=", 0) == 0) {
+      return std::atoi(line.c_str() + name.size() + 1);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string FindProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::istringstream folders(path == nullptr ? "/usr/bin:/bin" : path);
+  std::string folder;
+  while (std::getline(folders, folder, ':')) {
+    const std::string candidate = folder + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+  }
+  return {};
+}
+
+XDisplay::XDisplay() {
+  const std::string xvfb = FindProgram("Xvfb");
+  if (xvfb.empty()) {
+    failure_ = "Xvfb is not installed (scripts/install-deps installs it)";
+    return;
+  }
+  server_.emplace(xvfb,
+                  std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                           "-nolisten", "tcp"},
+                  "/");
+  // Xvfb writes the display number it took once it accepts connections.
+  if (!server_->WaitForOutput("\n", 30s)) {
+    failure_ = "Xvfb announced no display: " + server_->Errors();
+    return;
+  }
+  const std::string& output = server_->Output();
+  name_ = ":" + output.substr(0, output.find('\n'));
+}
+
+XDisplay::~XDisplay() {
+  End();
+}
+
+std::vector<std::string> XDisplay::Environment() const {
+  // The test programs run on Qt's offscreen platform; a program under test must not inherit it.
+  return {"DISPLAY=" + name_, "QT_QPA_PLATFORM=xcb"};
+}
+
+void XDisplay::End() {
+  if (server_) {
+    server_->Signal(SIGTERM);
+    server_->WaitForExit(30s);
+    server_.reset();
+  }
+}
+
+std::optional<std::string> XDisplay::Run(const std::string& program,
+                                         const std::vector<std::string>& arguments) {
+  const std::string path = FindProgram(program);
+  if (path.empty() || name_.empty()) {
+    return std::nullopt;
+  }
+  ChildProcess tool(path, arguments, "/", Environment());
+  if (tool.WaitForExit(kToolLimit) != 0) {
+    return std::nullopt;
+  }
+  return tool.Output();
+}
+
+unsigned long XDisplay::WaitForWindow(const std::string& title, unsigned long except,
+                                      std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (const auto found =
+            Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})) {
+      std::istringstream ids(*found);
+      unsigned long id = 0;
+      while (ids >> id) {
+        if (id != except) {
+          return id;
+        }
+      }
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return 0;
+}
+
+bool XDisplay::WaitForFocus(unsigned long window, std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (const auto focused = Run("xdotool", {"getwindowfocus"})) {
+      if (std::strtoul(focused->c_str(), nullptr, 10) == window) {
+        return true;
+      }
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return false;
+}
+
+std::optional<XDisplay::Geometry> XDisplay::WindowGeometry(unsigned long window) {
+  const auto shell = Run("xdotool", {"getwindowgeometry", "--shell", std::to_string(window)});
+  if (!shell) {
+    return std::nullopt;
+  }
+  const auto x = ShellNumber(*shell, "X");
+  const auto y = ShellNumber(*shell, "Y");
+  const auto width = ShellNumber(*shell, "WIDTH");
+  const auto height = ShellNumber(*shell, "HEIGHT");
+  if (!x || !y || !width || !height) {
+    return std::nullopt;
+  }
+  return Geometry{*x, *y, *width, *height};
+}
+
+bool XDisplay::Click(unsigned long window, int x, int y) {
+  return Run("xdotool", {"mousemove", "--sync", "--window", std::to_string(window),
+                         std::to_string(x), std::to_string(y), "click", "1"})
+      .has_value();
+}
+
+bool XDisplay::Type(const std::string& text) {
+  return Run("xdotool", {"type", "--delay", "30", text}).has_value();
+}
+
+bool XDisplay::Key(const std::string& key) {
+  return Run("xdotool", {"key", key}).has_value();
+}
+
+bool XDisplay::Screenshot(const std::string& pngPath) {
+  return Run("import", {"-window", "root", pngPath}).has_value();
+}
+
+}  // namespace vex::testing

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+
+namespace vex::testing {
+
+// An X server of a test's own: Xvfb on a display number that it picks itself (-displayfd), so
+// that tests running at the same time and other X servers of the machine never meet. The
+// operator's hands are xdotool's real pointer and key events; the eyes are screenshots.
+class XDisplay {
+ public:
+  struct Geometry {
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+  };
+
+  XDisplay();
+  ~XDisplay();
+  XDisplay(const XDisplay&) = delete;
+  XDisplay& operator=(const XDisplay&) = delete;
+
+  // Empty when Xvfb could not be started; Failure() then says why.
+  const std::string& Name() const { return name_; }
+  const std::string& Failure() const { return failure_; }
+  // What a program needs to open its windows here rather than anywhere else.
+  std::vector<std::string> Environment() const;
+  // Ends the X server as a shutdown does (SIGTERM) and waits for it.
+  void End();
+
+  // The first visible window titled exactly `title` other than `except`; 0 when none appears in
+  // time.
+  unsigned long WaitForWindow(const std::string& title, unsigned long except = 0,
+                              std::chrono::seconds limit = std::chrono::seconds(30));
+  // Waits until the window has the keyboard focus, which Qt gives a window it shows only once it
+  // learns that the window is mapped; false when that does not happen in time.
+  bool WaitForFocus(unsigned long window, std::chrono::seconds limit = std::chrono::seconds(30));
+  std::optional<Geometry> WindowGeometry(unsigned long window);
+  // Moves the pointer to a point of the window and clicks the left button there.
+  bool Click(unsigned long window, int x, int y);
+  // Types text or presses a key (xdotool's names: Return, Down, ...) into the focused window.
+  bool Type(const std::string& text);
+  bool Key(const std::string& key);
+  // Saves the whole screen as a PNG file.
+  bool Screenshot(const std::string& pngPath);
+
+ private:
+  std::optional<std::string> Run(const std::string& program,
+                                 const std::vector<std::string>& arguments);
+
+  std::optional<ChildProcess> server_;
+  std::string name_;
+  std::string failure_;
+};
+
+// The full path of a program found on PATH, or empty.
+std::string FindProgram(const std::string& name);
+
+}  // namespace vex::testing
