@@ -113,6 +113,14 @@ std::optional<std::string> BotRoster::Kick(std::int32_t clientId, Outbox& out) {
   return name;
 }
 
+bool BotRoster::LeaveNow(Outbox& out) {
+  if (players_.empty()) {
+    return false;
+  }
+  Leave(players_.size() - 1, out);
+  return true;
+}
+
 void BotRoster::Frag(Outbox& out) {
   const int last = static_cast<int>(players_.size()) - 1;
   const auto killerIndex = static_cast<std::size_t>(Between(0, last));

@@ -23,6 +23,10 @@ class BotRoster {
   // player's name, kills, score, lives or codes changed.
   bool Advance(int ms, bool playing, Outbox& out);
   std::optional<std::string> Kick(std::int32_t clientId, Outbox& out);
+  // The newest bot leaves at once, to free its seat; false when there is none.
+  bool LeaveNow(Outbox& out);
+  // Client ids are shared with the network players, so that no two players ever share one.
+  std::int32_t NewClientId() { return nextId_++; }
   void ResetScores();
 
   const std::vector<SimPlayer>& Players() const { return players_; }

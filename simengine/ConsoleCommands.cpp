@@ -68,6 +68,17 @@ void Status(const SimGame& game, Outbox& out) {
   out.GameLine(line);
 }
 
+// Only once the game port has dropped something, so that a quiet server answers in one line.
+void Drops(const DropCounts& drops, Outbox& out) {
+  if (drops.Malformed + drops.OverLong + drops.Unknown + drops.Spoofed + drops.RateLimited == 0) {
+    return;
+  }
+  out.GameLine("Dropped datagrams: " + std::to_string(drops.Malformed) + " malformed, " +
+               std::to_string(drops.OverLong) + " over-long, " + std::to_string(drops.Unknown) +
+               " unknown, " + std::to_string(drops.Spoofed) + " spoofed, " +
+               std::to_string(drops.RateLimited) + " over the rate limit.");
+}
+
 void Players(const SimGame& game, Outbox& out) {
   if (game.Players().empty()) {
     out.GameLine("No players.");
@@ -118,7 +129,7 @@ void Map(std::string_view argument, SimGame& game, Outbox& out) {
 
 }  // namespace
 
-void RunConsoleCommand(std::string_view line, SimGame& game, Outbox& out) {
+void RunConsoleCommand(std::string_view line, SimGame& game, const DropCounts& drops, Outbox& out) {
   line = Trim(line);
   if (line.empty()) {
     return;
@@ -132,6 +143,7 @@ void RunConsoleCommand(std::string_view line, SimGame& game, Outbox& out) {
     out.GameLine("Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap");
   } else if (SameWord(word, "status")) {
     Status(game, out);
+    Drops(drops, out);
   } else if (SameWord(word, "players")) {
     Players(game, out);
   } else if (SameWord(word, "bots")) {

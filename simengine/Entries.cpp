@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -41,7 +42,13 @@ extern "C" __attribute__((visibility("default"))) int VexServerCreate(
   if (engine != nullptr) {
     return 5;
   }
-  engine = new vex::sim::SimEngine(*settings);
+  auto created = std::make_unique<vex::sim::SimEngine>(*settings);
+  if (!created->OpenFrameLog()) {
+    std::fprintf(stderr, "server.so: cannot write the frame log %s\n",
+                 settings->FrameLogPath.c_str());
+    return 3;
+  }
+  engine = created.release();
   *out = engine;
   return 0;
 }

@@ -5,23 +5,25 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
-#include <string_view>
 
 namespace vex::sim {
 
 namespace {
 
-constexpr int kMaxQueriesPerFrame = 32;
+constexpr int kReceiveBufferBytes = 1 << 20;
 
-bool IsStatusQuery(std::string_view datagram) {
-  while (!datagram.empty() &&
-         (datagram.back() == '\n' || datagram.back() == '\r' || datagram.back() == '\0')) {
-    datagram.remove_suffix(1);
-  }
-  return datagram == "status";
+PeerAddress ToPeer(const sockaddr_in& address) {
+  return (static_cast<PeerAddress>(ntohl(address.sin_addr.s_addr)) << 16) | ntohs(address.sin_port);
+}
+
+sockaddr_in FromPeer(PeerAddress peer) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(static_cast<std::uint32_t>(peer >> 16));
+  address.sin_port = htons(static_cast<std::uint16_t>(peer & 0xffff));
+  return address;
 }
 
 }  // namespace
@@ -47,6 +49,10 @@ bool HostSocket::Open(int port, std::string& error) {
     ::close(fd);
     return false;
   }
+  // Room for what arrives between two frames under a flood, so that the players' few datagrams
+  // are not lost with it. The kernel caps the size (net.core.rmem_max); less is no failure.
+  const int receiveBuffer = kReceiveBufferBytes;
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   socklen_t length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   fd_ = fd;
@@ -54,26 +60,29 @@ bool HostSocket::Open(int port, std::string& error) {
   return true;
 }
 
-void HostSocket::AnswerQueries(const std::function<std::string()>& statusLine) {
+std::optional<std::size_t> HostSocket::Receive(std::span<std::uint8_t> buffer, PeerAddress& from) {
+  if (fd_ < 0) {
+    return std::nullopt;
+  }
+  sockaddr_in sender{};
+  socklen_t senderLength = sizeof sender;
+  // MSG_TRUNC: the result is the datagram's own size, so an over-long one is seen as such.
+  const ssize_t received = ::recvfrom(fd_, buffer.data(), buffer.size(), MSG_TRUNC,
+                                      reinterpret_cast<sockaddr*>(&sender), &senderLength);
+  if (received < 0) {
+    return std::nullopt;
+  }
+  from = ToPeer(sender);
+  return static_cast<std::size_t>(received);
+}
+
+void HostSocket::Send(PeerAddress to, std::span<const std::uint8_t> datagram) {
   if (fd_ < 0) {
     return;
   }
-  std::array<char, 512> buffer;
-  for (int i = 0; i < kMaxQueriesPerFrame; ++i) {
-    sockaddr_storage sender{};
-    socklen_t senderLength = sizeof sender;
-    const ssize_t received = ::recvfrom(fd_, buffer.data(), buffer.size(), 0,
-                                        reinterpret_cast<sockaddr*>(&sender), &senderLength);
-    if (received < 0) {
-      return;
-    }
-    if (!IsStatusQuery(std::string_view(buffer.data(), static_cast<std::size_t>(received)))) {
-      continue;
-    }
-    const std::string reply = statusLine();
-    ::sendto(fd_, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr*>(&sender),
-             senderLength);
-  }
+  const sockaddr_in address = FromPeer(to);
+  ::sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+           sizeof address);
 }
 
 }  // namespace vex::sim

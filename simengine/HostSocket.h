@@ -1,12 +1,17 @@
 #pragma once
 
-#include <functional>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace vex::sim {
 
-// The hosted game's UDP socket on all interfaces. It answers the datagram "status" with one line
-// of text and ignores everything else.
+// An IPv4 address and port in one number: the address in the high bits, the port in the low 16.
+using PeerAddress = std::uint64_t;
+
+// The hosted game's UDP socket on all interfaces; it never blocks.
 class HostSocket {
  public:
   HostSocket() = default;
@@ -19,9 +24,10 @@ class HostSocket {
   bool IsOpen() const { return fd_ >= 0; }
   int Port() const { return port_; }
 
-  // Never blocks; answers at most a bounded number of datagrams per call so that a flood cannot
-  // stall the frame.
-  void AnswerQueries(const std::function<std::string()>& statusLine);
+  // The size the waiting datagram had, which may exceed the buffer (the rest is then lost);
+  // nullopt when none waits.
+  std::optional<std::size_t> Receive(std::span<std::uint8_t> buffer, PeerAddress& from);
+  void Send(PeerAddress to, std::span<const std::uint8_t> datagram);
 
  private:
   int fd_ = -1;

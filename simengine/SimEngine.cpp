@@ -34,9 +34,18 @@ std::string Sanitised(std::string text) {
 }  // namespace
 
 SimEngine::SimEngine(const SimSettings& settings)
-    : settings_(settings), clock_(settings.StepMillis), game_(settings.Seed, settings.Bots) {}
+    : settings_(settings),
+      clock_(settings.StepMillis),
+      game_(settings.Seed, settings.Bots),
+      net_(settings.ClientTimeoutMillis) {
+  game_.SetNetEvents(&net_);
+}
 
 SimEngine::~SimEngine() = default;
+
+bool SimEngine::OpenFrameLog() {
+  return settings_.FrameLogPath.empty() || frameLog_.Open(settings_.FrameLogPath);
+}
 
 int SimEngine::AttachHandler(ServerAppHandler* handler) {
   std::lock_guard lock(mutex_);
@@ -145,8 +154,8 @@ int SimEngine::StartHosting(const HostRecord* record) {
       SetError("No host record.");
       return 0;
     }
-    if (socket_.IsOpen()) {
-      SetError("Already hosting on UDP port " + std::to_string(socket_.Port()) + ".");
+    if (net_.IsOpen()) {
+      SetError("Already hosting on UDP port " + std::to_string(net_.Port()) + ".");
       return 0;
     }
     if (record->Port < 0 || record->Port > 65535) {
@@ -154,14 +163,14 @@ int SimEngine::StartHosting(const HostRecord* record) {
       return 0;
     }
     std::string error;
-    if (!socket_.Open(record->Port, error)) {
+    if (!net_.Open(record->Port, error)) {
       SetError(std::move(error));
       return 0;
     }
     std::string name(record->ServerName, strnlen(record->ServerName, sizeof record->ServerName));
     game_.SetHost(name, record->MaxPlayers);
     handler = handler_;
-    out.Console("Hosting \"" + name + "\" on UDP port " + std::to_string(socket_.Port()) +
+    out.Console("Hosting \"" + name + "\" on UDP port " + std::to_string(net_.Port()) +
                 " for up to " + std::to_string(record->MaxPlayers) + " players.");
   }
   out.DeliverTo(handler);
@@ -207,7 +216,7 @@ void SimEngine::Apply(const ShellCommand& command, Outbox& out) {
       game_.SelectLevel(command.Level, out);
       break;
     case ShellCommand::Kind::kConsole:
-      RunConsoleCommand(command.Text, game_, out);
+      RunConsoleCommand(command.Text, game_, net_.Drops(), out);
       break;
   }
 }
@@ -221,7 +230,7 @@ void SimEngine::TraceFrameStart() {
     std::lock_guard lock(mutex_);
     handler = handler_;
     number = static_cast<std::uint32_t>(frame_ + 1);
-    port = static_cast<std::uint16_t>(socket_.Port());
+    port = static_cast<std::uint16_t>(net_.Port());
   }
   if (handler != nullptr) {
     handler->OnPacket(number, 0, 0, port);
@@ -229,6 +238,8 @@ void SimEngine::TraceFrameStart() {
 }
 
 int SimEngine::RunFrame(int) {
+  // Only the frame thread writes it, so it needs no lock.
+  frameLog_.RecordFrameStart();
   if (settings_.TraceFrames) {
     TraceFrameStart();
   }
@@ -250,7 +261,7 @@ int SimEngine::RunFrame(int) {
         Apply(command, out);
       }
       game_.Advance(clock_.NextStepMs(), out);
-      socket_.AnswerQueries([this] { return StatusReply(); });
+      net_.Service(game_, out, [this] { return StatusReply(); });
       if (fault.AtFrame(FaultPoint::kOutOfMemory, frame_)) {
         out.OutOfMemory();
       }

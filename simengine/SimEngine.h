@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "engine/IServerEngine.h"
+#include "simengine/FrameLog.h"
 #include "simengine/GameClock.h"
-#include "simengine/HostSocket.h"
+#include "simengine/NetHost.h"
 #include "simengine/NetServices.h"
 #include "simengine/Outbox.h"
 #include "simengine/ShellCommand.h"
@@ -22,6 +23,8 @@ namespace vex::sim {
 class SimEngine final : public IServerEngine {
  public:
   explicit SimEngine(const SimSettings& settings);
+  // False when the frame log that the settings name cannot be written.
+  bool OpenFrameLog();
   ~SimEngine();
   SimEngine(const SimEngine&) = delete;
   SimEngine& operator=(const SimEngine&) = delete;
@@ -54,10 +57,11 @@ class SimEngine final : public IServerEngine {
   std::string lastError_;
   NetServiceLists serviceLists_;
   std::vector<ShellCommand> pendingCommands_;
-  HostSocket socket_;
   GameClock clock_;
   SimGame game_;
+  NetHost net_;
   std::uint64_t frame_ = 0;
+  FrameLog frameLog_;
 };
 
 }  // namespace vex::sim

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "simengine/GameMessageWriter.h"
+#include "simengine/PlayerText.h"
 #include "simengine/SimSettings.h"
 
 namespace vex::sim {
@@ -15,6 +16,10 @@ namespace {
 constexpr long long kIntermissionMs = 3000;
 constexpr long long kStatsPeriodMs = 1000;
 constexpr int kDefaultCapacity = 16;
+constexpr int kNetPlayerLives = 3;
+// A name field beyond this is refused rather than cut: it is no name a client meant to send.
+constexpr std::size_t kMaxRawNameBytes = 64;
+constexpr std::size_t kMaxChatBytes = 200;
 // Keeps the conversion to milliseconds far from overflow; about 115 days.
 constexpr float kLongestTimeLimitSeconds = 1e7f;
 
@@ -49,6 +54,10 @@ void SimGame::SetOptions(const CGameOptions& block) {
                      : 0;
   serverName_ = FixedText(block.ServName, sizeof block.ServName);
   optionsMaxPlayers_ = block.MaxTotalPlayers;
+  joinPassword_.reset();
+  if (block.JoinPassSet != 0) {
+    joinPassword_ = FixedText(block.JoinPass, sizeof block.JoinPass);
+  }
 }
 
 void SimGame::SetHost(std::string name, int maxPlayers) {
@@ -122,7 +131,7 @@ void SimGame::Advance(int ms, Outbox& out) {
     }
     StartLevel((level_ + 1) % static_cast<int>(levels_.size()), out);
   }
-  bots_.SetTarget(std::min(requestedBots_, Capacity()));
+  bots_.SetTarget(BotSeats());
   if (bots_.Advance(ms, phase_ == GamePhase::kPlaying, out)) {
     statsDirty_ = true;
   }
@@ -178,6 +187,9 @@ void SimGame::StartLevel(int index, Outbox& out) {
   bots_.ResetScores();
   statsDirty_ = true;
   out.Game(LevelStartedMessage(index));
+  if (netEvents_ != nullptr) {
+    netEvents_->LevelStarted(index, LevelName(index));
+  }
   out.GameLine("Now playing " + LevelName(index) + " (level " + std::to_string(index + 1) + " of " +
                std::to_string(levels_.size()) + ").");
 }
@@ -186,19 +198,88 @@ void SimGame::SendStatsIfDue(Outbox& out) {
   if (!statsDirty_) {
     return;
   }
-  if (bots_.Players().empty()) {
+  const std::vector<SimPlayer> players = Players();
+  if (players.empty()) {
     statsDirty_ = false;
     return;
   }
   if (lastStatsMs_ && nowMs_ - *lastStatsMs_ < kStatsPeriodMs) {
     return;
   }
-  out.Game(PlayerStatsMessage(bots_.Players(), -1));
+  out.Game(PlayerStatsMessage(players, -1));
   lastStatsMs_ = nowMs_;
   statsDirty_ = false;
 }
 
+int SimGame::BotSeats() const {
+  return std::max(0, std::min(requestedBots_, Capacity() - static_cast<int>(netPlayers_.size())));
+}
+
+SimPlayer* SimGame::FindNetPlayer(std::int32_t clientId) {
+  const auto found = std::find_if(netPlayers_.begin(), netPlayers_.end(),
+                                  [clientId](const SimPlayer& p) { return p.Id == clientId; });
+  return found != netPlayers_.end() ? &*found : nullptr;
+}
+
+JoinResult SimGame::AddNetPlayer(std::string_view name, std::string_view password, Outbox& out) {
+  if (joinPassword_ && password != *joinPassword_) {
+    return net::RefuseReason::kWrongPassword;
+  }
+  std::string clean = CleanText(name, kMaxNameBytes);
+  if (name.size() > kMaxRawNameBytes || clean.empty()) {
+    return net::RefuseReason::kBadName;
+  }
+  if (static_cast<int>(netPlayers_.size()) >= Capacity()) {
+    return net::RefuseReason::kServerFull;
+  }
+  if (static_cast<int>(netPlayers_.size() + bots_.Players().size()) >= Capacity()) {
+    bots_.LeaveNow(out);
+  }
+  SimPlayer player;
+  player.Id = bots_.NewClientId();
+  player.Name = std::move(clean);
+  player.Lives = kNetPlayerLives;
+  out.Game(PlayerAddedMessage(player.Id));
+  out.GameLine(player.Name + " joined the game.");
+  netPlayers_.push_back(std::move(player));
+  statsDirty_ = true;
+  return netPlayers_.back().Id;
+}
+
+void SimGame::RemoveNetPlayer(std::int32_t clientId, std::string_view how, Outbox& out) {
+  const SimPlayer* player = FindNetPlayer(clientId);
+  if (player == nullptr) {
+    return;
+  }
+  out.Game(PlayerRemovedMessage(clientId));
+  out.GameLine(player->Name + " " + std::string(how) + ".");
+  netPlayers_.erase(netPlayers_.begin() + (player - netPlayers_.data()));
+}
+
+void SimGame::SetNetPing(std::int32_t clientId, int milliseconds) {
+  if (SimPlayer* player = FindNetPlayer(clientId)) {
+    player->PingMs = milliseconds;
+  }
+}
+
+void SimGame::Chat(std::int32_t clientId, std::string_view text, Outbox& out) {
+  const SimPlayer* player = FindNetPlayer(clientId);
+  const std::string clean = CleanText(text, kMaxChatBytes);
+  if (player != nullptr && !clean.empty()) {
+    out.GameLine(player->Name + ": " + clean);
+  }
+}
+
 bool SimGame::Kick(std::int32_t clientId, Outbox& out) {
+  if (const SimPlayer* player = FindNetPlayer(clientId)) {
+    out.Game(PlayerRemovedMessage(clientId));
+    out.GameLine(player->Name + " was kicked from the server.");
+    netPlayers_.erase(netPlayers_.begin() + (player - netPlayers_.data()));
+    if (netEvents_ != nullptr) {
+      netEvents_->PlayerKicked(clientId);
+    }
+    return true;
+  }
   if (!bots_.Kick(clientId, out)) {
     return false;
   }
@@ -209,9 +290,20 @@ bool SimGame::Kick(std::int32_t clientId, Outbox& out) {
 std::optional<float> SimGame::PingSeconds(std::int32_t clientId) const {
   const SimPlayer* player = bots_.Find(clientId);
   if (player == nullptr) {
-    return std::nullopt;
+    const auto found = std::find_if(netPlayers_.begin(), netPlayers_.end(),
+                                    [clientId](const SimPlayer& p) { return p.Id == clientId; });
+    if (found == netPlayers_.end()) {
+      return std::nullopt;
+    }
+    player = &*found;
   }
   return static_cast<float>(player->PingMs) / 1000.0f;
+}
+
+std::vector<SimPlayer> SimGame::Players() const {
+  std::vector<SimPlayer> players = bots_.Players();
+  players.insert(players.end(), netPlayers_.begin(), netPlayers_.end());
+  return players;
 }
 
 std::string SimGame::LevelName(int index) const {
@@ -233,7 +325,7 @@ GameSummary SimGame::Summary() const {
   if (phase_ == GamePhase::kPlaying && timeLimitMs_ > 0) {
     summary.SecondsLeft = std::max(0LL, (timeLimitMs_ - levelElapsedMs_ + 999) / 1000);
   }
-  summary.Players = static_cast<int>(bots_.Players().size());
+  summary.Players = static_cast<int>(bots_.Players().size() + netPlayers_.size());
   summary.Capacity = Capacity();
   return summary;
 }

@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "engine/GameOptions.h"
 #include "simengine/BotRoster.h"
+#include "simengine/NetEvents.h"
 #include "simengine/Outbox.h"
+#include "simengine/protocol/NetProtocol.h"
 
 namespace vex::sim {
 
@@ -24,8 +28,12 @@ struct GameSummary {
   int Capacity = 0;
 };
 
+// The client id given to a network player, or the reason it was refused.
+using JoinResult = std::variant<std::int32_t, net::RefuseReason>;
+
 // The game code: the level rotation from the options block, its limits, the intermission
-// between levels, and the bots. Time is game time, advanced by the caller.
+// between levels, the bots and the network players, who share one roster. Time is game time,
+// advanced by the caller.
 class SimGame {
  public:
   SimGame(std::uint32_t seed, int bots);
@@ -38,13 +46,23 @@ class SimGame {
   void SelectLevel(long long index, Outbox& out);
   void Advance(int ms, Outbox& out);
 
+  void SetNetEvents(NetEvents* events) { netEvents_ = events; }
+  // A network player takes a bot's seat when the roster is full; only network players fill
+  // the server. The name is cleaned before any message carries it.
+  JoinResult AddNetPlayer(std::string_view name, std::string_view password, Outbox& out);
+  // `how` ends the game line about it: "left the game", "timed out".
+  void RemoveNetPlayer(std::int32_t clientId, std::string_view how, Outbox& out);
+  void SetNetPing(std::int32_t clientId, int milliseconds);
+  void Chat(std::int32_t clientId, std::string_view text, Outbox& out);
+
   bool Kick(std::int32_t clientId, Outbox& out);
   std::optional<float> PingSeconds(std::int32_t clientId) const;
-  // The number granted: at most the capacity.
+  // The number of bots granted: at most the capacity.
   int RequestBots(int count);
   int Capacity() const;
 
-  const std::vector<SimPlayer>& Players() const { return bots_.Players(); }
+  // Bots first, then network players.
+  std::vector<SimPlayer> Players() const;
   GameSummary Summary() const;
 
  private:
@@ -55,9 +73,14 @@ class SimGame {
   void StartLevel(int index, Outbox& out);
   void SendStatsIfDue(Outbox& out);
   std::string LevelName(int index) const;
+  SimPlayer* FindNetPlayer(std::int32_t clientId);
+  int BotSeats() const;
 
   BotRoster bots_;
   int requestedBots_;
+  std::vector<SimPlayer> netPlayers_;
+  NetEvents* netEvents_ = nullptr;
+  std::optional<std::string> joinPassword_;
 
   std::vector<std::string> levels_;
   int gameType_ = 0;

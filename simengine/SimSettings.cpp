@@ -69,6 +69,16 @@ std::optional<SimSettings> ReadSettings(std::string& error) {
     return std::nullopt;
   }
   settings.TraceFrames = trace == "1";
+
+  const std::string_view timeout = Variable("VEX_SIM_CLIENT_TIMEOUT_MS");
+  if (!timeout.empty() && !ParseNumber(timeout, kMinClientTimeoutMillis, kMaxClientTimeoutMillis,
+                                       settings.ClientTimeoutMillis)) {
+    error = "VEX_SIM_CLIENT_TIMEOUT_MS must be a number from " +
+            std::to_string(kMinClientTimeoutMillis) + " to " +
+            std::to_string(kMaxClientTimeoutMillis);
+    return std::nullopt;
+  }
+  settings.FrameLogPath = Variable("VEX_SIM_FRAME_LOG");
   return settings;
 }
 

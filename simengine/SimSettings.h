@@ -16,11 +16,15 @@ struct SimSettings {
   int FrameMillis = 0;       // VEX_SIM_FRAME_MS: extra time every frame takes
   int StepMillis = 0;        // VEX_SIM_STEP_MS: game time per frame; 0 follows the real clock
   bool TraceFrames = false;  // VEX_SIM_FRAME_TRACE: OnPacket at the start of every frame
+  int ClientTimeoutMillis = 10000;  // VEX_SIM_CLIENT_TIMEOUT_MS: a silent client is dropped
+  std::string FrameLogPath;         // VEX_SIM_FRAME_LOG: where frame starts are written
 };
 
 inline constexpr int kMaxBots = 255;
 inline constexpr int kMaxFrameMillis = 1000;
 inline constexpr int kMaxStepMillis = 1000;
+inline constexpr int kMinClientTimeoutMillis = 2000;
+inline constexpr int kMaxClientTimeoutMillis = 600000;
 
 // A malformed value is an error rather than a silent default, so that a mistyped fault does
 // not pass a test that expected a failure.

@@ -1,59 +1,10 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "tests/simengine/SimEngineHarness.h"
+#include "tests/simengine/UdpPeer.h"
 
 namespace vex::test {
 namespace {
-
-// A UDP socket of the test's own; bound to the given port on all interfaces, or to any port.
-class UdpSocket {
- public:
-  explicit UdpSocket(int port = 0) : fd_(::socket(AF_INET, SOCK_DGRAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    bound_ = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  }
-  ~UdpSocket() { ::close(fd_); }
-  UdpSocket(const UdpSocket&) = delete;
-  UdpSocket& operator=(const UdpSocket&) = delete;
-
-  bool Bound() const { return bound_; }
-  int Port() const {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    return ntohs(address.sin_port);
-  }
-  void SendTo(int port, const std::string& text) const {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::sendto(fd_, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&address),
-             sizeof address);
-  }
-  // Empty when nothing arrives in time.
-  std::string Receive(int timeoutMs) const {
-    pollfd waiting{fd_, POLLIN, 0};
-    if (::poll(&waiting, 1, timeoutMs) != 1) {
-      return {};
-    }
-    char buffer[1024];
-    const ssize_t received = ::recv(fd_, buffer, sizeof buffer, 0);
-    return received > 0 ? std::string(buffer, static_cast<std::size_t>(received)) : std::string();
-  }
-
- private:
-  int fd_;
-  bool bound_ = false;
-};
 
 int FreePort() {
   return UdpSocket().Port();
@@ -89,7 +40,7 @@ TEST(SimEngineOptions, OnlyABlockOfExactSizeIsKept) {
   EXPECT_EQ(lines.front(), "Now playing Kept (level 1 of 1).");
 }
 
-TEST(SimEngineHosting, BindsTheRecordPortAndAnswersStatusQueries) {
+TEST(SimEngineHosting, BindsTheRecordPortAndAnswersQueriesFromProvenAddresses) {
   const int port = FreePort();
   {
     TestEngine engine;
@@ -106,13 +57,26 @@ TEST(SimEngineHosting, BindsTheRecordPortAndAnswersStatusQueries) {
     EXPECT_EQ(engine->StartHosting(&record), 0) << "one hosted game per engine";
 
     ASSERT_EQ(engine.PostStart(), 0);
-    UdpSocket client;
-    client.SendTo(port, "hello");
-    client.SendTo(port, "status");
-    engine.RunFrames(1);
-    EXPECT_EQ(client.Receive(2000),
-              "name=Night Shift\tgame=Deathmatch\tlevel=0\tmap=Arena\tplayers=0/8\n");
-    EXPECT_EQ(client.Receive(0), "") << "only the status query is answered";
+    PortClient client(engine, port);
+    client.Send("status");
+    client.Send(net::Query{12345});
+    EXPECT_EQ(client.Next(std::chrono::milliseconds(300)), "")
+        << "an address that has not proven itself gets no answer larger than what it sent";
+
+    client.Send(net::Hello{99});
+    const std::string challenge = client.Next();
+    EXPECT_EQ(challenge.size(), Bytes(net::Hello{99}).size());
+    const auto decoded = net::Decode(
+        std::span(reinterpret_cast<const std::uint8_t*>(challenge.data()), challenge.size()));
+    ASSERT_TRUE(std::holds_alternative<net::Message>(decoded));
+    const auto* proof = std::get_if<net::Challenge>(&std::get<net::Message>(decoded));
+    ASSERT_NE(proof, nullptr);
+    EXPECT_EQ(proof->Token, 99u);
+
+    client.Send(net::Query{proof->Cookie});
+    const auto info = client.Await<net::Info>();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->Text, "name=Night Shift\tgame=Deathmatch\tlevel=0\tmap=Arena\tplayers=0/8\n");
   }
   EXPECT_TRUE(UdpSocket(port).Bound()) << "releasing the engine closes its socket";
 }
