@@ -110,8 +110,8 @@ void Print(const char* name, const Figures& f) {
 int main(int argc, char** argv) {
   const bool window = argc > 1 && std::strcmp(argv[1], "--window") == 0;
   vex::fw::ConsoleOptions options;
-  options.readTerminal = false;
-  options.catchStopSignals = false;
+  options.ReadTerminal = false;
+  options.CatchStopSignals = false;
   vex::fw::SetConsoleOptions(options);
   vex::fw::CWinApp app("VexServer");
   app.StartBackEnd(argc, argv, window ? vex::fw::FrontEnd::Window : vex::fw::FrontEnd::Console);

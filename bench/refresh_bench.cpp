@@ -139,8 +139,8 @@ int main(int argc, char** argv) {
     }
   }
   vex::fw::ConsoleOptions options;
-  options.readTerminal = false;
-  options.catchStopSignals = false;
+  options.ReadTerminal = false;
+  options.CatchStopSignals = false;
   vex::fw::SetConsoleOptions(options);
   vex::fw::CWinApp app("VexServer");
   app.StartBackEnd(argc, argv, window ? vex::fw::FrontEnd::Window : vex::fw::FrontEnd::Console);

@@ -20,14 +20,14 @@ class ConsoleBackEnd final : public IBackEnd {
     if (QCoreApplication::instance() == nullptr) {
       ownApp_ = std::make_unique<QCoreApplication>(argc, argv);
     }
-    if (options.readTerminal) {
-      input_ = std::make_unique<TerminalInput>(options.terminalFd, [](const std::string& line) {
+    if (options.ReadTerminal) {
+      input_ = std::make_unique<TerminalInput>(options.TerminalFd, [](const std::string& line) {
         if (CDialog* dialog = TopOpenDialog()) {
           dialog->DispatchTerminalLine(line);
         }
       });
     }
-    if (options.catchStopSignals) {
+    if (options.CatchStopSignals) {
       signals_ = std::make_unique<StopSignals>([] {
         if (CDialog* dialog = TopOpenDialog()) {
           dialog->PostCommand(IDCANCEL);

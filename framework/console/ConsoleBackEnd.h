@@ -7,11 +7,11 @@ namespace vex::fw {
 class IBackEnd;
 
 struct ConsoleOptions {
-  // Standard input (or terminalFd) is read line by line and handed to the open dialog.
-  bool readTerminal = true;
-  int terminalFd = 0;
+  // Standard input (or TerminalFd) is read line by line and handed to the open dialog.
+  bool ReadTerminal = true;
+  int TerminalFd = 0;
   // SIGINT and SIGTERM post IDCANCEL to the open dialog.
-  bool catchStopSignals = true;
+  bool CatchStopSignals = true;
 };
 
 // Options for console back-ends created from now on (tests turn the terminal off).

@@ -101,8 +101,8 @@ QtDialogHost::QtDialogHost(CDialog& dialog, const res::DialogTemplate& layout, Q
   }
   // Group boxes are frames behind the controls they hold, whatever their place in tab order.
   for (const Placed& placed : placed_) {
-    if (placed.layout->kind == res::ControlKind::GroupBox) {
-      placed.widget->lower();
+    if (placed.Layout->kind == res::ControlKind::GroupBox) {
+      placed.Widget->lower();
     }
   }
   const QSize base(units_.X(layout.rect.width), units_.Y(layout.rect.height));
@@ -199,19 +199,19 @@ void QtDialogHost::PlaceControls() {
   const int height = window_->height();
   for (const Placed& placed : placed_) {
     // Position and size convert on their own, as the system converts a template's rectangle.
-    const res::DialogRect& r = placed.layout->rect;
+    const res::DialogRect& r = placed.Layout->rect;
     const int left = Moved(r.x, baseWidth, width, layout_.seamsX);
     const int right = Moved(r.x + r.width, baseWidth, width, layout_.seamsX);
     const int top = Moved(r.y, baseHeight, height, layout_.seamsY);
     const int bottom = Moved(r.y + r.height, baseHeight, height, layout_.seamsY);
     int tall = units_.Y(r.height) + bottom - top;
-    if (auto* list = qobject_cast<QComboBox*>(placed.widget)) {
+    if (auto* list = qobject_cast<QComboBox*>(placed.Widget)) {
       // A drop-down list keeps its one-line height; the layout's height is the opened list's.
       const int closed = list->sizeHint().height();
       list->setMaxVisibleItems(std::max(1, (tall - closed) / list->fontMetrics().height()));
       tall = closed;
     }
-    placed.widget->setGeometry(units_.X(r.x) + left, units_.Y(r.y) + top,
+    placed.Widget->setGeometry(units_.X(r.x) + left, units_.Y(r.y) + top,
                                units_.X(r.width) + right - left, tall);
   }
 }
@@ -253,9 +253,9 @@ void QtDialogHost::Redraw() {
 
 void QtDialogHost::FocusFirstControl() {
   for (const Placed& placed : placed_) {
-    if (placed.layout->Has(res::kTabStop) && placed.widget->isEnabled() &&
-        !placed.widget->isHidden()) {
-      placed.widget->setFocus(Qt::TabFocusReason);
+    if (placed.Layout->Has(res::kTabStop) && placed.Widget->isEnabled() &&
+        !placed.Widget->isHidden()) {
+      placed.Widget->setFocus(Qt::TabFocusReason);
       return;
     }
   }
@@ -263,8 +263,8 @@ void QtDialogHost::FocusFirstControl() {
 
 void QtDialogHost::PressDefaultButton() {
   for (const Placed& placed : placed_) {
-    if (placed.layout->Has(res::kDefaultButton)) {
-      if (auto* button = dynamic_cast<CButton*>(Item(placed.layout->id))) {
+    if (placed.Layout->Has(res::kDefaultButton)) {
+      if (auto* button = dynamic_cast<CButton*>(Item(placed.Layout->id))) {
         button->Click();
       }
       return;

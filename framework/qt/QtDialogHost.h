@@ -63,8 +63,8 @@ class QtDialogHost final : public IDialogHost {
 
  private:
   struct Placed {
-    QWidget* widget;
-    const res::ControlTemplate* layout;
+    QWidget* Widget;
+    const res::ControlTemplate* Layout;
   };
 
   // Pixels that a line at `units` dialog units moves when the window has grown.

@@ -24,8 +24,8 @@ void BackEndEnvironment::SetUp() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
   }
   ConsoleOptions options;
-  options.readTerminal = false;
-  options.catchStopSignals = false;
+  options.ReadTerminal = false;
+  options.CatchStopSignals = false;
   SetConsoleOptions(options);
   CWinApp* app = AfxGetApp();
   if (app == nullptr) {
