@@ -23,8 +23,8 @@ struct PreparedGame {
 
 struct GamePreparation {
   int ErrorId = 0;  // 0, or the string id of the error to report (10, 11, 12, 13)
-  // With error 11, why: the file and the system's reason it could not be opened, the attribute
-  // library's message with file and line, or why the path was refused.
+  // With error 11, why: the file and the C library's reason (strerror) it could not be opened, the
+  // attribute library's message with file and line, or why the path was refused.
   std::string ErrorText;
   PreparedGame Game;  // complete only when ErrorId is 0; ConfigPath is set from error 11 on
   // The file's values that their fields could not hold, once the file was read.

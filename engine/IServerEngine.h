@@ -45,7 +45,7 @@ class IServerEngine {
   ~IServerEngine() = default;
 };
 
-// The module's two exported entries (ordinals 1 and 2 of the original library).
+// The module's two exported entries (ordinals 1 and 2 of the Windows engine library).
 inline constexpr const char* kCreateEntryName = "VexServerCreate";
 inline constexpr const char* kReleaseEntryName = "VexServerRelease";
 using CreateEntry = int (*)(int version, const std::uint8_t* interfaceId, IServerEngine** engine);

@@ -4,6 +4,10 @@
 #include <string>
 #include <string_view>
 
+// The framework stands in for the Windows application framework and the Windows controls it
+// wraps (edit, list view, combo box, group box, dialogs laid out in dialog units). Where a
+// back-end copies how one of those behaves, its comment says "as Windows does" and names the
+// behaviour, since the program and its operators expect it.
 namespace vex::fw {
 
 class CImageList;

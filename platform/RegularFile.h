@@ -11,7 +11,7 @@ struct StreamCloser {
 };
 using FileStream = std::unique_ptr<std::FILE, StreamCloser>;
 
-// A stream open for reading, or why there is none: the system's error and its text, or the kind
+// A stream open for reading, or why there is none: the errno value and its text, or the kind
 // of file that was refused (with SystemError 0).
 struct RegularFileOpening {
   FileStream Stream;

@@ -8,7 +8,7 @@ namespace vex::res {
 namespace {
 
 // Sorted by id. The texts are the operator's, character for character (two blanks after a full
-// stop where the original wording has them).
+// stop where the Windows program's wording has them).
 constexpr std::pair<int, std::string_view> kStrings[] = {
     {1, "ERROR - Unable to setup the network game server."},
     {7, "ERROR - Unable to set the network service."},

@@ -8,7 +8,7 @@
 namespace vex::fw {
 namespace {
 
-// Sorted lists compare without regard to case, as the system's list boxes do.
+// Sorted lists compare without regard to case, as Windows list boxes do.
 bool LessIgnoringCase(std::string_view a, std::string_view b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return std::tolower(static_cast<unsigned char>(x)) <

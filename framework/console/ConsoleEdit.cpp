@@ -25,7 +25,7 @@ std::string ForTerminal(std::string_view text) {
 }  // namespace
 
 int ConsoleEdit::GetLineCount() const {
-  // The empty line after a final break counts, as it does in the system's edit control.
+  // The empty line after a final break counts, as it does in a Windows edit control.
   int lines = 1;
   for (std::size_t at = text_.find(kBreak); at != std::string::npos;
        at = text_.find(kBreak, at + kBreak.size())) {

@@ -10,7 +10,7 @@
 namespace vex::fw {
 
 // A report-view list kept in memory. Every change of a row's selection is reported to the
-// dialog as ItemChanged at once, as the system's list view notifies its parent.
+// dialog as ItemChanged at once, as a Windows list view notifies its parent.
 class ConsoleListCtrl final : public ConsoleWnd<CListCtrl> {
  public:
   ConsoleListCtrl(CDialog& dialog, const res::ControlTemplate& layout);

@@ -15,7 +15,7 @@ namespace {
 
 // Each line break is one block separator in the document but "\r\n" to the console's users. The
 // carriage returns just before a "\r\n" (a printed text that ended in "\r\n" has one more) show
-// nothing, as in the system's edit control and on the terminal, but stay characters of the text:
+// nothing, as in a Windows edit control and on the terminal, but stay characters of the text:
 // the document holds each as an invisible zero-width space. A lone carriage return or line feed
 // is no break: Qt would make it one, so the document shows it as its control picture, as the
 // console front-end shows it escaped.

@@ -9,7 +9,7 @@
 namespace vex::fw {
 
 // The console on a read-only QPlainTextEdit that wraps long lines. Its offsets count each line
-// break as the two characters "\r\n", as the system's edit control does, and its lines are the
+// break as the two characters "\r\n", as a Windows edit control does, and its lines are the
 // displayed ones: a wrapped line counts as several. Only "\r\n" breaks a line; a lone carriage
 // return or line feed shows as a mark (␍, ␊). Text appended at the end also goes to standard
 // output, so that a server run from a shell keeps a log.

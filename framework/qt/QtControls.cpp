@@ -18,7 +18,7 @@ QtLabel::QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* p
 
 namespace {
 
-// A group frame drawn as the system draws one: the frame's top line runs through the middle of
+// A group frame drawn as Windows draws one: the frame's top line runs through the middle of
 // the title, so the frame starts half a line below the layout's top and the controls placed a
 // line or so below it sit inside it. (Qt's styles put the whole title above the frame line.)
 class GroupFrame final : public QGroupBox {
@@ -91,7 +91,7 @@ int QtComboBox::AddString(std::string_view text) {
       ++index;
     }
   }
-  // Adding never selects, as in the system's combo box (Qt selects the first entry it gets).
+  // Adding never selects, as in a Windows combo box (Qt selects the first entry it gets).
   const bool noneSelected = widget_->currentIndex() < 0;
   widget_->insertItem(index, entry);
   if (noneSelected) {

@@ -198,7 +198,7 @@ void QtDialogHost::PlaceControls() {
   const int width = window_->width();
   const int height = window_->height();
   for (const Placed& placed : placed_) {
-    // Position and size convert on their own, as the system converts a template's rectangle.
+    // Position and size convert on their own, as Windows converts a template's rectangle.
     const res::DialogRect& r = placed.Layout->rect;
     const int left = Moved(r.x, baseWidth, width, layout_.seamsX);
     const int right = Moved(r.x + r.width, baseWidth, width, layout_.seamsX);

@@ -31,8 +31,8 @@ const QIcon& BlankStateImage() {
   return blank;
 }
 
-// A header that paints the room right of its last column as an empty column heading, as the
-// system's list does; Qt's styles leave it unpainted.
+// A header that paints the room right of its last column as an empty column heading, as a
+// Windows list view does; Qt's styles leave it unpainted.
 class FilledHeader final : public QHeaderView {
  public:
   explicit FilledHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
@@ -92,7 +92,7 @@ QtListCtrl::QtListCtrl(CDialog& dialog, const res::ControlTemplate& layout, QWid
 
 void QtListCtrl::OnSelectionChanged(const QItemSelection& selected,
                                     const QItemSelection& deselected) {
-  // One notification per row that changed, as the system's list sends one per item.
+  // One notification per row that changed, as a Windows list view sends one per item.
   std::set<int> rows;
   for (const QModelIndex& index : deselected.indexes()) {
     rows.insert(index.row());

@@ -45,7 +45,7 @@ QFont DialogFont() {
 }
 
 DialogUnits::DialogUnits(const QFont& font) {
-  // The average width of the alphabet in both cases, rounded the way the system does it.
+  // The average width of the alphabet in both cases, rounded the way Windows does it.
   const QFontMetrics metrics(font);
   const int alphabet = metrics.horizontalAdvance(
       QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));

@@ -16,7 +16,7 @@ QImage PictureFromResource(int bitmapId);
 // The stand-in for the dialogs' "MS Sans Serif" 8 pt: the application font at 8 points.
 QFont DialogFont();
 
-// Converts dialog units to pixels with a font's base units, as the system's dialogs do:
+// Converts dialog units to pixels with a font's base units, as Windows dialogs do:
 // x * baseX / 4 and y * baseY / 8, rounded.
 class DialogUnits {
  public:

@@ -356,7 +356,7 @@ TEST_F(QtWindowTest, GroupFramesRunThroughTheirTitlesAndHoldTheirControls) {
   ASSERT_EQ(groups.size(), 4);
   for (QGroupBox* group : groups) {
     const int top = FrameTop(group);
-    // The line runs through the title, as the system draws a group box.
+    // The line runs through the title, as Windows draws a group box.
     EXPECT_LT(top, group->y() + QFontMetrics(group->font()).height())
         << group->title().toStdString();
     for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
