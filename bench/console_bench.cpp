@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   Figures ours;
   {
     QuietOutput quiet;
-    vex::testing_support::GameFolder folder;
+    vex::test::GameFolder folder;
     folder.Write("VexMod/ServerData/bench.txt", kConfig);
     auto dialog = std::make_unique<vex::CServerDlg>(
         std::vector<std::string>{"vexserver", "-config", "bench"});

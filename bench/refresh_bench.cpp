@@ -21,11 +21,11 @@
 
 namespace {
 
-using vex::testing_support::LevelStarted;
-using vex::testing_support::PlayerAdded;
-using vex::testing_support::PlayerStats;
-using vex::testing_support::RefreshFixture;
-using vex::testing_support::StatsRecord;
+using vex::test::LevelStarted;
+using vex::test::PlayerAdded;
+using vex::test::PlayerStats;
+using vex::test::RefreshFixture;
+using vex::test::StatsRecord;
 
 constexpr int kPlayers = 64;
 

@@ -6,7 +6,9 @@
 
 #include "framework/console/ConsoleBackEnd.h"
 
-namespace vex::fw::testing {
+namespace vex::test {
+
+using namespace fw;
 namespace {
 
 std::unique_ptr<CWinApp>& TestApp() {
@@ -71,4 +73,4 @@ MessageBoxRecorder::~MessageBoxRecorder() {
   SetMessageBoxHandler({});
 }
 
-}  // namespace vex::fw::testing
+}  // namespace vex::test

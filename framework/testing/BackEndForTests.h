@@ -9,25 +9,25 @@
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 
-namespace vex::fw::testing {
+namespace vex::test {
 
 // Starts one back-end for the whole test program: the console one (which then neither reads
 // standard input nor catches signals) or the Qt one on the offscreen platform. Register it once
 // per test program:
 //   static auto* const backEnd = ::testing::AddGlobalTestEnvironment(
-//       new vex::fw::testing::BackEndEnvironment(vex::fw::FrontEnd::Console));
+//       new vex::test::BackEndEnvironment(vex::fw::FrontEnd::Console));
 class BackEndEnvironment : public ::testing::Environment {
  public:
-  explicit BackEndEnvironment(FrontEnd frontEnd) : frontEnd_(frontEnd) {}
+  explicit BackEndEnvironment(fw::FrontEnd frontEnd) : frontEnd_(frontEnd) {}
   void SetUp() override;
   void TearDown() override;
 
  private:
-  FrontEnd frontEnd_;
+  fw::FrontEnd frontEnd_;
 };
 
 // The front-end that runs, as the environment started it.
-FrontEnd RunningFrontEnd();
+fw::FrontEnd RunningFrontEnd();
 
 // Runs events until the condition holds or the time is up; returns whether it holds.
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
@@ -38,10 +38,10 @@ class MessageBoxRecorder {
   struct Box {
     std::string text;
     std::string caption;
-    MessageBoxStyle style;
+    fw::MessageBoxStyle style;
   };
 
-  explicit MessageBoxRecorder(int answer = IDYES);
+  explicit MessageBoxRecorder(int answer = fw::IDYES);
   ~MessageBoxRecorder();
   MessageBoxRecorder(const MessageBoxRecorder&) = delete;
   MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
@@ -54,4 +54,4 @@ class MessageBoxRecorder {
   std::vector<Box> boxes_;
 };
 
-}  // namespace vex::fw::testing
+}  // namespace vex::test

@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-namespace vex::testing {
+namespace vex::test {
 
 namespace {
 
@@ -158,4 +158,4 @@ int ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
   return -1;
 }
 
-}  // namespace vex::testing
+}  // namespace vex::test

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace vex::testing {
+namespace vex::test {
 
 // A program started with pipes on its standard streams, for driving vexserver as an operator
 // would from a terminal.
@@ -46,4 +46,4 @@ class ChildProcess {
   std::string errors_;
 };
 
-}  // namespace vex::testing
+}  // namespace vex::test

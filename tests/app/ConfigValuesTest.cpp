@@ -9,10 +9,10 @@
 namespace vex {
 namespace {
 
-using testing::ChildProcess;
-using testing::FreePort;
-using testing::GameFolder;
-using testing::kProgram;
+using test::ChildProcess;
+using test::FreePort;
+using test::GameFolder;
+using test::kProgram;
 
 // MaxTotalPlayers sits on line 5.
 const char kManyPlayers[] =

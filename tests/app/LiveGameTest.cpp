@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing::ChildProcess;
+using test::ChildProcess;
 
 struct PlayerRow {
   int Id;

@@ -9,7 +9,7 @@
 namespace vex {
 namespace {
 
-using testing::ChildProcess;
+using test::ChildProcess;
 
 // `make run` as an operator types it in a shell: no make variables inherited from whatever runs
 // the tests, and this build's preset, which is up to date, so the run starts at once.

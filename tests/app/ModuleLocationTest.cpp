@@ -11,10 +11,10 @@ namespace vex {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ChildProcess;
-using testing::FreePort;
-using testing::GameFolder;
-using testing::kProgram;
+using test::ChildProcess;
+using test::FreePort;
+using test::GameFolder;
+using test::kProgram;
 
 const std::string kWarning = "Warning: server.so is loaded from the working directory";
 

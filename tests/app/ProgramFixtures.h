@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-namespace vex::testing {
+namespace vex::test {
 
 inline const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
 
@@ -63,4 +63,4 @@ inline std::string FreePort() {
   return HeldPort().Port();
 }
 
-}  // namespace vex::testing
+}  // namespace vex::test

@@ -9,10 +9,10 @@
 namespace vex {
 namespace {
 
-using testing::ChildProcess;
-using testing::FreePort;
-using testing::GameFolder;
-using testing::kProgram;
+using test::ChildProcess;
+using test::FreePort;
+using test::GameFolder;
+using test::kProgram;
 
 // "-config" takes "-name" as its value, and "-name" takes "--check-config" as the server's name:
 // the program must not also read "--check-config" as its own option and run a check instead.

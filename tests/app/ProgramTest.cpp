@@ -11,11 +11,11 @@ namespace vex {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ChildProcess;
-using testing::FreePort;
-using testing::GameFolder;
-using testing::HeldPort;
-using testing::kProgram;
+using test::ChildProcess;
+using test::FreePort;
+using test::GameFolder;
+using test::HeldPort;
+using test::kProgram;
 
 const std::string kStartFailed = "ERROR - Unable to start server.";
 

@@ -18,8 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing::ChildProcess;
-using testing::XDisplay;
+using test::ChildProcess;
+using test::XDisplay;
 
 const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
 const std::string kStatusTitle = "VexServer";

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <thread>
 
-namespace vex::testing {
+namespace vex::test {
 
 namespace {
 
@@ -156,4 +156,4 @@ bool XDisplay::Screenshot(const std::string& pngPath) {
   return Run("import", {"-window", "root", pngPath}).has_value();
 }
 
-}  // namespace vex::testing
+}  // namespace vex::test

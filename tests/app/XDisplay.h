@@ -7,7 +7,7 @@
 
 #include "ChildProcess.h"
 
-namespace vex::testing {
+namespace vex::test {
 
 // An X server of a test's own: Xvfb on a display number that it picks itself (-displayfd), so
 // that tests running at the same time and other X servers of the machine never meet. The
@@ -62,4 +62,4 @@ class XDisplay {
 // The full path of a program found on PATH, or empty.
 std::string FindProgram(const std::string& name);
 
-}  // namespace vex::testing
+}  // namespace vex::test

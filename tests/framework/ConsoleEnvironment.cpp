@@ -1,4 +1,4 @@
 #include "framework/testing/BackEndForTests.h"
 
 static auto* const consoleBackEnd = ::testing::AddGlobalTestEnvironment(
-    new vex::fw::testing::BackEndEnvironment(vex::fw::FrontEnd::Console));
+    new vex::test::BackEndEnvironment(vex::fw::FrontEnd::Console));

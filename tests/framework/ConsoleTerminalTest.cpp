@@ -13,7 +13,7 @@
 namespace vex::fw {
 namespace {
 
-using testing::PumpUntil;
+using test::PumpUntil;
 using Lines = std::vector<std::string>;
 
 TEST(ConsoleTerminal, LinesAreCutAtLineFeeds) {

@@ -6,7 +6,9 @@
 #include "framework/ImageList.h"
 #include "framework/testing/BackEndForTests.h"
 
-namespace vex::fw::test {
+namespace vex::test {
+
+using namespace fw;
 namespace {
 
 // The edit operations are checked on text that never wraps, where both back-ends agree.
@@ -257,4 +259,4 @@ TEST_F(ControlsTest, ButtonsComboAndWindowState) {
 }
 
 }  // namespace
-}  // namespace vex::fw::test
+}  // namespace vex::test

@@ -7,10 +7,12 @@
 #include "framework/MessageBox.h"
 #include "framework/testing/BackEndForTests.h"
 
-namespace vex::fw::test {
+namespace vex::test {
+
+using namespace fw;
 namespace {
 
-using vex::fw::testing::PumpUntil;
+using vex::test::PumpUntil;
 
 // Ends itself from a posted command once its loop runs.
 class SelfEndingDialog : public RecordingDialog {
@@ -204,7 +206,7 @@ TEST(DialogLoop, CaptionAndDataExchange) {
 }
 
 TEST(DialogLoop, MessageBoxesGoThroughTheHandlerWithTheApplicationName) {
-  vex::fw::testing::MessageBoxRecorder recorder(IDNO);
+  vex::test::MessageBoxRecorder recorder(IDNO);
   EXPECT_EQ(AfxMessageBox("Are you sure? 100%d", MessageBoxStyle::YesNoQuestion), IDNO);
   recorder.SetAnswer(IDOK);
   EXPECT_EQ(AfxMessageBox("ERROR - Out of memory.", MessageBoxStyle::OkWarning), IDOK);
@@ -216,4 +218,4 @@ TEST(DialogLoop, MessageBoxesGoThroughTheHandlerWithTheApplicationName) {
 }
 
 }  // namespace
-}  // namespace vex::fw::test
+}  // namespace vex::test

@@ -8,5 +8,5 @@ static auto* const qtBackEnd = [] {
   setenv("QT_QPA_PLATFORM",
          "offscreen:configfile=" VEX_SOURCE_DIR "/tests/framework/bare-display.json", 1);
   return ::testing::AddGlobalTestEnvironment(
-      new vex::fw::testing::BackEndEnvironment(vex::fw::FrontEnd::Window));
+      new vex::test::BackEndEnvironment(vex::fw::FrontEnd::Window));
 }();

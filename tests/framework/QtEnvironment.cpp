@@ -1,4 +1,4 @@
 #include "framework/testing/BackEndForTests.h"
 
 static auto* const qtBackEnd = ::testing::AddGlobalTestEnvironment(
-    new vex::fw::testing::BackEndEnvironment(vex::fw::FrontEnd::Window));
+    new vex::test::BackEndEnvironment(vex::fw::FrontEnd::Window));

@@ -9,7 +9,9 @@
 #include "framework/MessageBox.h"
 #include "framework/qt/QtDialogHost.h"
 
-namespace vex::fw::test {
+namespace vex::test {
+
+using namespace fw;
 namespace {
 
 // Where a message box of the window back-end appears: centred over the window it belongs to,
@@ -42,4 +44,4 @@ TEST(MessageBoxPlacement, ABoxIsCentredOverTheWindowBelowIt) {
 }
 
 }  // namespace
-}  // namespace vex::fw::test
+}  // namespace vex::test

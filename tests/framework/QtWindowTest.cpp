@@ -23,10 +23,12 @@
 #include "framework/qt/QtResources.h"
 #include "framework/testing/BackEndForTests.h"
 
-namespace vex::fw::test {
+namespace vex::test {
+
+using namespace fw;
 namespace {
 
-using vex::fw::testing::PumpUntil;
+using vex::test::PumpUntil;
 
 // Says no to closing unless told otherwise, like the status window while a server runs.
 class GuardedDialog : public RecordingDialog {
@@ -48,7 +50,7 @@ class GuardedDialog : public RecordingDialog {
 class QtWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(vex::fw::testing::RunningFrontEnd(), FrontEnd::Window);
+    ASSERT_EQ(vex::test::RunningFrontEnd(), FrontEnd::Window);
     ASSERT_TRUE(dialog.Create());
     window = QtDialogHost::WindowOf(&dialog);
     ASSERT_NE(window, nullptr);
@@ -434,4 +436,4 @@ TEST_F(QtWindowTest, ScreenshotIsAPng) {
 }
 
 }  // namespace
-}  // namespace vex::fw::test
+}  // namespace vex::test

@@ -10,20 +10,20 @@
 #include "framework/Dialog.h"
 #include "res/Resource.h"
 
-namespace vex::fw::test {
+namespace vex::test {
 
 // A dialog that keeps every event the framework delivers to it, and on which thread.
-class RecordingDialog : public CDialog {
+class RecordingDialog : public fw::CDialog {
  public:
-  explicit RecordingDialog(int templateId = res::IDD_SERVER, CDialog* parent = nullptr)
-      : CDialog(templateId, parent) {}
+  explicit RecordingDialog(int templateId = res::IDD_SERVER, fw::CDialog* parent = nullptr)
+      : fw::CDialog(templateId, parent) {}
 
   std::vector<int> commands;
-  std::vector<std::pair<int, Notification>> notifications;
+  std::vector<std::pair<int, fw::Notification>> notifications;
   std::vector<int> timers;
   std::vector<bool> shows;
   std::vector<std::string> lines;
-  std::vector<InputEvent> inputs;
+  std::vector<fw::InputEvent> inputs;
   bool swallowInput = false;
   bool offWindowThread = false;
   int endOnCommand = 0;  // a command id that ends the dialog with 100 + id
@@ -38,9 +38,9 @@ class RecordingDialog : public CDialog {
       EndDialog(100 + id);
       return;
     }
-    CDialog::OnCommand(id);
+    fw::CDialog::OnCommand(id);
   }
-  void OnNotify(int controlId, Notification code) override {
+  void OnNotify(int controlId, fw::Notification code) override {
     notifications.emplace_back(controlId, code);
   }
   void OnTimer(int id) override {
@@ -49,11 +49,11 @@ class RecordingDialog : public CDialog {
   }
   void OnShowWindow(bool show) override { shows.push_back(show); }
   void OnTerminalLine(const std::string& line) override { lines.push_back(line); }
-  bool PreTranslateInput(InputEvent event) override {
+  bool PreTranslateInput(fw::InputEvent event) override {
     inputs.push_back(event);
     return swallowInput;
   }
-  void DoDataExchange(CDataExchange& dx) override {
+  void DoDataExchange(fw::CDataExchange& dx) override {
     if (TemplateId() != res::IDD_SERVER) {
       return;
     }
@@ -70,4 +70,4 @@ inline int CountOf(const std::vector<int>& values, int value) {
   return n;
 }
 
-}  // namespace vex::fw::test
+}  // namespace vex::test

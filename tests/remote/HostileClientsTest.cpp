@@ -15,7 +15,7 @@
 
 #include "tests/remote/RemoteServer.h"
 
-namespace vex::testing {
+namespace vex::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -221,4 +221,4 @@ TEST_F(HostileClients, QueryFloodFromManyAddressesIsNotAmplified) {
 }
 
 }  // namespace
-}  // namespace vex::testing
+}  // namespace vex::test

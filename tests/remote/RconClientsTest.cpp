@@ -7,7 +7,7 @@
 
 #include "tests/remote/RemoteServer.h"
 
-namespace vex::testing {
+namespace vex::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -89,4 +89,4 @@ TEST(ServerQuery, GamedigSeesNameLevelPlayersWithScoresAndMaximum) {
 }
 
 }  // namespace
-}  // namespace vex::testing
+}  // namespace vex::test

@@ -177,20 +177,20 @@ TEST_F(RconServiceTest, LongAnswerReachesBothNpmClientsAndTheNextCommandGetsItsO
   Start(60'000);
   for (const std::string client : {"rcon-srcds", "rcon-client"}) {
     auto run = std::async(std::launch::async, [&] {
-      return vex::testing::RunNodeScript(
+      return vex::test::RunNodeScript(
           "rcon.js", {client, std::to_string(service_->Port()), "pw", "long", "short"});
     });
     while (run.wait_for(0ms) != std::future_status::ready) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
-    const vex::testing::NodeRun result = run.get();
+    const vex::test::NodeRun result = run.get();
     ASSERT_EQ(result.ExitCode, 0) << client << ": " << result.Output;
-    const std::string answer = vex::testing::AnswerOf(result, "long");
+    const std::string answer = vex::test::AnswerOf(result, "long");
     const std::string expected = EchoHost::LongAnswer();
     const std::string received =
         client == "rcon-srcds" ? expected : remote::SplitRconAnswer(expected).front();
     EXPECT_EQ(answer.substr(0, received.size()), received) << client;
-    EXPECT_EQ(vex::testing::AnswerOf(result, "short"), "echo short\n") << client;
+    EXPECT_EQ(vex::test::AnswerOf(result, "short"), "echo short\n") << client;
   }
 }
 

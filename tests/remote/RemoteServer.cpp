@@ -10,7 +10,7 @@
 #include <fstream>
 #include <regex>
 
-namespace vex::testing {
+namespace vex::test {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -107,4 +107,4 @@ std::string AnswerOf(const NodeRun& run, const std::string& command) {
              : run.Output.substr(start + begin.size(), stop - start - begin.size());
 }
 
-}  // namespace vex::testing
+}  // namespace vex::test

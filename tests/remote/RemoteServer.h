@@ -8,7 +8,7 @@
 
 #include "tests/app/ChildProcess.h"
 
-namespace vex::testing {
+namespace vex::test {
 
 // A real vexserver on the console front-end, in a copy of the sample game folder with three
 // bots, its remote console on a free TCP port and its server query on a free UDP port.
@@ -43,4 +43,4 @@ NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>&
 // The text that an rcon.js run printed between the BEGIN and END lines of the command.
 std::string AnswerOf(const NodeRun& run, const std::string& command);
 
-}  // namespace vex::testing
+}  // namespace vex::test

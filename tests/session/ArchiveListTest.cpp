@@ -41,19 +41,19 @@ std::string CustomList(int count) {
 }
 
 TEST(ArchiveList, TwelveFixedEntriesWithoutMultiplayerArchiveOrDisc) {
-  testing::ScopedGameFolder game;
+  test::ScopedGameFolder game;
   EXPECT_EQ(BuildArchiveList(std::nullopt).Archives, Fixed(""));
 }
 
 TEST(ArchiveList, MultiplayerArchiveInTheFolderWinsOverTheDisc) {
-  testing::ScopedGameFolder game;
+  test::ScopedGameFolder game;
   game.Write("multi.rez", "x");
   game.Write("disc/multi.rez", "x");
   EXPECT_EQ(BuildArchiveList((game.Root() / "disc").string()).Archives, Fixed("multi.rez"));
 }
 
 TEST(ArchiveList, MultiplayerArchiveFromTheMountedDisc) {
-  testing::ScopedGameFolder game;
+  test::ScopedGameFolder game;
   game.Write("disc/multi.rez", "x");
   const std::string disc = (game.Root() / "disc").string();
   EXPECT_EQ(BuildArchiveList(disc).Archives, Fixed(disc + "/multi.rez"));
@@ -76,7 +76,7 @@ TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
       {"letter case of tag and symbols", "[rez]\nREZ0 = \"a.rez\"\n", {"a.rez"}},
   };
   for (const auto& c : cases) {
-    testing::ScopedGameFolder game;
+    test::ScopedGameFolder game;
     game.Write("VexMod/customrez.txt", c.file);
     std::vector<std::string> expected = Fixed("");
     expected.insert(expected.end(), c.custom.begin(), c.custom.end());
@@ -87,7 +87,7 @@ TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
 TEST(ArchiveList, CustomListThatCannotBeReadIsLeftOutAtOnceWithItsReason) {
   struct Case {
     const char* name;
-    std::function<void(const testing::ScopedGameFolder&)> make;
+    std::function<void(const test::ScopedGameFolder&)> make;
     std::string problem;  // empty: no reason is given
   };
   const Case cases[] = {
@@ -108,7 +108,7 @@ TEST(ArchiveList, CustomListThatCannotBeReadIsLeftOutAtOnceWithItsReason) {
        "File \"VexMod/customrez.txt\", line 2 :  Invalid token encountered."},
   };
   for (const auto& c : cases) {
-    testing::ScopedGameFolder game;
+    test::ScopedGameFolder game;
     c.make(game);
     const ArchiveList list = BuildArchiveList(std::nullopt);
     EXPECT_EQ(list.Archives, Fixed("")) << c.name;
@@ -117,13 +117,13 @@ TEST(ArchiveList, CustomListThatCannotBeReadIsLeftOutAtOnceWithItsReason) {
 }
 
 TEST(ArchiveList, CustomListFoundIgnoringTheCaseOfItsPath) {
-  testing::ScopedGameFolder game;
+  test::ScopedGameFolder game;
   game.Write("vexmod/CUSTOMREZ.TXT", CustomList(1));
   EXPECT_EQ(BuildArchiveList(std::nullopt).Archives.back(), "extra0.rez");
 }
 
 TEST(ArchiveList, TwentyFiveCustomEntriesAreAllListedBeforeTheCut) {
-  testing::ScopedGameFolder game;
+  test::ScopedGameFolder game;
   game.Write("VexMod/customrez.txt", CustomList(25));
   const auto list = BuildArchiveList(std::nullopt).Archives;
   ASSERT_EQ(list.size(), 12u + 25u);

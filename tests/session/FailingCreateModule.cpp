@@ -7,13 +7,13 @@
 
 namespace {
 
-vex::testing_support::ScriptedEngine* engine = nullptr;
+vex::test::ScriptedEngine* engine = nullptr;
 
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int VexServerCreate(
     int, const std::uint8_t*, vex::IServerEngine** created) {
-  engine = new vex::testing_support::ScriptedEngine();
+  engine = new vex::test::ScriptedEngine();
   *created = engine;
   return 1;
 }

@@ -5,7 +5,7 @@
 namespace vex {
 namespace {
 
-using namespace vex::testing;
+using namespace vex::test;
 using namespace std::chrono_literals;
 
 TEST_F(SessionTest, HungFrameIsAbandonedAndTheSessionStillStops) {

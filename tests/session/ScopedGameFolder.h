@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-namespace vex::testing {
+namespace vex::test {
 
 // A temporary game folder that is the working directory for the life of the object.
 class ScopedGameFolder {
@@ -36,4 +36,4 @@ class ScopedGameFolder {
   std::filesystem::path root_;
 };
 
-}  // namespace vex::testing
+}  // namespace vex::test

@@ -14,7 +14,7 @@
 #include "session/GameHost.h"
 #include "session/ServerSession.h"
 
-namespace vex::testing {
+namespace vex::test {
 
 using namespace std::chrono_literals;
 
@@ -96,4 +96,4 @@ class SessionTest : public ::testing::Test {
   CServerSession session;
 };
 
-}  // namespace vex::testing
+}  // namespace vex::test

@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using testing::ChildProcess;
+using test::ChildProcess;
 
 constexpr const char* kPassword = "letmein";
 

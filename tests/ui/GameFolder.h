@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-namespace vex::testing_support {
+namespace vex::test {
 
 // A temporary game folder that is the working directory while the object lives.
 class GameFolder {
@@ -40,4 +40,4 @@ class GameFolder {
   std::filesystem::path root_;
 };
 
-}  // namespace vex::testing_support
+}  // namespace vex::test

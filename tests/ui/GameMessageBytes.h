@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace vex::testing_support {
+namespace vex::test {
 
 // Game messages in the byte format the game code writes: a type byte, then its fields.
 inline std::string Message(char type, std::string_view fields) {
@@ -37,4 +37,4 @@ inline std::string ConsoleLine(const std::string& text) {
   return Message('\5', text + std::string(1, '\0'));
 }
 
-}  // namespace vex::testing_support
+}  // namespace vex::test

@@ -18,8 +18,8 @@
 namespace vex {
 namespace {
 
-using fw::testing::MessageBoxRecorder;
-using testing_support::ServerWindow;
+using test::MessageBoxRecorder;
+using test::ServerWindow;
 
 // The selection dialog as the operator meets it: the status window is open and starting the
 // server, and the dialog runs its own loop inside that start. The test's hands act from a timer
@@ -27,7 +27,7 @@ using testing_support::ServerWindow;
 class QtConfigSelectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(fw::testing::RunningFrontEnd(), fw::FrontEnd::Window);
+    ASSERT_EQ(test::RunningFrontEnd(), fw::FrontEnd::Window);
     // Listed as "alpha", "test": the second entry is the test configuration.
     server.Folder().Write("VexMod/ServerData/alpha.txt", "[Settings]\n");
   }
@@ -109,7 +109,7 @@ TEST_F(QtConfigSelectionTest, TheOperatorPicksTheSecondFileWithTheMouse) {
     const QRect second = popup->visualRect(popup->model()->index(1, 0));
     QTest::mouseMove(popup->viewport(), second.center());
     QTest::mouseClick(popup->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
-    EXPECT_TRUE(fw::testing::PumpUntil([&] { return !popup->window()->isVisible(); }));
+    EXPECT_TRUE(test::PumpUntil([&] { return !popup->window()->isVisible(); }));
     EXPECT_EQ(list->currentText(), "test");
     QPushButton* ok = Button(window, "OK");
     ClickAt(ok, ok->rect().center());
@@ -136,7 +136,7 @@ TEST_F(QtConfigSelectionTest, EscapeCancelsAndTheWindowReportsTheMissingConfigur
   hands.start(10);
   MessageBoxRecorder errors(fw::IDOK);
   server.Window().Create();
-  EXPECT_TRUE(fw::testing::PumpUntil([&] { return errors.Boxes().size() >= 2; }));
+  EXPECT_TRUE(test::PumpUntil([&] { return errors.Boxes().size() >= 2; }));
   EXPECT_TRUE(cancelled);
   // The missing configuration first, then the failed start.
   ASSERT_EQ(errors.Boxes().size(), 2u);

@@ -17,10 +17,10 @@
 namespace vex {
 namespace {
 
-using fw::testing::MessageBoxRecorder;
-using fw::testing::PumpUntil;
-using testing_support::ScopedEnvironment;
-using testing_support::ServerWindow;
+using test::MessageBoxRecorder;
+using test::PumpUntil;
+using test::ScopedEnvironment;
+using test::ServerWindow;
 
 constexpr int kLongWait = 20000;
 

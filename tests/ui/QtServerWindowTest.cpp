@@ -20,17 +20,17 @@
 namespace vex {
 namespace {
 
-using fw::testing::MessageBoxRecorder;
-using fw::testing::PumpUntil;
-using testing_support::ScopedEnvironment;
-using testing_support::ServerWindow;
+using test::MessageBoxRecorder;
+using test::PumpUntil;
+using test::ScopedEnvironment;
+using test::ServerWindow;
 
 constexpr int kCurrentLevelImage = 1;  // the black dot
 
 class QtServerWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(fw::testing::RunningFrontEnd(), fw::FrontEnd::Window);
+    ASSERT_EQ(test::RunningFrontEnd(), fw::FrontEnd::Window);
     ASSERT_TRUE(server.Start());
     window = fw::QtDialogHost::WindowOf(&server.Window());
     ASSERT_NE(window, nullptr);

@@ -15,7 +15,7 @@
 #include "ui/GameMessages.h"
 #include "ui/StatusRefresh.h"
 
-namespace vex::testing_support {
+namespace vex::test {
 
 // The session's side of the status window, as far as a refresh needs it.
 class RecordingHost final : public ISessionHost {
@@ -112,4 +112,4 @@ class RefreshFixture {
   std::unique_ptr<StatusRefreshContext> context_;
 };
 
-}  // namespace vex::testing_support
+}  // namespace vex::test

@@ -8,7 +8,7 @@
 
 #include "engine/IServerEngine.h"
 
-namespace vex::testing_support {
+namespace vex::test {
 
 // An engine whose answers a test sets: pings per client and a frame that fails with a reason.
 // Built into a module loaded as server.so, so the session drives it as it drives the real one;
@@ -79,4 +79,4 @@ class ScriptedEngine final : public IServerEngine {
   NetServiceEntry service_{};
 };
 
-}  // namespace vex::testing_support
+}  // namespace vex::test

@@ -2,14 +2,14 @@
 
 namespace {
 
-vex::testing_support::ScriptedEngine* engine = nullptr;
+vex::test::ScriptedEngine* engine = nullptr;
 
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int VexServerCreate(
     int, const std::uint8_t*, vex::IServerEngine** created) {
   if (engine == nullptr) {
-    engine = new vex::testing_support::ScriptedEngine();
+    engine = new vex::test::ScriptedEngine();
   }
   *created = engine;
   return 0;

@@ -18,7 +18,7 @@
 namespace vex {
 namespace {
 
-using testing_support::GameFolder;
+using test::GameFolder;
 
 constexpr int kNoTerminal = -1;
 
@@ -73,7 +73,7 @@ class PseudoTerminal {
 
 class ConfigSelection : public testing::Test {
  protected:
-  static bool OnTerminal() { return fw::testing::RunningFrontEnd() == fw::FrontEnd::Console; }
+  static bool OnTerminal() { return test::RunningFrontEnd() == fw::FrontEnd::Console; }
 
   void WriteConfigs(const std::vector<std::string>& names) {
     for (const std::string& name : names) {

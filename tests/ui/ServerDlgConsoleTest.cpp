@@ -9,7 +9,7 @@
 namespace vex {
 namespace {
 
-using testing_support::ServerWindow;
+using test::ServerWindow;
 
 struct PrintCase {
   const char* Name;

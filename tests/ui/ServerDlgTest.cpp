@@ -14,10 +14,10 @@
 namespace vex {
 namespace {
 
-using fw::testing::MessageBoxRecorder;
-using fw::testing::PumpUntil;
-using testing_support::ScopedEnvironment;
-using testing_support::ServerWindow;
+using test::MessageBoxRecorder;
+using test::PumpUntil;
+using test::ScopedEnvironment;
+using test::ServerWindow;
 
 std::string Text(int id) {
   return std::string(fw::LoadString(id).value_or(""));

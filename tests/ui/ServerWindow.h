@@ -13,7 +13,7 @@
 #include "res/Resource.h"
 #include "ui/ServerDlg.h"
 
-namespace vex::testing_support {
+namespace vex::test {
 
 // A small deathmatch configuration: a free port, and a level name too short for its prefix.
 inline constexpr const char* kTestConfig = R"([Settings]
@@ -72,14 +72,14 @@ class ServerWindow {
   // Creates the window; its first show starts the server. True once the update thread runs.
   bool Start() {
     window_->Create();
-    return fw::testing::PumpUntil([this] { return window_->Session().HasThread(); });
+    return test::PumpUntil([this] { return window_->Session().HasThread(); });
   }
 
   fw::CConsoleEdit& Console() { return window_->Control<fw::CConsoleEdit>(res::IDC_CONSOLE); }
   std::string ConsoleText() { return Console().GetWindowText(); }
   bool ConsoleHas(const std::string& text) { return ConsoleText().find(text) != std::string::npos; }
   bool PumpUntilConsoleHas(const std::string& text, int milliseconds = 5000) {
-    return fw::testing::PumpUntil([&] { return ConsoleHas(text); }, milliseconds);
+    return test::PumpUntil([&] { return ConsoleHas(text); }, milliseconds);
   }
   fw::CListCtrl& List(int id) { return window_->Control<fw::CListCtrl>(id); }
   fw::CWnd& Item(int id) { return window_->Item(id); }
@@ -89,4 +89,4 @@ class ServerWindow {
   std::unique_ptr<CServerDlg> window_;
 };
 
-}  // namespace vex::testing_support
+}  // namespace vex::test

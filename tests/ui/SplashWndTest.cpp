@@ -13,7 +13,7 @@
 namespace vex {
 namespace {
 
-using fw::testing::PumpUntil;
+using test::PumpUntil;
 
 // Offers input to the splash first, as the status window does.
 class WindowUnderSplash : public fw::CDialog {
@@ -31,7 +31,7 @@ class WindowUnderSplash : public fw::CDialog {
 class SplashOnWindow : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(fw::testing::RunningFrontEnd(), fw::FrontEnd::Window);
+    ASSERT_EQ(test::RunningFrontEnd(), fw::FrontEnd::Window);
     ASSERT_TRUE(window_.Create());
     qtWindow_ = fw::QtDialogHost::WindowOf(&window_);
     ASSERT_NE(qtWindow_, nullptr);

@@ -11,14 +11,14 @@
 namespace vex {
 namespace {
 
-using testing_support::ConsoleLine;
-using testing_support::LevelStarted;
-using testing_support::LevelUnloaded;
-using testing_support::PlayerAdded;
-using testing_support::PlayerRemoved;
-using testing_support::PlayerStats;
-using testing_support::RefreshFixture;
-using testing_support::StatsRecord;
+using test::ConsoleLine;
+using test::LevelStarted;
+using test::LevelUnloaded;
+using test::PlayerAdded;
+using test::PlayerRemoved;
+using test::PlayerStats;
+using test::RefreshFixture;
+using test::StatsRecord;
 
 constexpr std::int64_t kStart = RefreshFixture::kStart;
 

@@ -8,10 +8,10 @@
 namespace vex {
 namespace {
 
-using fw::testing::MessageBoxRecorder;
-using fw::testing::PumpUntil;
-using testing_support::ScopedEnvironment;
-using testing_support::ServerWindow;
+using test::MessageBoxRecorder;
+using test::PumpUntil;
+using test::ScopedEnvironment;
+using test::ServerWindow;
 
 // What the window writes to the terminal while one line is handled.
 std::string Typed(ServerWindow& server, const std::string& line) {

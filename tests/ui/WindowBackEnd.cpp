@@ -4,6 +4,6 @@ namespace {
 
 // The status window as the operator sees it: real Qt widgets on the offscreen platform.
 auto* const backEnd = ::testing::AddGlobalTestEnvironment(
-    new vex::fw::testing::BackEndEnvironment(vex::fw::FrontEnd::Window));
+    new vex::test::BackEndEnvironment(vex::fw::FrontEnd::Window));
 
 }  // namespace
