@@ -15,7 +15,13 @@
 
 namespace vex {
 
-namespace {}  // namespace
+namespace {
+
+bool OnConsoleFrontEnd() {
+  return fw::AfxGetApp() != nullptr && fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console;
+}
+
+}  // namespace
 
 CServerDlg::CServerDlg(std::vector<std::string> arguments)
     : fw::CDialog(res::IDD_SERVER), arguments_(std::move(arguments)), session_(*this, handler_) {
@@ -121,8 +127,16 @@ void CServerDlg::OnTimer(int id) {
       [] { return platform::CalendarSeconds(); },
   };
   const std::uint64_t framesBeforeRefresh = session_.FramesRun();
+  const bool engineFailed = session_.EngineError();
   RefreshStatus(context);
   ProgressRemoteCommand(framesBeforeRefresh);
+  // The window stays open for the operator to read the engine's reason; on the console nobody
+  // may be watching, and a service manager must see the failure to restart the server.
+  if (engineFailed && session_.Engine() == nullptr && OnConsoleFrontEnd()) {
+    confirmOnStop_ = false;
+    fatalReported_ = true;
+    SendCommand(fw::IDCANCEL);
+  }
   fw::CDialog::OnTimer(id);
 }
 
@@ -159,8 +173,7 @@ void CServerDlg::OnCancel() {
 
 void CServerDlg::ReportError(int stringId) {
   fw::AfxMessageBox(fw::LoadStringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
-  if (stringId == res::IDS_NO_CONFIG && fw::AfxGetApp() != nullptr &&
-      fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console) {
+  if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
   }
   confirmOnStop_ = false;
