@@ -1,6 +1,5 @@
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "config/RemoteOptions.h"
@@ -168,9 +167,8 @@ remote::A2sStatus CServerDlg::QueryStatus() {
   if (display_.HighlightedLevel >= 0 && display_.HighlightedLevel < levels.GetItemCount()) {
     status.Map = levels.GetItemText(display_.HighlightedLevel, 0);
   }
-  // A frame holds the lock for a moment; a query never waits for it.
-  std::unique_lock lock(session_.Lock(), std::try_to_lock);
-  if (lock.owns_lock()) {
+  // Without the lock (a slow or hung frame) the query answers with the players it last saw.
+  if (const SessionLockHold hold = session_.LockBriefly()) {
     const std::int64_t now = platform::CalendarSeconds();
     remote_.LastPlayers.clear();
     tracking_.Roster.ForEach([&](const CPlayerInfo& player) {

@@ -10,7 +10,7 @@ struct ConsoleOptions {
   // Standard input (or TerminalFd) is read line by line and handed to the open dialog.
   bool ReadTerminal = true;
   int TerminalFd = 0;
-  // SIGINT and SIGTERM post IDCANCEL to the open dialog.
+  // SIGINT, SIGTERM and SIGHUP post IDCANCEL to the open dialog.
   bool CatchStopSignals = true;
 };
 
