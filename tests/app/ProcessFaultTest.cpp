@@ -19,10 +19,10 @@ namespace vex {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::ChildProcess;
-using testing::FreePort;
-using testing::GameFolder;
-using testing::kProgram;
+using test::ChildProcess;
+using test::FreePort;
+using test::GameFolder;
+using test::kProgram;
 
 const std::string kRunning = "Server is running.";
 const std::string kStopped = "Server stopped.";

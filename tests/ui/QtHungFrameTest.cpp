@@ -7,10 +7,10 @@
 namespace vex {
 namespace {
 
-using fw::testing::MessageBoxRecorder;
-using fw::testing::PumpUntil;
-using testing_support::ScopedEnvironment;
-using testing_support::ServerWindow;
+using test::MessageBoxRecorder;
+using test::PumpUntil;
+using test::ScopedEnvironment;
+using test::ServerWindow;
 
 TEST(QtHungFrame, TheWindowStaysResponsiveAndItsStopButtonGivesUpOnTheEngine) {
   ScopedEnvironment fault("VEX_SIM_FAULT", "hang:1");
