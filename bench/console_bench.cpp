@@ -16,9 +16,9 @@
 #include <memory>
 #include <string>
 
-#include "GameFolder.h"
 #include "framework/Application.h"
 #include "framework/console/ConsoleBackEnd.h"
+#include "tests/support/ScratchFolder.h"
 #include "ui/ServerDlg.h"
 
 #if VEX_HAVE_QT_WIDGETS
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   Figures ours;
   {
     QuietOutput quiet;
-    vex::test::GameFolder folder;
+    vex::test::ScratchWorkingFolder folder;
     folder.Write("VexMod/ServerData/bench.txt", kConfig);
     auto dialog = std::make_unique<vex::CServerDlg>(
         std::vector<std::string>{"vexserver", "-config", "bench"});

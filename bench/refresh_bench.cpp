@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "GameMessageBytes.h"
-#include "RefreshFixture.h"
 #include "framework/Application.h"
 #include "framework/console/ConsoleBackEnd.h"
+#include "tests/support/GameMessageBytes.h"
+#include "tests/support/RefreshFixture.h"
 #include "ui/FormatSpan.h"
 
 namespace {

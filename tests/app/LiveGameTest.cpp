@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -52,17 +53,13 @@ std::vector<Row> NewestTable(const std::string& output, const std::string& heade
 class LiveGame : public ::testing::Test {
  protected:
   LiveGame() {
-    char pattern[] = "/tmp/vex-live-XXXXXX";
-    root_ = mkdtemp(pattern);
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_, fs::copy_options::recursive);
+    folder_.CopyIn(fs::path(VEX_SOURCE_DIR) / "examples/gamedir");
     server_.emplace(std::string(VEX_BIN_DIR) + "/vexserver",
                     std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0"},
-                    root_.string(), std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+                    folder_.Path().string(),
+                    std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
   }
-  ~LiveGame() override {
-    server_.reset();
-    fs::remove_all(root_);
-  }
+  ~LiveGame() override { server_.reset(); }
 
   // Asks with `command` until the newest answer satisfies `done`.
   template <class Done>
@@ -97,7 +94,7 @@ class LiveGame : public ::testing::Test {
     return -1;
   }
 
-  fs::path root_;
+  test::ScratchFolder folder_;
   std::optional<ChildProcess> server_;
 };
 

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/ScratchFolder.h"
+
 namespace vex::test {
 
 inline const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
@@ -17,23 +19,15 @@ inline const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
 // A copy of the sample game folder, so that tests may add files to it.
 class GameFolder {
  public:
-  GameFolder() {
-    char pattern[] = "/tmp/vex-program-XXXXXX";
-    root_ = mkdtemp(pattern);
-    std::filesystem::copy(std::filesystem::path(VEX_SOURCE_DIR) / "examples/gamedir", root_,
-                          std::filesystem::copy_options::recursive);
-  }
-  ~GameFolder() { std::filesystem::remove_all(root_); }
-  GameFolder(const GameFolder&) = delete;
-  GameFolder& operator=(const GameFolder&) = delete;
+  GameFolder() { folder_.CopyIn(std::filesystem::path(VEX_SOURCE_DIR) / "examples/gamedir"); }
 
-  std::string Path() const { return root_.string(); }
+  std::string Path() const { return folder_.Path().string(); }
   void WriteConfig(const std::string& name, const std::string& text) const {
-    std::ofstream(root_ / "VexMod/ServerData" / (name + ".txt")) << text;
+    folder_.Write(std::filesystem::path("VexMod/ServerData") / (name + ".txt"), text);
   }
 
  private:
-  std::filesystem::path root_;
+  ScratchFolder folder_;
 };
 
 // A UDP socket holding a port on all interfaces, as a server already running there would.

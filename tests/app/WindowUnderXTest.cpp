@@ -12,6 +12,7 @@
 #include "XDisplay.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -72,15 +73,8 @@ class DialogOnScreen {
 
 class WindowUnderX : public ::testing::Test {
  protected:
-  WindowUnderX() {
-    char pattern[] = "/tmp/vex-xwindow-XXXXXX";
-    root_ = mkdtemp(pattern);
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_, fs::copy_options::recursive);
-  }
-  ~WindowUnderX() override {
-    server_.reset();
-    fs::remove_all(root_);
-  }
+  WindowUnderX() { folder_.CopyIn(fs::path(VEX_SOURCE_DIR) / "examples/gamedir"); }
+  ~WindowUnderX() override { server_.reset(); }
   void SetUp() override { ASSERT_FALSE(display_.Name().empty()) << display_.Failure(); }
 
   void StartServer(std::vector<std::string> arguments) {
@@ -89,7 +83,7 @@ class WindowUnderX : public ::testing::Test {
     environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
                           "/tests/app/x11-lsan.supp");
     arguments.insert(arguments.end(), {"-port", "0"});
-    server_.emplace(kProgram, arguments, root_.string(), environment);
+    server_.emplace(kProgram, arguments, folder_.Path().string(), environment);
   }
   // Starts a server on the sample deathmatch configuration and waits for its running window.
   unsigned long StartRunningServer() {
@@ -104,7 +98,7 @@ class WindowUnderX : public ::testing::Test {
   }
 
   XDisplay display_;
-  fs::path root_;
+  test::ScratchFolder folder_;
   std::optional<ChildProcess> server_;
 };
 

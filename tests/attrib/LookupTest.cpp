@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "attrib/AttributeFile.h"
-#include "tests/attrib/ScratchFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -43,7 +43,7 @@ class Lookups : public testing::Test {
     return "File \"" + path_ + "\", line 13 :  " + message;
   }
 
-  test::ScratchFiles files_;
+  test::ScratchFolder files_;
   std::string path_;
   CAttributeFile file_;
 };
@@ -227,7 +227,7 @@ TEST(TypedLookups, FloatReadsIntegersAndFloatsButNotDoubles) {
   for (const FloatCase& c : {FloatCase{"1.5", 1.0f, false}, FloatCase{"2", 2.0f, true},
                              FloatCase{"1.5f", 1.5f, true}, FloatCase{"(FLOAT) 1.5", 1.5f, true}}) {
     SCOPED_TRACE(c.written);
-    test::ScratchFiles files;
+    test::ScratchFolder files;
     const std::string path =
         files.Write("prefs.txt", std::string("[Preferences]\nDamScale = ") + c.written + "\n");
     CAttributeFile file;
@@ -239,7 +239,7 @@ TEST(TypedLookups, FloatReadsIntegersAndFloatsButNotDoubles) {
                                                 "\", line 2 :  Type mismatch - "
                                                 "[Preferences]:DamScale");
   }
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   CAttributeFile file;
   ASSERT_TRUE(file.Parse(files.Write("d.txt", "[Preferences]\nDamScale = 1.5\nOther = 1.5f")));
   EXPECT_EQ(file.GetDouble("Preferences", "DamScale", 0.0), 1.5);
@@ -248,7 +248,7 @@ TEST(TypedLookups, FloatReadsIntegersAndFloatsButNotDoubles) {
 }
 
 TEST(TypedLookups, ExpansionTagsAreSearchedToo) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   CAttributeFile file;
   ASSERT_TRUE(file.Parse(
       files.Write("x.txt", "[Settings]\nA = 1\n[MPEXPANSION]\nB = 2\n[NEWEXPANSION]\nA = 3\n")));
@@ -259,7 +259,7 @@ TEST(TypedLookups, ExpansionTagsAreSearchedToo) {
 }
 
 TEST(TypedLookups, WalkingNumberedSymbolsStopsAtTheFirstGap) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   CAttributeFile file;
   ASSERT_TRUE(file.Parse(files.Write(
       "customrez.txt", "[Rez]\nRez0 = \"a.rez\"\nRez1 = \"b.rez\"\nRez3 = \"d.rez\"\n")));

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "attrib/AttributeFile.h"
-#include "tests/attrib/ScratchFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ TEST(AttributeMemory, EmptyTagsCostLessThanTenTimesTheFileSize) {
   if (kSanitized) {
     GTEST_SKIP() << "allocation sizes differ under a sanitizer";
   }
-  vex::test::ScratchFiles scratch;
+  vex::test::ScratchFolder scratch;
   const std::string tags = EmptyTags(std::size_t{2} << 20);
   const std::string manyTags = scratch.Write("tags.txt", tags);
   const std::string oneTag = scratch.Write("tag.txt", "[Tag]\n");

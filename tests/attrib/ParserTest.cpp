@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "attrib/AttributeFile.h"
-#include "tests/attrib/ScratchFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -31,7 +31,7 @@ class ParseOutcome : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseOutcome, ResultAndLastError) {
   const ParseCase& c = GetParam();
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string path = files.Write("cfg.txt", c.content);
   CAttributeFile file;
   EXPECT_EQ(file.Parse(path), c.parses);
@@ -140,7 +140,7 @@ void PrintTo(const ValueCase& c, std::ostream* out) {
 class StoredValue : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(StoredValue, ConvertedByKind) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string path = files.Write("v.txt", std::string("[T]\nV = ") + GetParam().text);
   CAttributeFile file;
   ASSERT_TRUE(file.Parse(path)) << file.LastError();
@@ -182,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{"<1e999, 0, 0>", "Vector inf,0,0"}));
 
 TEST(Parser, DuplicateSymbolKeepsTheFirstValueAcrossLetterCase) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string path = files.Write("maps.txt", "[Maps]\nA = 1\na = (1, 2)\nB = 3\n");
   CAttributeFile file;
   EXPECT_TRUE(file.Parse(path));
@@ -192,7 +192,7 @@ TEST(Parser, DuplicateSymbolKeepsTheFirstValueAcrossLetterCase) {
 }
 
 TEST(Parser, ExpansionTagsAreThoseNamingExpansionInCapitals) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string path =
       files.Write("x.txt", "[MPEXPANSION]\n[mpexpansion2]\n[MyEXPANSIONPack]\n[Expansion]\n");
   CAttributeFile file;
@@ -209,7 +209,7 @@ TEST(Parser, ExpansionTagsAreThoseNamingExpansionInCapitals) {
 }
 
 TEST(Parser, TagsReadBeforeAnErrorStayAndASecondParseAddsToTheStore) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string first = files.Write("first.txt", "[Settings]\nA = 1\n[Broken\n");
   const std::string second = files.Write("second.txt", "[Other]\nB = 2\n");
   CAttributeFile file;
@@ -225,7 +225,7 @@ TEST(Parser, TagsReadBeforeAnErrorStayAndASecondParseAddsToTheStore) {
 // The line of the name, also when the value stands on a later line; a duplicate keeps the
 // first one's.
 TEST(Parser, EachSymbolKnowsTheLineOfItsName) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string path =
       files.Write("lines.txt", "// comment\n[Settings]\n\nA = 1\nB =\n  \"two\"\na = 3\n");
   CAttributeFile file;
@@ -238,7 +238,7 @@ TEST(Parser, EachSymbolKnowsTheLineOfItsName) {
 }
 
 TEST(Parser, FileThatCannotBeOpenedFailsSilentlyAndChangesNothing) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string good = files.Write("good.txt", "[A]\nx = 1\ny = @\n");
   CAttributeFile file;
   EXPECT_FALSE(file.Parse(good));
@@ -252,7 +252,7 @@ TEST(Parser, FileThatCannotBeOpenedFailsSilentlyAndChangesNothing) {
 std::vector<std::string> callbackMessages;
 
 TEST(Parser, CallbackReceivesEveryMessageInItsLocatedForm) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string path = files.Write("cb.txt", "[M]\nA = 1\nA = 2\nB = 1\nb = 2\n");
   callbackMessages.clear();
   CAttributeFile file;

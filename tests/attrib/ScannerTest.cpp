@@ -6,7 +6,7 @@
 
 #include "attrib/AttributeErrors.h"
 #include "attrib/AttributeScanner.h"
-#include "tests/attrib/ScratchFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -15,7 +15,7 @@ namespace {
 // with their value, the end as "EndOfFile@LINE" and a failure as "ERROR <last error text>".
 std::string Scan(std::string_view input, std::int32_t characterOffset = 0,
                  int* messages = nullptr) {
-  test::ScratchFiles files;
+  test::ScratchFolder files;
   const std::string path = files.Write("input.txt", input);
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/attrib/ScratchFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::string ReadAll(const std::filesystem::path& path) {
 
 // Runs the built checker in the fixture folder, so file names in messages stay relative.
 RunResult RunVexattr(const std::string& arguments) {
-  vex::test::ScratchFiles scratch;
+  vex::test::ScratchFolder scratch;
   const std::filesystem::path out = scratch.Path() / "out";
   const std::filesystem::path err = scratch.Path() / "err";
   const std::string command = "cd '" VEX_SOURCE_DIR "/tests/attrib/fixtures' && '" VEX_BIN_DIR

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "config/ConfigReader.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -27,7 +27,7 @@ class ConfigReaderTest : public ::testing::Test {
     ReadServerConfig(config_, file_);
   }
 
-  test::TempDir dir_;
+  test::ScratchFolder dir_;
   CAttributeFile file_;
   CServerConfig config_;
 };

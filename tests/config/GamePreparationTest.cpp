@@ -11,7 +11,7 @@
 #include "config/FixedText.h"
 #include "config/GamePreparation.h"
 #include "res/Resource.h"
-#include "tests/platform/TempDir.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -51,7 +51,7 @@ class GamePreparationTest : public ::testing::Test {
     return PrepareGame(static_cast<int>(arguments.size()), arguments.data(), choose, callback);
   }
 
-  test::TempDir dir_;
+  test::ScratchFolder dir_;
   std::filesystem::path previous_;
 };
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "platform/FileSystem.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex::platform {
 namespace {
@@ -16,11 +16,11 @@ class FileSystemTest : public ::testing::Test {
     dir_.Write("VexMod/ServerData/DM1.txt", "a");
     dir_.Write("VexMod/ServerData/b.TXT", "b");
     dir_.Write("VexMod/ServerData/notes.cfg", "c");
-    dir_.MakeDir("VexMod/ServerData/x.txt");
+    dir_.MakeDirectory("VexMod/ServerData/x.txt");
     root_ = dir_.Path().string();
   }
 
-  test::TempDir dir_;
+  test::ScratchFolder dir_;
   std::string root_;
 };
 

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "platform/OpticalDisc.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex::platform {
 namespace {
 
 TEST(FirstOpticalDiscMount, TakesTheFirstIsoOrUdfEntryDecoded) {
-  test::TempDir dir;
+  test::ScratchFolder dir;
   const auto table = dir.Write("mounts",
                                "proc /proc proc rw 0 0\n"
                                "/dev/sda1 / ext4 rw 0 0\n"
@@ -21,7 +21,7 @@ TEST(FirstOpticalDiscMount, TakesTheFirstIsoOrUdfEntryDecoded) {
 }
 
 TEST(FirstOpticalDiscMount, NothingWithoutADisc) {
-  test::TempDir dir;
+  test::ScratchFolder dir;
   const auto table = dir.Write("mounts",
                                "/dev/sda1 / ext4 rw 0 0\n"
                                "/dev/sdb1 /mnt/iso9660 vfat rw 0 0\n");

@@ -5,14 +5,14 @@
 #include <cstring>
 #include <string>
 
-#include "TempDir.h"
 #include "platform/RegularFile.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex::platform {
 namespace {
 
 TEST(RegularFile, OpensARegularFileForReading) {
-  test::TempDir dir;
+  test::ScratchFolder dir;
   const auto path = dir.Write("config.txt", "[Settings]\n");
   const RegularFileOpening opened = OpenRegularFile(path.string());
   ASSERT_NE(opened.Stream, nullptr) << opened.Error;
@@ -30,9 +30,9 @@ struct RefusedCase {
 
 // A FIFO without a writer would block an ordinary open for good; it must come back at once.
 TEST(RegularFile, RefusesAtOnceWhatIsNotARegularFileWithTheReason) {
-  test::TempDir dir;
+  test::ScratchFolder dir;
   ASSERT_EQ(::mkfifo((dir.Path() / "fifo.txt").c_str(), 0600), 0);
-  dir.MakeDir("folder.txt");
+  dir.MakeDirectory("folder.txt");
   dir.Write("plain", "x");
   const RefusedCase cases[] = {
       {"missing", "missing.txt", std::strerror(ENOENT)},

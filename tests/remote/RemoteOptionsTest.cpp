@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "config/RemoteOptions.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -62,14 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 class RconPasswordFile : public ::testing::Test {
  protected:
-  RconPasswordFile() {
-    char pattern[] = "/tmp/vex-rconpw-XXXXXX";
-    dir_ = mkdtemp(pattern);
-  }
-  ~RconPasswordFile() override { fs::remove_all(dir_); }
-
   RconPassword Read(const std::string& content, mode_t mode) {
-    const fs::path file = dir_ / "password";
+    const fs::path file = folder_.Path() / "password";
     std::ofstream(file, std::ios::binary) << content;
     chmod(file.c_str(), mode);
     RemoteOptions options;
@@ -77,7 +72,7 @@ class RconPasswordFile : public ::testing::Test {
     return ReadRconPassword(options, "from-environment");
   }
 
-  fs::path dir_;
+  test::ScratchFolder folder_;
 };
 
 TEST_F(RconPasswordFile, FileWinsOverEnvironmentWithoutItsFinalLineBreak) {
@@ -99,11 +94,11 @@ TEST_F(RconPasswordFile, RefusesWhatIsNoUsablePassword) {
   EXPECT_FALSE(Read("\n", 0600).Error.empty());
   EXPECT_FALSE(Read(std::string(5000, 'x'), 0600).Error.empty());
   RemoteOptions options;
-  options.RconPasswordFile = dir_.string();
+  options.RconPasswordFile = folder_.Path().string();
   const RconPassword directory = ReadRconPassword(options, "from-environment");
   EXPECT_FALSE(directory.Error.empty());
   EXPECT_TRUE(directory.Text.empty());
-  options.RconPasswordFile = (dir_ / "missing").string();
+  options.RconPasswordFile = (folder_.Path() / "missing").string();
   EXPECT_FALSE(ReadRconPassword(options, nullptr).Error.empty());
 }
 

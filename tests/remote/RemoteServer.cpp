@@ -42,11 +42,10 @@ std::string NodeProgram() {
 }  // namespace
 
 RemoteServer::RemoteServer() {
-  char pattern[] = "/tmp/vex-remote-XXXXXX";
-  root_ = mkdtemp(pattern);
-  fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_ / "game",
+  folder_.MakeDirectory("game");
+  fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
            fs::copy_options::recursive);
-  const fs::path passwordFile = root_ / "rcon-password";
+  const fs::path passwordFile = folder_.Path() / "rcon-password";
   std::ofstream(passwordFile) << kPassword << "\n";
   chmod(passwordFile.c_str(), 0600);
   queryPort_ = FreeUdpPort();
@@ -55,12 +54,12 @@ RemoteServer::RemoteServer() {
       std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0", "-rconport", "0",
                                "-rconbind", "127.0.0.1", "-rconpassword-file",
                                passwordFile.string(), "-queryport", std::to_string(queryPort_)},
-      (root_ / "game").string(), std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+      (folder_.Path() / "game").string(),
+      std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
 }
 
 RemoteServer::~RemoteServer() {
   server_.reset();
-  fs::remove_all(root_);
 }
 
 bool RemoteServer::Start() {

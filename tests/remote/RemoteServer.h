@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/app/ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex::test {
 
@@ -26,7 +27,7 @@ class RemoteServer {
   int QueryPort() const { return queryPort_; }
 
  private:
-  std::filesystem::path root_;
+  ScratchFolder folder_;
   std::optional<ChildProcess> server_;
   int rconPort_ = 0;
   int queryPort_ = 0;

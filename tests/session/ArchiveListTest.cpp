@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ScopedGameFolder.h"
 #include "session/ResourceArchives.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -41,24 +41,24 @@ std::string CustomList(int count) {
 }
 
 TEST(ArchiveList, TwelveFixedEntriesWithoutMultiplayerArchiveOrDisc) {
-  test::ScopedGameFolder game;
+  test::ScratchWorkingFolder game;
   EXPECT_EQ(BuildArchiveList(std::nullopt).Archives, Fixed(""));
 }
 
 TEST(ArchiveList, MultiplayerArchiveInTheFolderWinsOverTheDisc) {
-  test::ScopedGameFolder game;
+  test::ScratchWorkingFolder game;
   game.Write("multi.rez", "x");
   game.Write("disc/multi.rez", "x");
-  EXPECT_EQ(BuildArchiveList((game.Root() / "disc").string()).Archives, Fixed("multi.rez"));
+  EXPECT_EQ(BuildArchiveList((game.Path() / "disc").string()).Archives, Fixed("multi.rez"));
 }
 
 TEST(ArchiveList, MultiplayerArchiveFromTheMountedDisc) {
-  test::ScopedGameFolder game;
+  test::ScratchWorkingFolder game;
   game.Write("disc/multi.rez", "x");
-  const std::string disc = (game.Root() / "disc").string();
+  const std::string disc = (game.Path() / "disc").string();
   EXPECT_EQ(BuildArchiveList(disc).Archives, Fixed(disc + "/multi.rez"));
   game.Write("empty-disc/readme", "x");
-  EXPECT_EQ(BuildArchiveList((game.Root() / "empty-disc").string()).Archives, Fixed(""));
+  EXPECT_EQ(BuildArchiveList((game.Path() / "empty-disc").string()).Archives, Fixed(""));
 }
 
 TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
@@ -76,7 +76,7 @@ TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
       {"letter case of tag and symbols", "[rez]\nREZ0 = \"a.rez\"\n", {"a.rez"}},
   };
   for (const auto& c : cases) {
-    test::ScopedGameFolder game;
+    test::ScratchWorkingFolder game;
     game.Write("VexMod/customrez.txt", c.file);
     std::vector<std::string> expected = Fixed("");
     expected.insert(expected.end(), c.custom.begin(), c.custom.end());
@@ -87,20 +87,20 @@ TEST(ArchiveList, CustomListStopsAtTheFirstMissingOrNonTextEntry) {
 TEST(ArchiveList, CustomListThatCannotBeReadIsLeftOutAtOnceWithItsReason) {
   struct Case {
     const char* name;
-    std::function<void(const test::ScopedGameFolder&)> make;
+    std::function<void(const test::ScratchWorkingFolder&)> make;
     std::string problem;  // empty: no reason is given
   };
   const Case cases[] = {
       {"absent", [](const auto&) {}, ""},
       {"a FIFO without a writer",
        [](const auto& game) {
-         std::filesystem::create_directories(game.Root() / "VexMod");
-         ASSERT_EQ(::mkfifo((game.Root() / "VexMod/customrez.txt").c_str(), 0600), 0);
+         std::filesystem::create_directories(game.Path() / "VexMod");
+         ASSERT_EQ(::mkfifo((game.Path() / "VexMod/customrez.txt").c_str(), 0600), 0);
        },
        "VexMod/customrez.txt: not a regular file (a FIFO)"},
       {"a directory",
        [](const auto& game) {
-         std::filesystem::create_directories(game.Root() / "VexMod/customrez.txt");
+         std::filesystem::create_directories(game.Path() / "VexMod/customrez.txt");
        },
        "VexMod/customrez.txt: not a regular file (a directory)"},
       {"syntax error",
@@ -108,7 +108,7 @@ TEST(ArchiveList, CustomListThatCannotBeReadIsLeftOutAtOnceWithItsReason) {
        "File \"VexMod/customrez.txt\", line 2 :  Invalid token encountered."},
   };
   for (const auto& c : cases) {
-    test::ScopedGameFolder game;
+    test::ScratchWorkingFolder game;
     c.make(game);
     const ArchiveList list = BuildArchiveList(std::nullopt);
     EXPECT_EQ(list.Archives, Fixed("")) << c.name;
@@ -117,13 +117,13 @@ TEST(ArchiveList, CustomListThatCannotBeReadIsLeftOutAtOnceWithItsReason) {
 }
 
 TEST(ArchiveList, CustomListFoundIgnoringTheCaseOfItsPath) {
-  test::ScopedGameFolder game;
+  test::ScratchWorkingFolder game;
   game.Write("vexmod/CUSTOMREZ.TXT", CustomList(1));
   EXPECT_EQ(BuildArchiveList(std::nullopt).Archives.back(), "extra0.rez");
 }
 
 TEST(ArchiveList, TwentyFiveCustomEntriesAreAllListedBeforeTheCut) {
-  test::ScopedGameFolder game;
+  test::ScratchWorkingFolder game;
   game.Write("VexMod/customrez.txt", CustomList(25));
   const auto list = BuildArchiveList(std::nullopt).Archives;
   ASSERT_EQ(list.size(), 12u + 25u);

@@ -3,7 +3,7 @@
 // after the module is gone.
 #include <fstream>
 
-#include "ScriptedEngine.h"
+#include "tests/support/ScriptedEngine.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "ScopedGameFolder.h"
 #include "SessionHarness.h"
 #include "engine/EngineModule.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -122,12 +122,12 @@ TEST_F(SessionTest, OutOfMemoryArrivesFromInsideAFrame) {
 }
 
 TEST_F(SessionTest, EngineOfAFailedCreateIsReleasedBeforeTheModuleIsUnloaded) {
-  ScopedGameFolder folder;
-  std::filesystem::create_symlink(VEX_FAILING_CREATE_MODULE, folder.Root() / "server.so");
+  ScratchWorkingFolder folder;
+  std::filesystem::create_symlink(VEX_FAILING_CREATE_MODULE, folder.Path() / "server.so");
   EXPECT_FALSE(session.Initialise());
   EXPECT_EQ(host.Errors, std::vector<int>{res::IDS_SETUP_FAILED});
   EXPECT_EQ(session.Engine(), nullptr);
-  EXPECT_TRUE(std::filesystem::exists(folder.Root() / "released"));
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "released"));
 }
 
 TEST(EngineModule, MissingModuleAndMissingEntryReportTheLoadersReason) {

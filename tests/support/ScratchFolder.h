@@ -43,6 +43,10 @@ class ScratchFolder {
   void Link(const std::filesystem::path& relative, const std::filesystem::path& target) const {
     std::filesystem::create_symlink(target, path_ / relative);
   }
+  // Copies a folder's contents in, such as the sample game folder.
+  void CopyIn(const std::filesystem::path& source) const {
+    std::filesystem::copy(source, path_, std::filesystem::copy_options::recursive);
+  }
 
  private:
   std::filesystem::path path_;

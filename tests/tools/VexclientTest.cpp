@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/app/ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -37,10 +38,8 @@ struct PlayerRow {
 class LiveClients : public ::testing::Test {
  protected:
   LiveClients() {
-    char pattern[] = "/tmp/vex-clients-XXXXXX";
-    root_ = mkdtemp(pattern);
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_, fs::copy_options::recursive);
-    const fs::path config = root_ / "VexMod/ServerData/deathmatch.txt";
+    folder_.CopyIn(fs::path(VEX_SOURCE_DIR) / "examples/gamedir");
+    const fs::path config = folder_.Path() / "VexMod/ServerData/deathmatch.txt";
     std::stringstream text;
     text << std::ifstream(config).rdbuf();
     std::string content = text.str();
@@ -49,13 +48,11 @@ class LiveClients : public ::testing::Test {
     std::ofstream(config) << content;
     server_ = std::make_unique<ChildProcess>(
         std::string(VEX_BIN_DIR) + "/vexserver",
-        std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0"}, root_.string(),
+        std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0"},
+        folder_.Path().string(),
         std::vector<std::string>{"VEX_SIM_BOTS=0", "VEX_SIM_CLIENT_TIMEOUT_MS=2000"});
   }
-  ~LiveClients() override {
-    server_.reset();
-    fs::remove_all(root_);
-  }
+  ~LiveClients() override { server_.reset(); }
 
   void SetUp() override {
     ASSERT_TRUE(server_->WaitForOutput(" players.\n", 20s)) << server_->Errors();
@@ -68,7 +65,7 @@ class LiveClients : public ::testing::Test {
   std::unique_ptr<ChildProcess> Client(std::vector<std::string> arguments) {
     arguments.push_back(address_);
     return std::make_unique<ChildProcess>(std::string(VEX_BIN_DIR) + "/vexclient", arguments,
-                                          root_.string());
+                                          folder_.Path().string());
   }
 
   // Asks with `command` until the newest answer satisfies `done`.
@@ -121,7 +118,7 @@ class LiveClients : public ::testing::Test {
     return Poll("/status", [&] { return Status(label) == value; });
   }
 
-  fs::path root_;
+  test::ScratchFolder folder_;
   std::unique_ptr<ChildProcess> server_;
   std::string address_;
 };

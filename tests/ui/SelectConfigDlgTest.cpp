@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "GameFolder.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/MessageBox.h"
 #include "framework/testing/BackEndForTests.h"
 #include "res/Resource.h"
+#include "tests/support/ScratchFolder.h"
 #include "ui/SelectConfigDlg.h"
 
 namespace vex {
 namespace {
 
-using test::GameFolder;
+using test::ScratchWorkingFolder;
 
 constexpr int kNoTerminal = -1;
 
@@ -81,7 +81,7 @@ class ConfigSelection : public testing::Test {
     }
   }
 
-  GameFolder folder_;
+  ScratchWorkingFolder folder_;
 };
 
 struct FolderCase {

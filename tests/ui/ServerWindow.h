@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "GameFolder.h"
 #include "framework/Controls.h"
 #include "framework/testing/BackEndForTests.h"
 #include "res/Resource.h"
+#include "tests/support/ScratchFolder.h"
 #include "ui/ServerDlg.h"
 
 namespace vex::test {
@@ -67,7 +67,7 @@ class ServerWindow {
   ServerWindow& operator=(const ServerWindow&) = delete;
 
   CServerDlg& Window() { return *window_; }
-  const GameFolder& Folder() const { return folder_; }
+  const ScratchWorkingFolder& Folder() const { return folder_; }
 
   // Creates the window; its first show starts the server. True once the update thread runs.
   bool Start() {
@@ -85,7 +85,7 @@ class ServerWindow {
   fw::CWnd& Item(int id) { return window_->Item(id); }
 
  private:
-  GameFolder folder_;
+  ScratchWorkingFolder folder_;
   std::unique_ptr<CServerDlg> window_;
 };
 

@@ -5,8 +5,8 @@
 #include <limits>
 #include <thread>
 
-#include "GameMessageBytes.h"
-#include "RefreshFixture.h"
+#include "tests/support/GameMessageBytes.h"
+#include "tests/support/RefreshFixture.h"
 
 namespace vex {
 namespace {

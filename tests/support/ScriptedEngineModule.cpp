@@ -1,4 +1,4 @@
-#include "ScriptedEngine.h"
+#include "tests/support/ScriptedEngine.h"
 
 namespace {
 

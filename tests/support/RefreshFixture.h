@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "GameFolder.h"
-#include "ScriptedEngine.h"
 #include "engine/GameServerAppHandler.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "res/Resource.h"
 #include "session/ServerSession.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ScriptedEngine.h"
 #include "ui/GameMessages.h"
 #include "ui/StatusRefresh.h"
 
@@ -102,7 +102,7 @@ class RefreshFixture {
   RecordingHost& Host() { return host_; }
 
  private:
-  GameFolder folder_;
+  ScratchWorkingFolder folder_;
   std::unique_ptr<fw::CDialog> window_;
   RecordingHost host_{Tracking};
   CGameServerAppHandler handler_;
