@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <mutex>
 
 namespace vex::platform {
@@ -15,9 +17,13 @@ class RecursiveLock {
   void lock() { mutex_.lock(); }
   void unlock() { mutex_.unlock(); }
   bool try_lock() { return mutex_.try_lock(); }
+  // For a thread that must not wait on a holder that may never let go.
+  bool TryLockFor(std::uint32_t milliseconds) {
+    return mutex_.try_lock_for(std::chrono::milliseconds(milliseconds));
+  }
 
  private:
-  std::recursive_mutex mutex_;
+  std::recursive_timed_mutex mutex_;
 };
 
 }  // namespace vex::platform

@@ -1,6 +1,5 @@
 #include "ui/ServerDlg.h"
 
-#include <mutex>
 #include <utility>
 
 #include "framework/Application.h"
@@ -188,16 +187,20 @@ void CServerDlg::StartRefreshTimer() {
   SetTimer(0, 100);
 }
 
+// The session calls these two only while no frame can run (before the update thread starts and
+// after it ended or was abandoned with its lock), so the brief lock never fails here.
 void CServerDlg::ResetTracking() {
   display_.HighlightedLevel = -1;
-  std::lock_guard lock(session_.Lock());
-  tracking_.Reset();
+  if (const SessionLockHold hold = session_.LockBriefly()) {
+    tracking_.Reset();
+  }
 }
 
 void CServerDlg::DropRoster() {
-  std::lock_guard lock(session_.Lock());
-  tracking_.Roster.Clear();
-  tracking_.CurrentLevel = -1;
+  if (const SessionLockHold hold = session_.LockBriefly()) {
+    tracking_.Roster.Clear();
+    tracking_.CurrentLevel = -1;
+  }
 }
 
 void CServerDlg::HandleGameMessage(const char* data, int length) {
