@@ -21,6 +21,10 @@ std::string StringOrEmpty(int id) {
   return std::string(fw::LoadString(id).value_or(std::string_view{}));
 }
 
+bool OnConsoleFrontEnd() {
+  return fw::AfxGetApp() != nullptr && fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console;
+}
+
 }  // namespace
 
 CServerDlg::CServerDlg(std::vector<std::string> arguments)
@@ -125,7 +129,15 @@ void CServerDlg::OnTimer(int id) {
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
+  const bool engineFailed = session_.EngineError();
   RefreshStatus(context);
+  // The window stays open for the operator to read the engine's reason; on the console nobody
+  // may be watching, and a service manager must see the failure to restart the server.
+  if (engineFailed && session_.Engine() == nullptr && OnConsoleFrontEnd()) {
+    confirmOnStop_ = false;
+    fatalReported_ = true;
+    SendCommand(fw::IDCANCEL);
+  }
   fw::CDialog::OnTimer(id);
 }
 
@@ -161,8 +173,7 @@ void CServerDlg::OnCancel() {
 
 void CServerDlg::ReportError(int stringId) {
   fw::AfxMessageBox(StringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
-  if (stringId == res::IDS_NO_CONFIG && fw::AfxGetApp() != nullptr &&
-      fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console) {
+  if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
   }
   confirmOnStop_ = false;

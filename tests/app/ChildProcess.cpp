@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,6 +93,21 @@ void ChildProcess::CloseInput() {
   }
 }
 
+int ChildProcess::UnreadInput() const {
+  int unread = 0;
+  if (input_ >= 0) {
+    ioctl(input_, FIONREAD, &unread);
+  }
+  return unread;
+}
+
+void ChildProcess::CloseOutput() {
+  if (outputPipe_ >= 0) {
+    close(outputPipe_);
+    outputPipe_ = -1;
+  }
+}
+
 void ChildProcess::Signal(int signalNumber) {
   if (pid_ > 0) {
     kill(pid_, signalNumber);
@@ -99,7 +115,8 @@ void ChildProcess::Signal(int signalNumber) {
 }
 
 void ChildProcess::Drain(int timeoutMs) {
-  pollfd fds[2] = {{outputPipe_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
+  // poll ignores a negative descriptor.
+  pollfd fds[2] = {{outputStalled_ ? -1 : outputPipe_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
   if (poll(fds, 2, timeoutMs) <= 0) {
     return;
   }
@@ -118,6 +135,9 @@ void ChildProcess::Drain(int timeoutMs) {
 void ChildProcess::DrainToEnd() {
   char buffer[4096];
   for (int fd : {outputPipe_, errorPipe_}) {
+    if (fd < 0) {
+      continue;
+    }
     fcntl(fd, F_SETFL, 0);
     ssize_t got;
     while ((got = read(fd, buffer, sizeof(buffer))) > 0) {

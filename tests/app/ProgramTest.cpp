@@ -1,72 +1,23 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "ChildProcess.h"
+#include "ProgramFixtures.h"
 
 namespace vex {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ChildProcess;
+using testing::FreePort;
+using testing::GameFolder;
+using testing::HeldPort;
+using testing::kProgram;
 
-const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
 const std::string kStartFailed = "ERROR - Unable to start server.";
-
-// A copy of the sample game folder, so that tests may add files to it.
-class GameFolder {
- public:
-  GameFolder() {
-    char pattern[] = "/tmp/vex-program-XXXXXX";
-    root_ = mkdtemp(pattern);
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_, fs::copy_options::recursive);
-  }
-  ~GameFolder() { fs::remove_all(root_); }
-  GameFolder(const GameFolder&) = delete;
-  GameFolder& operator=(const GameFolder&) = delete;
-
-  std::string Path() const { return root_.string(); }
-  void WriteConfig(const std::string& name, const std::string& text) const {
-    std::ofstream(root_ / "VexMod/ServerData" / (name + ".txt")) << text;
-  }
-
- private:
-  fs::path root_;
-};
-
-// A UDP socket holding a port on all interfaces, as a server already running there would.
-class HeldPort {
- public:
-  HeldPort() : socket_(::socket(AF_INET, SOCK_DGRAM, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    socklen_t length = sizeof(address);
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
-  ~HeldPort() { close(socket_); }
-  HeldPort(const HeldPort&) = delete;
-  HeldPort& operator=(const HeldPort&) = delete;
-
-  std::string Port() const { return std::to_string(port_); }
-
- private:
-  int socket_;
-  int port_ = 0;
-};
-
-std::string FreePort() {
-  return HeldPort().Port();
-}
 
 TEST(Program, HelpAndVersion) {
   GameFolder game;
