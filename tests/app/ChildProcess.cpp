@@ -48,6 +48,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     for (const auto& variable : environment) {
       putenv(const_cast<char*>(variable.c_str()));
     }
+    // As a shell starts it: the test's own ignored SIGPIPE must not carry over.
+    signal(SIGPIPE, SIG_DFL);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& argument : arguments) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -88,6 +89,10 @@ struct StopWay {
   int Signal;  // 0: the line instead
   const char* Line;
 };
+
+void PrintTo(const StopWay& way, std::ostream* out) {
+  *out << way.Name;
+}
 
 class HungFrame : public ConsoleServer, public ::testing::WithParamInterface<StopWay> {};
 
