@@ -17,7 +17,7 @@ constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
 constexpr std::uint32_t kLastErrorSize = 255;
 // A refresh tick comes again in 100 ms; an operator's action is worth a longer wait for a slow
 // frame before it is given up.
-constexpr std::uint32_t kRefreshLockWaitMs = 5;
+constexpr std::uint32_t kBriefLockWaitMs = 5;
 constexpr std::uint32_t kOperatorLockWaitMs = 250;
 
 }  // namespace
@@ -166,7 +166,7 @@ SessionLockHold CServerSession::TryLockFor(std::uint32_t milliseconds) {
 }
 
 SessionLockHold CServerSession::LockBriefly() {
-  return TryLockFor(kRefreshLockWaitMs);
+  return TryLockFor(kBriefLockWaitMs);
 }
 
 SessionLockHold CServerSession::LockForOperator() {
