@@ -26,6 +26,13 @@ class FrameWatcher final : public ServerAppHandler {
   platform::ManualResetEvent HangBegun;
 };
 
+// The abandoned thread was last inside it and its engine keeps it as the handler, so it is never
+// destroyed.
+FrameWatcher& Watcher() {
+  static auto* watcher = new FrameWatcher;
+  return *watcher;
+}
+
 class ScopedFrameTrace {
  public:
   ScopedFrameTrace() { setenv("VEX_SIM_FRAME_TRACE", "1", 1); }
@@ -34,18 +41,17 @@ class ScopedFrameTrace {
 
 class HungFrameTest : public ::testing::Test {
  protected:
-  HungFrameTest() : session(host, watcher) { host.Session = &session; }
+  HungFrameTest() : session(host, Watcher()) { host.Session = &session; }
 
   void StartIntoTheHang() {
     ASSERT_TRUE(session.Initialise());
     ASSERT_TRUE(session.Start());
-    ASSERT_TRUE(watcher.HangBegun.Wait(10000));
+    ASSERT_TRUE(Watcher().HangBegun.Wait(10000));
   }
 
   ScopedFault fault{"hang:2"};
   ScopedFrameTrace trace;
   RecordingHost host;
-  FrameWatcher watcher;
   CServerSession session;
 };
 
