@@ -22,10 +22,6 @@ void CollectLibraryMessage(const char* message) {
   LibraryMessages().emplace_back(message);
 }
 
-std::string Text(int id) {
-  return std::string(fw::LoadString(id).value_or(""));
-}
-
 void ListConfigFiles() {
   const std::vector<std::string> titles = ListConfigTitles();
   if (titles.empty()) {
@@ -74,7 +70,8 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
     std::fprintf(stderr, "warning: %s\n", NarrowingText(result.FileName, value).c_str());
   }
   if (result.ErrorId != 0) {
-    std::fprintf(stderr, "%s\n", Text(result.ErrorId).c_str());
+    const std::string_view error = fw::LoadStringOrEmpty(result.ErrorId);
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(error.size()), error.data());
     if (!result.ErrorText.empty()) {
       std::fprintf(stderr, "%s\n", result.ErrorText.c_str());
     }
@@ -83,7 +80,8 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
     }
     return result.ErrorId;
   }
-  std::fputs(ConfigSummary(result.Game, Text).c_str(), stdout);
+  const auto text = [](int id) { return std::string(fw::LoadStringOrEmpty(id)); };
+  std::fputs(ConfigSummary(result.Game, text).c_str(), stdout);
   if (dumpOptionsFile && !WriteBlock(*dumpOptionsFile, result.Game.Block)) {
     std::fprintf(stderr, "vexserver: cannot write the options block to %s\n",
                  dumpOptionsFile->c_str());

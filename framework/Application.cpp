@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "framework/BackEnd.h"
+#include "framework/TerminalCapture.h"
 #include "framework/TerminalWriter.h"
 #include "framework/VisibleText.h"
 #include "framework/WindowThread.h"
@@ -113,6 +114,7 @@ CWinApp* AfxGetApp() {
 }
 
 void TerminalWrite(std::string_view text) {
+  CaptureTerminalText(text);
   StandardOutput().Write(VisibleText(text, LineFeeds::Keep));
 }
 

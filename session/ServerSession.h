@@ -44,6 +44,8 @@ struct FrameLoopState {
   std::atomic<IServerEngine*> Engine{nullptr};
   std::atomic<bool> ThreadRecorded{false};
   std::atomic<bool> EngineError{false};
+  // Frames finished; a message posted under the lock has been seen by the engine once it grows.
+  std::atomic<std::uint64_t> FramesRun{0};
   ConsoleLineQueue PendingConsoleLines;
 };
 
@@ -73,6 +75,7 @@ class CServerSession {
   SessionLockHold LockForOperator();
   bool EngineError() const { return loop_->EngineError.load(); }
   ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
+  std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
   std::int64_t StartTime() const { return startTime_; }
 
   // One frame under the session lock, as the update thread runs it (tests call it too).

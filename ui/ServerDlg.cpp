@@ -17,10 +17,6 @@ namespace vex {
 
 namespace {
 
-std::string StringOrEmpty(int id) {
-  return std::string(fw::LoadString(id).value_or(std::string_view{}));
-}
-
 bool OnConsoleFrontEnd() {
   return fw::AfxGetApp() != nullptr && fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console;
 }
@@ -33,6 +29,7 @@ CServerDlg::CServerDlg(std::vector<std::string> arguments)
 }
 
 CServerDlg::~CServerDlg() {
+  StopRemoteServices();
   session_.Stop();
   // A callback that outlives the window must find no window rather than a destroyed one.
   if (AppHandlerTarget() == this) {
@@ -41,7 +38,7 @@ CServerDlg::~CServerDlg() {
 }
 
 bool CServerDlg::OnInitDialog() {
-  SetWindowText(StringOrEmpty(res::IDS_CAPTION));
+  SetWindowText(fw::LoadStringOrEmpty(res::IDS_CAPTION));
   CSplashWnd::AllowSplash(true);
   splash_.OpenSplash(this);
   fw::CDialog::OnInitDialog();
@@ -129,8 +126,10 @@ void CServerDlg::OnTimer(int id) {
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
+  const std::uint64_t framesBeforeRefresh = session_.FramesRun();
   const bool engineFailed = session_.EngineError();
   RefreshStatus(context);
+  ProgressRemoteCommand(framesBeforeRefresh);
   // The window stays open for the operator to read the engine's reason; on the console nobody
   // may be watching, and a service manager must see the failure to restart the server.
   if (engineFailed && session_.Engine() == nullptr && OnConsoleFrontEnd()) {
@@ -153,6 +152,7 @@ void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
+    StartRemoteServices();
     return;
   }
   ReportError(res::IDS_START_FAILED);
@@ -163,8 +163,8 @@ void CServerDlg::OnOK() {}
 
 void CServerDlg::OnCancel() {
   if (confirmOnStop_.load() && session_.Engine() != nullptr &&
-      fw::AfxMessageBox(StringOrEmpty(res::IDS_CONFIRM_STOP), fw::MessageBoxStyle::YesNoQuestion) !=
-          fw::IDYES) {
+      fw::AfxMessageBox(fw::LoadStringOrEmpty(res::IDS_CONFIRM_STOP),
+                        fw::MessageBoxStyle::YesNoQuestion) != fw::IDYES) {
     return;
   }
   session_.Stop();
@@ -172,7 +172,7 @@ void CServerDlg::OnCancel() {
 }
 
 void CServerDlg::ReportError(int stringId) {
-  fw::AfxMessageBox(StringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
+  fw::AfxMessageBox(fw::LoadStringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
   if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
   }

@@ -10,8 +10,10 @@
 #include "engine/GameServerAppHandler.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
+#include "framework/net/RemoteHost.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
+#include "ui/RemoteAdmin.h"
 #include "ui/SplashWnd.h"
 #include "ui/StatusDisplay.h"
 #include "ui/TerminalCommand.h"
@@ -23,7 +25,10 @@ std::array<int, 6> PlayerColumnWidths(int outerWidth);
 
 // The one status window: owns the server session and shows its state; the engine's callbacks
 // reach it through the process-wide handler target.
-class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTarget {
+class CServerDlg : public fw::CDialog,
+                   public ISessionHost,
+                   public IAppHandlerTarget,
+                   public fw::net::IRemoteHost {
  public:
   // The process's argument vector, argv[0] included.
   explicit CServerDlg(std::vector<std::string> arguments);
@@ -57,6 +62,12 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   void OnConsoleOutput(const char* text) override;
   void OnOutOfMemory() override;
 
+  // fw::net::IRemoteHost
+  void RunRemoteCommand(const std::string& line, const std::string& peer,
+                        std::function<void(std::string)> done) override;
+  remote::A2sStatus QueryStatus() override;
+  void ReportRemoteEvent(std::string_view text) override;
+
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id) override;
@@ -89,6 +100,12 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   void BootById(std::string_view argument);
   void SelectLevelByRow(std::string_view argument);
 
+  void StartRemoteServices();
+  void StopRemoteServices();
+  void StartNextRemoteCommand();
+  void ProgressRemoteCommand(std::uint64_t framesBeforeRefresh);
+  void FinishRemoteCommand();
+
   std::vector<std::string> arguments_;
   CGameServerAppHandler handler_;
   GameTracking tracking_;
@@ -99,6 +116,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};
+  RemoteAdmin remote_;
   // Declared last, so destroyed first: its destructor's stop still reaches the roster and the
   // other members above through the host callbacks.
   CServerSession session_;

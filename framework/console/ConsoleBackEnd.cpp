@@ -67,7 +67,7 @@ class ConsoleBackEnd final : public IBackEnd {
     return IDOK;
   }
 
-  std::unique_ptr<CSplashWindow> CreateSplash(int, CDialog*) override { return nullptr; }
+  std::unique_ptr<PictureWindow> CreatePictureWindow(int, CDialog*) override { return nullptr; }
 
   bool SaveWindowImage(const CDialog&, const std::string&) override { return false; }
 
