@@ -45,10 +45,10 @@ bool AttributeStore::AddSymbol(AttributeTag& tag, std::string_view name,
   *symbol = record;
   symbol->owner = owner_;
   if (!tag.symbols) {
-    tag.symbols = std::make_unique<AttributeSymbolTable>();
+    tag.symbols = std::make_unique<AttributeSymbolTable>(&tableMemory_);
     tag.symbols->reserve(kInitialEntries);
   }
-  tag.symbols->emplace(Intern(name), symbol);
+  tag.symbols->emplace(&Intern(name), symbol);
   return true;
 }
 
@@ -68,7 +68,7 @@ const AttributeSymbol* AttributeStore::Find(const char* tag, const char* symbol)
   if (found == nullptr || !found->symbols) {
     return nullptr;
   }
-  const auto entry = found->symbols->find(symbol);
+  const auto entry = found->symbols->find(std::string_view(symbol));
   return entry != found->symbols->end() ? entry->second : nullptr;
 }
 
@@ -81,7 +81,7 @@ std::vector<AttributeTagListing> AttributeStore::List() const {
       listed.expansion = map == &expansionTags_;
       if (tag.symbols) {
         for (const auto& [symbolName, symbol] : *tag.symbols) {
-          listed.symbols.emplace_back(symbolName, symbol);
+          listed.symbols.emplace_back(*symbolName, symbol);
         }
       }
     }

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -10,12 +11,34 @@
 
 #include "attrib/AttributeSymbol.h"
 #include "attrib/BlockPool.h"
+#include "attrib/ChunkResource.h"
 #include "attrib/NameHash.h"
 
 namespace vex {
 
-using AttributeSymbolTable = std::unordered_map<std::string_view, AttributeSymbol*,
-                                                CaseInsensitiveHash, CaseInsensitiveEqual>;
+// A symbol table's key is the name's entry in the string pool: a pointer rather than a view, to
+// keep each entry small. Without a thrown exception possible, the table does not store each
+// entry's hash beside it either.
+struct SymbolNameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const noexcept {
+    return CaseInsensitiveHash()(name);
+  }
+  std::size_t operator()(const std::string* name) const noexcept { return (*this)(*name); }
+};
+
+struct SymbolNameEqual {
+  using is_transparent = void;
+  static std::string_view View(std::string_view name) { return name; }
+  static std::string_view View(const std::string* name) { return *name; }
+  template <typename A, typename B>
+  bool operator()(const A& a, const B& b) const {
+    return CaseInsensitiveEqual()(View(a), View(b));
+  }
+};
+
+using AttributeSymbolTable =
+    std::pmr::unordered_map<const std::string*, AttributeSymbol*, SymbolNameHash, SymbolNameEqual>;
 
 // One tag as listed for tools: its name as stored, whether it is an expansion tag, its symbols.
 struct AttributeTagListing {
@@ -73,6 +96,8 @@ class AttributeStore {
   }
 
   const CAttributeFile* owner_;
+  // Holds the symbol tables' buckets and entries; declared before the tags, which it outlives.
+  ChunkResource tableMemory_;
   std::unordered_set<std::string, ExactHash, std::equal_to<>> strings_;
   TagMap tags_;
   TagMap expansionTags_;

@@ -1,9 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vex {
+
+// The numbers behind a player row's Ping and Time cells as the refresh last wrote them; nothing
+// for a cell it has not written since the row was inserted.
+struct ShownPlayerRow {
+  std::optional<std::int32_t> Ping;
+  std::optional<std::int32_t> Span;
+};
 
 // The status window's display members (window thread only), pushed into the controls by the
 // data exchange, and the refresh's memory of what it last showed.
@@ -23,6 +32,8 @@ struct StatusDisplay {
   int HighlightedLevel = -1;
   int MaxPlayerCount = 0;
   std::uint32_t PlayerCount = 0;
+  // One entry a player row, by position.
+  std::vector<ShownPlayerRow> ShownRows;
 };
 
 }  // namespace vex

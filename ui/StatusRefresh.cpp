@@ -110,6 +110,14 @@ void RewritePlayerRow(fw::CListCtrl& list, int row, const CPlayerInfo& player,
   WriteCell(list, row, kNameColumn, name);
 }
 
+std::optional<std::intptr_t> SelectedClient(const fw::CListCtrl& list) {
+  const int row = list.GetFirstSelected();
+  if (row < 0) {
+    return std::nullopt;
+  }
+  return list.GetItemData(row);
+}
+
 // Pings are asked under the session lock: a frame may be running on the update thread. Nothing
 // when a frame that started since the take keeps the lock.
 std::optional<std::vector<std::int32_t>> ReadPings(StatusRefreshContext& context, int rows) {
@@ -131,15 +139,16 @@ std::optional<std::vector<std::int32_t>> ReadPings(StatusRefreshContext& context
   return pings;
 }
 
-// Rows and snapshot are matched by position; returns the sum of the shown pings, or nothing
-// when the pings could not be read this tick.
+// Rows and snapshot are matched by position; the Ping and Time cells are written only when their
+// number differs from the one last written, as formatting and reading cells back for every row
+// would cost most of a tick in which nothing changed. Returns the sum of the shown pings, or
+// nothing when the pings could not be read this tick.
 std::optional<std::uint32_t> UpdatePlayerRows(StatusRefreshContext& context,
                                               const TakenState& taken, std::int64_t now) {
   fw::CListCtrl& list = context.PlayerList;
-  const int selectedRow = list.GetFirstSelected();
   std::optional<std::intptr_t> selectedId;
-  if (selectedRow >= 0) {
-    selectedId = list.GetItemData(selectedRow);
+  if (taken.RosterChanged) {
+    selectedId = SelectedClient(list);
   }
   const std::vector<CPlayerInfo>& snapshot = taken.Roster;
   MatchRowCount(list, snapshot.size());
@@ -149,16 +158,25 @@ std::optional<std::uint32_t> UpdatePlayerRows(StatusRefreshContext& context,
       RewritePlayerRow(list, row, snapshot[row], selectedId);
     }
   }
+  std::vector<ShownPlayerRow>& shown = context.Display.ShownRows;
+  shown.resize(static_cast<std::size_t>(rows));
   const std::optional<std::vector<std::int32_t>> pings = ReadPings(context, rows);
   if (!pings) {
     return std::nullopt;
   }
   std::uint32_t pingSum = 0;
   for (int row = 0; row < rows; ++row) {
-    pingSum += static_cast<std::uint32_t>((*pings)[row]);
-    WriteCell(list, row, kPingColumn, Decimal((*pings)[row]));
-    WriteCell(list, row, kTimeColumn,
-              FormatSpan(static_cast<std::int32_t>(now - snapshot[row].JoinTime)));
+    const std::int32_t ping = (*pings)[row];
+    pingSum += static_cast<std::uint32_t>(ping);
+    if (shown[row].Ping != ping) {
+      list.SetItemText(row, kPingColumn, Decimal(ping));
+      shown[row].Ping = ping;
+    }
+    const auto span = static_cast<std::int32_t>(now - snapshot[row].JoinTime);
+    if (shown[row].Span != span) {
+      list.SetItemText(row, kTimeColumn, FormatSpan(span));
+      shown[row].Span = span;
+    }
   }
   return pingSum;
 }

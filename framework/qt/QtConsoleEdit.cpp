@@ -1,9 +1,11 @@
 #include "framework/qt/QtConsoleEdit.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
@@ -61,10 +63,36 @@ void WriteLog(const std::string& text) {
   }
 }
 
-// Forces the lazy plain-text layout of a block so that its displayed lines are known.
+// Forces the lazy plain-text layout of a block so that its displayed lines are known. A block
+// whose layout has lines is laid out for the current width: a change of width clears them all.
 const QTextLayout* LaidOut(const QPlainTextEdit& edit, const QTextBlock& block) {
-  edit.document()->documentLayout()->blockBoundingRect(block);
+  if (block.layout()->lineCount() == 0) {
+    edit.document()->documentLayout()->blockBoundingRect(block);
+  }
   return block.layout();
+}
+
+// A scroll area decides whether to show its bars in a call it queues each time a bar's range
+// changes, which each appended line does; lines printed while no events run would each keep a
+// queued call, 100 to 200 bytes, until the event loop runs. One pending decision is enough. Where
+// Qt's own connection is not found, it stays as it is.
+void CoalesceScrollBarDecisions(QAbstractScrollArea& area) {
+  auto* pending = new QTimer(&area);
+  pending->setSingleShot(true);
+  pending->setInterval(0);
+  QObject::connect(pending, &QTimer::timeout, &area, [&area] {
+    QMetaObject::invokeMethod(&area, "_q_showOrHideScrollBars", Qt::DirectConnection);
+  });
+  for (QScrollBar* bar : {area.verticalScrollBar(), area.horizontalScrollBar()}) {
+    if (QObject::disconnect(bar, SIGNAL(rangeChanged(int, int)), &area,
+                            SLOT(_q_showOrHideScrollBars()))) {
+      QObject::connect(bar, &QScrollBar::rangeChanged, pending, [pending] {
+        if (!pending->isActive()) {
+          pending->start();
+        }
+      });
+    }
+  }
 }
 
 }  // namespace
@@ -78,6 +106,7 @@ QtConsoleEdit::QtConsoleEdit(CDialog& dialog, const res::ControlTemplate& layout
                                                                        : Qt::ScrollBarAsNeeded);
   widget_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   widget_->setUndoRedoEnabled(false);
+  CoalesceScrollBarDecisions(*widget_);
 }
 
 int QtConsoleEdit::Length() const {
@@ -86,8 +115,12 @@ int QtConsoleEdit::Length() const {
 }
 
 int QtConsoleEdit::ToDocument(int offset) const {
-  // Walk the blocks: an offset inside a "\r\n" pair lands on the break.
   const QTextDocument* document = widget_->document();
+  // Each printed line is appended here; the walk below would cost a step a line of the console.
+  if (offset >= Length()) {
+    return document->characterCount() - 1;
+  }
+  // Walk the blocks: an offset inside a "\r\n" pair lands on the break.
   int consumed = 0;
   for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
     const int length = block.length() - 1;

@@ -274,6 +274,29 @@ TEST(TypedLookups, WalkingNumberedSymbolsStopsAtTheFirstGap) {
   EXPECT_EQ(found, (std::vector<std::string>{"a.rez", "b.rez"}));
 }
 
+// Tables start with room for 100 symbols and grow; their memory comes in chunks, and the larger
+// bucket arrays of a big tag come on their own.
+TEST(TypedLookups, TagsFarBeyondTheirFirstRoomAnswerEverySymbol) {
+  for (const int count : {99, 100, 101, 104, 3000}) {
+    std::string text = "[Small]\nX = 1\n[Big]\n";
+    for (int i = 0; i < count; ++i) {
+      text += "Name" + std::to_string(i) + " = " + std::to_string(i * 3) + "\n";
+    }
+    text += "[After]\nY = 2\n";
+    test::ScratchFiles files;
+    CAttributeFile file;
+    ASSERT_TRUE(file.Parse(files.Write("big.txt", text))) << count;
+    int matching = 0;
+    for (int i = 0; i < count; ++i) {
+      matching += file.GetInt("big", ("NAME" + std::to_string(i)).c_str(), -1) == i * 3 ? 1 : 0;
+    }
+    EXPECT_EQ(matching, count);
+    EXPECT_FALSE(file.Exists("Big", ("Name" + std::to_string(count)).c_str())) << count;
+    EXPECT_EQ(file.GetInt("Small", "X", 0), 1) << count;
+    EXPECT_EQ(file.GetInt("After", "Y", 0), 2) << count;
+  }
+}
+
 TEST(TypedLookups, ObjectThatNeverOpenedAFileReportsLineZero) {
   CAttributeFile file;
   EXPECT_FALSE(file.Success());

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <QWindow>
@@ -232,6 +233,24 @@ TEST_F(QtWindowTest, ConsoleBreaksLinesOnlyAtCarriageReturnAndLineFeed) {
   console.ReplaceSel("a\nb\rc\r\n");
   EXPECT_EQ(console.GetWindowText(), "a\nb\rc\r\n");
   EXPECT_EQ(console.GetLineCount(), 2);
+}
+
+// The console box makes at most one scroll bar decision wait for the event loop, however many
+// lines arrive before it runs; the decision must still come. The status window's console always
+// shows its bar, so the test lets it show the bar only as needed.
+TEST_F(QtWindowTest, ConsoleDecidesOnItsScrollBarAfterLinesPrintedWithoutEvents) {
+  CConsoleEdit& console = dialog.Control<CConsoleEdit>(res::IDC_CONSOLE);
+  auto* edit = window->findChild<QPlainTextEdit*>();
+  edit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  console.SetWindowText("");
+  ASSERT_TRUE(PumpUntil([&] { return !edit->verticalScrollBar()->isVisible(); }));
+  for (int line = 0; line < 300; ++line) {
+    console.SetSel(console.GetLimitText(), console.GetLimitText());
+    console.ReplaceSel("line " + std::to_string(line) + "\r\n");
+  }
+  EXPECT_TRUE(PumpUntil([&] { return edit->verticalScrollBar()->isVisible(); }));
+  console.SetWindowText("");
+  EXPECT_TRUE(PumpUntil([&] { return !edit->verticalScrollBar()->isVisible(); }));
 }
 
 TEST_F(QtWindowTest, ResizingGivesTheRoomToTheListsAndTheConsole) {

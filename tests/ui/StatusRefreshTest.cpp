@@ -173,6 +173,41 @@ TEST_F(StatusRefresh, WithoutRosterChangeOnlyPingAndTimeAreWritten) {
   EXPECT_EQ(list.GetStateImage(0), 3);
 }
 
+// A row that goes and a new one in its place must show their own ping and time, even when the
+// numbers equal those the gone row showed: the refresh skips cells whose number is unchanged.
+TEST_F(StatusRefresh, RowsThatComeBackShowPingAndTimeAgain) {
+  f.Send(LevelStarted(0));
+  f.Send(PlayerAdded(1));
+  f.Send(PlayerAdded(2));
+  f.Engine().SetPing(1, 0.030f);
+  f.Engine().SetPing(2, 0.030f);
+  f.Engine().SetPing(3, 0.030f);
+  f.Tick(kStart);
+  struct Step {
+    const char* Name;
+    std::vector<std::string> Messages;
+    int Rows;
+  };
+  const Step steps[] = {
+      {"gone", {PlayerRemoved(2)}, 1},
+      {"back", {PlayerAdded(3)}, 2},
+      {"gone and back in one tick", {PlayerRemoved(3), PlayerAdded(2)}, 2},
+      {"all gone", {PlayerRemoved(1), PlayerRemoved(2)}, 0},
+      {"first again", {PlayerAdded(1)}, 1},
+  };
+  for (const Step& step : steps) {
+    for (const std::string& message : step.Messages) {
+      f.Send(message);
+    }
+    f.Tick(kStart);
+    ASSERT_EQ(f.PlayerList().GetItemCount(), step.Rows) << step.Name;
+    for (int row = 0; row < step.Rows; ++row) {
+      EXPECT_EQ(f.PlayerList().GetItemText(row, kPingColumn), "30") << step.Name << " " << row;
+      EXPECT_EQ(f.PlayerList().GetItemText(row, kTimeColumn), "00m:00s") << step.Name << " " << row;
+    }
+  }
+}
+
 // Rows are 2, 1 with client 1 selected on row 1; then the roster changes.
 struct RosterMove {
   const char* Name;
