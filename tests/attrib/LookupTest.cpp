@@ -283,7 +283,7 @@ TEST(TypedLookups, TagsFarBeyondTheirFirstRoomAnswerEverySymbol) {
       text += "Name" + std::to_string(i) + " = " + std::to_string(i * 3) + "\n";
     }
     text += "[After]\nY = 2\n";
-    test::ScratchFiles files;
+    test::ScratchFolder files;
     CAttributeFile file;
     ASSERT_TRUE(file.Parse(files.Write("big.txt", text))) << count;
     int matching = 0;
