@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <string_view>
 
 namespace vex::fw {
 
@@ -26,6 +27,12 @@ struct EditSelection {
   }
 
   void CollapseTo(int at) { Start = End = at; }
+
+  // A console box echoes to the terminal only what is appended at its end, so that the terminal
+  // follows the console's new lines and an edit inside the text prints nothing.
+  bool AppendsAtEnd(int length, std::string_view text) const {
+    return Start == length && !text.empty();
+  }
 };
 
 }  // namespace vex::fw

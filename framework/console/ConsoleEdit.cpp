@@ -55,11 +55,11 @@ void ConsoleEdit::SetSel(int start, int end) {
 }
 
 void ConsoleEdit::ReplaceSel(std::string_view text) {
-  const bool atEnd = selection_.Start == Length();
+  const bool echo = selection_.AppendsAtEnd(Length(), text);
   text_.replace(static_cast<std::size_t>(selection_.Start),
                 static_cast<std::size_t>(selection_.End - selection_.Start), text);
   selection_.CollapseTo(selection_.Start + static_cast<int>(text.size()));
-  if (atEnd && !text.empty()) {
+  if (echo) {
     TerminalWrite(ConsoleTextForTerminal(text));
   }
 }

@@ -192,14 +192,14 @@ void QtConsoleEdit::SetSel(int start, int end) {
 }
 
 void QtConsoleEdit::ReplaceSel(std::string_view text) {
-  const bool atEnd = selection_.Start == Length();
+  const bool echo = selection_.AppendsAtEnd(Length(), text);
   QTextCursor cursor(widget_->document());
   cursor.setPosition(ToDocument(selection_.Start));
   cursor.setPosition(ToDocument(selection_.End), QTextCursor::KeepAnchor);
   cursor.insertText(ToDocumentText(text));
   widget_->setTextCursor(cursor);
   selection_.CollapseTo(FromDocument(cursor.position()));
-  if (atEnd && !text.empty()) {
+  if (echo) {
     WriteLog(ConsoleTextForTerminal(text));
   }
 }
