@@ -52,14 +52,9 @@ bool WriteBlock(const std::string& path, const CGameOptions& block) {
 
 int RunConfigCheck(const std::vector<std::string>& arguments,
                    const std::optional<std::string>& dumpOptionsFile) {
-  std::vector<const char*> argv;
-  for (const auto& argument : arguments) {
-    argv.push_back(argument.c_str());
-  }
   const auto noChoice = []() -> std::optional<std::string> { return std::nullopt; };
   LibraryMessages().clear();
-  const GamePreparation result =
-      PrepareGame(static_cast<int>(argv.size()), argv.data(), noChoice, CollectLibraryMessage);
+  const GamePreparation result = PrepareGame(arguments, noChoice, CollectLibraryMessage);
 
   for (const auto& message : LibraryMessages()) {
     if (message != result.ErrorText) {

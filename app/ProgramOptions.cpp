@@ -7,13 +7,7 @@
 namespace vex {
 
 ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
-  std::vector<const char*> argv;
-  argv.reserve(arguments.size());
-  for (const auto& argument : arguments) {
-    argv.push_back(argument.c_str());
-  }
-  const std::vector<bool> gameArguments =
-      GameOptionArguments(static_cast<int>(argv.size()), argv.data());
+  const std::vector<bool> gameArguments = GameOptionArguments(arguments);
   const auto isFree = [&](std::size_t i) { return i < arguments.size() && !gameArguments[i]; };
 
   ProgramOptions options;

@@ -58,9 +58,9 @@ int main() {
   std::printf("%-16s %10s %10s %8s\n", "configuration", "ours", "inih", "ratio");
   double worst = 0.0;
   for (const char* title : kTitles) {
-    const char* argv[] = {"vexserver", "-config", title};
+    const std::vector<std::string> arguments{"vexserver", "-config", title};
     const auto none = []() -> std::optional<std::string> { return std::nullopt; };
-    if (vex::PrepareGame(3, argv, none).ErrorId != 0) {
+    if (vex::PrepareGame(arguments, none).ErrorId != 0) {
       std::fprintf(stderr, "config_bench: %s does not read\n", title);
       return 1;
     }
@@ -68,7 +68,7 @@ int main() {
     const std::vector<Key> keys = KeysOf(path);
     volatile long sink = 0;
     const double ours =
-        MicrosecondsPerRun([&] { sink = sink + vex::PrepareGame(3, argv, none).ErrorId; });
+        MicrosecondsPerRun([&] { sink = sink + vex::PrepareGame(arguments, none).ErrorId; });
     const double inih = MicrosecondsPerRun([&] {
       const INIReader reader(path);
       for (const auto& [section, name] : keys) {

@@ -13,9 +13,9 @@ namespace {
 
 // onOption(i) answers whether argument i was an option taking argument i + 1 as its value.
 template <typename OnOption>
-void WalkOptions(int argc, OnOption onOption) {
-  int i = 1;
-  while (i + 1 < argc) {
+void WalkOptions(std::span<const std::string> arguments, OnOption onOption) {
+  std::size_t i = 1;
+  while (i + 1 < arguments.size()) {
     i += onOption(i) ? 2 : 1;
   }
 }
@@ -30,15 +30,15 @@ bool IsBlockModeOption(const char* argument) {
 
 }  // namespace
 
-std::vector<bool> GameOptionArguments(int argc, const char* const* argv) {
-  std::vector<bool> taken(static_cast<std::size_t>(std::max(argc, 0)), false);
+std::vector<bool> GameOptionArguments(std::span<const std::string> arguments) {
+  std::vector<bool> taken(arguments.size(), false);
   for (const auto isOption : {IsNameModeOption, IsBlockModeOption}) {
-    WalkOptions(argc, [&](int i) {
-      if (!isOption(argv[i])) {
+    WalkOptions(arguments, [&](std::size_t i) {
+      if (!isOption(arguments[i].c_str())) {
         return false;
       }
-      taken[static_cast<std::size_t>(i)] = true;
-      taken[static_cast<std::size_t>(i) + 1] = true;
+      taken[i] = true;
+      taken[i + 1] = true;
       return true;
     });
   }
@@ -65,24 +65,24 @@ std::uint16_t PortFromText(const char* text) {
   return static_cast<std::uint16_t>(negative ? 0u - value : value);
 }
 
-void ApplyCommandLine(int argc, const char* const* argv, std::string& configName) {
-  WalkOptions(argc, [&](int i) {
-    if (!IsNameModeOption(argv[i])) {
+void ApplyCommandLine(std::span<const std::string> arguments, std::string& configName) {
+  WalkOptions(arguments, [&](std::size_t i) {
+    if (!IsNameModeOption(arguments[i].c_str())) {
       return false;
     }
-    configName = argv[i + 1];
+    configName = arguments[i + 1];
     return true;
   });
 }
 
-void ApplyCommandLine(int argc, const char* const* argv, CGameOptions& block) {
-  WalkOptions(argc, [&](int i) {
-    if (strcasecmp(argv[i], "-port") == 0) {
-      block.PortID = PortFromText(argv[i + 1]);
+void ApplyCommandLine(std::span<const std::string> arguments, CGameOptions& block) {
+  WalkOptions(arguments, [&](std::size_t i) {
+    if (strcasecmp(arguments[i].c_str(), "-port") == 0) {
+      block.PortID = PortFromText(arguments[i + 1].c_str());
       return true;
     }
-    if (strcasecmp(argv[i], "-name") == 0) {
-      WriteFixedText(block.ServName, argv[i + 1]);
+    if (strcasecmp(arguments[i].c_str(), "-name") == 0) {
+      WriteFixedText(block.ServName, arguments[i + 1]);
       return true;
     }
     return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,14 +16,14 @@ namespace vex {
 // For each argument, whether the walk of either mode takes it, as an option or as an option's
 // value. Only the other arguments are free for the program's own options, so the program and
 // the game never read one argument two ways.
-std::vector<bool> GameOptionArguments(int argc, const char* const* argv);
+std::vector<bool> GameOptionArguments(std::span<const std::string> arguments);
 
 // Name mode: "-config" replaces the configuration name.
-void ApplyCommandLine(int argc, const char* const* argv, std::string& configName);
+void ApplyCommandLine(std::span<const std::string> arguments, std::string& configName);
 
 // Block mode: "-port" (decimal, low 16 bits) and "-name" (cut to 63 characters) override the
 // block's port and server name.
-void ApplyCommandLine(int argc, const char* const* argv, CGameOptions& block);
+void ApplyCommandLine(std::span<const std::string> arguments, CGameOptions& block);
 
 // Decimal as the C library's atoi reads it (leading blanks, a sign, digits up to the first other
 // character; 0 without digits), defined for every input: the low 16 bits of the written value.

@@ -14,10 +14,10 @@
 namespace vex {
 namespace {
 
-std::optional<std::string> ConfigName(int argc, const char* const* argv,
+std::optional<std::string> ConfigName(std::span<const std::string> arguments,
                                       const ChooseConfigName& chooseName) {
   std::string name;
-  ApplyCommandLine(argc, argv, name);
+  ApplyCommandLine(arguments, name);
   if (!name.empty()) {
     return name;
   }
@@ -30,13 +30,14 @@ std::optional<std::string> ConfigName(int argc, const char* const* argv,
 
 }  // namespace
 
-GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfigName& chooseName,
+GamePreparation PrepareGame(std::span<const std::string> arguments,
+                            const ChooseConfigName& chooseName,
                             CAttributeFile::ErrorCallback errorCallback) {
   GamePreparation result;
   CGameOptions block = PresetGameOptions();
   CServerConfig config;
 
-  const std::optional<std::string> name = ConfigName(argc, argv, chooseName);
+  const std::optional<std::string> name = ConfigName(arguments, chooseName);
   if (!name) {
     result.ErrorId = res::IDS_NO_CONFIG;
     return result;
@@ -83,7 +84,7 @@ GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfi
     result.ErrorId = res::IDS_NO_MAPS;
     return result;
   }
-  ApplyCommandLine(argc, argv, block);
+  ApplyCommandLine(arguments, block);
 
   result.Game.Block = block;
   result.Game.GameTypeStringId = type->DisplayStringId;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,9 @@ struct GamePreparation {
 // Everything of the game host setup that needs neither the engine nor a window: choose the name,
 // complete, parse and read the file, translate it and apply the command line. The callback, when
 // given, receives every message of the attribute library while the file is parsed and read.
-GamePreparation PrepareGame(int argc, const char* const* argv, const ChooseConfigName& chooseName,
+// The arguments are the process's, the program's name first.
+GamePreparation PrepareGame(std::span<const std::string> arguments,
+                            const ChooseConfigName& chooseName,
                             CAttributeFile::ErrorCallback errorCallback = nullptr);
 
 }  // namespace vex

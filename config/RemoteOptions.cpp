@@ -38,13 +38,8 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
       options.Error = message;
     }
   };
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) {
-    argv.push_back(argument.c_str());
-  }
   // What the game's own options take is never read as one of these, nor as their value.
-  const std::vector<bool> gameArguments =
-      GameOptionArguments(static_cast<int>(argv.size()), argv.data());
+  const std::vector<bool> gameArguments = GameOptionArguments(arguments);
   const auto isFree = [&](std::size_t i) { return i < arguments.size() && !gameArguments[i]; };
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];

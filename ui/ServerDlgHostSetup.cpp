@@ -33,13 +33,7 @@ void PrintCause(CServerDlg& window, const std::string& cause) {
 }  // namespace
 
 int CServerDlg::SetUpGameHost(IServerEngine& engine) {
-  std::vector<const char*> argv;
-  argv.reserve(arguments_.size());
-  for (const auto& argument : arguments_) {
-    argv.push_back(argument.c_str());
-  }
-  const GamePreparation preparation =
-      PrepareGame(static_cast<int>(argv.size()), argv.data(), [] { return RunConfigSelection(); });
+  const GamePreparation preparation = PrepareGame(arguments_, [] { return RunConfigSelection(); });
   if (preparation.ErrorId != 0) {
     if (!preparation.ErrorText.empty()) {
       PrintCause(*this, preparation.ErrorText);

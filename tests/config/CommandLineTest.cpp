@@ -19,8 +19,8 @@ struct CommandLineCase {
   const char* serverName;
 };
 
-std::vector<const char*> Argv(const std::vector<const char*>& arguments) {
-  std::vector<const char*> argv{"vexserver"};
+std::vector<std::string> Argv(const std::vector<const char*>& arguments) {
+  std::vector<std::string> argv{"vexserver"};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   return argv;
 }
@@ -54,7 +54,7 @@ TEST(ApplyCommandLine, Table) {
        "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn"},
   };
   for (const CommandLineCase& c : cases) {
-    const std::vector<const char*> argv = Argv(c.arguments);
+    const std::vector<std::string> argv = Argv(c.arguments);
     std::string trace;
     for (const char* argument : c.arguments) {
       trace += std::string(argument) + " ";
@@ -62,12 +62,12 @@ TEST(ApplyCommandLine, Table) {
     SCOPED_TRACE(trace);
 
     std::string configName;
-    ApplyCommandLine(static_cast<int>(argv.size()), argv.data(), configName);
+    ApplyCommandLine(argv, configName);
     EXPECT_EQ(configName, c.configName);
 
     CGameOptions block = PresetGameOptions();
     const CGameOptions preset = block;
-    ApplyCommandLine(static_cast<int>(argv.size()), argv.data(), block);
+    ApplyCommandLine(argv, block);
     EXPECT_EQ(block.PortID, c.port);
     EXPECT_EQ(std::string(FixedTextView(block.ServName)), c.serverName);
     EXPECT_EQ(block.ServName[63], '\0');
@@ -80,8 +80,7 @@ TEST(ApplyCommandLine, Table) {
 
 TEST(ApplyCommandLine, AShorterNameClearsTheRestOfTheField) {
   CGameOptions block = PresetGameOptions();
-  const char* argv[] = {"vexserver", "-name", "ab"};
-  ApplyCommandLine(3, argv, block);
+  ApplyCommandLine(std::vector<std::string>{"vexserver", "-name", "ab"}, block);
   for (std::size_t i = 2; i < sizeof block.ServName; ++i) {
     EXPECT_EQ(block.ServName[i], '\0') << i;
   }

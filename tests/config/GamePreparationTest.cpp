@@ -45,10 +45,10 @@ class GamePreparationTest : public ::testing::Test {
   }
   void TearDown() override { std::filesystem::current_path(previous_); }
 
-  GamePreparation Prepare(std::vector<const char*> arguments, ChooseConfigName choose = nullptr,
+  GamePreparation Prepare(std::vector<std::string> arguments, ChooseConfigName choose = nullptr,
                           CAttributeFile::ErrorCallback callback = nullptr) {
     arguments.insert(arguments.begin(), "vexserver");
-    return PrepareGame(static_cast<int>(arguments.size()), arguments.data(), choose, callback);
+    return PrepareGame(arguments, choose, callback);
   }
 
   test::ScratchFolder dir_;
