@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +8,9 @@
 #include "app/ServerApp.h"
 
 int main(int argc, char** argv) {
+  // A reader of standard output that has gone must cost the output only, never the game: writes
+  // then fail with EPIPE instead of ending the process.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> arguments(argv, argv + argc);
   const vex::ProgramOptions options = vex::ParseProgramOptions(arguments);
   if (options.Help) {

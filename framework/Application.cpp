@@ -1,13 +1,16 @@
 #include "framework/Application.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
+#include <memory>
 
 #include "framework/BackEnd.h"
+#include "framework/TerminalWriter.h"
+#include "framework/VisibleText.h"
 #include "framework/WindowThread.h"
 
 namespace vex::fw {
@@ -18,10 +21,25 @@ CWinApp* theApp = nullptr;
 // Qt keeps a reference to argc for the life of its application object.
 int backEndArgc = 0;
 
+// Output a reader has not taken yet; a burst of console lines fits many times over.
+constexpr std::size_t kHeldOutputBytes = 256 * 1024;
+// The last lines ("Server stopped.") are worth a short wait for a slow reader, not a long one.
+constexpr std::uint32_t kFinalFlushMs = 1000;
+constexpr int kHeldOutputRetryMs = 100;
+
 std::string_view Environment(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string_view() : std::string_view(value);
 }
+
+// Never destroyed: at the end of the program its output may still wait for a stalled reader.
+TerminalWriter& StandardOutput() {
+  static auto* writer = new TerminalWriter(STDOUT_FILENO, kHeldOutputBytes);
+  return *writer;
+}
+
+// Output held for a slow reader goes out as the reader takes it, even when nothing new is written.
+std::unique_ptr<QTimer> heldOutputRetry;
 
 }  // namespace
 
@@ -56,6 +74,7 @@ int CWinApp::Start(int argc, char** argv, FrontEnd frontEnd) {
     result = Run();
   }
   StopBackEnd();
+  FlushTerminal(kFinalFlushMs);
   return result;
 }
 
@@ -71,9 +90,13 @@ void CWinApp::StartBackEnd(int argc, char** argv, FrontEnd frontEnd) {
   frontEnd_ = backEnd->Kind();
   MarkWindowThread();
   SetActiveBackEnd(std::move(backEnd));
+  heldOutputRetry = std::make_unique<QTimer>();
+  heldOutputRetry->callOnTimeout([] { StandardOutput().Flush(0); });
+  heldOutputRetry->start(kHeldOutputRetryMs);
 }
 
 void CWinApp::StopBackEnd() {
+  heldOutputRetry.reset();
   SetActiveBackEnd(nullptr);
 }
 
@@ -90,10 +113,11 @@ CWinApp* AfxGetApp() {
 }
 
 void TerminalWrite(std::string_view text) {
-  static std::mutex mutex;
-  std::lock_guard lock(mutex);
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+  StandardOutput().Write(VisibleText(text, LineFeeds::Keep));
+}
+
+void FlushTerminal(std::uint32_t milliseconds) {
+  StandardOutput().Flush(milliseconds);
 }
 
 void PumpEvents(int milliseconds) {

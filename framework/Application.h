@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -50,8 +51,12 @@ class CWinApp {
 CWinApp* AfxGetApp();
 
 // Writes text to the terminal the console back-end talks to (standard output); the window
-// back-end writes there too, so that a server run from a shell keeps a log.
+// back-end writes there too, so that a server run from a shell keeps a log. Line feeds end lines;
+// every other control byte is shown as an escape. Never blocks: a reader that stalls loses
+// output, and is told how much once it reads again.
 void TerminalWrite(std::string_view text);
+// Waits up to the given time for terminal output still held for a slow reader.
+void FlushTerminal(std::uint32_t milliseconds);
 
 // Runs the window thread's pending events for up to the given time (tests).
 void PumpEvents(int milliseconds);

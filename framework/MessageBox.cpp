@@ -7,6 +7,7 @@
 #include "framework/Application.h"
 #include "framework/BackEnd.h"
 #include "framework/StringTable.h"
+#include "framework/VisibleText.h"
 #include "res/Resource.h"
 
 namespace vex::fw {
@@ -37,7 +38,7 @@ int AfxMessageBox(std::string_view text, MessageBoxStyle style) {
   if (IBackEnd* backEnd = ActiveBackEnd()) {
     return backEnd->ShowMessageBox(text, caption, style);
   }
-  std::fprintf(stderr, "%s: %.*s\n", caption.c_str(), static_cast<int>(text.size()), text.data());
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), VisibleText(text, LineFeeds::Keep).c_str());
   return style == MessageBoxStyle::YesNoQuestion ? IDYES : IDOK;
 }
 

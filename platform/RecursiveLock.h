@@ -1,6 +1,9 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <mutex>
+#include <thread>
 
 namespace vex::platform {
 
@@ -15,6 +18,21 @@ class RecursiveLock {
   void lock() { mutex_.lock(); }
   void unlock() { mutex_.unlock(); }
   bool try_lock() { return mutex_.try_lock(); }
+
+  // For a thread that must not wait on a holder that may never let go. It polls instead of
+  // using a timed mutex: ThreadSanitizer does not see a timed mutex's lock
+  // (pthread_mutex_clocklock) and would report every unlock after it.
+  bool TryLockFor(std::uint32_t milliseconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!mutex_.try_lock()) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+  }
 
  private:
   std::recursive_mutex mutex_;

@@ -1,7 +1,5 @@
 #include "session/LevelControls.h"
 
-#include <mutex>
-
 #include "session/ServerSession.h"
 #include "session/ShellMessages.h"
 
@@ -11,7 +9,10 @@ namespace {
 
 template <std::size_t N>
 void Post(CServerSession& session, const std::array<std::uint8_t, N>& message) {
-  std::lock_guard guard(session.Lock());
+  const SessionLockHold hold = session.LockForOperator();
+  if (!hold) {
+    return;
+  }
   session.Engine()->PostShellMessage(message.data(), static_cast<std::uint32_t>(message.size()));
 }
 

@@ -15,6 +15,10 @@ namespace {
 
 constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
 constexpr std::uint32_t kLastErrorSize = 255;
+// A refresh tick comes again in 100 ms; an operator's action is worth a longer wait for a slow
+// frame before it is given up.
+constexpr std::uint32_t kBriefLockWaitMs = 5;
+constexpr std::uint32_t kOperatorLockWaitMs = 250;
 
 }  // namespace
 
@@ -163,6 +167,26 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
   loop.EngineError = true;
 }
 
+SessionLockHold CServerSession::TryLockFor(std::uint32_t milliseconds) {
+  platform::RecursiveLock& lock = Lock();
+  if (!lock.TryLockFor(milliseconds)) {
+    return {};
+  }
+  return SessionLockHold(lock, std::adopt_lock);
+}
+
+SessionLockHold CServerSession::LockBriefly() {
+  return TryLockFor(kBriefLockWaitMs);
+}
+
+SessionLockHold CServerSession::LockForOperator() {
+  SessionLockHold hold = TryLockFor(kOperatorLockWaitMs);
+  if (!hold) {
+    host_.PrintConsoleText("The engine is not answering; the action was not carried out.");
+  }
+  return hold;
+}
+
 bool CServerSession::Stop() {
   if (HasThread()) {
     StopThread();
@@ -189,7 +213,7 @@ void CServerSession::StopThread() {
     auto fresh = std::make_shared<FrameLoopState>();
     fresh->Engine = loop_->Engine.load();
     loop_ = std::move(fresh);
-    host_.PrintConsoleText("The update thread did not stop within 5 seconds; it was abandoned.");
+    host_.PrintConsoleText("The engine did not stop within 5 seconds and was abandoned.");
   }
   host_.PrintConsoleLineById(res::IDS_STOPPED);
 }

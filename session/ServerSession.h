@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,9 @@ struct FrameLoopState {
   ConsoleLineQueue PendingConsoleLines;
 };
 
+// The session lock as the window thread holds it; empty when it could not be taken in time.
+using SessionLockHold = std::unique_lock<platform::RecursiveLock>;
+
 // The engine server's life: create and attach, archives, hosting, the update thread, release.
 class CServerSession {
  public:
@@ -61,6 +65,12 @@ class CServerSession {
   IServerEngine* Engine() const { return loop_->Engine.load(); }
   bool HasThread() const { return loop_->ThreadRecorded.load(); }
   platform::RecursiveLock& Lock() { return loop_->Lock; }
+  // The window thread's only ways to the session lock. A frame may hang inside the engine while
+  // it holds the lock, so both give up after a short wait: a refresh tick that cannot lock is
+  // skipped, and an operator action that cannot lock says on the console that the engine is not
+  // answering.
+  SessionLockHold LockBriefly();
+  SessionLockHold LockForOperator();
   bool EngineError() const { return loop_->EngineError.load(); }
   ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
   std::int64_t StartTime() const { return startTime_; }
@@ -74,6 +84,7 @@ class CServerSession {
   bool CreateEngine();
   bool ChooseNetworkService();
   bool SendStartMessage();
+  SessionLockHold TryLockFor(std::uint32_t milliseconds);
   void StopThread();
   void ReleaseEngine();
 

@@ -1,6 +1,5 @@
 #include "ui/ServerDlg.h"
 
-#include <mutex>
 #include <utility>
 
 #include "framework/Application.h"
@@ -20,6 +19,10 @@ namespace {
 
 std::string StringOrEmpty(int id) {
   return std::string(fw::LoadString(id).value_or(std::string_view{}));
+}
+
+bool OnConsoleFrontEnd() {
+  return fw::AfxGetApp() != nullptr && fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console;
 }
 
 }  // namespace
@@ -126,7 +129,15 @@ void CServerDlg::OnTimer(int id) {
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
+  const bool engineFailed = session_.EngineError();
   RefreshStatus(context);
+  // The window stays open for the operator to read the engine's reason; on the console nobody
+  // may be watching, and a service manager must see the failure to restart the server.
+  if (engineFailed && session_.Engine() == nullptr && OnConsoleFrontEnd()) {
+    confirmOnStop_ = false;
+    fatalReported_ = true;
+    SendCommand(fw::IDCANCEL);
+  }
   fw::CDialog::OnTimer(id);
 }
 
@@ -162,8 +173,7 @@ void CServerDlg::OnCancel() {
 
 void CServerDlg::ReportError(int stringId) {
   fw::AfxMessageBox(StringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
-  if (stringId == res::IDS_NO_CONFIG && fw::AfxGetApp() != nullptr &&
-      fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console) {
+  if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
   }
   confirmOnStop_ = false;
@@ -188,16 +198,20 @@ void CServerDlg::StartRefreshTimer() {
   SetTimer(0, 100);
 }
 
+// The session calls these two only while no frame can run (before the update thread starts and
+// after it ended or was abandoned with its lock), so the brief lock never fails here.
 void CServerDlg::ResetTracking() {
   display_.HighlightedLevel = -1;
-  std::lock_guard lock(session_.Lock());
-  tracking_.Reset();
+  if (const SessionLockHold hold = session_.LockBriefly()) {
+    tracking_.Reset();
+  }
 }
 
 void CServerDlg::DropRoster() {
-  std::lock_guard lock(session_.Lock());
-  tracking_.Roster.Clear();
-  tracking_.CurrentLevel = -1;
+  if (const SessionLockHold hold = session_.LockBriefly()) {
+    tracking_.Roster.Clear();
+    tracking_.CurrentLevel = -1;
+  }
 }
 
 void CServerDlg::HandleGameMessage(const char* data, int length) {

@@ -32,7 +32,8 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   // Appends one line to the console; the text is data, never a format.
   void PrintConsoleLine(std::string_view text);
 
-  // The process ends with 1 after a fatal report, 2 after an ordinary stop.
+  // The process ends with 1 after a fatal report (on the console front-end also after an engine
+  // error), 2 after an ordinary stop.
   bool FatalReported() const { return fatalReported_.load(); }
 
   CServerSession& Session() { return session_; }

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <mutex>
 
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
@@ -102,8 +101,9 @@ void CServerDlg::BootPlayer() {
   if (clientId == tracking_.ProtectedClientId.load()) {
     return;
   }
-  std::lock_guard lock(session_.Lock());
-  engine->KickClient(clientId);
+  if (const SessionLockHold hold = session_.LockForOperator()) {
+    engine->KickClient(clientId);
+  }
 }
 
 void CServerDlg::SelectLevel() {

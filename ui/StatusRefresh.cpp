@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,6 +21,7 @@ struct TakenState {
   bool LevelStarted = false;
   std::int32_t Level = -1;
   std::vector<std::string> Lines;
+  std::vector<CPlayerInfo> Roster;
 };
 
 std::string Decimal(std::int64_t value) {
@@ -62,23 +62,21 @@ std::int32_t PingMilliseconds(float seconds) {
   return static_cast<std::int32_t>(milliseconds);
 }
 
-TakenState TakeGameState(StatusRefreshContext& context) {
+// Nothing when a frame keeps the lock: the tick is skipped and the state stays for the next one.
+std::optional<TakenState> TakeGameState(StatusRefreshContext& context) {
+  const SessionLockHold hold = context.Session.LockBriefly();
+  if (!hold) {
+    return std::nullopt;
+  }
   TakenState taken;
-  std::lock_guard lock(context.Session.Lock());
   GameTracking& tracking = context.Tracking;
   taken.RosterChanged = std::exchange(tracking.RosterChanged, false);
   taken.Level = tracking.CurrentLevel;
   taken.Lines = context.Session.PendingConsoleLines().TakeAll();
   taken.LevelStarted = std::exchange(tracking.LevelStarted, false);
+  taken.Roster.reserve(tracking.Roster.Size());
+  tracking.Roster.ForEach([&](const CPlayerInfo& player) { taken.Roster.push_back(player); });
   return taken;
-}
-
-std::vector<CPlayerInfo> CopyRoster(StatusRefreshContext& context) {
-  std::vector<CPlayerInfo> snapshot;
-  std::lock_guard lock(context.Session.Lock());
-  snapshot.reserve(context.Tracking.Roster.Size());
-  context.Tracking.Roster.ForEach([&](const CPlayerInfo& player) { snapshot.push_back(player); });
-  return snapshot;
 }
 
 void MatchRowCount(fw::CListCtrl& list, std::size_t wanted) {
@@ -112,14 +110,18 @@ void RewritePlayerRow(fw::CListCtrl& list, int row, const CPlayerInfo& player,
   WriteCell(list, row, kNameColumn, name);
 }
 
-// Pings are asked under the session lock: a frame may be running on the update thread.
-std::vector<std::int32_t> ReadPings(StatusRefreshContext& context, int rows) {
+// Pings are asked under the session lock: a frame may be running on the update thread. Nothing
+// when a frame that started since the take keeps the lock.
+std::optional<std::vector<std::int32_t>> ReadPings(StatusRefreshContext& context, int rows) {
   std::vector<std::intptr_t> clientIds(rows);
   for (int row = 0; row < rows; ++row) {
     clientIds[row] = context.PlayerList.GetItemData(row);
   }
   std::vector<std::int32_t> pings(rows);
-  std::lock_guard lock(context.Session.Lock());
+  const SessionLockHold hold = context.Session.LockBriefly();
+  if (!hold) {
+    return std::nullopt;
+  }
   IServerEngine* engine = context.Session.Engine();
   for (int row = 0; row < rows && engine != nullptr; ++row) {
     float seconds = 0.0f;
@@ -129,35 +131,40 @@ std::vector<std::int32_t> ReadPings(StatusRefreshContext& context, int rows) {
   return pings;
 }
 
-// Rows and snapshot are matched by position; returns the sum of the shown pings.
-std::uint32_t UpdatePlayerRows(StatusRefreshContext& context, bool rosterChanged,
-                               std::int64_t now) {
+// Rows and snapshot are matched by position; returns the sum of the shown pings, or nothing
+// when the pings could not be read this tick.
+std::optional<std::uint32_t> UpdatePlayerRows(StatusRefreshContext& context,
+                                              const TakenState& taken, std::int64_t now) {
   fw::CListCtrl& list = context.PlayerList;
   const int selectedRow = list.GetFirstSelected();
   std::optional<std::intptr_t> selectedId;
   if (selectedRow >= 0) {
     selectedId = list.GetItemData(selectedRow);
   }
-  const std::vector<CPlayerInfo> snapshot = CopyRoster(context);
+  const std::vector<CPlayerInfo>& snapshot = taken.Roster;
   MatchRowCount(list, snapshot.size());
   const int rows = std::min(list.GetItemCount(), static_cast<int>(snapshot.size()));
-  if (rosterChanged) {
+  if (taken.RosterChanged) {
     for (int row = 0; row < rows; ++row) {
       RewritePlayerRow(list, row, snapshot[row], selectedId);
     }
   }
-  const std::vector<std::int32_t> pings = ReadPings(context, rows);
+  const std::optional<std::vector<std::int32_t>> pings = ReadPings(context, rows);
+  if (!pings) {
+    return std::nullopt;
+  }
   std::uint32_t pingSum = 0;
   for (int row = 0; row < rows; ++row) {
-    pingSum += static_cast<std::uint32_t>(pings[row]);
-    WriteCell(list, row, kPingColumn, Decimal(pings[row]));
+    pingSum += static_cast<std::uint32_t>((*pings)[row]);
+    WriteCell(list, row, kPingColumn, Decimal((*pings)[row]));
     WriteCell(list, row, kTimeColumn,
               FormatSpan(static_cast<std::int32_t>(now - snapshot[row].JoinTime)));
   }
   return pingSum;
 }
 
-void UpdateCounts(StatusRefreshContext& context, std::uint32_t pingSum) {
+// The average ping stays as it was when the pings could not be read.
+void UpdateCounts(StatusRefreshContext& context, std::optional<std::uint32_t> pingSum) {
   StatusDisplay& display = context.Display;
   const auto count = static_cast<std::uint32_t>(context.PlayerList.GetItemCount());
   if (count != display.PlayerCount) {
@@ -168,10 +175,13 @@ void UpdateCounts(StatusRefreshContext& context, std::uint32_t pingSum) {
     display.PlayersText = text;
     display.PeakPlayers = std::max(display.PeakPlayers, display.PlayerCount);
   }
+  if (!pingSum) {
+    return;
+  }
   display.AveragePing = 0;
   if (display.PlayerCount > 0) {
     display.AveragePing =
-        static_cast<std::uint32_t>(static_cast<double>(pingSum) / display.PlayerCount + 0.5);
+        static_cast<std::uint32_t>(static_cast<double>(*pingSum) / display.PlayerCount + 0.5);
   }
 }
 
@@ -218,7 +228,11 @@ void RefreshStatus(StatusRefreshContext& context) {
   if (context.Tracking.LevelUnloaded) {
     return;
   }
-  const TakenState taken = TakeGameState(context);
+  const std::optional<TakenState> took = TakeGameState(context);
+  if (!took) {
+    return;
+  }
+  const TakenState& taken = *took;
   StatusDisplay& display = context.Display;
   const std::int64_t now = context.Now();
   UpdateSpan(now, display.ServerStartTime, display.RunningSpanShown, display.RunningTimeText);
@@ -231,7 +245,7 @@ void RefreshStatus(StatusRefreshContext& context) {
     return;
   }
   UpdateSpan(now, display.LevelStartTime, display.LevelSpanShown, display.LevelTimeText);
-  const std::uint32_t pingSum = UpdatePlayerRows(context, taken.RosterChanged, now);
+  const std::optional<std::uint32_t> pingSum = UpdatePlayerRows(context, taken, now);
   UpdateCounts(context, pingSum);
   MoveLevelMark(context, taken.Level);
   PrintLines(context, taken.Lines);

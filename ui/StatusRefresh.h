@@ -37,7 +37,8 @@ struct StatusRefreshContext {
 
 // One tick of the status window's timer: takes what the game left under the session lock, then
 // brings times, player rows, counts, pings and the current-level mark up to date outside it,
-// writing only the cells whose text changed.
+// writing only the cells whose text changed. A tick that cannot take the lock within a few
+// milliseconds (a frame is slow or hung) leaves everything for the next one.
 void RefreshStatus(StatusRefreshContext& context);
 
 }  // namespace vex

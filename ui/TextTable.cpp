@@ -2,9 +2,20 @@
 
 #include <algorithm>
 
+#include "framework/VisibleText.h"
+
 namespace vex {
 
-std::string FormatTextTable(const std::vector<std::vector<std::string>>& rows) {
+std::string FormatTextTable(const std::vector<std::vector<std::string>>& cells) {
+  // A cell holds text from the game (a player's name); its control bytes must not break a row.
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(cells.size());
+  for (const auto& row : cells) {
+    std::vector<std::string>& visible = rows.emplace_back();
+    for (const std::string& cell : row) {
+      visible.push_back(fw::VisibleText(cell, fw::LineFeeds::Escape));
+    }
+  }
   std::vector<std::size_t> widths;
   for (const auto& row : rows) {
     widths.resize(std::max(widths.size(), row.size()));

@@ -5,6 +5,7 @@
 
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
+#include "framework/VisibleText.h"
 #include "framework/console/ConsoleDialogHost.h"
 #include "framework/console/StopSignals.h"
 #include "framework/console/TerminalInput.h"
@@ -28,11 +29,14 @@ class ConsoleBackEnd final : public IBackEnd {
       });
     }
     if (options.catchStopSignals) {
-      signals_ = std::make_unique<StopSignals>([] {
-        if (CDialog* dialog = TopOpenDialog()) {
-          dialog->PostCommand(IDCANCEL);
-        }
-      });
+      // A closed terminal (an SSH session that ended) stops the server like any other stop.
+      signals_ = std::make_unique<StopSignals>(
+          [] {
+            if (CDialog* dialog = TopOpenDialog()) {
+              dialog->PostCommand(IDCANCEL);
+            }
+          },
+          std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
     }
   }
 
@@ -51,8 +55,9 @@ class ConsoleBackEnd final : public IBackEnd {
 
   int ShowMessageBox(std::string_view text, std::string_view caption,
                      MessageBoxStyle style) override {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
+    const std::string visible = VisibleText(text, LineFeeds::Keep);
+    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
+                 visible.c_str());
     if (style == MessageBoxStyle::YesNoQuestion) {
       // Nobody can answer on a terminal that is busy being the server's log.
       std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()),

@@ -10,7 +10,7 @@ struct ConsoleOptions {
   // Standard input (or terminalFd) is read line by line and handed to the open dialog.
   bool readTerminal = true;
   int terminalFd = 0;
-  // SIGINT and SIGTERM post IDCANCEL to the open dialog.
+  // SIGINT, SIGTERM and SIGHUP post IDCANCEL to the open dialog.
   bool catchStopSignals = true;
 };
 

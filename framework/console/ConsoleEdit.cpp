@@ -1,26 +1,12 @@
 #include "framework/console/ConsoleEdit.h"
 
 #include "framework/Application.h"
+#include "framework/VisibleText.h"
 
 namespace vex::fw {
 namespace {
 
 constexpr std::string_view kBreak = "\r\n";
-
-// The terminal gets plain line feeds: the carriage returns before each one are dropped.
-std::string ForTerminal(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c == '\n') {
-      while (!out.empty() && out.back() == '\r') {
-        out.pop_back();
-      }
-    }
-    out.push_back(c);
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -74,7 +60,7 @@ void ConsoleEdit::ReplaceSel(std::string_view text) {
                 static_cast<std::size_t>(selection_.End - selection_.Start), text);
   selection_.CollapseTo(selection_.Start + static_cast<int>(text.size()));
   if (atEnd && !text.empty()) {
-    TerminalWrite(ForTerminal(text));
+    TerminalWrite(ConsoleTextForTerminal(text));
   }
 }
 

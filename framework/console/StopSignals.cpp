@@ -31,7 +31,8 @@ bool MakePipe() {
 
 }  // namespace
 
-StopSignals::StopSignals(std::function<void()> onStop) : onStop_(std::move(onStop)) {
+StopSignals::StopSignals(std::function<void()> onStop, std::initializer_list<int> numbers)
+    : onStop_(std::move(onStop)) {
   if (pipeFds[0] != -1 || !MakePipe()) {
     return;  // one watcher per process
   }
@@ -39,8 +40,11 @@ StopSignals::StopSignals(std::function<void()> onStop) : onStop_(std::move(onSto
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESETHAND | SA_RESTART;
-  sigaction(SIGINT, &action, &previousInt_);
-  sigaction(SIGTERM, &action, &previousTerm_);
+  for (int number : numbers) {
+    struct sigaction previous {};
+    sigaction(number, &action, &previous);
+    previous_.emplace_back(number, previous);
+  }
   notifier_ = std::make_unique<QSocketNotifier>(pipeFds[0], QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { Drain(); });
 }
@@ -50,8 +54,9 @@ StopSignals::~StopSignals() {
     return;
   }
   notifier_.reset();
-  sigaction(SIGINT, &previousInt_, nullptr);
-  sigaction(SIGTERM, &previousTerm_, nullptr);
+  for (const auto& [number, previous] : previous_) {
+    sigaction(number, &previous, nullptr);
+  }
   close(pipeFds[0]);
   close(pipeFds[1]);
   pipeFds[0] = pipeFds[1] = -1;

@@ -2,18 +2,22 @@
 
 #include <csignal>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QSocketNotifier;
 
 namespace vex::fw {
 
-// Turns SIGINT and SIGTERM into a call on the window thread. The handler only writes a byte to
-// a pipe that the event loop watches; it also gives the signal back its default action, so a
-// second Ctrl-C ends a program that does not stop.
+// Turns stop signals (SIGINT and SIGTERM unless told others) into a call on the window thread.
+// The handler only writes a byte to a pipe that the event loop watches; it also gives the signal
+// back its default action, so a second Ctrl-C ends a program that does not stop.
 class StopSignals {
  public:
-  explicit StopSignals(std::function<void()> onStop);
+  explicit StopSignals(std::function<void()> onStop,
+                       std::initializer_list<int> numbers = {SIGINT, SIGTERM});
   ~StopSignals();
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
@@ -25,8 +29,7 @@ class StopSignals {
 
   std::function<void()> onStop_;
   std::unique_ptr<QSocketNotifier> notifier_;
-  struct sigaction previousInt_ {};
-  struct sigaction previousTerm_ {};
+  std::vector<std::pair<int, struct sigaction>> previous_;
 };
 
 }  // namespace vex::fw

@@ -6,18 +6,26 @@
 #include <QSocketNotifier>
 #include <cerrno>
 
+#include "framework/Application.h"
+
 namespace vex::fw {
 
 std::vector<std::string> LineSplitter::Feed(std::string_view bytes) {
   std::vector<std::string> lines;
   for (char c : bytes) {
     if (c != '\n') {
-      partial_.push_back(c);
+      if (partial_.size() < kLongestLine) {
+        partial_.push_back(c);
+      } else if (!cutting_) {
+        cutting_ = true;
+        ++cutLines_;
+      }
       continue;
     }
-    if (!partial_.empty() && partial_.back() == '\r') {
+    if (!cutting_ && !partial_.empty() && partial_.back() == '\r') {
       partial_.pop_back();
     }
+    cutting_ = false;
     lines.push_back(std::move(partial_));
     partial_.clear();
   }
@@ -48,7 +56,14 @@ void TerminalInput::ReadAvailable() {
   char buffer[4096];
   const ssize_t count = read(fd_, buffer, sizeof buffer);
   if (count > 0) {
-    Deliver(splitter_.Feed(std::string_view(buffer, static_cast<std::size_t>(count))));
+    const std::uint64_t cutBefore = splitter_.CutLines();
+    const std::vector<std::string> lines =
+        splitter_.Feed(std::string_view(buffer, static_cast<std::size_t>(count)));
+    if (splitter_.CutLines() != cutBefore) {
+      TerminalWrite("An input line is longer than " + std::to_string(LineSplitter::kLongestLine) +
+                    " bytes; the rest of it is dropped.\n");
+    }
+    Deliver(lines);
     return;
   }
   if (count < 0 && (errno == EINTR || errno == EAGAIN)) {

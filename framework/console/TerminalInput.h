@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,15 +12,23 @@ class QSocketNotifier;
 
 namespace vex::fw {
 
-// Cuts a byte stream into lines at line feeds; a carriage return before the feed is dropped.
+// Cuts a byte stream into lines at line feeds; a carriage return before the feed is dropped. A
+// line keeps its first kLongestLine bytes; the rest, up to its line feed, is dropped, so that
+// input without line feeds cannot take the memory.
 class LineSplitter {
  public:
+  static constexpr std::size_t kLongestLine = 4096;
+
   std::vector<std::string> Feed(std::string_view bytes);
   // The end of the stream: a last line without a feed, if any.
   std::vector<std::string> Finish();
+  // Lines cut so far; the reader says so once per cut line.
+  std::uint64_t CutLines() const { return cutLines_; }
 
  private:
   std::string partial_;
+  bool cutting_ = false;
+  std::uint64_t cutLines_ = 0;
 };
 
 // Reads a file descriptor (standard input) as the event loop finds it readable and hands every

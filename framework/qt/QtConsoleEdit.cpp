@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "framework/Application.h"
+#include "framework/VisibleText.h"
 #include "framework/qt/DisplayLoss.h"
 
 namespace vex::fw {
@@ -48,19 +49,6 @@ QString ToDocumentText(std::string_view text) {
     }
   }
   return document;
-}
-
-std::string ForTerminal(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') {
-      while (!out.empty() && out.back() == '\r') {
-        out.pop_back();
-      }
-    }
-    out.push_back(c);
-  }
-  return out;
 }
 
 // Once the display is gone nobody sees the console box; its lines join the program's last
@@ -179,7 +167,7 @@ void QtConsoleEdit::ReplaceSel(std::string_view text) {
   widget_->setTextCursor(cursor);
   selection_.CollapseTo(FromDocument(cursor.position()));
   if (atEnd && !text.empty()) {
-    WriteLog(ForTerminal(text));
+    WriteLog(ConsoleTextForTerminal(text));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +48,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     for (const auto& variable : environment) {
       putenv(const_cast<char*>(variable.c_str()));
     }
+    // As a shell starts it: the test's own ignored SIGPIPE must not carry over.
+    signal(SIGPIPE, SIG_DFL);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& argument : arguments) {
@@ -92,6 +95,21 @@ void ChildProcess::CloseInput() {
   }
 }
 
+int ChildProcess::UnreadInput() const {
+  int unread = 0;
+  if (input_ >= 0) {
+    ioctl(input_, FIONREAD, &unread);
+  }
+  return unread;
+}
+
+void ChildProcess::CloseOutput() {
+  if (outputPipe_ >= 0) {
+    close(outputPipe_);
+    outputPipe_ = -1;
+  }
+}
+
 void ChildProcess::Signal(int signalNumber) {
   if (pid_ > 0) {
     kill(pid_, signalNumber);
@@ -99,7 +117,8 @@ void ChildProcess::Signal(int signalNumber) {
 }
 
 void ChildProcess::Drain(int timeoutMs) {
-  pollfd fds[2] = {{outputPipe_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
+  // poll ignores a negative descriptor.
+  pollfd fds[2] = {{outputStalled_ ? -1 : outputPipe_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
   if (poll(fds, 2, timeoutMs) <= 0) {
     return;
   }
@@ -118,6 +137,9 @@ void ChildProcess::Drain(int timeoutMs) {
 void ChildProcess::DrainToEnd() {
   char buffer[4096];
   for (int fd : {outputPipe_, errorPipe_}) {
+    if (fd < 0) {
+      continue;
+    }
     fcntl(fd, F_SETFL, 0);
     ssize_t got;
     while ((got = read(fd, buffer, sizeof(buffer))) > 0) {

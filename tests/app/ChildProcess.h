@@ -21,7 +21,15 @@ class ChildProcess {
 
   void Write(const std::string& text);
   void CloseInput();
+  // Bytes written to standard input that the process has not read yet.
+  int UnreadInput() const;
+  // A reader of standard output that has gone away.
+  void CloseOutput();
+  // A reader of standard output that stops reading for a while, and the same reader reading again.
+  void StallOutput() { outputStalled_ = true; }
+  void ResumeOutput() { outputStalled_ = false; }
   void Signal(int signal);
+  pid_t Pid() const { return pid_; }
   // Reads standard output until it contains `text` (from the start of the run) or time is up.
   bool WaitForOutput(const std::string& text,
                      std::chrono::milliseconds limit = std::chrono::seconds(10));
@@ -42,6 +50,7 @@ class ChildProcess {
   int input_ = -1;
   int outputPipe_ = -1;
   int errorPipe_ = -1;
+  bool outputStalled_ = false;
   std::string output_;
   std::string errors_;
 };

@@ -29,6 +29,8 @@ TEST(ConsoleTerminal, LinesAreCutAtLineFeeds) {
       {{"/stop"}, {}, {"/stop"}},
       {{"a\rb\n"}, {"a\rb"}, {}},
       {{std::string("x\0y\n", 4)}, {std::string("x\0y", 3)}, {}},
+      {{std::string(5000, 'a') + "\r\nnext\n"}, {std::string(4096, 'a'), "next"}, {}},
+      {{std::string(3000, 'b'), std::string(3000, 'b'), "\n"}, {std::string(4096, 'b')}, {}},
   };
   for (const Case& c : cases) {
     LineSplitter splitter;
@@ -38,8 +40,8 @@ TEST(ConsoleTerminal, LinesAreCutAtLineFeeds) {
         lines.push_back(std::move(line));
       }
     }
-    EXPECT_EQ(lines, c.lines) << c.chunks.front();
-    EXPECT_EQ(splitter.Finish(), c.atEnd) << c.chunks.front();
+    EXPECT_EQ(lines, c.lines) << c.chunks.front().substr(0, 20);
+    EXPECT_EQ(splitter.Finish(), c.atEnd) << c.chunks.front().substr(0, 20);
   }
 }
 

@@ -53,6 +53,27 @@ TEST(RecursiveLock, IsReentrantOnTheOwningThreadOnly) {
   EXPECT_FALSE(otherThreadGotIt);
 }
 
+TEST(RecursiveLock, BoundedTryGivesUpOnAHolderThatKeepsItAndGetsItOnceLetGo) {
+  RecursiveLock lock;
+  ManualResetEvent held;
+  ManualResetEvent letGo;
+  std::thread holder([&] {
+    std::lock_guard guard(lock);
+    held.Set();
+    letGo.Wait(kInfinite);
+  });
+  ASSERT_TRUE(held.Wait(kInfinite));
+  const std::uint32_t before = MillisecondClock();
+  EXPECT_FALSE(lock.TryLockFor(30));
+  EXPECT_GE(static_cast<std::uint32_t>(MillisecondClock() - before), 30u);
+  letGo.Set();
+  holder.join();
+  ASSERT_TRUE(lock.TryLockFor(30));
+  EXPECT_TRUE(lock.TryLockFor(0));  // re-entrant
+  lock.unlock();
+  lock.unlock();
+}
+
 TEST(WorkerThread, JoinsABodyThatEndsInTime) {
   WorkerThread thread;
   std::atomic<bool> ran{false};
