@@ -7,6 +7,7 @@
 #include "config/ConfigSummary.h"
 #include "config/GamePreparation.h"
 #include "framework/StringTable.h"
+#include "platform/JournalStream.h"
 #include "res/Resource.h"
 
 namespace vex {
@@ -20,6 +21,13 @@ std::vector<std::string>& LibraryMessages() {
 
 void CollectLibraryMessage(const char* message) {
   LibraryMessages().emplace_back(message);
+}
+
+// One line on standard error; under the journal with its priority.
+void PrintLine(platform::Severity severity, const std::string& text) {
+  const std::string_view priority = platform::JournalPrefix(severity);
+  std::fprintf(stderr, "%.*s%s\n", static_cast<int>(priority.size()), priority.data(),
+               text.c_str());
 }
 
 std::string Text(int id) {
@@ -67,16 +75,16 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
 
   for (const auto& message : LibraryMessages()) {
     if (message != result.ErrorText) {
-      std::fprintf(stderr, "warning: %s\n", message.c_str());
+      PrintLine(platform::Severity::Warning, "warning: " + message);
     }
   }
   for (const auto& value : result.Narrowed) {
-    std::fprintf(stderr, "warning: %s\n", NarrowingText(result.FileName, value).c_str());
+    PrintLine(platform::Severity::Warning, "warning: " + NarrowingText(result.FileName, value));
   }
   if (result.ErrorId != 0) {
-    std::fprintf(stderr, "%s\n", Text(result.ErrorId).c_str());
+    PrintLine(platform::Severity::Error, Text(result.ErrorId));
     if (!result.ErrorText.empty()) {
-      std::fprintf(stderr, "%s\n", result.ErrorText.c_str());
+      PrintLine(platform::Severity::Error, result.ErrorText);
     }
     if (result.ErrorId == res::IDS_NO_CONFIG) {
       ListConfigFiles();

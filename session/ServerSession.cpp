@@ -13,7 +13,6 @@ namespace vex {
 
 namespace {
 
-constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
 constexpr std::uint32_t kLastErrorSize = 255;
 // A refresh tick comes again in 100 ms; an operator's action is worth a longer wait for a slow
 // frame before it is given up.
@@ -158,6 +157,7 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
     return;
   }
   if (engine->RunFrame(0) != 0) {
+    ++loop.FramesRun;
     return;
   }
   char reason[kLastErrorSize + 1] = {};

@@ -17,6 +17,9 @@ namespace vex {
 
 class CEngineModule;
 
+// The longest a stop waits for the update thread before it abandons the engine.
+inline constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
+
 // What the session needs from the status window; every call comes on the window thread.
 class ISessionHost {
  public:
@@ -44,6 +47,7 @@ struct FrameLoopState {
   std::atomic<IServerEngine*> Engine{nullptr};
   std::atomic<bool> ThreadRecorded{false};
   std::atomic<bool> EngineError{false};
+  std::atomic<std::uint64_t> FramesRun{0};  // frames that ended without an error
   ConsoleLineQueue PendingConsoleLines;
 };
 
@@ -72,6 +76,7 @@ class CServerSession {
   SessionLockHold LockBriefly();
   SessionLockHold LockForOperator();
   bool EngineError() const { return loop_->EngineError.load(); }
+  std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
   ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
   std::int64_t StartTime() const { return startTime_; }
 

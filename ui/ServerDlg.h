@@ -12,6 +12,7 @@
 #include "framework/ImageList.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
+#include "ui/ServiceStatus.h"
 #include "ui/SplashWnd.h"
 #include "ui/StatusDisplay.h"
 #include "ui/TerminalCommand.h"
@@ -73,6 +74,8 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
 
  private:
   void StartServer();
+  void StopSession();
+  std::string ServiceStatusText();
   void SendCommandField();
   void ClearConsole();
   void BootPlayer();
@@ -95,6 +98,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   StatusDisplay display_;
   CSplashWnd splash_;
   fw::CImageList stateImages_;
+  ServiceStatus service_;
   bool firstShowPending_ = true;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};

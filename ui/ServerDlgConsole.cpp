@@ -50,6 +50,9 @@ void CServerDlg::PrintConsoleLineById(int stringId) {
   if (auto text = fw::LoadString(stringId)) {
     PrintConsoleLine(*text);
   }
+  if (stringId == res::IDS_RUNNING) {
+    service_.Running();
+  }
 }
 
 void CServerDlg::PrintConsoleText(std::string_view text) {

@@ -9,6 +9,7 @@
 #include "framework/console/ConsoleDialogHost.h"
 #include "framework/console/StopSignals.h"
 #include "framework/console/TerminalInput.h"
+#include "platform/JournalStream.h"
 
 namespace vex::fw {
 namespace {
@@ -56,8 +57,12 @@ class ConsoleBackEnd final : public IBackEnd {
   int ShowMessageBox(std::string_view text, std::string_view caption,
                      MessageBoxStyle style) override {
     const std::string visible = VisibleText(text, LineFeeds::Keep);
-    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
-                 visible.c_str());
+    // A box that is not a question reports why the server cannot go on.
+    const std::string_view priority = style == MessageBoxStyle::YesNoQuestion
+                                          ? std::string_view{}
+                                          : platform::JournalPrefix(platform::Severity::Error);
+    std::fprintf(stderr, "%.*s%.*s: %s\n", static_cast<int>(priority.size()), priority.data(),
+                 static_cast<int>(caption.size()), caption.data(), visible.c_str());
     if (style == MessageBoxStyle::YesNoQuestion) {
       // Nobody can answer on a terminal that is busy being the server's log.
       std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()),
