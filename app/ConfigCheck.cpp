@@ -7,7 +7,7 @@
 #include "config/ConfigSummary.h"
 #include "config/GamePreparation.h"
 #include "framework/StringTable.h"
-#include "platform/JournalStream.h"
+#include "framework/TerminalStyle.h"
 #include "res/Resource.h"
 
 namespace vex {
@@ -21,13 +21,6 @@ std::vector<std::string>& LibraryMessages() {
 
 void CollectLibraryMessage(const char* message) {
   LibraryMessages().emplace_back(message);
-}
-
-// One line on standard error; under the journal with its priority.
-void PrintLine(platform::Severity severity, const std::string& text) {
-  const std::string_view priority = platform::JournalPrefix(severity);
-  std::fprintf(stderr, "%.*s%s\n", static_cast<int>(priority.size()), priority.data(),
-               text.c_str());
 }
 
 std::string Text(int id) {
@@ -75,16 +68,17 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
 
   for (const auto& message : LibraryMessages()) {
     if (message != result.ErrorText) {
-      PrintLine(platform::Severity::Warning, "warning: " + message);
+      fw::WriteDiagnostic(platform::Severity::Warning, "warning: " + message);
     }
   }
   for (const auto& value : result.Narrowed) {
-    PrintLine(platform::Severity::Warning, "warning: " + NarrowingText(result.FileName, value));
+    fw::WriteDiagnostic(platform::Severity::Warning,
+                        "warning: " + NarrowingText(result.FileName, value));
   }
   if (result.ErrorId != 0) {
-    PrintLine(platform::Severity::Error, Text(result.ErrorId));
+    fw::WriteDiagnostic(platform::Severity::Error, Text(result.ErrorId));
     if (!result.ErrorText.empty()) {
-      PrintLine(platform::Severity::Error, result.ErrorText);
+      fw::WriteDiagnostic(platform::Severity::Error, result.ErrorText);
     }
     if (result.ErrorId == res::IDS_NO_CONFIG) {
       ListConfigFiles();

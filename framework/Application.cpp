@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "framework/BackEnd.h"
+#include "framework/TerminalStyle.h"
 #include "framework/TerminalWriter.h"
 #include "framework/VisibleText.h"
 #include "framework/WindowThread.h"
@@ -113,7 +114,7 @@ CWinApp* AfxGetApp() {
 }
 
 void TerminalWrite(std::string_view text) {
-  StandardOutput().Write(VisibleText(text, LineFeeds::Keep));
+  StandardOutput().Write(DecorateForTerminal(VisibleText(text, LineFeeds::Keep)));
 }
 
 void FlushTerminal(std::uint32_t milliseconds) {

@@ -38,6 +38,9 @@ class CWinApp {
   CDialog* MainWindow() const { return mainWindow_; }
   void SetMainWindow(CDialog* window) { mainWindow_ = window; }
 
+  // SIGUSR1, on the window thread: a log rotation asks for the log file to be opened again.
+  virtual void OnReopenSignal() {}
+
  protected:
   virtual bool InitInstance();
   virtual int Run();

@@ -7,7 +7,7 @@
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
-#include "platform/JournalStream.h"
+#include "framework/TerminalStyle.h"
 #include "res/Resource.h"
 #include "session/GameHost.h"
 #include "ui/SelectConfigDlg.h"
@@ -27,9 +27,7 @@ void PrintCause(CServerDlg& window, const std::string& cause) {
   window.PrintConsoleLine(cause);
   if (const fw::CWinApp* app = fw::AfxGetApp();
       app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console) {
-    const std::string_view priority = platform::JournalPrefix(platform::Severity::Error);
-    std::fprintf(stderr, "%.*s%s: %s\n", static_cast<int>(priority.size()), priority.data(),
-                 app->AppName().c_str(), cause.c_str());
+    fw::WriteDiagnostic(platform::Severity::Error, app->AppName() + ": " + cause);
   }
 }
 

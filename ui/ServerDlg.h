@@ -10,6 +10,7 @@
 #include "engine/GameServerAppHandler.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
+#include "platform/LogFile.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
 #include "ui/ServiceStatus.h"
@@ -36,6 +37,9 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   // The process ends with 1 after a fatal report (on the console front-end also after an engine
   // error), 2 after an ordinary stop.
   bool FatalReported() const { return fatalReported_.load(); }
+
+  // Every console line also goes to this log (none by default); it must outlive the window.
+  void SetConsoleLog(platform::LogFile* log) { consoleLog_ = log; }
 
   CServerSession& Session() { return session_; }
   GameTracking& Tracking() { return tracking_; }
@@ -99,6 +103,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   CSplashWnd splash_;
   fw::CImageList stateImages_;
   ServiceStatus service_;
+  platform::LogFile* consoleLog_ = nullptr;
   bool firstShowPending_ = true;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};

@@ -3,18 +3,25 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "framework/Application.h"
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
+#include "framework/TerminalStyle.h"
 #include "framework/VisibleText.h"
 #include "framework/console/ConsoleDialogHost.h"
 #include "framework/console/StopSignals.h"
 #include "framework/console/TerminalInput.h"
-#include "platform/JournalStream.h"
 
 namespace vex::fw {
 namespace {
 
 ConsoleOptions nextOptions;
+
+void ReopenLog() {
+  if (CWinApp* app = AfxGetApp()) {
+    app->OnReopenSignal();
+  }
+}
 
 class ConsoleBackEnd final : public IBackEnd {
  public:
@@ -38,6 +45,7 @@ class ConsoleBackEnd final : public IBackEnd {
             }
           },
           std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
+      signals_->Repeat(SIGUSR1, ReopenLog);
     }
   }
 
@@ -56,13 +64,15 @@ class ConsoleBackEnd final : public IBackEnd {
 
   int ShowMessageBox(std::string_view text, std::string_view caption,
                      MessageBoxStyle style) override {
-    const std::string visible = VisibleText(text, LineFeeds::Keep);
-    // A box that is not a question reports why the server cannot go on.
-    const std::string_view priority = style == MessageBoxStyle::YesNoQuestion
-                                          ? std::string_view{}
-                                          : platform::JournalPrefix(platform::Severity::Error);
-    std::fprintf(stderr, "%.*s%.*s: %s\n", static_cast<int>(priority.size()), priority.data(),
-                 static_cast<int>(caption.size()), caption.data(), visible.c_str());
+    std::string line(caption);
+    line += ": ";
+    line += VisibleText(text, LineFeeds::Keep);
+    if (style == MessageBoxStyle::YesNoQuestion) {
+      std::fprintf(stderr, "%s\n", line.c_str());
+    } else {
+      // A box that is not a question reports why the server cannot go on.
+      WriteDiagnostic(platform::Severity::Error, line);
+    }
     if (style == MessageBoxStyle::YesNoQuestion) {
       // Nobody can answer on a terminal that is busy being the server's log.
       std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()),

@@ -56,7 +56,8 @@ class LiveGame : public ::testing::Test {
     root_ = mkdtemp(pattern);
     fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_, fs::copy_options::recursive);
     server_.emplace(std::string(VEX_BIN_DIR) + "/vexserver",
-                    std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0"},
+                    std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0",
+                                             "-timestamps=0"},
                     root_.string(), std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
   }
   ~LiveGame() override {
