@@ -42,6 +42,8 @@ TerminalWriter& StandardOutput() {
 // Output held for a slow reader goes out as the reader takes it, even when nothing new is written.
 std::unique_ptr<QTimer> heldOutputRetry;
 
+TerminalLineKeeper lineKeeper;
+
 }  // namespace
 
 FrontEnd ChooseFrontEnd(bool forceConsole, bool windowBuilt, std::string_view display,
@@ -113,8 +115,18 @@ CWinApp* AfxGetApp() {
   return theApp;
 }
 
+void SetTerminalLineKeeper(TerminalLineKeeper keeper) {
+  lineKeeper = std::move(keeper);
+}
+
 void TerminalWrite(std::string_view text) {
+  if (lineKeeper.Hide) {
+    lineKeeper.Hide();
+  }
   StandardOutput().Write(DecorateForTerminal(VisibleText(text, LineFeeds::Keep)));
+  if (lineKeeper.Show) {
+    lineKeeper.Show();
+  }
 }
 
 void FlushTerminal(std::uint32_t milliseconds) {

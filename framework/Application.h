@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,12 @@ CWinApp* AfxGetApp();
 // every other control byte is shown as an escape. Never blocks: a reader that stalls loses
 // output, and is told how much once it reads again.
 void TerminalWrite(std::string_view text);
+// While a line editor owns the terminal's last line, output goes above it: Hide before, Show after.
+struct TerminalLineKeeper {
+  std::function<void()> Hide;
+  std::function<void()> Show;
+};
+void SetTerminalLineKeeper(TerminalLineKeeper keeper);
 // Waits up to the given time for terminal output still held for a slow reader.
 void FlushTerminal(std::uint32_t milliseconds);
 

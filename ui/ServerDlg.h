@@ -74,6 +74,8 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   bool PreTranslateInput(fw::InputEvent event) override;
   void DoDataExchange(fw::CDataExchange& dx) override;
   void OnTerminalLine(const std::string& line) override;
+  std::vector<std::string> CompleteTerminalWord(std::string_view before,
+                                                std::string_view word) override;
   void OnDisplayLost() override;
 
  private:

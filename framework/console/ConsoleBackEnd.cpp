@@ -1,5 +1,7 @@
 #include "framework/console/ConsoleBackEnd.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -9,6 +11,7 @@
 #include "framework/TerminalStyle.h"
 #include "framework/VisibleText.h"
 #include "framework/console/ConsoleDialogHost.h"
+#include "framework/console/LineEditor.h"
 #include "framework/console/StopSignals.h"
 #include "framework/console/TerminalInput.h"
 
@@ -29,7 +32,22 @@ class ConsoleBackEnd final : public IBackEnd {
     if (QCoreApplication::instance() == nullptr) {
       ownApp_ = std::make_unique<QCoreApplication>(argc, argv);
     }
-    if (options.readTerminal) {
+    if (options.readTerminal && options.terminalFd == STDIN_FILENO && isatty(STDIN_FILENO) == 1 &&
+        isatty(STDOUT_FILENO) == 1) {
+      editor_ = std::make_unique<LineEditor>(
+          [](const std::string& line) {
+            if (CDialog* dialog = TopOpenDialog()) {
+              dialog->DispatchTerminalLine(line);
+            }
+          },
+          [](std::string_view before, std::string_view word) {
+            CDialog* dialog = TopOpenDialog();
+            return dialog == nullptr ? std::vector<std::string>{}
+                                     : dialog->DispatchCompletion(before, word);
+          },
+          LineEditor::DefaultHistoryFile());
+      SetTerminalLineKeeper({[this] { editor_->HideLine(); }, [this] { editor_->ShowLine(); }});
+    } else if (options.readTerminal) {
       input_ = std::make_unique<TerminalInput>(options.terminalFd, [](const std::string& line) {
         if (CDialog* dialog = TopOpenDialog()) {
           dialog->DispatchTerminalLine(line);
@@ -50,6 +68,8 @@ class ConsoleBackEnd final : public IBackEnd {
   }
 
   ~ConsoleBackEnd() override {
+    SetTerminalLineKeeper({});
+    editor_.reset();
     input_.reset();
     signals_.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -89,6 +109,7 @@ class ConsoleBackEnd final : public IBackEnd {
  private:
   std::unique_ptr<QCoreApplication> ownApp_;
   std::unique_ptr<TerminalInput> input_;
+  std::unique_ptr<LineEditor> editor_;
   std::unique_ptr<StopSignals> signals_;
 };
 
