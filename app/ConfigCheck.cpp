@@ -23,10 +23,6 @@ void CollectLibraryMessage(const char* message) {
   LibraryMessages().emplace_back(message);
 }
 
-std::string Text(int id) {
-  return std::string(fw::LoadString(id).value_or(""));
-}
-
 void ListConfigFiles() {
   const std::vector<std::string> titles = ListConfigTitles();
   if (titles.empty()) {
@@ -76,7 +72,8 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
                         "warning: " + NarrowingText(result.FileName, value));
   }
   if (result.ErrorId != 0) {
-    fw::WriteDiagnostic(platform::Severity::Error, Text(result.ErrorId));
+    fw::WriteDiagnostic(platform::Severity::Error,
+                        std::string(fw::LoadStringOrEmpty(result.ErrorId)));
     if (!result.ErrorText.empty()) {
       fw::WriteDiagnostic(platform::Severity::Error, result.ErrorText);
     }
@@ -85,7 +82,8 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
     }
     return result.ErrorId;
   }
-  std::fputs(ConfigSummary(result.Game, Text).c_str(), stdout);
+  const auto text = [](int id) { return std::string(fw::LoadStringOrEmpty(id)); };
+  std::fputs(ConfigSummary(result.Game, text).c_str(), stdout);
   if (dumpOptionsFile && !WriteBlock(*dumpOptionsFile, result.Game.Block)) {
     std::fprintf(stderr, "vexserver: cannot write the options block to %s\n",
                  dumpOptionsFile->c_str());

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "framework/BackEnd.h"
+#include "framework/TerminalCapture.h"
 #include "framework/TerminalStyle.h"
 #include "framework/TerminalWriter.h"
 #include "framework/VisibleText.h"
@@ -120,6 +121,7 @@ void SetTerminalLineKeeper(TerminalLineKeeper keeper) {
 }
 
 void TerminalWrite(std::string_view text) {
+  CaptureTerminalText(text);
   if (lineKeeper.Hide) {
     lineKeeper.Hide();
   }

@@ -7,7 +7,7 @@
 #include "framework/Application.h"
 #include "framework/DialogHost.h"
 #include "framework/MessageBox.h"
-#include "framework/SplashWindow.h"
+#include "framework/PictureWindow.h"
 #include "res/DialogTemplates.h"
 
 namespace vex::fw {
@@ -27,7 +27,7 @@ class IBackEnd {
                                                         CDialog* owner) = 0;
   virtual int ShowMessageBox(std::string_view text, std::string_view caption,
                              MessageBoxStyle style) = 0;
-  virtual std::unique_ptr<CSplashWindow> CreateSplash(int bitmapId, CDialog* owner) = 0;
+  virtual std::unique_ptr<PictureWindow> CreatePictureWindow(int bitmapId, CDialog* owner) = 0;
   virtual bool SaveWindowImage(const CDialog& dialog, const std::string& pngPath) = 0;
 };
 

@@ -20,7 +20,7 @@ std::string Caption() {
   if (const CWinApp* app = AfxGetApp()) {
     return app->AppName();
   }
-  return std::string(LoadString(res::IDS_APP_NAME).value_or(""));
+  return std::string(LoadStringOrEmpty(res::IDS_APP_NAME));
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 
 namespace vex::fw {
 
+std::string_view LoadStringOrEmpty(int id) {
+  return LoadString(id).value_or(std::string_view{});
+}
+
 std::optional<std::string_view> LoadString(int id) {
   return res::FindString(id);
 }

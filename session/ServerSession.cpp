@@ -156,8 +156,9 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
   if (engine == nullptr || loop.EngineError || !loop.ThreadRecorded) {
     return;
   }
-  if (engine->RunFrame(0) != 0) {
-    ++loop.FramesRun;
+  const int result = engine->RunFrame(0);
+  ++loop.FramesRun;
+  if (result != 0) {
     return;
   }
   char reason[kLastErrorSize + 1] = {};

@@ -47,7 +47,8 @@ struct FrameLoopState {
   std::atomic<IServerEngine*> Engine{nullptr};
   std::atomic<bool> ThreadRecorded{false};
   std::atomic<bool> EngineError{false};
-  std::atomic<std::uint64_t> FramesRun{0};  // frames that ended without an error
+  // Frames finished; a message posted under the lock has been seen by the engine once it grows.
+  std::atomic<std::uint64_t> FramesRun{0};
   ConsoleLineQueue PendingConsoleLines;
 };
 
@@ -76,8 +77,8 @@ class CServerSession {
   SessionLockHold LockBriefly();
   SessionLockHold LockForOperator();
   bool EngineError() const { return loop_->EngineError.load(); }
-  std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
   ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
+  std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
   std::int64_t StartTime() const { return startTime_; }
 
   // One frame under the session lock, as the update thread runs it (tests call it too).

@@ -29,7 +29,7 @@ void AddPlayer(GameTracking& tracking, GameMessageReader& reader, std::int64_t n
   reader.Number(clientId);
   CPlayerInfo player;
   player.ClientId = clientId;
-  SetName(player, fw::LoadString(res::IDS_INCOMING_PLAYER).value_or(""));
+  SetName(player, fw::LoadStringOrEmpty(res::IDS_INCOMING_PLAYER));
   player.JoinTime = now;
   tracking.Roster.Add(player);
   tracking.RosterChanged = true;

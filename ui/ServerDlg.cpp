@@ -18,10 +18,6 @@ namespace vex {
 
 namespace {
 
-std::string StringOrEmpty(int id) {
-  return std::string(fw::LoadString(id).value_or(std::string_view{}));
-}
-
 bool OnConsoleFrontEnd() {
   return fw::AfxGetApp() != nullptr && fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console;
 }
@@ -34,6 +30,7 @@ CServerDlg::CServerDlg(std::vector<std::string> arguments)
 }
 
 CServerDlg::~CServerDlg() {
+  StopRemoteServices();
   session_.Stop();
   // A callback that outlives the window must find no window rather than a destroyed one.
   if (AppHandlerTarget() == this) {
@@ -42,7 +39,7 @@ CServerDlg::~CServerDlg() {
 }
 
 bool CServerDlg::OnInitDialog() {
-  SetWindowText(StringOrEmpty(res::IDS_CAPTION));
+  SetWindowText(fw::LoadStringOrEmpty(res::IDS_CAPTION));
   CSplashWnd::AllowSplash(true);
   splash_.OpenSplash(this);
   fw::CDialog::OnInitDialog();
@@ -130,11 +127,13 @@ void CServerDlg::OnTimer(int id) {
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
+  const std::uint64_t framesBeforeRefresh = session_.FramesRun();
   const bool engineFailed = session_.EngineError();
   if (engineFailed) {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
   RefreshStatus(context);
+  ProgressRemoteCommand(framesBeforeRefresh);
   if (session_.Engine() != nullptr) {
     service_.Refresh(ServiceStatusText(), session_.FramesRun(), ServiceStatus::Clock::now());
   }
@@ -160,6 +159,7 @@ void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
+    StartRemoteServices();
     return;
   }
   ReportError(res::IDS_START_FAILED);
@@ -170,8 +170,8 @@ void CServerDlg::OnOK() {}
 
 void CServerDlg::OnCancel() {
   if (confirmOnStop_.load() && session_.Engine() != nullptr &&
-      fw::AfxMessageBox(StringOrEmpty(res::IDS_CONFIRM_STOP), fw::MessageBoxStyle::YesNoQuestion) !=
-          fw::IDYES) {
+      fw::AfxMessageBox(fw::LoadStringOrEmpty(res::IDS_CONFIRM_STOP),
+                        fw::MessageBoxStyle::YesNoQuestion) != fw::IDYES) {
     return;
   }
   StopSession();
@@ -198,7 +198,7 @@ std::string CServerDlg::ServiceStatusText() {
 }
 
 void CServerDlg::ReportError(int stringId) {
-  fw::AfxMessageBox(StringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
+  fw::AfxMessageBox(fw::LoadStringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
   if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
   }

@@ -10,9 +10,11 @@
 #include "engine/GameServerAppHandler.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
+#include "framework/net/RemoteHost.h"
 #include "platform/LogFile.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
+#include "ui/RemoteAdmin.h"
 #include "ui/ServiceStatus.h"
 #include "ui/SplashWnd.h"
 #include "ui/StatusDisplay.h"
@@ -25,7 +27,10 @@ std::array<int, 6> PlayerColumnWidths(int outerWidth);
 
 // The one status window: owns the server session and shows its state; the engine's callbacks
 // reach it through the process-wide handler target.
-class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTarget {
+class CServerDlg : public fw::CDialog,
+                   public ISessionHost,
+                   public IAppHandlerTarget,
+                   public fw::net::IRemoteHost {
  public:
   // The process's argument vector, argv[0] included.
   explicit CServerDlg(std::vector<std::string> arguments);
@@ -61,6 +66,12 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   void HandleGameMessage(const char* data, int length) override;
   void OnConsoleOutput(const char* text) override;
   void OnOutOfMemory() override;
+
+  // fw::net::IRemoteHost
+  void RunRemoteCommand(const std::string& line, const std::string& peer,
+                        std::function<void(std::string)> done) override;
+  remote::A2sStatus QueryStatus() override;
+  void ReportRemoteEvent(std::string_view text) override;
 
  protected:
   bool OnInitDialog() override;
@@ -98,6 +109,12 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   void BootById(std::string_view argument);
   void SelectLevelByRow(std::string_view argument);
 
+  void StartRemoteServices();
+  void StopRemoteServices();
+  void StartNextRemoteCommand();
+  void ProgressRemoteCommand(std::uint64_t framesBeforeRefresh);
+  void FinishRemoteCommand();
+
   std::vector<std::string> arguments_;
   CGameServerAppHandler handler_;
   GameTracking tracking_;
@@ -110,6 +127,7 @@ class CServerDlg : public fw::CDialog, public ISessionHost, public IAppHandlerTa
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};
+  RemoteAdmin remote_;
   // Declared last, so destroyed first: its destructor's stop still reaches the roster and the
   // other members above through the host callbacks.
   CServerSession session_;

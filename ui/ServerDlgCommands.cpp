@@ -28,10 +28,6 @@ constexpr std::array<PlayerColumnLayout, 6> kPlayerColumns = {{
 // Room for the list's border and vertical scroll bar.
 constexpr int kPlayerListAllowance = 22;
 
-std::string_view Heading(int stringId) {
-  return fw::LoadString(stringId).value_or(std::string_view{});
-}
-
 }  // namespace
 
 std::array<int, 6> PlayerColumnWidths(int outerWidth) {
@@ -47,7 +43,7 @@ void CServerDlg::SetUpPlayerList() {
   auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
   players.SetStateImageList(&stateImages_);
   for (int column = 0; column < static_cast<int>(kPlayerColumns.size()); ++column) {
-    players.InsertColumn(column, Heading(kPlayerColumns[column].HeadingId), 0);
+    players.InsertColumn(column, fw::LoadStringOrEmpty(kPlayerColumns[column].HeadingId), 0);
   }
   FitPlayerColumns();
 }
@@ -70,7 +66,7 @@ void CServerDlg::OnSize(int width, int height) {
 void CServerDlg::SetUpLevelList() {
   auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
   levels.SetStateImageList(&stateImages_);
-  levels.InsertColumn(0, Heading(res::IDS_COLUMN_WORLD), 0);
+  levels.InsertColumn(0, fw::LoadStringOrEmpty(res::IDS_COLUMN_WORLD), 0);
   levels.SetColumnWidth(0, fw::kAutoSizeUseHeader);
 }
 

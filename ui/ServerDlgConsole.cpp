@@ -84,7 +84,7 @@ void CServerDlg::SendCommandField() {
     return;
   }
   std::string echo = "<< ";
-  echo += fw::LoadString(res::IDS_SERVER_SPEAKER).value_or(std::string_view{});
+  echo += fw::LoadStringOrEmpty(res::IDS_SERVER_SPEAKER);
   echo += " >>  ";
   echo += command;
   {

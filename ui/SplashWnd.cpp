@@ -23,7 +23,7 @@ void CSplashWnd::OpenSplash(fw::CDialog* owner) {
   if (!allowed_ || current_ != nullptr) {
     return;
   }
-  window_ = fw::CSplashWindow::Create(res::IDB_SPLASH, owner);
+  window_ = fw::PictureWindow::Create(res::IDB_SPLASH, owner);
   if (!window_) {
     return;
   }

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "framework/Dialog.h"
-#include "framework/SplashWindow.h"
+#include "framework/PictureWindow.h"
 
 namespace vex {
 
@@ -31,7 +31,7 @@ class CSplashWnd {
  private:
   static bool allowed_;
   static CSplashWnd* current_;
-  std::unique_ptr<fw::CSplashWindow> window_;
+  std::unique_ptr<fw::PictureWindow> window_;
 };
 
 }  // namespace vex

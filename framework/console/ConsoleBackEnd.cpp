@@ -102,7 +102,7 @@ class ConsoleBackEnd final : public IBackEnd {
     return IDOK;
   }
 
-  std::unique_ptr<CSplashWindow> CreateSplash(int, CDialog*) override { return nullptr; }
+  std::unique_ptr<PictureWindow> CreatePictureWindow(int, CDialog*) override { return nullptr; }
 
   bool SaveWindowImage(const CDialog&, const std::string&) override { return false; }
 

@@ -12,8 +12,8 @@
 #include "framework/console/StopSignals.h"
 #include "framework/qt/DisplayLoss.h"
 #include "framework/qt/QtDialogHost.h"
+#include "framework/qt/QtPictureWindow.h"
 #include "framework/qt/QtResources.h"
-#include "framework/qt/QtSplashWindow.h"
 #include "framework/qt/QtWnd.h"
 
 namespace vex::fw {
@@ -103,12 +103,12 @@ class QtBackEnd final : public IBackEnd {
     return answer == QMessageBox::Yes ? IDYES : IDNO;
   }
 
-  std::unique_ptr<CSplashWindow> CreateSplash(int bitmapId, CDialog* owner) override {
+  std::unique_ptr<PictureWindow> CreatePictureWindow(int bitmapId, CDialog* owner) override {
     QImage picture = PictureFromResource(bitmapId);
     if (picture.isNull()) {
       return nullptr;
     }
-    return std::make_unique<QtSplashWindow>(std::move(picture), QtDialogHost::WindowOf(owner));
+    return std::make_unique<QtPictureWindow>(std::move(picture), QtDialogHost::WindowOf(owner));
   }
 
   bool SaveWindowImage(const CDialog& dialog, const std::string& pngPath) override {

@@ -196,7 +196,7 @@ TEST_F(ConsoleServer, InputWithoutLineFeedsCannotTakeTheMemory) {
 
 TEST_F(ConsoleServer, ControlBytesInTheServerNameAreShownNotObeyed) {
   Start({}, {"-name", "Evil\nServer\x1b[31mRed"});
-  ASSERT_TRUE(server_->WaitForOutput(" on UDP port ")) << server_->Output();
+  ASSERT_TRUE(server_->WaitForOutput("Hosting \"")) << server_->Output();
   const std::string& output = server_->Output();
   EXPECT_NE(output.find("Hosting \"Evil\\nServer\\x1b[31mRed\""), std::string::npos) << output;
   EXPECT_EQ(output.find('\x1b'), std::string::npos);

@@ -17,8 +17,8 @@
 
 #include "RecordingDialog.h"
 #include "framework/ImageList.h"
+#include "framework/PictureWindow.h"
 #include "framework/Screenshot.h"
-#include "framework/SplashWindow.h"
 #include "framework/qt/QtDialogHost.h"
 #include "framework/qt/QtResources.h"
 #include "framework/testing/BackEndForTests.h"
@@ -403,8 +403,8 @@ TEST_F(QtWindowTest, ControlsOfOneRowKeepTheirGapsWhenTheWindowGrows) {
 }
 
 TEST_F(QtWindowTest, SplashShowsThePictureOverItsOwnerUntilDestroyed) {
-  EXPECT_EQ(CSplashWindow::Create(999, &dialog), nullptr);
-  auto splash = CSplashWindow::Create(res::IDB_SPLASH, &dialog);
+  EXPECT_EQ(PictureWindow::Create(999, &dialog), nullptr);
+  auto splash = PictureWindow::Create(res::IDB_SPLASH, &dialog);
   ASSERT_NE(splash, nullptr);
   EXPECT_EQ(splash->Width(), 640);
   EXPECT_EQ(splash->Height(), 480);

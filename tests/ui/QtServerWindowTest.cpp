@@ -15,7 +15,7 @@
 #include "framework/qt/QtControls.h"
 #include "framework/qt/QtDialogHost.h"
 #include "framework/qt/QtListCtrl.h"
-#include "framework/qt/QtSplashWindow.h"
+#include "framework/qt/QtPictureWindow.h"
 
 namespace vex {
 namespace {

@@ -1,4 +1,4 @@
-#include "framework/qt/QtSplashWindow.h"
+#include "framework/qt/QtPictureWindow.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -49,7 +49,7 @@ void SplashWidget::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, picture_);
 }
 
-QtSplashWindow::QtSplashWindow(QImage picture, QWidget* owner)
+QtPictureWindow::QtPictureWindow(QImage picture, QWidget* owner)
     : width_(picture.width()), height_(picture.height()) {
   widget_ = new SplashWidget(std::move(picture), owner);
   widget_->CentreOverOwner();
@@ -57,24 +57,24 @@ QtSplashWindow::QtSplashWindow(QImage picture, QWidget* owner)
   widget_->raise();
 }
 
-QtSplashWindow::~QtSplashWindow() {
+QtPictureWindow::~QtPictureWindow() {
   Destroy();
 }
 
-void QtSplashWindow::SetTimer(int id, unsigned milliseconds, std::function<void()> onTimer) {
+void QtPictureWindow::SetTimer(int id, unsigned milliseconds, std::function<void()> onTimer) {
   auto& timer = timers_[id];
   timer = std::make_unique<QTimer>();
   QObject::connect(timer.get(), &QTimer::timeout, std::move(onTimer));
   timer->start(static_cast<int>(std::min<unsigned>(milliseconds, 0x7FFFFFFF)));
 }
 
-void QtSplashWindow::UpdateWindow() {
+void QtPictureWindow::UpdateWindow() {
   if (widget_) {
     widget_->repaint();
   }
 }
 
-void QtSplashWindow::Destroy() {
+void QtPictureWindow::Destroy() {
   for (auto& [id, timer] : timers_) {
     timer->stop();
     // The timer whose handler destroys this window is still being delivered.

@@ -9,12 +9,12 @@ class CDialog;
 
 // A borderless popup the size of a picture, centred over its owner (or the screen), that paints
 // the picture pixel for pixel. The console back-end has none.
-class CSplashWindow {
+class PictureWindow {
  public:
-  virtual ~CSplashWindow() = default;
+  virtual ~PictureWindow() = default;
 
   // Null when the picture is unknown or the back-end shows no splash.
-  static std::unique_ptr<CSplashWindow> Create(int bitmapId, CDialog* owner);
+  static std::unique_ptr<PictureWindow> Create(int bitmapId, CDialog* owner);
 
   // A periodic timer of this window; the callback runs on the window thread.
   virtual void SetTimer(int id, unsigned milliseconds, std::function<void()> onTimer) = 0;

@@ -50,12 +50,12 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
 
   const PreparedGame& game = preparation.Game;
   display_.ServerNameText = std::string(FixedTextView(game.Block.ServName));
-  display_.GameTypeText =
-      std::string(fw::LoadString(game.GameTypeStringId).value_or(std::string_view{}));
+  display_.GameTypeText = std::string(fw::LoadStringOrEmpty(game.GameTypeStringId));
   display_.MaxPlayerCount = game.Block.MaxTotalPlayers;
   display_.PlayersText =
       std::to_string(display_.PlayerCount) + "/" + std::to_string(display_.MaxPlayerCount);
 
+  remote_.GameFacts = GameFactsFor(game.Block, display_.GameTypeText);
   FillLevelList(game.Levels);
   if (Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetItemCount() == 0) {
     return res::IDS_NO_MAPS;

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "framework/SplashWindow.h"
+#include "framework/PictureWindow.h"
 
 class QTimer;
 
@@ -29,10 +29,10 @@ class SplashWidget final : public QWidget {
   QImage picture_;
 };
 
-class QtSplashWindow final : public CSplashWindow {
+class QtPictureWindow final : public PictureWindow {
  public:
-  QtSplashWindow(QImage picture, QWidget* owner);
-  ~QtSplashWindow() override;
+  QtPictureWindow(QImage picture, QWidget* owner);
+  ~QtPictureWindow() override;
 
   void SetTimer(int id, unsigned milliseconds, std::function<void()> onTimer) override;
   void UpdateWindow() override;

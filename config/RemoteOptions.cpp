@@ -1,0 +1,112 @@
+#include "config/RemoteOptions.h"
+
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <charconv>
+#include <cstdio>
+
+#include "config/CommandLine.h"
+#include "platform/RegularFile.h"
+
+namespace vex {
+
+namespace {
+
+// Longer than any password that fits the protocol's largest packet.
+constexpr std::size_t kLongestPasswordFile = 4096;
+
+std::optional<std::uint16_t> ParsePort(const std::string& text) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value > 65535) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint16_t>(value);
+}
+
+bool Is(const std::string& argument, const char* name) {
+  return strcasecmp(argument.c_str(), name) == 0;
+}
+
+}  // namespace
+
+RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
+  RemoteOptions options;
+  const auto fail = [&](const std::string& message) {
+    if (options.Error.empty()) {
+      options.Error = message;
+    }
+  };
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) {
+    argv.push_back(argument.c_str());
+  }
+  // What the game's own options take is never read as one of these, nor as their value.
+  const std::vector<bool> gameArguments =
+      GameOptionArguments(static_cast<int>(argv.size()), argv.data());
+  const auto isFree = [&](std::size_t i) { return i < arguments.size() && !gameArguments[i]; };
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    const bool ours = Is(option, "-rconpassword-file") || Is(option, "-rconport") ||
+                      Is(option, "-rconbind") || Is(option, "-queryport");
+    if (!isFree(i) || !ours) {
+      continue;
+    }
+    if (!isFree(i + 1)) {
+      fail(option + " needs a value");
+      break;
+    }
+    const std::string& value = arguments[++i];
+    if (Is(option, "-rconpassword-file")) {
+      options.RconPasswordFile = value;
+    } else if (Is(option, "-rconbind")) {
+      options.RconBind = value;
+    } else if (const auto port = ParsePort(value)) {
+      (Is(option, "-rconport") ? options.RconPort : options.QueryPort) = *port;
+    } else {
+      fail(option + " needs a port number from 0 to 65535, not \"" + value + "\"");
+    }
+  }
+  return options;
+}
+
+RconPassword ReadRconPassword(const RemoteOptions& options, const char* environmentValue) {
+  RconPassword password;
+  if (!options.RconPasswordFile) {
+    password.Text = environmentValue != nullptr ? environmentValue : "";
+    return password;
+  }
+  const std::string& path = *options.RconPasswordFile;
+  const platform::RegularFileOpening opened = platform::OpenRegularFile(path);
+  struct stat info {};
+  if (!opened.Stream || fstat(fileno(opened.Stream.get()), &info) != 0) {
+    password.Error = "The RCON password file " + path + " cannot be used: " +
+                     (opened.Stream ? std::string("no status") : opened.Error) + ".";
+    return password;
+  }
+  std::string text(kLongestPasswordFile + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), opened.Stream.get()));
+  if (text.size() > kLongestPasswordFile) {
+    password.Error = "The RCON password file " + path + " is too long for a password.";
+    return password;
+  }
+  if (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+    if (!text.empty() && text.back() == '\r') {
+      text.pop_back();
+    }
+  }
+  if (text.empty()) {
+    password.Error = "The RCON password file " + path + " is empty.";
+    return password;
+  }
+  if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+    password.Warning =
+        "The RCON password file " + path + " can be read by other users; chmod 600 it.";
+  }
+  password.Text = std::move(text);
+  return password;
+}
+
+}  // namespace vex

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vex {
+
+// The options of the remote console and the server query:
+//   -rconpassword-file FILE  turns the remote console on (so does VEX_RCON_PASSWORD)
+//   -rconport N              its TCP port, the game port when absent
+//   -rconbind ADDR           its address, every interface when absent
+//   -queryport N             the server query's UDP port, the game port + 1 when absent; 0 is off
+// The password itself never goes on the command line, where every user of the machine can read
+// it. Each option takes the next argument as its value, whatever it is, unless the game's own
+// options (-config, -port, -name) take either of them.
+struct RemoteOptions {
+  std::optional<std::string> RconPasswordFile;
+  std::optional<std::uint16_t> RconPort;
+  std::string RconBind;
+  std::optional<std::uint16_t> QueryPort;
+  std::string Error;  // the first option given without a usable value
+};
+
+RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments);
+
+struct RconPassword {
+  std::string Text;     // empty: the remote console stays off
+  std::string Error;    // the file could not be used
+  std::string Warning;  // the file can be read by other users
+};
+
+// From the file when one is named, else from the environment's value (null when unset). The file
+// must be a regular file; one final line break is not part of the password.
+RconPassword ReadRconPassword(const RemoteOptions& options, const char* environmentValue);
+
+}  // namespace vex

@@ -1,0 +1,91 @@
+#include "framework/net/QueryService.h"
+
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <random>
+
+#include "framework/net/MonotonicClock.h"
+#include "framework/net/PeerAddress.h"
+#include "remote/A2sResponder.h"
+
+namespace vex::fw::net {
+
+namespace {
+
+constexpr int kDatagramsPerTurn = 64;
+// No query is longer; a longer datagram is cut here and then fails to parse.
+constexpr qint64 kLongestQuery = 64;
+
+std::uint64_t RandomSecret() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+}
+
+}  // namespace
+
+class QueryService::Impl {
+ public:
+  Impl(IRemoteHost& host, QuerySettings settings)
+      : host_(host), settings_(std::move(settings)), responder_(RandomSecret(), settings_.Limits) {}
+
+  bool Start(std::string& error) {
+    QHostAddress address;
+    if (!ListenAddress(settings_.BindAddress, address)) {
+      error = "Query: " + settings_.BindAddress + " is not an address to listen on.";
+      return false;
+    }
+    if (!socket_.bind(address, settings_.Port)) {
+      error = "Query: cannot listen on UDP port " + std::to_string(settings_.Port) + ": " +
+              socket_.errorString().toStdString();
+      return false;
+    }
+    QObject::connect(&socket_, &QUdpSocket::readyRead, &socket_, [this] { ReadDatagrams(); });
+    return true;
+  }
+
+  std::uint16_t Port() const { return socket_.localPort(); }
+
+ private:
+  // Reads every waiting datagram, as the socket tells of new ones only after that, but answers
+  // only so many per turn of the event loop: the rest of a flood is dropped unanswered, so it
+  // never holds the window thread for long. The kernel's buffer bounds what one turn reads.
+  void ReadDatagrams() {
+    int answered = 0;
+    while (socket_.hasPendingDatagrams()) {
+      const QNetworkDatagram datagram = socket_.receiveDatagram(kLongestQuery);
+      if (!datagram.isValid() || answered >= kDatagramsPerTurn) {
+        continue;
+      }
+      ++answered;
+      const QByteArray bytes = datagram.data();
+      const std::string key = PlainAddress(datagram.senderAddress()).toString().toStdString();
+      const auto answer = responder_.Answer(
+          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), key,
+          MonotonicMs(), [this] { return host_.QueryStatus(); });
+      if (answer) {
+        socket_.writeDatagram(answer->data(), static_cast<qint64>(answer->size()),
+                              datagram.senderAddress(), datagram.senderPort());
+      }
+    }
+  }
+
+  IRemoteHost& host_;
+  QuerySettings settings_;
+  remote::A2sResponder responder_;
+  QUdpSocket socket_;
+};
+
+QueryService::QueryService(IRemoteHost& host, QuerySettings settings)
+    : impl_(std::make_unique<Impl>(host, std::move(settings))) {}
+
+QueryService::~QueryService() = default;
+
+bool QueryService::Start(std::string& error) {
+  return impl_->Start(error);
+}
+
+std::uint16_t QueryService::Port() const {
+  return impl_->Port();
+}
+
+}  // namespace vex::fw::net

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "framework/net/RemoteHost.h"
+#include "remote/AuthFailureBans.h"
+#include "remote/RconPacket.h"
+
+class QTcpSocket;
+
+namespace vex::fw::net {
+
+struct RconSettings;
+
+// One remote-console client. Requests run one at a time in the order they came, as the protocol
+// promises; the object deletes itself (deleteLater) when its socket closes.
+class RconConnection : public QObject {
+ public:
+  // The address key is what bans count: the client's address without its port.
+  RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
+                 const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans);
+
+ private:
+  struct Outgoing {
+    std::string Bytes;
+    bool MoreOfAnswer = false;  // the next packet belongs to the same answer
+  };
+
+  void ReadAvailable();
+  void Serve();
+  void Authenticate(const remote::RconPacket& packet);
+  void Execute(const remote::RconPacket& packet);
+  void Answer(std::int32_t id, const std::string& text, bool paced);
+  void Queue(std::string bytes, bool moreOfAnswer);
+  void Flush();
+  void Refuse();
+  void Drop(const char* reason);
+
+  QTcpSocket* socket_;
+  std::string peer_;
+  std::string addressKey_;
+  const RconSettings& settings_;
+  IRemoteHost& host_;
+  remote::AuthFailureBans& bans_;
+  remote::RconReader reader_;
+  std::deque<remote::RconPacket> requests_;
+  std::deque<Outgoing> outbox_;
+  QTimer idle_;
+  QTimer pace_;
+  bool authenticated_ = false;
+  bool commandRunning_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace vex::fw::net

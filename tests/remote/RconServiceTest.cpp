@@ -1,0 +1,216 @@
+// The remote console service on a real socket with a host that answers at once, for what the
+// process tests cannot show in their time: the order of answers and end markers, long answers
+// in packets (also as an npm client reads them), and the idle limit (set short here).
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "framework/net/RconService.h"
+#include "remote/RconPacket.h"
+#include "tests/remote/RemoteServer.h"
+
+namespace vex::fw::net {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+class EchoHost final : public IRemoteHost {
+ public:
+  void RunRemoteCommand(const std::string& line, const std::string&,
+                        std::function<void(std::string)> done) override {
+    done(line == "long" ? LongAnswer() : "echo " + line + "\n");
+  }
+  remote::A2sStatus QueryStatus() override { return {}; }
+  void ReportRemoteEvent(std::string_view) override {}
+
+  static std::string LongAnswer() {
+    std::string text;
+    for (int i = 0; text.size() < 9000; ++i) {
+      text += "row " + std::to_string(i) + "\n";
+    }
+    return text;
+  }
+};
+
+// A blocking client on its own thread while the test's thread runs the event loop.
+class Client {
+ public:
+  explicit Client(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+  ~Client() { close(fd_); }
+
+  void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+
+  // The next packet, or nothing when the connection ends or nothing comes within the time.
+  std::optional<remote::RconPacket> Next(std::chrono::milliseconds limit = 5s) {
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+      if (buffer_.size() >= 4) {
+        const auto size = static_cast<std::size_t>(ReadInt32(0));
+        if (buffer_.size() >= 4 + size) {
+          remote::RconPacket packet{ReadInt32(4), ReadInt32(8), buffer_.substr(12, size - 10)};
+          buffer_.erase(0, 4 + size);
+          return packet;
+        }
+      }
+      pollfd watch{fd_, POLLIN, 0};
+      if (poll(&watch, 1, 20) <= 0) {
+        continue;
+      }
+      char chunk[8192];
+      const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
+      if (got <= 0) {
+        closed_ = true;
+        return std::nullopt;
+      }
+      buffer_.append(chunk, static_cast<std::size_t>(got));
+    }
+    return std::nullopt;
+  }
+  bool Closed() const { return closed_; }
+
+ private:
+  std::int32_t ReadInt32(std::size_t at) const {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+      value |= static_cast<std::uint32_t>(static_cast<unsigned char>(buffer_[at + i])) << (8 * i);
+    }
+    return static_cast<std::int32_t>(value);
+  }
+
+  int fd_;
+  std::string buffer_;
+  bool closed_ = false;
+};
+
+class RconServiceTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "vex_remote_service_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+  }
+
+  void Start(int idleTimeoutMs) {
+    RconSettings settings;
+    settings.Password = "pw";
+    settings.BindAddress = "127.0.0.1";
+    settings.IdleTimeoutMs = idleTimeoutMs;
+    service_ = std::make_unique<RconService>(host_, settings);
+    std::string error;
+    ASSERT_TRUE(service_->Start(error)) << error;
+  }
+
+  // Runs the event loop until the client's work on its thread is done.
+  template <class Work>
+  void WithClient(Work work) {
+    auto done = std::async(std::launch::async, [&] { work(Client(service_->Port())); });
+    while (done.wait_for(0ms) != std::future_status::ready) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    done.get();
+  }
+
+  EchoHost host_;
+  std::unique_ptr<RconService> service_;
+};
+
+std::string Packet(std::int32_t id, std::int32_t type, const std::string& body) {
+  return remote::EncodeRconPacket(id, type, body);
+}
+
+TEST_F(RconServiceTest, AnswersInOrderWithLongAnswersInPacketsBeforeTheEndMarker) {
+  Start(60'000);
+  WithClient([](Client client) {
+    // Everything at once, as a client that uses the end marker sends it.
+    client.Send(Packet(1, remote::kRconAuth, "pw") + Packet(2, remote::kRconExecCommand, "long") +
+                Packet(3, remote::kRconResponseValue, "") +
+                Packet(4, remote::kRconExecCommand, "short"));
+    const auto auth = client.Next();
+    ASSERT_TRUE(auth);
+    EXPECT_EQ(auth->Id, 1);
+    EXPECT_EQ(auth->Type, remote::kRconAuthResponse);
+    std::string answer;
+    int packets = 0;
+    std::optional<remote::RconPacket> next;
+    while ((next = client.Next()) && next->Id == 2) {
+      EXPECT_EQ(next->Type, remote::kRconResponseValue);
+      EXPECT_LE(next->Body.size(), remote::kRconMaxBody);
+      answer += next->Body;
+      ++packets;
+    }
+    EXPECT_EQ(answer, EchoHost::LongAnswer());
+    EXPECT_GE(packets, 3);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->Id, 3);
+    EXPECT_EQ(next->Body, "");
+    const auto last = client.Next();
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->Id, 4);
+    EXPECT_EQ(last->Body, "echo short\n");
+  });
+}
+
+// rcon-srcds reads one packet per socket read, asks for the next part after a large packet and
+// ends on the first small one, so the packets of a long answer must reach it one at a time; the
+// end markers it asked for come with the last one, where it takes them for part of the text.
+// rcon-client keeps the first packet of an answer only. Either way the next command gets its own
+// answer.
+TEST_F(RconServiceTest, LongAnswerReachesBothNpmClientsAndTheNextCommandGetsItsOwn) {
+  Start(60'000);
+  for (const std::string client : {"rcon-srcds", "rcon-client"}) {
+    auto run = std::async(std::launch::async, [&] {
+      return vex::testing::RunNodeScript(
+          "rcon.js", {client, std::to_string(service_->Port()), "pw", "long", "short"});
+    });
+    while (run.wait_for(0ms) != std::future_status::ready) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    const vex::testing::NodeRun result = run.get();
+    ASSERT_EQ(result.ExitCode, 0) << client << ": " << result.Output;
+    const std::string answer = vex::testing::AnswerOf(result, "long");
+    const std::string expected = EchoHost::LongAnswer();
+    const std::string received =
+        client == "rcon-srcds" ? expected : remote::SplitRconAnswer(expected).front();
+    EXPECT_EQ(answer.substr(0, received.size()), received) << client;
+    EXPECT_EQ(vex::testing::AnswerOf(result, "short"), "echo short\n") << client;
+  }
+}
+
+TEST_F(RconServiceTest, SilentAndTricklingClientsAreDroppedAfterTheIdleLimit) {
+  Start(300);
+  WithClient([](Client client) {
+    EXPECT_FALSE(client.Next(3s));
+    EXPECT_TRUE(client.Closed());
+  });
+  WithClient([](Client client) {
+    // Bytes that never make a whole packet are no activity: a byte every 50 ms for five times
+    // the limit still ends in the close.
+    const std::string large = Packet(1, remote::kRconAuth, std::string(4000, 'p'));
+    for (std::size_t i = 0; i < 30 && !client.Closed(); ++i) {
+      client.Send(large.substr(i, 1));
+      client.Next(50ms);
+    }
+    EXPECT_TRUE(client.Closed());
+  });
+}
+
+}  // namespace
+}  // namespace vex::fw::net

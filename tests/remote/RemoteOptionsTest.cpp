@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+#include "config/RemoteOptions.h"
+
+namespace vex {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct OptionsCase {
+  std::string Name;
+  std::vector<std::string> Arguments;
+  std::optional<std::uint16_t> RconPort;
+  std::optional<std::uint16_t> QueryPort;
+  std::string RconBind;
+  bool Error = false;
+};
+
+void PrintTo(const OptionsCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+class RemoteOptionsParse : public ::testing::TestWithParam<OptionsCase> {};
+
+TEST_P(RemoteOptionsParse, ReadsEachOptionWithItsValue) {
+  std::vector<std::string> arguments{"vexserver"};
+  arguments.insert(arguments.end(), GetParam().Arguments.begin(), GetParam().Arguments.end());
+  const RemoteOptions options = ParseRemoteOptions(arguments);
+  EXPECT_EQ(options.RconPort, GetParam().RconPort);
+  EXPECT_EQ(options.QueryPort, GetParam().QueryPort);
+  EXPECT_EQ(options.RconBind, GetParam().RconBind);
+  EXPECT_EQ(!options.Error.empty(), GetParam().Error) << options.Error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, RemoteOptionsParse,
+    ::testing::Values(
+        OptionsCase{"None", {"-console", "-port", "27888"}, std::nullopt, std::nullopt, "", false},
+        OptionsCase{"All",
+                    {"-RCONPORT", "28000", "-queryport", "0", "-rconbind", "127.0.0.1"},
+                    28000,
+                    0,
+                    "127.0.0.1",
+                    false},
+        OptionsCase{"PortAbove65535", {"-rconport", "65536"}, std::nullopt, std::nullopt, "", true},
+        OptionsCase{"PortNotANumber", {"-queryport", "12ab"}, std::nullopt, std::nullopt, "", true},
+        OptionsCase{"ValueMissing", {"-rconbind"}, std::nullopt, std::nullopt, "", true},
+        OptionsCase{"GameOptionValueIsNoOption",
+                    {"-name", "-rconport", "7", "-queryport", "9"},
+                    std::nullopt,
+                    9,
+                    "",
+                    false}),
+    [](const auto& row) { return row.param.Name; });
+
+class RconPasswordFile : public ::testing::Test {
+ protected:
+  RconPasswordFile() {
+    char pattern[] = "/tmp/vex-rconpw-XXXXXX";
+    dir_ = mkdtemp(pattern);
+  }
+  ~RconPasswordFile() override { fs::remove_all(dir_); }
+
+  RconPassword Read(const std::string& content, mode_t mode) {
+    const fs::path file = dir_ / "password";
+    std::ofstream(file, std::ios::binary) << content;
+    chmod(file.c_str(), mode);
+    RemoteOptions options;
+    options.RconPasswordFile = file.string();
+    return ReadRconPassword(options, "from-environment");
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(RconPasswordFile, FileWinsOverEnvironmentWithoutItsFinalLineBreak) {
+  const RconPassword password = Read("s3cret %s\n", 0600);
+  EXPECT_EQ(password.Text, "s3cret %s");
+  EXPECT_TRUE(password.Error.empty());
+  EXPECT_TRUE(password.Warning.empty());
+  EXPECT_EQ(Read("crlf\r\n", 0600).Text, "crlf");
+  EXPECT_EQ(Read("two lines\n\n", 0600).Text, "two lines\n");
+}
+
+TEST_F(RconPasswordFile, WarnsWhenOthersCanReadIt) {
+  const RconPassword password = Read("s3cret", 0644);
+  EXPECT_EQ(password.Text, "s3cret");
+  EXPECT_FALSE(password.Warning.empty());
+}
+
+TEST_F(RconPasswordFile, RefusesWhatIsNoUsablePassword) {
+  EXPECT_FALSE(Read("\n", 0600).Error.empty());
+  EXPECT_FALSE(Read(std::string(5000, 'x'), 0600).Error.empty());
+  RemoteOptions options;
+  options.RconPasswordFile = dir_.string();
+  const RconPassword directory = ReadRconPassword(options, "from-environment");
+  EXPECT_FALSE(directory.Error.empty());
+  EXPECT_TRUE(directory.Text.empty());
+  options.RconPasswordFile = (dir_ / "missing").string();
+  EXPECT_FALSE(ReadRconPassword(options, nullptr).Error.empty());
+}
+
+TEST(RconPasswordEnvironment, UsedWithoutAFileAndOffWhenUnset) {
+  EXPECT_EQ(ReadRconPassword(RemoteOptions{}, "env-pass").Text, "env-pass");
+  EXPECT_TRUE(ReadRconPassword(RemoteOptions{}, nullptr).Text.empty());
+}
+
+}  // namespace
+}  // namespace vex

@@ -1,0 +1,110 @@
+#include "tests/remote/RemoteServer.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+
+namespace vex::testing {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The kernel's choice of a free UDP port; it stays free in practice until the server takes it.
+int FreeUdpPort() {
+  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+std::string NodeProgram() {
+  for (const char* candidate : {"/usr/bin/node", "/usr/local/bin/node"}) {
+    if (access(candidate, X_OK) == 0) {
+      return candidate;
+    }
+  }
+  return "node";
+}
+
+}  // namespace
+
+RemoteServer::RemoteServer() {
+  char pattern[] = "/tmp/vex-remote-XXXXXX";
+  root_ = mkdtemp(pattern);
+  fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", root_ / "game",
+           fs::copy_options::recursive);
+  const fs::path passwordFile = root_ / "rcon-password";
+  std::ofstream(passwordFile) << kPassword << "\n";
+  chmod(passwordFile.c_str(), 0600);
+  queryPort_ = FreeUdpPort();
+  server_.emplace(
+      std::string(VEX_BIN_DIR) + "/vexserver",
+      std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0", "-rconport", "0",
+                               "-rconbind", "127.0.0.1", "-rconpassword-file",
+                               passwordFile.string(), "-queryport", std::to_string(queryPort_)},
+      (root_ / "game").string(), std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+}
+
+RemoteServer::~RemoteServer() {
+  server_.reset();
+  fs::remove_all(root_);
+}
+
+bool RemoteServer::Start() {
+  if (!server_->WaitForOutput("Query: answering on UDP port", 20s) ||
+      !server_->WaitForOutput("joined the game.", 20s)) {
+    ADD_FAILURE() << "the server did not come up:\n" << server_->Output() << server_->Errors();
+    return false;
+  }
+  std::smatch match;
+  const std::regex listening("RCON: listening on TCP port ([0-9]+)\\.");
+  if (!std::regex_search(server_->Output(), match, listening)) {
+    ADD_FAILURE() << "no RCON port in:\n" << server_->Output();
+    return false;
+  }
+  rconPort_ = std::stoi(match[1]);
+  return true;
+}
+
+NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments) {
+  const fs::path folder = fs::path(VEX_SOURCE_DIR) / "tests/node";
+  if (!fs::exists(folder / "node_modules")) {
+    ADD_FAILURE() << "tests/node/node_modules is missing: run scripts/install-deps";
+    return {};
+  }
+  std::vector<std::string> all{(folder / script).string()};
+  all.insert(all.end(), arguments.begin(), arguments.end());
+  ChildProcess node(NodeProgram(), all, folder.string());
+  NodeRun run;
+  run.ExitCode = node.WaitForExit(30s);
+  run.Output = node.Output() + node.Errors();
+  return run;
+}
+
+std::string AnswerOf(const NodeRun& run, const std::string& command) {
+  const std::string begin = "BEGIN " + command + "\n";
+  const std::string end = "\nEND " + command + "\n";
+  const auto start = run.Output.find(begin);
+  if (start == std::string::npos) {
+    return {};
+  }
+  const auto stop = run.Output.find(end, start + begin.size());
+  return stop == std::string::npos
+             ? std::string()
+             : run.Output.substr(start + begin.size(), stop - start - begin.size());
+}
+
+}  // namespace vex::testing

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/app/ChildProcess.h"
+
+namespace vex::testing {
+
+// A real vexserver on the console front-end, in a copy of the sample game folder with three
+// bots, its remote console on a free TCP port and its server query on a free UDP port.
+class RemoteServer {
+ public:
+  static constexpr const char* kPassword = "s3cret %n";
+
+  RemoteServer();
+  ~RemoteServer();
+
+  // False (with the output so far in the test's failure) when the services did not come up.
+  bool Start();
+  ChildProcess& Process() { return *server_; }
+  int RconPort() const { return rconPort_; }
+  int QueryPort() const { return queryPort_; }
+
+ private:
+  std::filesystem::path root_;
+  std::optional<ChildProcess> server_;
+  int rconPort_ = 0;
+  int queryPort_ = 0;
+};
+
+struct NodeRun {
+  int ExitCode = -1;
+  std::string Output;
+};
+
+// Runs one script of tests/node with node; the npm packages come from scripts/install-deps.
+NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments);
+
+// The text that an rcon.js run printed between the BEGIN and END lines of the command.
+std::string AnswerOf(const NodeRun& run, const std::string& command);
+
+}  // namespace vex::testing
