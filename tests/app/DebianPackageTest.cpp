@@ -1,8 +1,11 @@
 // The .deb that CPack builds from this build, unpacked into a scratch root with dpkg -x: its
 // programs run from there, the engine module is found beside the real program, and its unit
 // names the installed program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -34,12 +37,17 @@ class DebianPackage : public ::testing::Test {
   static void SetUpTestSuite() {
     char pattern[] = "/tmp/vex-deb-XXXXXX";
     scratch_ = new fs::path(mkdtemp(pattern));
+    // CPack builds and installs in the build folder: test processes that run at once take turns.
+    const int lock = open((std::string(VEX_BUILD_DIR) + "/package-test.lock").c_str(),
+                          O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    flock(lock, LOCK_EX);
     ChildProcess cpack(VEX_CPACK_COMMAND,
                        {"--config", std::string(VEX_BUILD_DIR) + "/CPackConfig.cmake", "-B",
                         (*scratch_ / "out").string()},
                        scratch_->string());
     cpackExit_ = cpack.WaitForExit(300s);
     cpackLog_ = new std::string(cpack.Output() + cpack.Errors());
+    close(lock);
     for (const auto& entry : fs::directory_iterator(*scratch_ / "out")) {
       if (entry.path().extension() == ".deb") {
         ChildProcess unpack("/usr/bin/dpkg", {"-x", entry.path().string(), "root"},
