@@ -92,6 +92,7 @@ class CServerDlg : public fw::CDialog,
  private:
   void StartServer();
   void StopSession();
+  void LearnEngineCommands(std::string_view line);
   std::string ServiceStatusText();
   void SendCommandField();
   void ClearConsole();
@@ -123,6 +124,8 @@ class CServerDlg : public fw::CDialog,
   fw::CImageList stateImages_;
   ServiceStatus service_;
   platform::LogFile* consoleLog_ = nullptr;
+  std::vector<std::string> engineCommands_;  // for Tab, from the engine's help
+  bool engineHelpAsked_ = false;
   bool firstShowPending_ = true;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "framework/Controls.h"
 #include "res/Resource.h"
+#include "session/LevelControls.h"
 #include "ui/ServerDlg.h"
 #include "ui/StatusRefresh.h"
 
@@ -31,7 +33,28 @@ std::string_view CommandBefore(std::string_view before) {
   return before.substr(0, blank);
 }
 
+// The engine's help line: "Commands: help, status, bots N, say TEXT".
+constexpr std::string_view kEngineHelpStart = "Commands: ";
+
 }  // namespace
+
+void CServerDlg::LearnEngineCommands(std::string_view line) {
+  if (line.rfind(kEngineHelpStart, 0) != 0) {
+    return;
+  }
+  engineCommands_.clear();
+  line.remove_prefix(kEngineHelpStart.size());
+  while (!line.empty()) {
+    const std::size_t comma = line.find(',');
+    std::string_view entry = line.substr(0, comma);
+    entry.remove_prefix(std::min(entry.find_first_not_of(' '), entry.size()));
+    entry = entry.substr(0, entry.find_first_of(" \r\n"));
+    if (!entry.empty()) {
+      engineCommands_.emplace_back(entry);
+    }
+    line = comma == std::string_view::npos ? std::string_view{} : line.substr(comma + 1);
+  }
+}
 
 std::vector<std::string> CServerDlg::CompleteTerminalWord(std::string_view before,
                                                           std::string_view word) {
@@ -39,6 +62,16 @@ std::vector<std::string> CServerDlg::CompleteTerminalWord(std::string_view befor
   if (before.find_first_not_of(' ') == std::string_view::npos) {
     for (const TerminalCommand& command : TerminalCommands()) {
       AddMatch(matches, std::string(command.Name), word);
+    }
+    if (!word.empty() && word.front() != '/' && engineCommands_.empty() && !engineHelpAsked_ &&
+        session_.Engine() != nullptr) {
+      // The engine's commands are known from its help; its answer shows on the console, and the
+      // next Tab completes from it.
+      engineHelpAsked_ = true;
+      SendConsoleCommand(session_, "help");
+    }
+    for (const std::string& command : engineCommands_) {
+      AddMatch(matches, command, word);
     }
     return matches;
   }

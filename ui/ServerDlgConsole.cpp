@@ -44,6 +44,7 @@ void CServerDlg::PrintConsoleLine(std::string_view text) {
   if (consoleLog_ != nullptr) {
     consoleLog_->Append(fw::ConsoleTextForTerminal(line));
   }
+  LearnEngineCommands(line);
 
   const int end = console.GetLimitText();
   console.SetSel(end, end);

@@ -75,6 +75,16 @@ TEST_F(LineEditing, TabCompletesTheCommandAndThePlayerName) {
   terminal_->Type("As\t\r");
   EXPECT_TRUE(terminal_->WaitFor("Ash was kicked from the server.", mark))
       << terminal_->Screen().substr(mark);
+
+  // The engine's own commands come from its help, asked for at the first Tab that needs them.
+  const std::size_t engineMark = terminal_->Screen().size();
+  terminal_->Type("nextm\t");
+  ASSERT_TRUE(terminal_->WaitFor("Commands: ", engineMark))
+      << terminal_->Screen().substr(engineMark);
+  const std::size_t helpShown = terminal_->Screen().find("Commands: ", engineMark);
+  terminal_->Type("\t");
+  EXPECT_TRUE(terminal_->WaitFor("> nextmap", helpShown)) << terminal_->Screen().substr(engineMark);
+  terminal_->Type("\x15");  // Ctrl-U: the line is not sent
   Stop();
 }
 
