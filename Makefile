@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 BIN := build/$(PRESET)/bin
 ARGS ?=
 
-.PHONY: deps configure build run test test-threads bench clean
+.PHONY: deps configure build run test test-threads bench package clean
 
 deps:
 	@scripts/install-deps
@@ -36,6 +36,11 @@ test-threads: deps
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
 	@scripts/run-benchmarks build/release/bin
+
+# The Debian package of an optimised build, in build/release: vexserver_VERSION_ARCH.deb.
+package:
+	@$(MAKE) --no-print-directory build PRESET=release
+	@cmake --build --preset release --target package
 
 clean:
 	rm -rf build

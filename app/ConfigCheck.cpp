@@ -7,6 +7,7 @@
 #include "config/ConfigSummary.h"
 #include "config/GamePreparation.h"
 #include "framework/StringTable.h"
+#include "framework/TerminalStyle.h"
 #include "res/Resource.h"
 
 namespace vex {
@@ -58,17 +59,18 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
 
   for (const auto& message : LibraryMessages()) {
     if (message != result.ErrorText) {
-      std::fprintf(stderr, "warning: %s\n", message.c_str());
+      fw::WriteDiagnostic(platform::Severity::Warning, "warning: " + message);
     }
   }
   for (const auto& value : result.Narrowed) {
-    std::fprintf(stderr, "warning: %s\n", NarrowingText(result.FileName, value).c_str());
+    fw::WriteDiagnostic(platform::Severity::Warning,
+                        "warning: " + NarrowingText(result.FileName, value));
   }
   if (result.ErrorId != 0) {
-    const std::string_view error = fw::LoadStringOrEmpty(result.ErrorId);
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(error.size()), error.data());
+    fw::WriteDiagnostic(platform::Severity::Error,
+                        std::string(fw::LoadStringOrEmpty(result.ErrorId)));
     if (!result.ErrorText.empty()) {
-      std::fprintf(stderr, "%s\n", result.ErrorText.c_str());
+      fw::WriteDiagnostic(platform::Severity::Error, result.ErrorText);
     }
     if (result.ErrorId == res::IDS_NO_CONFIG) {
       ListConfigFiles();

@@ -24,6 +24,17 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
       options.Console = true;
     } else if (argument == "--check-config") {
       options.CheckConfig = true;
+    } else if (strcasecmp(argument.c_str(), "-log") == 0) {
+      if (isFree(i + 1)) {
+        options.LogFile = arguments[++i];
+      } else {
+        options.Error = "-log needs a file name";
+      }
+    } else if (strcasecmp(argument.c_str(), "-timestamps") == 0 ||
+               strcasecmp(argument.c_str(), "-timestamps=1") == 0) {
+      options.Timestamps = true;
+    } else if (strcasecmp(argument.c_str(), "-timestamps=0") == 0) {
+      options.Timestamps = false;
     } else if (argument == "--dump-options") {
       if (isFree(i + 1)) {
         options.DumpOptionsFile = arguments[++i];
@@ -37,7 +48,7 @@ ProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 
 std::string UsageText(const std::string& program) {
   return "Usage: " + program +
-         " [-config NAME] [-port N] [-name TEXT] [-console]\n"
+         " [-config NAME] [-port N] [-name TEXT] [-console] [-log FILE] [-timestamps[=0]]\n"
          "       " +
          program +
          " --check-config -config NAME [-port N] [-name TEXT] [--dump-options FILE]\n"
@@ -50,6 +61,10 @@ std::string UsageText(const std::string& program) {
          "  -name TEXT        the server name, instead of the configuration's\n"
          "  -console          run in the terminal instead of a window (also the case when\n"
          "                    there is no display)\n"
+         "  -log FILE         append every console line to FILE with its time; SIGUSR1\n"
+         "                    opens FILE again (after logrotate renamed it)\n"
+         "  -timestamps[=0]   show the time before each terminal line (the default when\n"
+         "                    standard output is not a terminal)\n"
          "  -rconpassword-file FILE  turn the remote console (Source RCON, TCP) on with the\n"
          "                    password in FILE; the variable VEX_RCON_PASSWORD does too\n"
          "  -rconport N       the remote console's TCP port (default: the game port)\n"

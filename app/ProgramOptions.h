@@ -14,6 +14,9 @@ struct ProgramOptions {
   bool Console = false;
   bool CheckConfig = false;
   std::optional<std::string> DumpOptionsFile;
+  std::optional<std::string> LogFile;
+  // Times before terminal lines; unset: only when standard output is not a terminal.
+  std::optional<bool> Timestamps;
   std::string Error;  // an option of ours that is incomplete
 };
 

@@ -17,12 +17,19 @@ bool CServerApp::InitInstance() {
 
 int CServerApp::Run() {
   CServerDlg window(arguments_);
+  window.SetConsoleLog(consoleLog_.get());
   SetMainWindow(&window);
   const int result = window.DoModal();
   SetMainWindow(nullptr);
   // A supervisor must tell a failure from the operator's stop, which both end the window the
   // same way.
   return window.FatalReported() ? kFatalExitCode : result;
+}
+
+void CServerApp::OnReopenSignal() {
+  if (consoleLog_) {
+    consoleLog_->Reopen();
+  }
 }
 
 }  // namespace vex

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/Application.h"
+#include "platform/LogFile.h"
 
 namespace vex {
 
@@ -12,12 +14,17 @@ class CServerApp : public fw::CWinApp {
  public:
   explicit CServerApp(std::vector<std::string> arguments);
 
+  // The status window's console lines go to this log too.
+  void SetConsoleLog(std::unique_ptr<platform::LogFile> log) { consoleLog_ = std::move(log); }
+  void OnReopenSignal() override;
+
  protected:
   bool InitInstance() override;
   int Run() override;
 
  private:
   std::vector<std::string> arguments_;
+  std::unique_ptr<platform::LogFile> consoleLog_;
 };
 
 }  // namespace vex

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -6,6 +8,8 @@
 #include "app/ConfigCheck.h"
 #include "app/ProgramOptions.h"
 #include "app/ServerApp.h"
+#include "framework/TerminalStyle.h"
+#include "platform/LogFile.h"
 
 int main(int argc, char** argv) {
   // A reader of standard output that has gone must cost the output only, never the game: writes
@@ -29,5 +33,18 @@ int main(int argc, char** argv) {
     return vex::RunConfigCheck(arguments, options.DumpOptionsFile);
   }
   vex::CServerApp app(arguments);
+  if (options.LogFile) {
+    std::string error;
+    std::unique_ptr<vex::platform::LogFile> log =
+        vex::platform::LogFile::Open(*options.LogFile, error);
+    if (!log) {
+      std::fprintf(stderr, "vexserver: cannot open the log file %s: %s\n", options.LogFile->c_str(),
+                   error.c_str());
+      return 1;
+    }
+    app.SetConsoleLog(std::move(log));
+  }
+  // A pipe or the journal keeps lines without their time; a terminal's reader sees it.
+  vex::fw::SetTerminalTimestamps(options.Timestamps.value_or(isatty(STDOUT_FILENO) != 1));
   return app.Start(argc, argv, vex::fw::ChooseFrontEnd(options.Console));
 }

@@ -10,6 +10,7 @@
 
 #include "framework/BackEnd.h"
 #include "framework/TerminalCapture.h"
+#include "framework/TerminalStyle.h"
 #include "framework/TerminalWriter.h"
 #include "framework/VisibleText.h"
 #include "framework/WindowThread.h"
@@ -41,6 +42,8 @@ TerminalWriter& StandardOutput() {
 
 // Output held for a slow reader goes out as the reader takes it, even when nothing new is written.
 std::unique_ptr<QTimer> heldOutputRetry;
+
+TerminalLineKeeper lineKeeper;
 
 }  // namespace
 
@@ -113,9 +116,19 @@ CWinApp* AfxGetApp() {
   return theApp;
 }
 
+void SetTerminalLineKeeper(TerminalLineKeeper keeper) {
+  lineKeeper = std::move(keeper);
+}
+
 void TerminalWrite(std::string_view text) {
   CaptureTerminalText(text);
-  StandardOutput().Write(VisibleText(text, LineFeeds::Keep));
+  if (lineKeeper.Hide) {
+    lineKeeper.Hide();
+  }
+  StandardOutput().Write(DecorateForTerminal(VisibleText(text, LineFeeds::Keep)));
+  if (lineKeeper.Show) {
+    lineKeeper.Show();
+  }
 }
 
 void FlushTerminal(std::uint32_t milliseconds) {

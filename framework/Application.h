@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,9 @@ class CWinApp {
   CDialog* MainWindow() const { return mainWindow_; }
   void SetMainWindow(CDialog* window) { mainWindow_ = window; }
 
+  // SIGUSR1, on the window thread: a log rotation asks for the log file to be opened again.
+  virtual void OnReopenSignal() {}
+
  protected:
   virtual bool InitInstance();
   virtual int Run();
@@ -55,6 +59,12 @@ CWinApp* AfxGetApp();
 // every other control byte is shown as an escape. Never blocks: a reader that stalls loses
 // output, and is told how much once it reads again.
 void TerminalWrite(std::string_view text);
+// While a line editor owns the terminal's last line, output goes above it: Hide before, Show after.
+struct TerminalLineKeeper {
+  std::function<void()> Hide;
+  std::function<void()> Show;
+};
+void SetTerminalLineKeeper(TerminalLineKeeper keeper);
 // Waits up to the given time for terminal output still held for a slow reader.
 void FlushTerminal(std::uint32_t milliseconds);
 

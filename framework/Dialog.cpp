@@ -219,6 +219,10 @@ void CDialog::DoDataExchange(CDataExchange&) {}
 
 void CDialog::OnTerminalLine(const std::string&) {}
 
+std::vector<std::string> CDialog::CompleteTerminalWord(std::string_view, std::string_view) {
+  return {};
+}
+
 void CDialog::OnDisplayLost() {}
 
 }  // namespace vex::fw

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/Controls.h"
 
@@ -85,6 +86,9 @@ class CDialog {
   void DispatchSize(int width, int height) { OnSize(width, height); }
   bool DispatchInput(InputEvent event) { return PreTranslateInput(event); }
   void DispatchTerminalLine(const std::string& line) { OnTerminalLine(line); }
+  std::vector<std::string> DispatchCompletion(std::string_view before, std::string_view word) {
+    return CompleteTerminalWord(before, word);
+  }
   void DispatchDisplayLost() { OnDisplayLost(); }
 
  protected:
@@ -101,6 +105,9 @@ class CDialog {
   virtual void DoDataExchange(CDataExchange& dx);
   // A line typed on standard input; only the console back-end delivers these.
   virtual void OnTerminalLine(const std::string& line);
+  // Words that may complete `word`, the last one being typed after `before` (Tab on a terminal).
+  virtual std::vector<std::string> CompleteTerminalWord(std::string_view before,
+                                                        std::string_view word);
   // The window back-end lost its display for good: nothing can be shown or answered any more,
   // and the process ends as soon as this returns.
   virtual void OnDisplayLost();

@@ -13,7 +13,6 @@ namespace vex {
 
 namespace {
 
-constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
 constexpr std::uint32_t kLastErrorSize = 255;
 // A refresh tick comes again in 100 ms; an operator's action is worth a longer wait for a slow
 // frame before it is given up.

@@ -17,6 +17,9 @@ namespace vex {
 
 class CEngineModule;
 
+// The longest a stop waits for the update thread before it abandons the engine.
+inline constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
+
 // What the session needs from the status window; every call comes on the window thread.
 class ISessionHost {
  public:

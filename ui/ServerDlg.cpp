@@ -1,5 +1,6 @@
 #include "ui/ServerDlg.h"
 
+#include <chrono>
 #include <utility>
 
 #include "framework/Application.h"
@@ -128,8 +129,14 @@ void CServerDlg::OnTimer(int id) {
   };
   const std::uint64_t framesBeforeRefresh = session_.FramesRun();
   const bool engineFailed = session_.EngineError();
+  if (engineFailed) {
+    service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
+  }
   RefreshStatus(context);
   ProgressRemoteCommand(framesBeforeRefresh);
+  if (session_.Engine() != nullptr) {
+    service_.Refresh(ServiceStatusText(), session_.FramesRun(), ServiceStatus::Clock::now());
+  }
   // The window stays open for the operator to read the engine's reason; on the console nobody
   // may be watching, and a service manager must see the failure to restart the server.
   if (engineFailed && session_.Engine() == nullptr && OnConsoleFrontEnd()) {
@@ -167,8 +174,27 @@ void CServerDlg::OnCancel() {
                         fw::MessageBoxStyle::YesNoQuestion) != fw::IDYES) {
     return;
   }
-  session_.Stop();
+  StopSession();
   EndDialog(fw::IDCANCEL);
+}
+
+void CServerDlg::StopSession() {
+  if (session_.Engine() != nullptr) {
+    service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
+  }
+  session_.Stop();
+}
+
+std::string CServerDlg::ServiceStatusText() {
+  std::string text = display_.ServerNameText;
+  const auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
+  if (display_.HighlightedLevel >= 0 && display_.HighlightedLevel < levels.GetItemCount()) {
+    text += ", level ";
+    text += levels.GetItemText(display_.HighlightedLevel, 0);
+  }
+  text += ", players ";
+  text += display_.PlayersText.empty() ? "0" : display_.PlayersText;
+  return text;
 }
 
 void CServerDlg::ReportError(int stringId) {
@@ -187,7 +213,7 @@ void CServerDlg::OnDisplayLost() {
   confirmOnStop_ = false;
   fatalReported_ = true;
   PrintConsoleLine("The display is gone; stopping the server.");
-  session_.Stop();
+  StopSession();
 }
 
 bool CServerDlg::PreTranslateInput(fw::InputEvent event) {

@@ -11,9 +11,11 @@
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
 #include "framework/net/RemoteHost.h"
+#include "platform/LogFile.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
 #include "ui/RemoteAdmin.h"
+#include "ui/ServiceStatus.h"
 #include "ui/SplashWnd.h"
 #include "ui/StatusDisplay.h"
 #include "ui/TerminalCommand.h"
@@ -40,6 +42,9 @@ class CServerDlg : public fw::CDialog,
   // The process ends with 1 after a fatal report (on the console front-end also after an engine
   // error), 2 after an ordinary stop.
   bool FatalReported() const { return fatalReported_.load(); }
+
+  // Every console line also goes to this log (none by default); it must outlive the window.
+  void SetConsoleLog(platform::LogFile* log) { consoleLog_ = log; }
 
   CServerSession& Session() { return session_; }
   GameTracking& Tracking() { return tracking_; }
@@ -80,10 +85,15 @@ class CServerDlg : public fw::CDialog,
   bool PreTranslateInput(fw::InputEvent event) override;
   void DoDataExchange(fw::CDataExchange& dx) override;
   void OnTerminalLine(const std::string& line) override;
+  std::vector<std::string> CompleteTerminalWord(std::string_view before,
+                                                std::string_view word) override;
   void OnDisplayLost() override;
 
  private:
   void StartServer();
+  void StopSession();
+  void LearnEngineCommands(std::string_view line);
+  std::string ServiceStatusText();
   void SendCommandField();
   void ClearConsole();
   void BootPlayer();
@@ -112,6 +122,10 @@ class CServerDlg : public fw::CDialog,
   StatusDisplay display_;
   CSplashWnd splash_;
   fw::CImageList stateImages_;
+  ServiceStatus service_;
+  platform::LogFile* consoleLog_ = nullptr;
+  std::vector<std::string> engineCommands_;  // for Tab, from the engine's help
+  bool engineHelpAsked_ = false;
   bool firstShowPending_ = true;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};

@@ -2,6 +2,8 @@
 
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
+#include "framework/TerminalStyle.h"
+#include "framework/VisibleText.h"
 #include "platform/TextCut.h"
 #include "res/Resource.h"
 #include "session/LevelControls.h"
@@ -39,6 +41,10 @@ void CServerDlg::PrintConsoleLine(std::string_view text) {
     line.pop_back();
   }
   line += "\r\n";
+  if (consoleLog_ != nullptr) {
+    consoleLog_->Append(fw::ConsoleTextForTerminal(line));
+  }
+  LearnEngineCommands(line);
 
   const int end = console.GetLimitText();
   console.SetSel(end, end);
@@ -49,6 +55,9 @@ void CServerDlg::PrintConsoleLine(std::string_view text) {
 void CServerDlg::PrintConsoleLineById(int stringId) {
   if (auto text = fw::LoadString(stringId)) {
     PrintConsoleLine(*text);
+  }
+  if (stringId == res::IDS_RUNNING) {
+    service_.Running();
   }
 }
 
@@ -79,7 +88,10 @@ void CServerDlg::SendCommandField() {
   echo += fw::LoadStringOrEmpty(res::IDS_SERVER_SPEAKER);
   echo += " >>  ";
   echo += command;
-  PrintConsoleLine(echo);
+  {
+    const fw::TerminalStyleScope dimmed(fw::TerminalStyle::Dim);
+    PrintConsoleLine(echo);
+  }
   field.SetWindowText("");
   SendConsoleCommand(session_, command);
 }

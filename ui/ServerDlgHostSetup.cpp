@@ -7,6 +7,7 @@
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
+#include "framework/TerminalStyle.h"
 #include "res/Resource.h"
 #include "session/GameHost.h"
 #include "ui/SelectConfigDlg.h"
@@ -26,7 +27,7 @@ void PrintCause(CServerDlg& window, const std::string& cause) {
   window.PrintConsoleLine(cause);
   if (const fw::CWinApp* app = fw::AfxGetApp();
       app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console) {
-    std::fprintf(stderr, "%s: %s\n", app->AppName().c_str(), cause.c_str());
+    fw::WriteDiagnostic(platform::Severity::Error, app->AppName() + ": " + cause);
   }
 }
 

@@ -52,8 +52,12 @@ void CServerDlg::OnTerminalLine(const std::string& input) {
   }
   const std::size_t blank = line.find(' ');
   const std::string_view name = line.substr(0, blank);
-  const std::string_view argument =
+  std::string_view argument =
       blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
+  // Tab completion leaves a blank after the word it completed.
+  while (!argument.empty() && argument.back() == ' ') {
+    argument.remove_suffix(1);
+  }
   for (const TerminalCommand& command : CServerDlg::TerminalCommands()) {
     if (command.Name == name) {
       command.Run(*this, argument);
@@ -74,11 +78,11 @@ std::span<const TerminalCommand> CServerDlg::TerminalCommands() {
        [](CServerDlg& window, std::string_view) { window.PrintLevels(); }},
       {"/status", "", "show the server's status",
        [](CServerDlg& window, std::string_view) { window.PrintStatus(); }},
-      {"/boot", "ID", "boot the player with that id",
+      {"/boot", "ID", "boot the player with that id (or name)",
        [](CServerDlg& window, std::string_view id) { window.BootById(id); }},
       {"/next", "", "go to the next level",
        [](CServerDlg& window, std::string_view) { window.OnCommand(res::IDC_NEXT_LEVEL); }},
-      {"/level", "N", "go to the level in row N of /levels",
+      {"/level", "N", "go to the level in row N of /levels (or of that name)",
        [](CServerDlg& window, std::string_view row) { window.SelectLevelByRow(row); }},
       {"/stop", "", "stop the server",
        [](CServerDlg& window, std::string_view) { window.OnCommand(res::IDC_STOP_SERVER); }},
@@ -147,28 +151,36 @@ void CServerDlg::PrintStatus() {
   }));
 }
 
+// An id, or a player's name as Tab completes it.
 void CServerDlg::BootById(std::string_view argument) {
   const auto clientId = ParseInteger(argument);
-  if (!clientId) {
-    WriteLine("Usage: /boot ID (the ID column of /players)");
+  auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
+  if (!clientId && argument.empty()) {
+    WriteLine("Usage: /boot ID (the ID column of /players) or /boot NAME");
     return;
   }
-  auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
   for (int item = 0; item < players.GetItemCount(); ++item) {
-    if (players.GetItemData(item) == *clientId) {
+    if (clientId ? players.GetItemData(item) == *clientId
+                 : players.GetItemText(item, kNameColumn) == argument) {
       players.SetItemSelected(item, true);
       OnCommand(res::IDC_BOOT_PLAYER);
       return;
     }
   }
-  WriteLine("No player has that id.");
+  WriteLine(clientId ? "No player has that id." : "No player has that name.");
 }
 
+// A row, or a level's name as Tab completes it.
 void CServerDlg::SelectLevelByRow(std::string_view argument) {
-  const auto row = ParseInteger(argument);
+  auto row = ParseInteger(argument);
   auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
+  for (int item = 0; !row && item < levels.GetItemCount(); ++item) {
+    if (!argument.empty() && levels.GetItemText(item, 0) == argument) {
+      row = item;
+    }
+  }
   if (!row || *row < 0 || *row >= levels.GetItemCount()) {
-    WriteLine("Usage: /level N (a row of /levels)");
+    WriteLine("Usage: /level N (a row of /levels) or /level NAME");
     return;
   }
   levels.SetItemSelected(static_cast<int>(*row), true);

@@ -1,12 +1,17 @@
 #include "framework/console/ConsoleBackEnd.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "framework/Application.h"
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
+#include "framework/TerminalStyle.h"
 #include "framework/VisibleText.h"
 #include "framework/console/ConsoleDialogHost.h"
+#include "framework/console/LineEditor.h"
 #include "framework/console/StopSignals.h"
 #include "framework/console/TerminalInput.h"
 
@@ -15,13 +20,34 @@ namespace {
 
 ConsoleOptions nextOptions;
 
+void ReopenLog() {
+  if (CWinApp* app = AfxGetApp()) {
+    app->OnReopenSignal();
+  }
+}
+
 class ConsoleBackEnd final : public IBackEnd {
  public:
   ConsoleBackEnd(int& argc, char** argv, const ConsoleOptions& options) {
     if (QCoreApplication::instance() == nullptr) {
       ownApp_ = std::make_unique<QCoreApplication>(argc, argv);
     }
-    if (options.ReadTerminal) {
+    if (options.ReadTerminal && options.TerminalFd == STDIN_FILENO && isatty(STDIN_FILENO) == 1 &&
+        isatty(STDOUT_FILENO) == 1) {
+      editor_ = std::make_unique<LineEditor>(
+          [](const std::string& line) {
+            if (CDialog* dialog = TopOpenDialog()) {
+              dialog->DispatchTerminalLine(line);
+            }
+          },
+          [](std::string_view before, std::string_view word) {
+            CDialog* dialog = TopOpenDialog();
+            return dialog == nullptr ? std::vector<std::string>{}
+                                     : dialog->DispatchCompletion(before, word);
+          },
+          LineEditor::DefaultHistoryFile());
+      SetTerminalLineKeeper({[this] { editor_->HideLine(); }, [this] { editor_->ShowLine(); }});
+    } else if (options.ReadTerminal) {
       input_ = std::make_unique<TerminalInput>(options.TerminalFd, [](const std::string& line) {
         if (CDialog* dialog = TopOpenDialog()) {
           dialog->DispatchTerminalLine(line);
@@ -37,10 +63,13 @@ class ConsoleBackEnd final : public IBackEnd {
             }
           },
           std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
+      signals_->Repeat(SIGUSR1, ReopenLog);
     }
   }
 
   ~ConsoleBackEnd() override {
+    SetTerminalLineKeeper({});
+    editor_.reset();
     input_.reset();
     signals_.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -55,9 +84,15 @@ class ConsoleBackEnd final : public IBackEnd {
 
   int ShowMessageBox(std::string_view text, std::string_view caption,
                      MessageBoxStyle style) override {
-    const std::string visible = VisibleText(text, LineFeeds::Keep);
-    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
-                 visible.c_str());
+    std::string line(caption);
+    line += ": ";
+    line += VisibleText(text, LineFeeds::Keep);
+    if (style == MessageBoxStyle::YesNoQuestion) {
+      std::fprintf(stderr, "%s\n", line.c_str());
+    } else {
+      // A box that is not a question reports why the server cannot go on.
+      WriteDiagnostic(platform::Severity::Error, line);
+    }
     if (style == MessageBoxStyle::YesNoQuestion) {
       // Nobody can answer on a terminal that is busy being the server's log.
       std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()),
@@ -74,6 +109,7 @@ class ConsoleBackEnd final : public IBackEnd {
  private:
   std::unique_ptr<QCoreApplication> ownApp_;
   std::unique_ptr<TerminalInput> input_;
+  std::unique_ptr<LineEditor> editor_;
   std::unique_ptr<StopSignals> signals_;
 };
 

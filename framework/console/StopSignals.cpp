@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <algorithm>
 #include <cerrno>
 
 namespace vex::fw {
@@ -11,9 +12,9 @@ namespace {
 
 int pipeFds[2] = {-1, -1};
 
-extern "C" void OnStopSignal(int) {
+extern "C" void OnStopSignal(int number) {
   const int savedErrno = errno;
-  const char byte = 1;
+  const auto byte = static_cast<unsigned char>(number);
   [[maybe_unused]] const ssize_t written = write(pipeFds[1], &byte, 1);
   errno = savedErrno;
 }
@@ -62,11 +63,39 @@ StopSignals::~StopSignals() {
   pipeFds[0] = pipeFds[1] = -1;
 }
 
+void StopSignals::Repeat(int number, std::function<void()> handler) {
+  if (!notifier_) {
+    return;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  struct sigaction previous {};
+  sigaction(number, &action, &previous);
+  previous_.emplace_back(number, previous);
+  repeated_.emplace_back(number, std::move(handler));
+}
+
 void StopSignals::Drain() {
-  char bytes[16];
+  unsigned char bytes[16];
   bool stop = false;
-  while (read(pipeFds[0], bytes, sizeof bytes) > 0) {
-    stop = true;
+  std::vector<const std::function<void()>*> calls;
+  ssize_t count = 0;
+  while ((count = read(pipeFds[0], bytes, sizeof bytes)) > 0) {
+    for (ssize_t i = 0; i < count; ++i) {
+      const auto repeated =
+          std::find_if(repeated_.begin(), repeated_.end(),
+                       [&](const auto& entry) { return entry.first == bytes[i]; });
+      if (repeated == repeated_.end()) {
+        stop = true;
+      } else {
+        calls.push_back(&repeated->second);
+      }
+    }
+  }
+  for (const auto* call : calls) {
+    (*call)();
   }
   if (stop) {
     onStop_();

@@ -24,10 +24,15 @@ class StopSignals {
 
   bool Installed() const { return notifier_ != nullptr; }
 
+  // Calls `handler` on the window thread at every `number` (SIGUSR1 reopens the log file). Unlike
+  // a stop signal it keeps its handler: the tenth one is as harmless as the first.
+  void Repeat(int number, std::function<void()> handler);
+
  private:
   void Drain();
 
   std::function<void()> onStop_;
+  std::vector<std::pair<int, std::function<void()>>> repeated_;
   std::unique_ptr<QSocketNotifier> notifier_;
   std::vector<std::pair<int, struct sigaction>> previous_;
 };

@@ -62,6 +62,11 @@ class QtBackEnd final : public IBackEnd {
     qApp->installEventFilter(&filter_);
     displayLoss_ = std::make_unique<DisplayLossWatch>([this] { OnDisplayLost(); });
     stopSignals_ = std::make_unique<StopSignals>([this] { OnStopSignal(); });
+    stopSignals_->Repeat(SIGUSR1, [] {
+      if (CWinApp* app = AfxGetApp()) {
+        app->OnReopenSignal();
+      }
+    });
   }
 
   ~QtBackEnd() override {

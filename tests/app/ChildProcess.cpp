@@ -45,6 +45,11 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     // The tests' own display is never the child's; a test that wants a window gives one.
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    // Nor is the service manager that may run the tests: a test that wants one makes its own.
+    unsetenv("NOTIFY_SOCKET");
+    unsetenv("WATCHDOG_USEC");
+    unsetenv("WATCHDOG_PID");
+    unsetenv("JOURNAL_STREAM");
     for (const auto& variable : environment) {
       putenv(const_cast<char*>(variable.c_str()));
     }

@@ -55,7 +55,8 @@ class LiveGame : public ::testing::Test {
   LiveGame() {
     folder_.CopyIn(fs::path(VEX_SOURCE_DIR) / "examples/gamedir");
     server_.emplace(std::string(VEX_BIN_DIR) + "/vexserver",
-                    std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0"},
+                    std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0",
+                                             "-timestamps=0"},
                     folder_.Path().string(),
                     std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
   }

@@ -1,0 +1,107 @@
+// vexserver -console on a real pseudo-terminal: line editing, history kept across runs, Tab
+// completion of commands and player names, and game lines arriving while a line is half typed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "ProgramFixtures.h"
+#include "PseudoTerminal.h"
+
+namespace vex {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FreePort;
+using test::GameFolder;
+using test::kProgram;
+using testing::PseudoTerminal;
+
+const std::string kUpArrow = "\x1b[A";
+
+class LineEditing : public ::testing::Test {
+ protected:
+  void Start(const std::string& bots) {
+    terminal_.emplace(
+        kProgram,
+        std::vector<std::string>{"-console", "-config", "deathmatch", "-port", FreePort()},
+        game_.Path(),
+        std::vector<std::string>{"HOME=" + game_.Path(), "TERM=xterm", "VEX_SIM_BOTS=" + bots,
+                                 "VEX_SIM_SEED=7"});
+    ASSERT_TRUE(terminal_->WaitFor("Server is running.")) << terminal_->Screen();
+  }
+
+  void Stop() {
+    terminal_->Type("/stop\r");
+    EXPECT_EQ(terminal_->WaitForExit(20s), 2) << terminal_->Screen();
+  }
+
+  GameFolder game_;
+  std::optional<PseudoTerminal> terminal_;
+};
+
+TEST_F(LineEditing, HistoryIsRecalledWithTheUpArrowInTheNextRun) {
+  Start("0");
+  terminal_->Type("/status\r");
+  ASSERT_TRUE(terminal_->WaitFor("Running Time:", 0));
+  Stop();
+  const std::filesystem::path history = game_.Path() + "/.local/state/vexserver/history";
+  ASSERT_TRUE(std::filesystem::exists(history));
+
+  Start("0");
+  const std::size_t mark = terminal_->Screen().size();
+  // The last line of the first run was /stop, the one before it /status.
+  terminal_->Type(kUpArrow);
+  ASSERT_TRUE(terminal_->WaitFor("/stop", mark)) << terminal_->Screen().substr(mark);
+  terminal_->Type(kUpArrow);
+  ASSERT_TRUE(terminal_->WaitFor("/status", mark)) << terminal_->Screen().substr(mark);
+  terminal_->Type("\r");
+  EXPECT_TRUE(terminal_->WaitFor("Running Time:", mark)) << terminal_->Screen().substr(mark);
+  Stop();
+}
+
+TEST_F(LineEditing, TabCompletesTheCommandAndThePlayerName) {
+  Start("3");
+  ASSERT_TRUE(terminal_->WaitFor("Ash joined the game."));
+  // The roster reaches the status window with the next refresh.
+  terminal_->Type("/players\r");
+  ASSERT_TRUE(terminal_->WaitFor("Ash   "));
+  const std::size_t mark = terminal_->Screen().size();
+  terminal_->Type("/bo\t");
+  ASSERT_TRUE(terminal_->WaitFor("/boot ", mark)) << terminal_->Screen().substr(mark);
+  terminal_->Type("As\t\r");
+  EXPECT_TRUE(terminal_->WaitFor("Ash was kicked from the server.", mark))
+      << terminal_->Screen().substr(mark);
+
+  // The engine's own commands come from its help, asked for at the first Tab that needs them.
+  const std::size_t engineMark = terminal_->Screen().size();
+  terminal_->Type("nextm\t");
+  ASSERT_TRUE(terminal_->WaitFor("Commands: ", engineMark))
+      << terminal_->Screen().substr(engineMark);
+  const std::size_t helpShown = terminal_->Screen().find("Commands: ", engineMark);
+  terminal_->Type("\t");
+  EXPECT_TRUE(terminal_->WaitFor("> nextmap", helpShown)) << terminal_->Screen().substr(engineMark);
+  terminal_->Type("\x15");  // Ctrl-U: the line is not sent
+  Stop();
+}
+
+TEST_F(LineEditing, AGameLineWhileTypingLeavesTheLineWhole) {
+  Start("3");
+  const std::size_t mark = terminal_->Screen().size();
+  terminal_->Type("/sta");
+  ASSERT_TRUE(terminal_->WaitFor("/sta", mark));
+  const std::size_t typed = terminal_->Screen().size();
+  // Bots join and fight: game lines arrive while the command is half typed.
+  ASSERT_TRUE(terminal_->WaitFor(" joined the game.", typed)) << terminal_->Screen().substr(mark);
+  const std::size_t gameLine = terminal_->Screen().find(" joined the game.", typed);
+  EXPECT_TRUE(terminal_->WaitFor("> /sta", gameLine)) << "the half-typed line was not drawn again";
+  terminal_->Type("tus\r");
+  EXPECT_TRUE(terminal_->WaitFor("Running Time:", gameLine)) << terminal_->Screen().substr(mark);
+  Stop();
+}
+
+}  // namespace
+}  // namespace vex

@@ -1,0 +1,64 @@
+#include "NotifySocket.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace vex::test {
+
+NotifySocket::NotifySocket() {
+  char pattern[] = "/tmp/vex-notify-XXXXXX";
+  folder_ = mkdtemp(pattern);
+  path_ = folder_ + "/notify";
+  socket_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path_.c_str(), sizeof address.sun_path - 1);
+  if (socket_ < 0 || bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    std::abort();
+  }
+}
+
+NotifySocket::~NotifySocket() {
+  close(socket_);
+  std::filesystem::remove_all(folder_);
+}
+
+std::optional<std::string> NotifySocket::Receive(std::chrono::milliseconds limit) {
+  pollfd watched{socket_, POLLIN, 0};
+  if (poll(&watched, 1, static_cast<int>(limit.count())) <= 0) {
+    return std::nullopt;
+  }
+  char datagram[4096];
+  const ssize_t length = recv(socket_, datagram, sizeof datagram, 0);
+  if (length < 0) {
+    return std::nullopt;
+  }
+  return std::string(datagram, static_cast<std::size_t>(length));
+}
+
+std::optional<std::string> NotifySocket::WaitFor(const std::string& text,
+                                                 std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (true) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      return std::nullopt;
+    }
+    std::optional<std::string> datagram = Receive(left);
+    if (!datagram) {
+      return std::nullopt;
+    }
+    if (datagram->find(text) != std::string::npos) {
+      return datagram;
+    }
+  }
+}
+
+}  // namespace vex::test

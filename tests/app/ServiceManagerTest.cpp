@@ -1,0 +1,166 @@
+// vexserver under a service manager: the notifications it sends to a notification socket made
+// here, and the journal priorities of its error lines.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "NotifySocket.h"
+#include "ProgramFixtures.h"
+
+namespace vex {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ChildProcess;
+using test::FreePort;
+using test::GameFolder;
+using test::kProgram;
+using testing::NotifySocket;
+
+// Whether something else already holds the UDP port on all interfaces.
+bool PortTaken(const std::string& port) {
+  const int probe = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_port = htons(static_cast<std::uint16_t>(std::stoi(port)));
+  const bool taken = bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0;
+  close(probe);
+  return taken;
+}
+
+bool HasLine(const std::string& datagram, const std::string& line) {
+  std::istringstream lines(datagram);
+  std::string each;
+  while (std::getline(lines, each)) {
+    if (each == line) {
+      return true;
+    }
+  }
+  return false;
+}
+
+class ServiceManager : public ::testing::Test {
+ protected:
+  void Start(const std::vector<std::string>& environment, const std::string& name) {
+    std::vector<std::string> variables{notify_.Variable(), "WATCHDOG_USEC=1000000"};
+    variables.insert(variables.end(), environment.begin(), environment.end());
+    server_.emplace(kProgram,
+                    std::vector<std::string>{"-console", "-config", "deathmatch", "-port", port_,
+                                             "-name", name},
+                    game_.Path(), variables);
+  }
+
+  GameFolder game_;
+  NotifySocket notify_;
+  std::string port_ = FreePort();
+  std::optional<ChildProcess> server_;
+};
+
+TEST_F(ServiceManager, ReadyAfterHostingThenStatusPingsAndStopping) {
+  // A line feed in the name must not become an assignment of its own.
+  Start({"VEX_SIM_BOTS=2"}, "Ops\nSTOPPING=1");
+  const auto ready = notify_.WaitFor("READY=1", 20s);
+  ASSERT_TRUE(ready) << server_->Output() << server_->Errors();
+  EXPECT_TRUE(PortTaken(port_)) << "ready before the game was hosted";
+
+  int pings = 0;
+  std::optional<std::string> status;
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  while ((pings < 3 || !status) && std::chrono::steady_clock::now() < deadline) {
+    const auto datagram = notify_.Receive(5s);
+    ASSERT_TRUE(datagram) << "the server went silent";
+    EXPECT_FALSE(HasLine(*datagram, "STOPPING=1")) << *datagram;
+    pings += HasLine(*datagram, "WATCHDOG=1") ? 1 : 0;
+    if (datagram->rfind("STATUS=", 0) == 0) {
+      status = datagram;
+    }
+  }
+  EXPECT_GE(pings, 3);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->find('\n'), std::string::npos) << *status;
+  EXPECT_NE(status->find("Ops\\nSTOPPING=1"), std::string::npos) << *status;
+  EXPECT_NE(status->find("players"), std::string::npos) << *status;
+  EXPECT_NE(status->find("level "), std::string::npos) << *status;
+
+  server_->Signal(SIGTERM);
+  const auto stopping = notify_.WaitFor("STOPPING=1", 20s);
+  ASSERT_TRUE(stopping);
+  EXPECT_NE(stopping->find("EXTEND_TIMEOUT_USEC="), std::string::npos) << *stopping;
+  EXPECT_EQ(server_->WaitForExit(20s), 2);
+}
+
+TEST_F(ServiceManager, WatchdogPingsEndWhenAFrameHangs) {
+  Start({"VEX_SIM_FAULT=hang:60"}, "Hung");
+  ASSERT_TRUE(notify_.WaitFor("READY=1", 20s)) << server_->Output() << server_->Errors();
+  ASSERT_TRUE(notify_.WaitFor("WATCHDOG=1", 10s));
+  // Pings come every half second while frames run; once frame 60 hangs, none comes for good.
+  bool silent = false;
+  const auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (!silent && std::chrono::steady_clock::now() < deadline) {
+    silent = !notify_.WaitFor("WATCHDOG=1", 4s);
+  }
+  EXPECT_TRUE(silent) << "watchdog pings went on while the engine hung";
+  EXPECT_FALSE(notify_.WaitFor("WATCHDOG=1", 2s));
+
+  server_->Signal(SIGTERM);
+  EXPECT_TRUE(notify_.WaitFor("STOPPING=1", 20s));
+  EXPECT_EQ(server_->WaitForExit(30s), 2);
+}
+
+// Standard error is a file here; JOURNAL_STREAM names it as the journal's stream would be named.
+class JournalPriorities : public ::testing::Test {
+ protected:
+  std::string RunCheckWithStandardError(const std::string& config, bool journal) {
+    const std::string errors = game_.Path() + "/errors.txt";
+    std::ofstream(errors).flush();
+    struct stat status {};
+    stat(errors.c_str(), &status);
+    std::vector<std::string> environment;
+    if (journal) {
+      environment.push_back("JOURNAL_STREAM=" + std::to_string(status.st_dev) + ":" +
+                            std::to_string(status.st_ino));
+    }
+    ChildProcess check(
+        "/bin/sh",
+        {"-c", "exec \"$0\" --check-config -config \"$1\" 2>>errors.txt", kProgram, config},
+        game_.Path(), environment);
+    check.WaitForExit(20s);
+    std::ifstream file(errors);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+
+  GameFolder game_;
+};
+
+TEST_F(JournalPriorities, ErrorsAndWarningsCarryTheirPriorityOnlyInTheJournal) {
+  game_.WriteConfig("narrow",
+                    "[Settings]\nGameType = 1\n[Deathmatch]\nMap00 = \"Worlds\\Multi\\Arena\"\n"
+                    "[Preferences]\nPortID = 70000\n");
+  const std::string warned = RunCheckWithStandardError("narrow", true);
+  EXPECT_EQ(warned.rfind("<4>warning: ", 0), 0u) << warned;
+
+  const std::string failed = RunCheckWithStandardError("nosuch", true);
+  EXPECT_EQ(failed.rfind("<3>", 0), 0u) << failed;
+
+  const std::string plain = RunCheckWithStandardError("nosuch", false);
+  EXPECT_EQ(plain.find("<3>"), std::string::npos) << plain;
+  EXPECT_FALSE(plain.empty());
+}
+
+}  // namespace
+}  // namespace vex
