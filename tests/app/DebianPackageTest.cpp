@@ -16,6 +16,7 @@
 
 #include "ChildProcess.h"
 #include "ProgramFixtures.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
@@ -35,30 +36,28 @@ std::string ReadAll(const fs::path& path) {
 class DebianPackage : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/vex-deb-XXXXXX";
-    scratch_ = new fs::path(mkdtemp(pattern));
+    scratch_ = new test::ScratchFolder();
     // CPack builds and installs in the build folder: test processes that run at once take turns.
     const int lock = open((std::string(VEX_BUILD_DIR) + "/package-test.lock").c_str(),
                           O_CREAT | O_RDWR | O_CLOEXEC, 0644);
     flock(lock, LOCK_EX);
     ChildProcess cpack(VEX_CPACK_COMMAND,
                        {"--config", std::string(VEX_BUILD_DIR) + "/CPackConfig.cmake", "-B",
-                        (*scratch_ / "out").string()},
-                       scratch_->string());
+                        (scratch_->Path() / "out").string()},
+                       scratch_->Path().string());
     cpackExit_ = cpack.WaitForExit(300s);
     cpackLog_ = new std::string(cpack.Output() + cpack.Errors());
     close(lock);
-    for (const auto& entry : fs::directory_iterator(*scratch_ / "out")) {
+    for (const auto& entry : fs::directory_iterator(scratch_->Path() / "out")) {
       if (entry.path().extension() == ".deb") {
         ChildProcess unpack("/usr/bin/dpkg", {"-x", entry.path().string(), "root"},
-                            scratch_->string());
+                            scratch_->Path().string());
         unpackExit_ = unpack.WaitForExit(120s);
       }
     }
   }
 
   static void TearDownTestSuite() {
-    fs::remove_all(*scratch_);
     delete scratch_;
     delete cpackLog_;
   }
@@ -68,19 +67,19 @@ class DebianPackage : public ::testing::Test {
     ASSERT_EQ(unpackExit_, 0) << "no .deb was made, or dpkg -x failed";
   }
 
-  static fs::path Root() { return *scratch_ / "root"; }
+  static fs::path Root() { return scratch_->Path() / "root"; }
   static fs::path Program() { return Root() / "usr/bin/vexserver"; }
 
   // A game folder of the user's, copied from the packaged sample.
   static std::string GameFolder() {
-    const fs::path folder = *scratch_ / "game";
+    const fs::path folder = scratch_->Path() / "game";
     if (!fs::exists(folder)) {
       fs::copy(Root() / "usr/share/vexserver/gamedir", folder, fs::copy_options::recursive);
     }
     return folder.string();
   }
 
-  static inline fs::path* scratch_ = nullptr;
+  static inline test::ScratchFolder* scratch_ = nullptr;
   static inline std::string* cpackLog_ = nullptr;
   static inline int cpackExit_ = -1;
   static inline int unpackExit_ = -1;
@@ -115,12 +114,12 @@ TEST_F(DebianPackage, HostsWithThePackagedEngineModule) {
 TEST_F(DebianPackage, UnitNamesTheInstalledProgram) {
   const std::string unit = ReadAll(Root() / "usr/lib/systemd/system/vexserver@.service");
   ASSERT_NE(unit.find("ExecStart=/usr/bin/vexserver "), std::string::npos) << unit;
-  const fs::path instance = *scratch_ / "vexserver@deathmatch.service";
+  const fs::path instance = scratch_->Path() / "vexserver@deathmatch.service";
   std::ofstream(instance) << std::regex_replace(unit, std::regex("/usr/bin/vexserver"),
                                                 Program().string());
   ChildProcess verify("/usr/bin/systemd-analyze",
                       {"verify", "--man=no", "--generators=no", instance.string()},
-                      scratch_->string());
+                      scratch_->Path().string());
   EXPECT_EQ(verify.WaitForExit(60s), 0) << verify.Errors();
   EXPECT_EQ(verify.Errors(), "");
 }

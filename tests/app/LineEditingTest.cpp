@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 using test::FreePort;
 using test::GameFolder;
 using test::kProgram;
-using testing::PseudoTerminal;
+using test::PseudoTerminal;
 
 const std::string kUpArrow = "\x1b[A";
 

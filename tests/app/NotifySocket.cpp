@@ -12,9 +12,7 @@
 namespace vex::test {
 
 NotifySocket::NotifySocket() {
-  char pattern[] = "/tmp/vex-notify-XXXXXX";
-  folder_ = mkdtemp(pattern);
-  path_ = folder_ + "/notify";
+  path_ = (folder_.Path() / "notify").string();
   socket_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -26,7 +24,6 @@ NotifySocket::NotifySocket() {
 
 NotifySocket::~NotifySocket() {
   close(socket_);
-  std::filesystem::remove_all(folder_);
 }
 
 std::optional<std::string> NotifySocket::Receive(std::chrono::milliseconds limit) {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/ScratchFolder.h"
+
 namespace vex::test {
 
 // A Unix datagram socket in a fresh folder, playing the service manager's notification socket.
@@ -22,7 +24,7 @@ class NotifySocket {
   std::optional<std::string> WaitFor(const std::string& text, std::chrono::milliseconds limit);
 
  private:
-  std::string folder_;
+  ScratchFolder folder_;
   std::string path_;
   int socket_ = -1;
 };

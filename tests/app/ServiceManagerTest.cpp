@@ -29,7 +29,7 @@ using test::ChildProcess;
 using test::FreePort;
 using test::GameFolder;
 using test::kProgram;
-using testing::NotifySocket;
+using test::NotifySocket;
 
 // Whether something else already holds the UDP port on all interfaces.
 bool PortTaken(const std::string& port) {

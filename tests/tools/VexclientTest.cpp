@@ -48,7 +48,8 @@ class LiveClients : public ::testing::Test {
     std::ofstream(config) << content;
     server_ = std::make_unique<ChildProcess>(
         std::string(VEX_BIN_DIR) + "/vexserver",
-        std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0"},
+        std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0",
+                                 "-timestamps=0"},
         folder_.Path().string(),
         std::vector<std::string>{"VEX_SIM_BOTS=0", "VEX_SIM_CLIENT_TIMEOUT_MS=2000"});
   }

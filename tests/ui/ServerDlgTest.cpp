@@ -20,7 +20,7 @@ using test::ScopedEnvironment;
 using test::ServerWindow;
 
 std::string Text(int id) {
-  return std::string(fw::LoadString(id).value_or(""));
+  return std::string(fw::LoadStringOrEmpty(id));
 }
 
 std::vector<std::string> BoxTexts(const MessageBoxRecorder& boxes) {
