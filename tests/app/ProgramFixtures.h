@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/UnusedPort.h"
 
 namespace vex::test {
 
@@ -54,7 +55,7 @@ class HeldPort {
 };
 
 inline std::string FreePort() {
-  return HeldPort().Port();
+  return std::to_string(UnusedPort());
 }
 
 }  // namespace vex::test

@@ -1,14 +1,14 @@
 #include "tests/remote/RemoteServer.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <regex>
+
+#include "tests/support/UnusedPort.h"
 
 namespace vex::test {
 
@@ -18,18 +18,6 @@ using namespace std::chrono_literals;
 namespace {
 
 // The kernel's choice of a free UDP port; it stays free in practice until the server takes it.
-int FreeUdpPort() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  close(fd);
-  return ntohs(address.sin_port);
-}
-
 std::string NodeProgram() {
   for (const char* candidate : {"/usr/bin/node", "/usr/local/bin/node"}) {
     if (access(candidate, X_OK) == 0) {
@@ -48,7 +36,7 @@ RemoteServer::RemoteServer() {
   const fs::path passwordFile = folder_.Path() / "rcon-password";
   std::ofstream(passwordFile) << kPassword << "\n";
   chmod(passwordFile.c_str(), 0600);
-  queryPort_ = FreeUdpPort();
+  queryPort_ = UnusedPort();
   server_.emplace(
       std::string(VEX_BIN_DIR) + "/vexserver",
       std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0", "-rconport", "0",
