@@ -14,8 +14,8 @@ struct ScoreEntry {
 };
 
 // Score per class id. The engine receives the entries in this table's bucket order, so the
-// table keeps the Windows program's layout: a class id hashes to itself modulo 193, and within a bucket
-// the newest id comes first.
+// table keeps the Windows program's layout: a class id hashes to itself modulo 193, and within a
+// bucket the newest id comes first.
 class CScoringTable {
  public:
   static constexpr std::size_t kBucketCount = 193;

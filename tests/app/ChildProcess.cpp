@@ -11,8 +11,6 @@
 
 namespace vex::test {
 
-namespace {
-
 using Clock = std::chrono::steady_clock;
 
 int RemainingMs(Clock::time_point deadline) {
@@ -20,7 +18,31 @@ int RemainingMs(Clock::time_point deadline) {
   return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-}  // namespace
+void ExecProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& workingDirectory, const std::vector<std::string>& environment) {
+  if (chdir(workingDirectory.c_str()) != 0) {
+    _exit(127);
+  }
+  // The tests' own display is never the child's, nor the service manager that may run the
+  // tests, nor the operator's colour and history settings: a test that wants one gives it.
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "NOTIFY_SOCKET", "WATCHDOG_USEC",
+                               "WATCHDOG_PID", "JOURNAL_STREAM", "NO_COLOR", "XDG_STATE_HOME"}) {
+    unsetenv(variable);
+  }
+  for (const auto& variable : environment) {
+    putenv(const_cast<char*>(variable.c_str()));
+  }
+  // As a shell starts it: the test's own ignored SIGPIPE must not carry over.
+  signal(SIGPIPE, SIG_DFL);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const auto& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  execv(program.c_str(), argv.data());
+  _exit(127);
+}
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const std::string& workingDirectory,
@@ -39,30 +61,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) {
       close(fd);
     }
-    if (chdir(workingDirectory.c_str()) != 0) {
-      _exit(127);
-    }
-    // The tests' own display is never the child's; a test that wants a window gives one.
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    // Nor is the service manager that may run the tests: a test that wants one makes its own.
-    unsetenv("NOTIFY_SOCKET");
-    unsetenv("WATCHDOG_USEC");
-    unsetenv("WATCHDOG_PID");
-    unsetenv("JOURNAL_STREAM");
-    for (const auto& variable : environment) {
-      putenv(const_cast<char*>(variable.c_str()));
-    }
-    // As a shell starts it: the test's own ignored SIGPIPE must not carry over.
-    signal(SIGPIPE, SIG_DFL);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& argument : arguments) {
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    ExecProgram(program, arguments, workingDirectory, environment);
   }
   close(in[0]);
   close(out[1]);

@@ -8,6 +8,15 @@
 
 namespace vex::test {
 
+// Milliseconds left until the deadline, 0 once it has passed.
+int RemainingMs(std::chrono::steady_clock::time_point deadline);
+
+// In a forked child: enters the folder, leaves out of the environment what belongs to the tests'
+// own session, adds `environment`, and runs the program; never returns.
+[[noreturn]] void ExecProgram(const std::string& program, const std::vector<std::string>& arguments,
+                              const std::string& workingDirectory,
+                              const std::vector<std::string>& environment);
+
 // A program started with pipes on its standard streams, for driving vexserver as an operator
 // would from a terminal.
 class ChildProcess {

@@ -1,4 +1,4 @@
-#include "PseudoTerminal.h"
+#include "tests/app/PseudoTerminal.h"
 
 #include <poll.h>
 #include <pty.h>
@@ -8,18 +8,9 @@
 
 #include <cstdlib>
 
+#include "tests/app/ChildProcess.h"
+
 namespace vex::test {
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-}  // namespace
 
 PseudoTerminal::PseudoTerminal(const std::string& program,
                                const std::vector<std::string>& arguments,
@@ -33,25 +24,7 @@ PseudoTerminal::PseudoTerminal(const std::string& program,
     std::abort();
   }
   if (pid_ == 0) {
-    if (chdir(workingDirectory.c_str()) != 0) {
-      _exit(127);
-    }
-    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "NOTIFY_SOCKET", "JOURNAL_STREAM",
-                                 "NO_COLOR", "XDG_STATE_HOME"}) {
-      unsetenv(variable);
-    }
-    for (const auto& variable : environment) {
-      putenv(const_cast<char*>(variable.c_str()));
-    }
-    signal(SIGPIPE, SIG_DFL);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const auto& argument : arguments) {
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
+    ExecProgram(program, arguments, workingDirectory, environment);
   }
 }
 
@@ -81,9 +54,9 @@ void PseudoTerminal::Read(int timeoutMs) {
 
 bool PseudoTerminal::WaitFor(const std::string& text, std::size_t from,
                              std::chrono::milliseconds limit) {
-  const auto deadline = Clock::now() + limit;
+  const auto deadline = std::chrono::steady_clock::now() + limit;
   while (screen_.find(text, from) == std::string::npos) {
-    if (Clock::now() >= deadline) {
+    if (std::chrono::steady_clock::now() >= deadline) {
       return false;
     }
     Read(RemainingMs(deadline));
@@ -92,8 +65,8 @@ bool PseudoTerminal::WaitFor(const std::string& text, std::size_t from,
 }
 
 int PseudoTerminal::WaitForExit(std::chrono::milliseconds limit) {
-  const auto deadline = Clock::now() + limit;
-  while (Clock::now() < deadline) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
