@@ -23,13 +23,17 @@ bool ManualResetEvent::IsSet() const {
 }
 
 bool ManualResetEvent::Wait(std::uint32_t milliseconds) {
-  std::unique_lock lock(mutex_);
   if (milliseconds == kInfinite) {
+    std::unique_lock lock(mutex_);
     signalled_.wait(lock, [this] { return set_; });
     return true;
   }
-  // wait_until on the steady clock: a wall-clock change must not stretch or cut the wait.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  return WaitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds));
+}
+
+bool ManualResetEvent::WaitUntil(std::chrono::steady_clock::time_point deadline) {
+  // On the steady clock: a wall-clock change must not stretch or cut the wait.
+  std::unique_lock lock(mutex_);
   return signalled_.wait_until(lock, deadline, [this] { return set_; });
 }
 

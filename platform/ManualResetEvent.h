@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -20,6 +21,8 @@ class ManualResetEvent {
   bool IsSet() const;
   // True when signalled, false on time-out; 0 polls, kInfinite waits forever.
   bool Wait(std::uint32_t milliseconds);
+  // True when signalled, false once the steady clock reaches `deadline`.
+  bool WaitUntil(std::chrono::steady_clock::time_point deadline);
 
  private:
   mutable std::mutex mutex_;

@@ -144,7 +144,7 @@ void CServerSession::UpdateThreadBody(FrameLoopState& loop) {
     const std::uint32_t now = platform::MillisecondClock();
     const std::uint32_t pause = FramePause(last, now);
     if (pause > 0) {
-      loop.StopEvent.Wait(pause);
+      loop.StopEvent.WaitUntil(platform::InstantOfReading(now + pause));
     }
     last = NextFrameBase(pause, now, platform::MillisecondClock());
   }

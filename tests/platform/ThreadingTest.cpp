@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -20,6 +22,17 @@ TEST(ManualResetEvent, PollsAndTimesOutWhileReset) {
   const std::uint32_t before = MillisecondClock();
   EXPECT_FALSE(event.Wait(30));
   EXPECT_GE(static_cast<std::uint32_t>(MillisecondClock() - before), 30u);
+}
+
+TEST(ManualResetEvent, WaitUntilTheInstantOfAReadingEndsOnThatReading) {
+  ManualResetEvent event;
+  const std::uint32_t target = MillisecondClock() + 20;
+  EXPECT_FALSE(event.WaitUntil(InstantOfReading(target)));
+  EXPECT_GE(static_cast<std::int32_t>(MillisecondClock() - target), 0);
+  // A reading already passed maps to the past, not to the next turn of the 32-bit clock.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(event.WaitUntil(InstantOfReading(MillisecondClock() - 1000)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
 TEST(ManualResetEvent, StaysSetUntilReset) {
