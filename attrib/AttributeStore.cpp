@@ -44,9 +44,13 @@ bool AttributeStore::AddSymbol(AttributeTag& tag, std::string_view name,
   }
   *symbol = record;
   symbol->owner = owner_;
+  // A table starts with room for its first symbol and grows by rehashing, cut from the chunks
+  // like its entries: room for 100 symbols (or the library's first 13 buckets) in each of
+  // 100,000 one-symbol tags cost many times the file's size.
   if (!tag.symbols) {
-    tag.symbols = std::make_unique<AttributeSymbolTable>(&tableMemory_);
-    tag.symbols->reserve(kInitialEntries);
+    tag.symbols.reset(
+        std::pmr::polymorphic_allocator<>(&tableMemory_).new_object<AttributeSymbolTable>());
+    tag.symbols->reserve(1);
   }
   tag.symbols->emplace(&Intern(name), symbol);
   return true;
