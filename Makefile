@@ -25,8 +25,10 @@ run: configure
 test: build
 	@ctest --preset $(PRESET) -j $(JOBS)
 
-# The threaded parts (platform, session, engine module) under ThreadSanitizer.
-THREADED_TESTS := vex_platform_tests vex_session_tests vex_session_hang_tests vex_simengine_tests
+# The threaded parts (platform, session, engine module) under ThreadSanitizer, and the whole
+# server with every thread busy at once.
+THREADED_TESTS := vex_platform_tests vex_session_tests vex_session_hang_tests vex_simengine_tests \
+	vex_thread_stress_tests
 
 test-threads: deps
 	@cmake --preset tsan >/dev/null
