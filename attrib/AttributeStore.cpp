@@ -4,10 +4,6 @@ namespace vex {
 namespace {
 
 constexpr std::size_t kInitialEntries = 100;
-// A tag's table starts small and grows by rehashing: the buckets it leaves behind stay in the
-// chunks until the store goes, yet cost less than a first room of 100 symbols for every tag of a
-// file whose tags hold a few dozen.
-constexpr std::size_t kFirstSymbolRoom = 32;
 
 bool IsExpansionTag(std::string_view name) {
   return name.find("EXPANSION") != std::string_view::npos;
@@ -48,9 +44,13 @@ bool AttributeStore::AddSymbol(AttributeTag& tag, std::string_view name,
   }
   *symbol = record;
   symbol->owner = owner_;
+  // A table starts with room for its first symbol and grows by rehashing, cut from the chunks
+  // like its entries: room for 100 symbols (or the library's first 13 buckets) in each of
+  // 100,000 one-symbol tags cost many times the file's size.
   if (!tag.symbols) {
-    tag.symbols = std::make_unique<AttributeSymbolTable>(&tableMemory_);
-    tag.symbols->reserve(kFirstSymbolRoom);
+    tag.symbols.reset(
+        std::pmr::polymorphic_allocator<>(&tableMemory_).new_object<AttributeSymbolTable>());
+    tag.symbols->reserve(1);
   }
   tag.symbols->emplace(&Intern(name), symbol);
   return true;

@@ -47,10 +47,15 @@ struct AttributeTagListing {
   std::vector<std::pair<std::string_view, const AttributeSymbol*>> symbols;
 };
 
+// A symbol table placed in the store's chunks: only destroyed, its memory goes with the chunks.
+struct DestroyInChunk {
+  void operator()(AttributeSymbolTable* table) const { table->~AttributeSymbolTable(); }
+};
+
 // One tag's symbols. The table is made with the first symbol: a file of many empty tags must not
 // pay for a table per tag.
 struct AttributeTag {
-  std::unique_ptr<AttributeSymbolTable> symbols;
+  std::unique_ptr<AttributeSymbolTable, DestroyInChunk> symbols;
 
   bool Holds(std::string_view name) const { return symbols && symbols->contains(name); }
 };

@@ -1,12 +1,7 @@
 // The remote console service on a real socket with a host that answers at once, for what the
 // process tests cannot show in their time: the order of answers and end markers, long answers
 // in packets (also as an npm client reads them), and the idle limit (set short here).
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <atomic>
@@ -17,13 +12,13 @@
 
 #include "framework/net/RconService.h"
 #include "remote/RconPacket.h"
+#include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
 
 namespace vex::fw::net {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 class EchoHost final : public IRemoteHost {
  public:
@@ -43,61 +38,7 @@ class EchoHost final : public IRemoteHost {
   }
 };
 
-// A blocking client on its own thread while the test's thread runs the event loop.
-class Client {
- public:
-  explicit Client(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  }
-  ~Client() { close(fd_); }
-
-  void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-
-  // The next packet, or nothing when the connection ends or nothing comes within the time.
-  std::optional<remote::RconPacket> Next(std::chrono::milliseconds limit = 5s) {
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-      if (buffer_.size() >= 4) {
-        const auto size = static_cast<std::size_t>(ReadInt32(0));
-        if (buffer_.size() >= 4 + size) {
-          remote::RconPacket packet{ReadInt32(4), ReadInt32(8), buffer_.substr(12, size - 10)};
-          buffer_.erase(0, 4 + size);
-          return packet;
-        }
-      }
-      pollfd watch{fd_, POLLIN, 0};
-      if (poll(&watch, 1, 20) <= 0) {
-        continue;
-      }
-      char chunk[8192];
-      const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
-      if (got <= 0) {
-        closed_ = true;
-        return std::nullopt;
-      }
-      buffer_.append(chunk, static_cast<std::size_t>(got));
-    }
-    return std::nullopt;
-  }
-  bool Closed() const { return closed_; }
-
- private:
-  std::int32_t ReadInt32(std::size_t at) const {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-      value |= static_cast<std::uint32_t>(static_cast<unsigned char>(buffer_[at + i])) << (8 * i);
-    }
-    return static_cast<std::int32_t>(value);
-  }
-
-  int fd_;
-  std::string buffer_;
-  bool closed_ = false;
-};
+using Client = test::RconClient;
 
 class RconServiceTest : public ::testing::Test {
  protected:
