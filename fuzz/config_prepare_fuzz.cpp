@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,8 +47,15 @@ void CheckBlock(const vex::PreparedGame& game) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // One game folder for the whole run, the file rewritten in place for each input.
-  static const vex::test::ScratchWorkingFolder folder;
+  // One game folder for the whole run, the file rewritten in place for each input. On ext4,
+  // rewriting a file through truncation flushes it at close, a quarter of each run's time;
+  // a memory file system has no such cost.
+  static const vex::test::ScratchWorkingFolder folder = [] {
+    if (std::filesystem::is_directory("/dev/shm")) {
+      setenv("TMPDIR", "/dev/shm", 0);
+    }
+    return vex::test::ScratchWorkingFolder();
+  }();
   folder.Write("VexMod/ServerData/fuzz.txt",
                std::string_view(reinterpret_cast<const char*>(data), size));
   const std::vector<std::string> arguments = {"vexserver", "-config", "fuzz"};
