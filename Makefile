@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 BIN := build/$(PRESET)/bin
 ARGS ?=
 
-.PHONY: deps configure build run test test-threads bench package clean
+.PHONY: deps configure build run test test-threads bench fuzz package clean
 
 deps:
 	@scripts/install-deps
@@ -39,6 +39,13 @@ test-threads: deps
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
 	@scripts/run-benchmarks build/release/bin
+
+# Every libFuzzer target for SECONDS each (clang, AddressSanitizer, UndefinedBehaviorSanitizer).
+SECONDS ?= 60
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS) --target vex_fuzzers
+	@scripts/run-fuzzers $(SECONDS)
 
 # The Debian package of an optimised build, in build/release: vexserver_VERSION_ARCH.deb.
 package:

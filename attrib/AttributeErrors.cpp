@@ -6,7 +6,7 @@
 namespace vex {
 namespace {
 
-std::string FormatV(const char* format, std::va_list args) {
+__attribute__((format(printf, 1, 0))) std::string FormatV(const char* format, std::va_list args) {
   std::va_list measure;
   va_copy(measure, args);
   const int size = std::vsnprintf(nullptr, 0, format, measure);

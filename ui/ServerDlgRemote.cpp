@@ -115,7 +115,7 @@ void CServerDlg::StartNextRemoteCommand() {
     // One packet is one command line, as one line typed at the terminal is.
     const std::string line = command.Line.substr(0, command.Line.find_first_of("\r\n"));
     PrintConsoleLine("RCON " + command.Peer + ": " + line);
-    remote_.Current.emplace();
+    remote_.Current = RemoteAdmin::Running{};
     remote_.Current->Done = std::move(command.Done);
     remote_.Current->Capture = std::make_unique<fw::TerminalCapture>(kLongestAnswer);
     remote_.Current->FramesAtStart = session_.FramesRun();

@@ -70,8 +70,12 @@ std::optional<TakenState> TakeGameState(StatusRefreshContext& context) {
   }
   TakenState taken;
   GameTracking& tracking = context.Tracking;
-  taken.RosterChanged = std::exchange(tracking.RosterChanged, false);
   taken.Level = tracking.CurrentLevel;
+  // Rows are written only while a level runs; a change seen before that stays for the first tick
+  // that writes them, or players who joined before the level would show blank rows.
+  if (taken.Level >= 0) {
+    taken.RosterChanged = std::exchange(tracking.RosterChanged, false);
+  }
   taken.Lines = context.Session.PendingConsoleLines().TakeAll();
   taken.LevelStarted = std::exchange(tracking.LevelStarted, false);
   taken.Roster.reserve(tracking.Roster.Size());

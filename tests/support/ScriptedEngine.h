@@ -1,10 +1,13 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/IServerEngine.h"
 
@@ -33,7 +36,17 @@ class ScriptedEngine final : public IServerEngine {
   }
 
   int AttachHandler(ServerAppHandler*) override { return 0; }
-  int PostShellMessage(const void*, std::uint32_t) override { return 0; }
+  int PostShellMessage(const void* message, std::uint32_t size) override {
+    std::lock_guard guard(mutex_);
+    const auto* bytes = static_cast<const std::uint8_t*>(message);
+    shellMessages_.emplace_back(bytes, bytes + size);
+    return 0;
+  }
+  // The shell messages posted since the last call, oldest first.
+  std::vector<std::vector<std::uint8_t>> TakeShellMessages() {
+    std::lock_guard guard(mutex_);
+    return std::exchange(shellMessages_, {});
+  }
   int LoadResourceArchives(const char* const*, std::uint32_t) override { return 1; }
   int LoadGameCode() override { return 1; }
   int SetGameOptions(const void*, std::uint32_t) override { return 1; }
@@ -77,6 +90,7 @@ class ScriptedEngine final : public IServerEngine {
   std::string failure_;
   int pingReads_ = 0;
   NetServiceEntry service_{};
+  std::vector<std::vector<std::uint8_t>> shellMessages_;
 };
 
 }  // namespace vex::test

@@ -133,6 +133,21 @@ TEST_F(StatusRefresh, RosterChangeRewritesRowsWithNamesCountersAndIcons) {
   EXPECT_EQ(f.Tracking.ProtectedClientId, 3);
 }
 
+// A player who joined while no level ran: the tick before the level must leave the change for
+// the first tick that writes rows, or the row never appears.
+TEST_F(StatusRefresh, PlayersWhoJoinedBeforeTheLevelGetRowsOnceItStarts) {
+  f.Send(PlayerAdded(7));
+  f.Send(PlayerStats(StatsRecord(7, "Ann", 5, 50, 2, 3, 1, -1)));
+  f.Tick(kStart + 1);
+  EXPECT_EQ(f.PlayerList().GetItemCount(), 0);
+
+  f.Send(LevelStarted(0));
+  f.Tick(kStart + 2);
+  ASSERT_EQ(f.PlayerList().GetItemCount(), 1);
+  EXPECT_EQ(f.PlayerList().GetItemText(0, kNameColumn), "Ann");
+  EXPECT_EQ(f.PlayerList().GetItemData(0), 7);
+}
+
 TEST_F(StatusRefresh, RowIconsFollowKindAndRing) {
   f.Send(LevelStarted(0));
   f.Send(PlayerAdded(1));
