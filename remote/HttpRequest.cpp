@@ -95,8 +95,8 @@ HttpRequestReader::State HttpRequestReader::Feed(std::string_view bytes) {
   if (!headRead_) {
     const std::size_t end = buffer_.find("\r\n\r\n");
     if (end == std::string::npos) {
-      const std::size_t firstLine = buffer_.find("\r\n");
-      if (firstLine == std::string::npos && buffer_.size() > limits_.RequestLine) {
+      const std::size_t firstLine = std::min(buffer_.find("\r\n"), buffer_.size());
+      if (firstLine > limits_.RequestLine) {
         return Fail(414);
       }
       return buffer_.size() > limits_.HeaderBytes ? Fail(431) : state_;
