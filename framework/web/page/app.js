@@ -27,11 +27,14 @@
     });
   }
 
-  function appendConsole(text, own) {
+  // The commands that operators sent, from this page or elsewhere, stand out from the game's lines.
+  const kCommandLine = /^(Web|RCON) \S+: /;
+
+  function appendConsole(text) {
     const atBottom = consoleView.scrollTop + consoleView.clientHeight >= consoleView.scrollHeight - 4;
     const line = document.createElement('div');
     line.textContent = text;
-    if (own) {
+    if (kCommandLine.test(text)) {
       line.className = 'own';
     }
     consoleView.appendChild(line);
@@ -131,7 +134,7 @@
       $('connection').className = 'online';
     });
     events.addEventListener('state', (e) => showState(JSON.parse(e.data)));
-    events.addEventListener('console', (e) => appendConsole(JSON.parse(e.data), false));
+    events.addEventListener('console', (e) => appendConsole(JSON.parse(e.data)));
     events.addEventListener('error', () => {
       $('connection').textContent = 'reconnecting…';
       $('connection').className = 'offline';
