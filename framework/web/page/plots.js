@@ -4,6 +4,13 @@
 window.vexPlots = (() => {
   const kMinutes = 61;
 
+  // The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least the raw step, so that
+  // the axis reads in round numbers (whole players rather than 1.1, 2.2, ...).
+  function niceStep(raw) {
+    const power = 10 ** Math.floor(Math.log10(raw));
+    return [1, 2, 2.5, 5, 10].map((m) => m * power).find((s) => s >= raw);
+  }
+
   function drawOne(canvas, values, colour, unit) {
     const ratio = window.devicePixelRatio || 1;
     const width = canvas.clientWidth || 300;
@@ -17,7 +24,8 @@ window.vexPlots = (() => {
     const bottom = height - 18;
     const top = 8;
     const finite = values.filter((v) => v !== null && Number.isFinite(v));
-    const highest = Math.max(1, ...finite) * 1.1;
+    const step = niceStep(Math.max(1, ...finite) / 4);
+    const highest = step * 4;
     g.font = '10px sans-serif';
     g.fillStyle = '#6b7280';
     g.strokeStyle = '#e5e7eb';
@@ -28,7 +36,7 @@ window.vexPlots = (() => {
       g.moveTo(left, y);
       g.lineTo(width - 4, y);
       g.stroke();
-      g.fillText(((highest * i) / 4).toFixed(highest < 10 ? 1 : 0), 2, y + 3);
+      g.fillText(String(Number((step * i).toFixed(2))), 2, y + 3);
     }
     g.fillText('-60 min', left, height - 4);
     g.fillText('now', width - 24, height - 4);
