@@ -31,6 +31,19 @@ async function login(page, text) {
   return response;
 }
 
+// A viewport that turns into a phone's or back reloads the page, so these are awaited again after it.
+async function playersShown(page) {
+  await page.waitForFunction(() => document.querySelectorAll('#player-rows tr').length >= 3,
+    { timeout: limitMs });
+}
+
+async function plotsDrawn(page) {
+  await page.waitForFunction(
+    () => ['plot-players', 'plot-fps', 'plot-slowest'].every(
+      (id) => Number(document.getElementById(id).dataset.points || 0) >= 1),
+    { timeout: limitMs });
+}
+
 async function consoleText(page) {
   return page.$eval('#console', (e) => e.textContent);
 }
@@ -63,8 +76,7 @@ async function main() {
 
     await login(page, password);
     await page.waitForSelector('#connection.online', { timeout: limitMs });
-    await page.waitForFunction(() => document.querySelectorAll('#player-rows tr').length >= 3,
-      { timeout: limitMs });
+    await playersShown(page);
     ok('players shown');
 
     await page.waitForFunction(
@@ -93,10 +105,7 @@ async function main() {
       { timeout: limitMs }, before);
     ok(`next level: ${before} -> ${await current()}`);
 
-    await page.waitForFunction(
-      () => ['plot-players', 'plot-fps', 'plot-slowest'].every(
-        (id) => Number(document.getElementById(id).dataset.points || 0) >= 1),
-      { timeout: limitMs });
+    await plotsDrawn(page);
     const inked = await page.$eval('#plot-fps', (canvas) => {
       const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
       let green = 0;
@@ -110,10 +119,12 @@ async function main() {
 
     await page.screenshot({ path: path.join(artifacts, 'web-page-desktop.png') });
     await page.setViewport({ width: 390, height: 844, isMobile: true, deviceScaleFactor: 2 });
+    await plotsDrawn(page);
     await page.screenshot({ path: path.join(artifacts, 'web-page-phone.png'), fullPage: true });
     const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
     check(overflow <= 0, `the page is ${overflow} px wider than a phone`);
     await page.setViewport({ width: 1280, height: 800 });
+    await playersShown(page);
     ok('screenshots saved');
 
     const bot = await page.$$eval('#player-rows tr', (rows, hostile) => {
