@@ -28,7 +28,7 @@
   }
 
   // The commands that operators sent, from this page or elsewhere, stand out from the game's lines.
-  const kCommandLine = /^(Web|RCON) \S+: /;
+  const kCommandLine = /^(Web|RCON) [0-9a-fA-F.:[\]]+: /;
 
   function appendConsole(text) {
     const atBottom = consoleView.scrollTop + consoleView.clientHeight >= consoleView.scrollHeight - 4;
