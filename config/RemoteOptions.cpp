@@ -44,7 +44,8 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
   for (std::size_t i = 1; i < arguments.size(); ++i) {
     const std::string& option = arguments[i];
     const bool ours = Is(option, "-rconpassword-file") || Is(option, "-rconport") ||
-                      Is(option, "-rconbind") || Is(option, "-queryport");
+                      Is(option, "-rconbind") || Is(option, "-queryport") ||
+                      Is(option, "-webport") || Is(option, "-webbind");
     if (!isFree(i) || !ours) {
       continue;
     }
@@ -57,8 +58,14 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
       options.RconPasswordFile = value;
     } else if (Is(option, "-rconbind")) {
       options.RconBind = value;
+    } else if (Is(option, "-webbind")) {
+      options.WebBind = value;
     } else if (const auto port = ParsePort(value)) {
-      (Is(option, "-rconport") ? options.RconPort : options.QueryPort) = *port;
+      if (Is(option, "-webport")) {
+        options.WebPort = *port;
+      } else {
+        (Is(option, "-rconport") ? options.RconPort : options.QueryPort) = *port;
+      }
     } else {
       fail(option + " needs a port number from 0 to 65535, not \"" + value + "\"");
     }

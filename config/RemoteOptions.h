@@ -12,6 +12,8 @@ namespace vex {
 //   -rconport N              its TCP port, the game port when absent
 //   -rconbind ADDR           its address, every interface when absent
 //   -queryport N             the server query's UDP port, the game port + 1 when absent; 0 is off
+//   -webport N               the operator's web page's TCP port; 0 (the default) is off
+//   -webbind ADDR            its address, this machine only (127.0.0.1) when absent
 // The password itself never goes on the command line, where every user of the machine can read
 // it. Each option takes the next argument as its value, whatever it is, unless the game's own
 // options (-config, -port, -name) take either of them.
@@ -20,6 +22,8 @@ struct RemoteOptions {
   std::optional<std::uint16_t> RconPort;
   std::string RconBind;
   std::optional<std::uint16_t> QueryPort;
+  std::uint16_t WebPort = 0;
+  std::string WebBind = "127.0.0.1";
   std::string Error;  // the first option given without a usable value
 };
 

@@ -1,5 +1,9 @@
 #include "session/ServerSession.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <limits>
 #include <mutex>
 
 #include "engine/EngineModule.h"
@@ -156,7 +160,18 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
   if (engine == nullptr || loop.EngineError || !loop.ThreadRecorded) {
     return;
   }
+  const auto frameStart = std::chrono::steady_clock::now();
   const int result = engine->RunFrame(0);
+  const auto frameUs = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - frameStart);
+  const auto us = static_cast<std::uint32_t>(std::min<std::chrono::microseconds::rep>(
+      frameUs.count(), std::numeric_limits<std::uint32_t>::max()));
+  // The window thread resets it between two loads of this loop; the compare-exchange then sees
+  // the reset and writes this frame into the new span.
+  std::uint32_t slowest = loop.SlowestFrameUs.load(std::memory_order_relaxed);
+  while (us > slowest &&
+         !loop.SlowestFrameUs.compare_exchange_weak(slowest, us, std::memory_order_relaxed)) {
+  }
   ++loop.FramesRun;
   if (result != 0) {
     return;

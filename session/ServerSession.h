@@ -49,6 +49,8 @@ struct FrameLoopState {
   std::atomic<bool> EngineError{false};
   // Frames finished; a message posted under the lock has been seen by the engine once it grows.
   std::atomic<std::uint64_t> FramesRun{0};
+  // The longest engine frame since the window thread last took it, for the web page's plots.
+  std::atomic<std::uint32_t> SlowestFrameUs{0};
   ConsoleLineQueue PendingConsoleLines;
 };
 
@@ -79,6 +81,8 @@ class CServerSession {
   bool EngineError() const { return loop_->EngineError.load(); }
   ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
   std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
+  // The longest frame since the last call, in microseconds; starts the next span.
+  std::uint32_t TakeSlowestFrameUs() { return loop_->SlowestFrameUs.exchange(0); }
   std::int64_t StartTime() const { return startTime_; }
 
   // One frame under the session lock, as the update thread runs it (tests call it too).

@@ -11,11 +11,13 @@
 #include "framework/TerminalCapture.h"
 #include "framework/net/QueryService.h"
 #include "framework/net/RconService.h"
+#include "framework/web/WebService.h"
 #include "remote/A2sMessages.h"
+#include "remote/PlotHistory.h"
 
 namespace vex {
 
-// The status window's side of remote administration (window thread only): the two services, the
+// The status window's side of remote administration (window thread only): the services, the
 // remote commands waiting for their turn, and what the query tells about the hosted game.
 struct RemoteAdmin {
   struct Command {
@@ -34,6 +36,10 @@ struct RemoteAdmin {
 
   std::unique_ptr<fw::net::RconService> Rcon;
   std::unique_ptr<fw::net::QueryService> Query;
+  std::unique_ptr<fw::web::WebService> Web;
+  remote::PlotHistory Plots;
+  std::uint32_t WebSampleMs = 0;
+  std::uint64_t WebSampleFrames = 0;
   std::deque<Command> Waiting;
   std::optional<Running> Current;
   std::uint64_t CommandsStarted = 0;

@@ -134,6 +134,7 @@ void CServerDlg::OnTimer(int id) {
   }
   RefreshStatus(context);
   ProgressRemoteCommand(framesBeforeRefresh);
+  FollowWebPage();
   if (session_.Engine() != nullptr) {
     service_.Refresh(ServiceStatusText(), session_.FramesRun(), ServiceStatus::Clock::now());
   }

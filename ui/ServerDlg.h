@@ -7,10 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "config/RemoteOptions.h"
 #include "engine/GameServerAppHandler.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
-#include "framework/net/RemoteHost.h"
+#include "framework/web/WebHost.h"
 #include "platform/LogFile.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
@@ -30,7 +31,7 @@ std::array<int, 6> PlayerColumnWidths(int outerWidth);
 class CServerDlg : public fw::CDialog,
                    public ISessionHost,
                    public IAppHandlerTarget,
-                   public fw::net::IRemoteHost {
+                   public fw::web::IWebHost {
  public:
   // The process's argument vector, argv[0] included.
   explicit CServerDlg(std::vector<std::string> arguments);
@@ -72,6 +73,9 @@ class CServerDlg : public fw::CDialog,
                         std::function<void(std::string)> done) override;
   remote::A2sStatus QueryStatus() override;
   void ReportRemoteEvent(std::string_view text) override;
+
+  // fw::web::IWebHost
+  std::string WebStateJson() override;
 
  protected:
   bool OnInitDialog() override;
@@ -115,6 +119,9 @@ class CServerDlg : public fw::CDialog,
   void StartNextRemoteCommand();
   void ProgressRemoteCommand(std::uint64_t framesBeforeRefresh);
   void FinishRemoteCommand();
+  void StartWebPage(const RemoteOptions& options, const RconPassword& password);
+  // Samples the plots and pushes the state to the open pages, about once a second.
+  void FollowWebPage();
 
   std::vector<std::string> arguments_;
   CGameServerAppHandler handler_;

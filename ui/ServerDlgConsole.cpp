@@ -40,6 +40,9 @@ void CServerDlg::PrintConsoleLine(std::string_view text) {
   if (static_cast<unsigned char>(line.back()) < 32) {
     line.pop_back();
   }
+  if (remote_.Web) {
+    remote_.Web->ConsoleLine(line);
+  }
   line += "\r\n";
   if (consoleLog_ != nullptr) {
     consoleLog_->Append(fw::ConsoleTextForTerminal(line));

@@ -42,7 +42,7 @@ remote::A2sStatus GameFactsFor(const CGameOptions& block, const std::string& gam
 }
 
 void CServerDlg::StartRemoteServices() {
-  if (remote_.Rcon || remote_.Query) {
+  if (remote_.Rcon || remote_.Query || remote_.Web) {
     return;
   }
   const RemoteOptions options = ParseRemoteOptions(arguments_);
@@ -55,6 +55,7 @@ void CServerDlg::StartRemoteServices() {
   if (!password.Warning.empty()) {
     PrintConsoleLine(password.Warning);
   }
+  StartWebPage(options, password);
   std::string error;
   if (!password.Error.empty()) {
     PrintConsoleLine(password.Error + " RCON is off.");
@@ -92,6 +93,7 @@ void CServerDlg::StartRemoteServices() {
 void CServerDlg::StopRemoteServices() {
   remote_.Rcon.reset();
   remote_.Query.reset();
+  remote_.Web.reset();
   remote_.Waiting.clear();
   remote_.Current.reset();
 }
@@ -114,7 +116,7 @@ void CServerDlg::StartNextRemoteCommand() {
     remote_.Waiting.pop_front();
     // One packet is one command line, as one line typed at the terminal is.
     const std::string line = command.Line.substr(0, command.Line.find_first_of("\r\n"));
-    PrintConsoleLine("RCON " + command.Peer + ": " + line);
+    PrintConsoleLine(command.Peer + ": " + line);
     remote_.Current = RemoteAdmin::Running{};
     remote_.Current->Done = std::move(command.Done);
     remote_.Current->Capture = std::make_unique<fw::TerminalCapture>(kLongestAnswer);

@@ -146,7 +146,7 @@ void RconConnection::Execute(const remote::RconPacket& packet) {
   commandRunning_ = true;
   QPointer<RconConnection> self(this);
   const std::int32_t id = packet.Id;
-  host_.RunRemoteCommand(packet.Body, peer_, [self, id](std::string text) {
+  host_.RunRemoteCommand(packet.Body, "RCON " + peer_, [self, id](std::string text) {
     if (self == nullptr) {
       return;
     }

@@ -22,6 +22,8 @@ struct OptionsCase {
   std::optional<std::uint16_t> QueryPort;
   std::string RconBind;
   bool Error = false;
+  std::uint16_t WebPort = 0;
+  std::string WebBind = "127.0.0.1";
 };
 
 void PrintTo(const OptionsCase& row, std::ostream* out) {
@@ -37,6 +39,8 @@ TEST_P(RemoteOptionsParse, ReadsEachOptionWithItsValue) {
   EXPECT_EQ(options.RconPort, GetParam().RconPort);
   EXPECT_EQ(options.QueryPort, GetParam().QueryPort);
   EXPECT_EQ(options.RconBind, GetParam().RconBind);
+  EXPECT_EQ(options.WebPort, GetParam().WebPort);
+  EXPECT_EQ(options.WebBind, GetParam().WebBind);
   EXPECT_EQ(!options.Error.empty(), GetParam().Error) << options.Error;
 }
 
@@ -50,6 +54,16 @@ INSTANTIATE_TEST_SUITE_P(
                     0,
                     "127.0.0.1",
                     false},
+        OptionsCase{"WebPage",
+                    {"-webport", "8080", "-webbind", "0.0.0.0"},
+                    std::nullopt,
+                    std::nullopt,
+                    "",
+                    false,
+                    8080,
+                    "0.0.0.0"},
+        OptionsCase{
+            "WebPortNotANumber", {"-webport", "http"}, std::nullopt, std::nullopt, "", true},
         OptionsCase{"PortAbove65535", {"-rconport", "65536"}, std::nullopt, std::nullopt, "", true},
         OptionsCase{"PortNotANumber", {"-queryport", "12ab"}, std::nullopt, std::nullopt, "", true},
         OptionsCase{"ValueMissing", {"-rconbind"}, std::nullopt, std::nullopt, "", true},

@@ -106,6 +106,19 @@ TEST_F(SessionTest, FrameErrorQueuesOneLineAndStopsFurtherFrames) {
   EXPECT_FALSE(session.EngineError());
 }
 
+TEST_F(SessionTest, TheSlowestFrameIsTakenOnceForEachSpan) {
+  setenv("VEX_SIM_FRAME_MS", "20", 1);
+  const bool started = session.Initialise() && session.Start();
+  unsetenv("VEX_SIM_FRAME_MS");
+  ASSERT_TRUE(started);
+  const std::uint64_t framesAtStart = session.FramesRun();
+  ASSERT_TRUE(WaitUntil([&] { return session.FramesRun() >= framesAtStart + 2; }));
+  session.Stop();
+  EXPECT_GE(session.TakeSlowestFrameUs(), 20'000u);
+  // No frame ran since it was taken, so the next span starts empty.
+  EXPECT_EQ(session.TakeSlowestFrameUs(), 0u);
+}
+
 TEST_F(SessionTest, OutOfMemoryArrivesFromInsideAFrame) {
   ScopedFault fault("oom:2");
   ASSERT_TRUE(session.Initialise());

@@ -1,0 +1,401 @@
+#include "framework/web/WebService.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <deque>
+#include <map>
+
+#include "framework/net/MonotonicClock.h"
+#include "framework/net/PeerAddress.h"
+#include "framework/web/WebAnswer.h"
+#include "remote/JsonText.h"
+#include "remote/WebSessions.h"
+
+namespace vex::fw::web {
+
+namespace {
+
+constexpr std::string_view kCookieName = "vexweb";
+constexpr std::size_t kReadChunk = 4096;
+
+// The console line as one event of the stream.
+std::string ConsoleEvent(std::string_view line) {
+  std::string event = "event: console\ndata: ";
+  remote::AppendJsonString(event, line);
+  event += "\n\n";
+  return event;
+}
+
+std::string StateEvent(const std::string& json) {
+  return "event: state\ndata: " + json + "\n\n";
+}
+
+// A page's request from elsewhere (another site's form or script) carries that site's origin.
+// The page's own requests carry "null": its no-referrer policy hides the origin too, and the
+// session's token is what proves them.
+bool SameOrigin(const remote::HttpRequest& request) {
+  const auto origin = request.Header("origin");
+  if (!origin || *origin == "null") {
+    return true;
+  }
+  const auto host = request.Header("host");
+  return host && *origin == "http://" + std::string(*host);
+}
+
+}  // namespace
+
+class WebService::Impl {
+ public:
+  Impl(IWebHost& host, WebSettings settings)
+      : host_(host), settings_(std::move(settings)), bans_(settings_.Bans) {}
+
+  ~Impl() {
+    // The sockets go with the server object; their handlers must not run into freed members.
+    for (QTcpSocket* socket : server_.findChildren<QTcpSocket*>()) {
+      socket->disconnect();
+    }
+  }
+
+  bool Start(std::string& error) {
+    QHostAddress address;
+    if (!net::ListenAddress(settings_.BindAddress, address)) {
+      error = "Web page: " + settings_.BindAddress + " is not an address to listen on.";
+      return false;
+    }
+    server_.setMaxPendingConnections(settings_.MaxConnections);
+    QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
+    if (!server_.listen(address, settings_.Port)) {
+      error = "Web page: cannot listen on TCP port " + std::to_string(settings_.Port) + ": " +
+              server_.errorString().toStdString();
+      return false;
+    }
+    return true;
+  }
+
+  std::uint16_t Port() const { return server_.serverPort(); }
+
+  void ConsoleLine(std::string_view line) {
+    console_.emplace_back(line);
+    while (console_.size() > settings_.ConsoleLinesKept) {
+      console_.pop_front();
+    }
+    Broadcast(ConsoleEvent(line));
+  }
+
+  void PublishState() {
+    if (streams_.empty()) {
+      return;
+    }
+    std::string json = host_.WebStateJson();
+    if (json == lastState_) {
+      return;
+    }
+    lastState_ = std::move(json);
+    Broadcast(StateEvent(lastState_));
+  }
+
+ private:
+  struct Connection {
+    std::string AddressKey;
+    std::string Peer;
+    remote::HttpRequestReader Reader;
+    std::string SessionId;  // of an event stream
+    bool Streaming = false;
+    bool Answered = false;
+  };
+
+  void AcceptPending() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+      socket->setParent(&server_);
+      const std::string key = net::PlainAddress(socket->peerAddress()).toString().toStdString();
+      int fromAddress = 0;
+      for (const auto& [other, connection] : connections_) {
+        fromAddress += connection.AddressKey == key ? 1 : 0;
+      }
+      if (static_cast<int>(connections_.size()) >= settings_.MaxConnections ||
+          fromAddress >= settings_.MaxConnectionsPerAddress) {
+        Send(socket, WebAnswer(503, "text/plain; charset=utf-8", "Too many connections.\n"));
+        Close(socket);
+        continue;
+      }
+      Connection& connection = connections_[socket];
+      connection.AddressKey = key;
+      connection.Peer = net::PeerText(socket->peerAddress(), socket->peerPort());
+      connection.Reader = remote::HttpRequestReader(settings_.Limits);
+      socket->setReadBufferSize(static_cast<qint64>(kReadChunk));
+      QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Read(socket); });
+      QObject::connect(socket, &QTcpSocket::disconnected, socket,
+                       [this, socket] { Forget(socket); });
+      // A request must be complete in time: a client sending a byte a second holds no slot long.
+      QTimer::singleShot(settings_.RequestTimeoutMs, socket, [this, socket] {
+        const auto found = connections_.find(socket);
+        if (found != connections_.end() && !found->second.Streaming &&
+            found->second.Reader.Current() == remote::HttpRequestReader::State::Reading) {
+          Send(socket, WebAnswer(408, "text/plain; charset=utf-8", "Too slow.\n"));
+          Close(socket);
+        }
+      });
+    }
+  }
+
+  void Read(QTcpSocket* socket) {
+    const auto found = connections_.find(socket);
+    if (found == connections_.end()) {
+      socket->readAll();
+      return;
+    }
+    Connection& connection = found->second;
+    while (socket->bytesAvailable() > 0 &&
+           connection.Reader.Current() == remote::HttpRequestReader::State::Reading) {
+      const QByteArray bytes = socket->read(static_cast<qint64>(kReadChunk));
+      connection.Reader.Feed(
+          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
+    switch (connection.Reader.Current()) {
+      case remote::HttpRequestReader::State::Reading:
+        return;
+      case remote::HttpRequestReader::State::Failed: {
+        const int status = connection.Reader.FailureStatus();
+        Send(socket, WebAnswer(status, "text/plain; charset=utf-8", "Refused.\n"));
+        Close(socket);
+        return;
+      }
+      case remote::HttpRequestReader::State::Complete:
+        // Nothing more is read from it: what a client sends after its request is not looked at.
+        socket->readAll();
+        if (!connection.Streaming && !connection.Answered) {
+          connection.Answered = true;
+          Answer(socket, connection);
+        }
+        return;
+    }
+  }
+
+  void Answer(QTcpSocket* socket, Connection& connection) {
+    const remote::HttpRequest& request = connection.Reader.Request();
+    const std::string_view path = request.Path();
+    const std::uint64_t now = net::MonotonicMs();
+    const remote::WebSessions::Session* session = nullptr;
+    if (const auto cookies = request.Header("cookie")) {
+      if (const auto id = remote::CookieValue(*cookies, kCookieName)) {
+        session = sessions_.Find(*id, now);
+      }
+    }
+    if (request.Method == "GET") {
+      AnswerGet(socket, connection, path, session);
+    } else if (request.Method != "POST") {
+      Finish(socket, WebAnswer(405, "text/plain; charset=utf-8", "Not allowed.\n"));
+    } else if (!SameOrigin(request)) {
+      Finish(socket, WebAnswer(403, "text/plain; charset=utf-8", "Not from this page.\n"));
+    } else if (path == "/login") {
+      Login(socket, connection, request, now);
+    } else if (session == nullptr) {
+      Finish(socket, WebAnswer(401, "text/plain; charset=utf-8", "Not logged in.\n"));
+    } else if (!CarriesToken(request, *session)) {
+      Finish(socket, WebAnswer(403, "text/plain; charset=utf-8", "Missing or wrong token.\n"));
+    } else if (path == "/logout") {
+      const std::string id = session->Id;
+      sessions_.Close(id);
+      EndStreamsOf(id);
+      Finish(socket, WebAnswer(303, "text/plain; charset=utf-8", "", "Location: /\r\n"));
+    } else {
+      Control(socket, connection, request, path);
+    }
+  }
+
+  static bool CarriesToken(const remote::HttpRequest& request,
+                           const remote::WebSessions::Session& session) {
+    if (const auto header = request.Header("x-csrf-token")) {
+      return remote::ConstantTimeEqual(*header, session.CsrfToken);
+    }
+    const auto field = remote::FormField(request.Body, "csrf");
+    return field && remote::ConstantTimeEqual(*field, session.CsrfToken);
+  }
+
+  void AnswerGet(QTcpSocket* socket, Connection& connection, std::string_view path,
+                 const remote::WebSessions::Session* session) {
+    std::string body;
+    std::string type;
+    if (path == "/") {
+      PageFile(session != nullptr ? "/app.html" : "/login.html", body, type);
+      if (session != nullptr) {
+        Replace(body, "{{csrf}}", session->CsrfToken);
+      } else {
+        Replace(body, "{{message}}", "");
+      }
+      Finish(socket, WebAnswer(200, type, body));
+    } else if (path == "/events") {
+      if (session == nullptr) {
+        Finish(socket, WebAnswer(401, "text/plain; charset=utf-8", "Not logged in.\n"));
+        return;
+      }
+      connection.Streaming = true;
+      connection.SessionId = session->Id;
+      streams_.push_back(socket);
+      std::string opening = EventStreamHead();
+      lastState_ = host_.WebStateJson();
+      opening += StateEvent(lastState_);
+      for (const std::string& line : console_) {
+        opening += ConsoleEvent(line);
+      }
+      Send(socket, opening);
+    } else if (path != "/app.html" && path != "/login.html" && PageFile(path, body, type)) {
+      Finish(socket, WebAnswer(200, type, body));
+    } else {
+      Finish(socket, WebAnswer(404, "text/plain; charset=utf-8", "Not found.\n"));
+    }
+  }
+
+  void Login(QTcpSocket* socket, Connection& connection, const remote::HttpRequest& request,
+             std::uint64_t now) {
+    std::string body;
+    std::string type;
+    PageFile("/login.html", body, type);
+    if (bans_.IsBanned(connection.AddressKey, now)) {
+      Replace(body, "{{message}}", "Too many wrong passwords. Try again later.");
+      Finish(socket, WebAnswer(429, type, body));
+      return;
+    }
+    const auto password = remote::FormField(request.Body, "password");
+    if (!password || !remote::ConstantTimeEqual(*password, settings_.Password)) {
+      std::string report = "Web page: wrong password from " + connection.Peer + ".";
+      if (bans_.RecordFailure(connection.AddressKey, now)) {
+        report += " Its address is banned for a while.";
+      }
+      host_.ReportRemoteEvent(report);
+      Replace(body, "{{message}}", "Wrong password.");
+      Finish(socket, WebAnswer(401, type, body));
+      return;
+    }
+    const auto session = sessions_.Open(now);
+    if (!session) {
+      Finish(socket, WebAnswer(503, "text/plain; charset=utf-8", "No randomness.\n"));
+      return;
+    }
+    host_.ReportRemoteEvent("Web page: " + connection.Peer + " logged in.");
+    Finish(socket, WebAnswer(303, "text/plain; charset=utf-8", "",
+                             "Location: /\r\nSet-Cookie: " + std::string(kCookieName) + "=" +
+                                 session->Id + "; HttpOnly; SameSite=Strict; Path=/\r\n"));
+  }
+
+  // The window's controls, through the remote console's command path: the page's buttons do
+  // what the terminal's commands for them do.
+  void Control(QTcpSocket* socket, Connection& connection, const remote::HttpRequest& request,
+               std::string_view path) {
+    std::string line;
+    const auto number = [&](std::string_view field) {
+      const auto value = remote::FormField(request.Body, field);
+      return value && !value->empty() && value->size() < 10 &&
+                     value->find_first_not_of("0123456789") == std::string::npos
+                 ? *value
+                 : std::string();
+    };
+    if (path == "/api/command") {
+      line = remote::FormField(request.Body, "line").value_or("");
+    } else if (path == "/api/next") {
+      line = "/next";
+    } else if (path == "/api/stop") {
+      line = "/stop";
+    } else if (path == "/api/level" && !number("row").empty()) {
+      line = "/level " + number("row");
+    } else if (path == "/api/boot" && !number("id").empty()) {
+      line = "/boot " + number("id");
+    } else {
+      Finish(socket, WebAnswer(404, "text/plain; charset=utf-8", "Not found.\n"));
+      return;
+    }
+    QPointer<QTcpSocket> alive(socket);
+    host_.RunRemoteCommand(line, "Web " + connection.Peer, [this, alive](std::string answer) {
+      if (alive == nullptr || connections_.find(alive.data()) == connections_.end()) {
+        return;
+      }
+      std::string json = "{\"answer\":";
+      remote::AppendJsonString(json, answer);
+      json += "}";
+      Finish(alive.data(), WebAnswer(200, "application/json", json));
+    });
+  }
+
+  static void Replace(std::string& text, std::string_view mark, std::string_view value) {
+    const std::size_t at = text.find(mark);
+    if (at != std::string::npos) {
+      text.replace(at, mark.size(), value);
+    }
+  }
+
+  void Broadcast(const std::string& event) {
+    const std::vector<QTcpSocket*> streams = streams_;
+    for (QTcpSocket* socket : streams) {
+      if (static_cast<std::size_t>(socket->bytesToWrite()) > settings_.MaxUnsentBytes) {
+        socket->abort();
+        continue;
+      }
+      Send(socket, event);
+    }
+  }
+
+  void EndStreamsOf(const std::string& sessionId) {
+    for (auto& [socket, connection] : connections_) {
+      if (connection.Streaming && connection.SessionId == sessionId) {
+        socket->disconnectFromHost();
+      }
+    }
+  }
+
+  static void Send(QTcpSocket* socket, const std::string& bytes) {
+    socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+  }
+
+  void Finish(QTcpSocket* socket, const std::string& answer) {
+    Send(socket, answer);
+    Close(socket);
+  }
+
+  void Close(QTcpSocket* socket) {
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater,
+                     Qt::UniqueConnection);
+    // A client that does not take its answer does not keep its slot either.
+    QTimer::singleShot(settings_.RequestTimeoutMs, socket, [socket] { socket->abort(); });
+    socket->disconnectFromHost();
+    if (socket->state() == QAbstractSocket::UnconnectedState) {
+      socket->deleteLater();
+    }
+  }
+
+  void Forget(QTcpSocket* socket) {
+    connections_.erase(socket);
+    std::erase(streams_, socket);
+    socket->deleteLater();
+  }
+
+  IWebHost& host_;
+  WebSettings settings_;
+  remote::AuthFailureBans bans_;
+  remote::WebSessions sessions_;
+  std::map<QTcpSocket*, Connection> connections_;
+  std::vector<QTcpSocket*> streams_;
+  std::deque<std::string> console_;
+  std::string lastState_;
+  QTcpServer server_;
+};
+
+WebService::WebService(IWebHost& host, WebSettings settings)
+    : impl_(std::make_unique<Impl>(host, std::move(settings))) {}
+WebService::~WebService() = default;
+
+bool WebService::Start(std::string& error) {
+  return impl_->Start(error);
+}
+std::uint16_t WebService::Port() const {
+  return impl_->Port();
+}
+void WebService::ConsoleLine(std::string_view line) {
+  impl_->ConsoleLine(line);
+}
+void WebService::PublishState() {
+  impl_->PublishState();
+}
+
+}  // namespace vex::fw::web

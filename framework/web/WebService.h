@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "framework/web/WebHost.h"
+#include "remote/AuthFailureBans.h"
+#include "remote/HttpRequest.h"
+
+namespace vex::fw::web {
+
+struct WebSettings {
+  std::string Password;
+  std::string BindAddress = "127.0.0.1";
+  std::uint16_t Port = 0;  // 0 takes a free port (tests)
+  int MaxConnections = 32;
+  int MaxConnectionsPerAddress = 8;
+  int RequestTimeoutMs = 10'000;
+  std::size_t ConsoleLinesKept = 300;
+  // A page whose socket holds more unsent bytes than this is too slow to follow: it is dropped
+  // and reconnects, instead of growing the server's memory.
+  std::size_t MaxUnsentBytes = 512 * 1024;
+  remote::HttpLimits Limits;
+  remote::AuthFailureBans::Limits Bans;
+};
+
+// The operator's web page over HTTP/1.1, served by the window thread's event loop like the
+// remote console: a login form, the page's files, an event stream that pushes the state and the
+// console, and the controls as POST requests that carry the session's token.
+class WebService {
+ public:
+  WebService(IWebHost& host, WebSettings settings);
+  ~WebService();
+  WebService(const WebService&) = delete;
+  WebService& operator=(const WebService&) = delete;
+
+  bool Start(std::string& error);
+  std::uint16_t Port() const;
+
+  // A console line for the open pages (and the ones that open later, up to the kept lines).
+  void ConsoleLine(std::string_view line);
+  // Asks the host for the state and pushes it to the open pages when it changed.
+  void PublishState();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vex::fw::web

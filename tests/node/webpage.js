@@ -1,0 +1,170 @@
+// Usage: node webpage.js URL PASSWORD ARTIFACT_FOLDER HOSTILE_NAME
+// Drives the operator's web page of a running vexserver in headless Chromium: a wrong password,
+// the login, the live players and console, a command, Next Level, a boot after confirming, the
+// plots, requests without the CSRF token, screenshots at desktop and phone widths, and the stop.
+// Prints one "OK step" line per step passed; exits 0 when all passed, 1 at the first failure.
+'use strict';
+
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+
+const [url, password, artifacts, hostileName] = process.argv.slice(2);
+const limitMs = 15000;
+
+function ok(step) {
+  process.stdout.write(`OK ${step}\n`);
+}
+
+function check(condition, message) {
+  if (!condition) {
+    throw new Error(message);
+  }
+}
+
+async function login(page, text) {
+  await page.goto(url, { waitUntil: 'load' });
+  await page.type('#password', text);
+  const [response] = await Promise.all([
+    page.waitForNavigation({ waitUntil: 'load' }),
+    page.click('#login'),
+  ]);
+  return response;
+}
+
+// A viewport that turns into a phone's or back reloads the page, so these are awaited again after it.
+async function playersShown(page) {
+  await page.waitForFunction(() => document.querySelectorAll('#player-rows tr').length >= 3,
+    { timeout: limitMs });
+}
+
+async function plotsDrawn(page) {
+  await page.waitForFunction(
+    () => ['plot-players', 'plot-fps', 'plot-slowest'].every(
+      (id) => Number(document.getElementById(id).dataset.points || 0) >= 1),
+    { timeout: limitMs });
+}
+
+async function consoleText(page) {
+  return page.$eval('#console', (e) => e.textContent);
+}
+
+async function main() {
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run'],
+  });
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1280, height: 800 });
+    const dialogs = [];
+    page.on('dialog', async (dialog) => {
+      dialogs.push({ type: dialog.type(), message: dialog.message() });
+      if (dialog.type() === 'confirm') {
+        await dialog.accept();
+      } else {
+        await dialog.dismiss();
+      }
+    });
+
+    const refused = await login(page, 'not the password');
+    check(refused.status() === 401, `wrong password answered ${refused.status()}`);
+    check((await page.$eval('#message', (e) => e.textContent)).includes('Wrong password'),
+      'no message after a wrong password');
+    check((await page.cookies()).length === 0, 'a cookie after a wrong password');
+    ok('wrong password refused');
+
+    await login(page, password);
+    await page.waitForSelector('#connection.online', { timeout: limitMs });
+    await playersShown(page);
+    ok('players shown');
+
+    await page.waitForFunction(
+      (name) => [...document.querySelectorAll('#player-rows td.name')].some((td) => td.textContent === name),
+      { timeout: limitMs }, hostileName);
+    check(await page.$$eval('img', (list) => list.length) === 0, 'a player name became an img element');
+    check(!dialogs.some((d) => d.type === 'alert'), 'a player name ran script');
+    ok('hostile name shown as text');
+
+    await page.type('#command', 'status');
+    await page.click('#send');
+    await page.waitForFunction(
+      () => document.getElementById('console').textContent.includes('", Deathmatch, level'),
+      { timeout: limitMs });
+    check((await consoleText(page)).includes(': status'), 'the command is not on the console');
+    ok('status answered');
+
+    const current = () => page.$eval('#level-list li.current', (e) => e.textContent);
+    const before = await current();
+    await page.click('#next-level');
+    await page.waitForFunction(
+      (old) => {
+        const mark = document.querySelector('#level-list li.current');
+        return mark && mark.textContent !== old;
+      },
+      { timeout: limitMs }, before);
+    ok(`next level: ${before} -> ${await current()}`);
+
+    await plotsDrawn(page);
+    const inked = await page.$eval('#plot-fps', (canvas) => {
+      const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+      let green = 0;
+      for (let i = 0; i < data.length; i += 4) {
+        green += data[i + 1] > 120 && data[i] < 80 && data[i + 2] < 120 ? 1 : 0;
+      }
+      return green;
+    });
+    check(inked > 0, 'the frames plot has no line');
+    ok('plots drawn');
+
+    await page.screenshot({ path: path.join(artifacts, 'web-page-desktop.png') });
+    await page.setViewport({ width: 390, height: 844, isMobile: true, deviceScaleFactor: 2 });
+    await plotsDrawn(page);
+    await page.screenshot({ path: path.join(artifacts, 'web-page-phone.png'), fullPage: true });
+    const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
+    check(overflow <= 0, `the page is ${overflow} px wider than a phone`);
+    await page.setViewport({ width: 1280, height: 800 });
+    await playersShown(page);
+    ok('screenshots saved');
+
+    const bot = await page.$$eval('#player-rows tr', (rows, hostile) => {
+      const row = rows.find((r) => r.querySelector('td.name').textContent !== hostile);
+      return { id: row.dataset.id, name: row.querySelector('td.name').textContent };
+    }, hostileName);
+    await page.click(`#player-rows tr[data-id="${bot.id}"]`);
+    await page.click('#boot-player');
+    await page.waitForFunction(
+      (id) => !document.querySelector(`#player-rows tr[data-id="${id}"]`), { timeout: limitMs }, bot.id);
+    check(dialogs.some((d) => d.type === 'confirm' && d.message.includes(bot.name)),
+      'no confirmation naming the player');
+    ok(`booted ${bot.name}`);
+
+    const session = (await page.cookies()).find((c) => c.name === 'vexweb');
+    check(session && session.httpOnly && session.sameSite === 'Strict', 'session cookie attributes');
+    for (const target of ['/api/next', '/api/stop', '/logout']) {
+      const answer = await fetch(url.replace(/\/$/, '') + target, {
+        method: 'POST',
+        headers: { Cookie: `vexweb=${session.value}`, 'Content-Type': 'application/x-www-form-urlencoded' },
+        body: 'row=0',
+        redirect: 'manual',
+      });
+      check(answer.status === 403, `${target} without a token answered ${answer.status}`);
+    }
+    const fromPage = await page.evaluate(() => fetch('/api/next', { method: 'POST' }).then((r) => r.status));
+    check(fromPage === 403, `the page's own POST without a token answered ${fromPage}`);
+    ok('requests without the CSRF token refused');
+
+    await page.click('#stop-server');
+    await page.waitForSelector('#connection.offline', { timeout: limitMs });
+    check(dialogs.some((d) => d.type === 'confirm' && d.message.includes('Stop the server')),
+      'no stop confirmation');
+    ok('stop sent');
+  } finally {
+    await browser.close();
+  }
+}
+
+main().then(() => process.exit(0), (error) => {
+  process.stdout.write(`FAILED ${error.stack || error}\n`);
+  process.exit(1);
+});

@@ -1,0 +1,94 @@
+// The operator's web page in a real browser: headless Chromium, driven by tests/node/webpage.js
+// through puppeteer-core, against a real vexserver with bots and one real network player whose
+// name is markup.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/app/ChildProcess.h"
+#include "tests/remote/RemoteServer.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/UnusedPort.h"
+
+namespace vex::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kPassword = "web s3cret";
+constexpr const char* kHostileName = "<img src=x onerror=alert(1)>";
+
+fs::path ArtifactFolder() {
+  const fs::path folder = fs::path(VEX_BIN_DIR).parent_path() / "artifacts";
+  fs::create_directories(folder);
+  return folder;
+}
+
+class WebPage : public ::testing::Test {
+ protected:
+  WebPage() {
+    folder_.MakeDirectory("game");
+    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
+             fs::copy_options::recursive);
+    passwordFile_ = folder_.Path() / "rcon-password";
+    std::ofstream(passwordFile_) << kPassword << "\n";
+    chmod(passwordFile_.c_str(), 0600);
+  }
+
+  ChildProcess StartServer(std::vector<std::string> options) {
+    std::vector<std::string> arguments{
+        "-console", "-config", "deathmatch", "-port", std::to_string(gamePort_), "-queryport", "0"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return ChildProcess(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
+                        (folder_.Path() / "game").string(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+  }
+
+  ScratchFolder folder_;
+  fs::path passwordFile_;
+  int gamePort_ = UnusedPort();
+};
+
+TEST_F(WebPage, OperatorLogsInWatchesAndActsAndStopsTheServerFromABrowser) {
+  const int webPort = UnusedPort();
+  ChildProcess server = StartServer(
+      {"-rconpassword-file", passwordFile_.string(), "-webport", std::to_string(webPort)});
+  ASSERT_TRUE(
+      server.WaitForOutput("Web page: http://127.0.0.1:" + std::to_string(webPort) + "/", 20s))
+      << server.Output() << server.Errors();
+  ASSERT_TRUE(server.WaitForOutput("joined the game.", 20s)) << server.Output();
+  ChildProcess player(
+      std::string(VEX_BIN_DIR) + "/vexclient",
+      {"--name", kHostileName, "--seconds", "60", "127.0.0.1:" + std::to_string(gamePort_)},
+      folder_.Path().string());
+  ASSERT_TRUE(server.WaitForOutput(std::string(kHostileName) + " joined the game.", 20s))
+      << server.Output();
+
+  const NodeRun run =
+      RunNodeScript("webpage.js", {"http://127.0.0.1:" + std::to_string(webPort) + "/", kPassword,
+                                   ArtifactFolder().string(), kHostileName});
+  EXPECT_EQ(run.ExitCode, 0) << run.Output;
+  EXPECT_NE(run.Output.find("OK stop sent"), std::string::npos) << run.Output;
+  EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
+  // What the page did is on the operator's console with where it came from.
+  const std::string& console = server.Output();
+  EXPECT_NE(console.find("Web page: wrong password from 127.0.0.1:"), std::string::npos) << console;
+  EXPECT_NE(console.find(": /next"), std::string::npos) << console;
+  EXPECT_TRUE(fs::exists(ArtifactFolder() / "web-page-desktop.png"));
+  EXPECT_TRUE(fs::exists(ArtifactFolder() / "web-page-phone.png"));
+}
+
+TEST_F(WebPage, StaysOffWithoutAPasswordAndSaysWhy) {
+  ChildProcess server = StartServer({"-webport", std::to_string(UnusedPort())});
+  EXPECT_TRUE(server.WaitForOutput("Web page: off, it needs the remote console's password", 20s))
+      << server.Output() << server.Errors();
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(15s), 2);
+}
+
+}  // namespace
+}  // namespace vex::test

@@ -1,0 +1,162 @@
+// The web page's service on real sockets with a stand-in host, for the bounds a browser never
+// reaches: oversized requests, too many connections, a client that never finishes its request.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "framework/web/WebService.h"
+
+namespace vex::fw::web {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+class StillHost final : public IWebHost {
+ public:
+  void RunRemoteCommand(const std::string& line, const std::string&,
+                        std::function<void(std::string)> done) override {
+    commands.push_back(line);
+    done("ran " + line + "\n");
+  }
+  remote::A2sStatus QueryStatus() override { return {}; }
+  void ReportRemoteEvent(std::string_view) override {}
+  std::string WebStateJson() override { return "{}"; }
+
+  std::vector<std::string> commands;
+};
+
+// A blocking client on the client thread while the test's thread runs the event loop.
+class Client {
+ public:
+  explicit Client(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  }
+  ~Client() { close(fd_); }
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+
+  // Everything until the server closes, or what came within the time.
+  std::string ReadToClose(std::chrono::milliseconds limit = 5s) {
+    const auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+      pollfd watch{fd_, POLLIN, 0};
+      if (poll(&watch, 1, 20) <= 0) {
+        continue;
+      }
+      char chunk[4096];
+      const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
+      if (got <= 0) {
+        closed = true;
+        break;
+      }
+      text.append(chunk, static_cast<std::size_t>(got));
+    }
+    return text;
+  }
+
+  std::string text;
+  bool closed = false;
+
+ private:
+  int fd_;
+};
+
+class WebServiceTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "vex_remote_service_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+  }
+
+  void Start(WebSettings settings) {
+    settings.Password = "pw";
+    service_ = std::make_unique<WebService>(host_, settings);
+    std::string error;
+    ASSERT_TRUE(service_->Start(error)) << error;
+  }
+
+  template <class Work>
+  void WithClients(Work work) {
+    auto done = std::async(std::launch::async, [&] { work(service_->Port()); });
+    while (done.wait_for(0ms) != std::future_status::ready) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    done.get();
+  }
+
+  StillHost host_;
+  std::unique_ptr<WebService> service_;
+};
+
+TEST_F(WebServiceTest, OversizedOrMalformedRequestsAreAnsweredWithTheirStatusAndClosed) {
+  Start({});
+  const struct {
+    std::string Request;
+    const char* Status;
+  } cases[] = {
+      {"GET / HTTP/1.1\r\nX-Long: " + std::string(9000, 'a') + "\r\n\r\n", "431"},
+      {"GET /" + std::string(3000, 'a') + " HTTP/1.1\r\n", "414"},
+      {"POST /login HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n", "413"},
+      {"POST /login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", "501"},
+      {"GET / HTTP/1.0\r\n\r\n", "400"},
+      {"POST /api/next HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "401"},
+  };
+  for (const auto& c : cases) {
+    WithClients([&](int port) {
+      Client client(port);
+      client.Send(c.Request);
+      const std::string answer = client.ReadToClose();
+      EXPECT_EQ(answer.substr(0, 12), std::string("HTTP/1.1 ") + c.Status)
+          << c.Request.substr(0, 60) << "\n"
+          << answer.substr(0, 200);
+      EXPECT_TRUE(client.closed) << c.Request.substr(0, 60);
+    });
+  }
+  EXPECT_TRUE(host_.commands.empty());
+}
+
+TEST_F(WebServiceTest, ConnectionsPastTheBoundsAreRefusedAndSlowRequestsTimedOut) {
+  WebSettings settings;
+  settings.MaxConnectionsPerAddress = 3;
+  settings.RequestTimeoutMs = 300;
+  Start(settings);
+  WithClients([&](int port) {
+    std::vector<std::unique_ptr<Client>> held;
+    for (int i = 0; i < 3; ++i) {
+      held.push_back(std::make_unique<Client>(port));
+      held.back()->Send("GET / HTTP/1.1\r\n");
+    }
+    Client refused(port);
+    EXPECT_EQ(refused.ReadToClose().substr(0, 12), "HTTP/1.1 503");
+    EXPECT_TRUE(refused.closed);
+    // Half a request never finished: each slot is given back after the time.
+    for (auto& client : held) {
+      EXPECT_EQ(client->ReadToClose().substr(0, 12), "HTTP/1.1 408");
+      EXPECT_TRUE(client->closed);
+    }
+    Client later(port);
+    later.Send("GET /app.css HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(later.ReadToClose().substr(0, 12), "HTTP/1.1 200");
+  });
+}
+
+}  // namespace
+}  // namespace vex::fw::web
