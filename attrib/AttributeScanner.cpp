@@ -45,6 +45,14 @@ bool AttributeScanner::ScanOne() {
     const Transition& entry = table_.At(state, characterClass);
     // Most characters are stored or skipped; testing for those first keeps their path short.
     if (entry.action == ScanAction::Store) {
+      if (entry.target == state) {
+        if (length_ >= kMaxTokenLength) {
+          return ReportTooLong();
+        }
+        length_ += static_cast<std::uint16_t>(reader_.ReadRun(
+            StaysIn(state, ScanAction::Store), text_.data() + length_, kMaxTokenLength - length_));
+        continue;
+      }
       if (!Append()) {
         return false;
       }
@@ -53,6 +61,10 @@ bool AttributeScanner::ScanOne() {
       continue;
     }
     if (entry.action == ScanAction::Skip) {
+      if (entry.target == state) {
+        reader_.ReadRun(StaysIn(state, ScanAction::Skip), nullptr, SIZE_MAX);
+        continue;
+      }
       reader_.ReadChar();
       state = entry.target;
       continue;

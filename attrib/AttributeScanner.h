@@ -43,6 +43,14 @@ class AttributeScanner {
     return true;
   }
   bool ReportTooLong();
+  // Whether a character keeps the scan in `state` by the same action: names, digits, white space,
+  // comment and string bodies, which the reader then passes as one run. The end of input and a 0
+  // byte never loop, so the run stops before them and they get the checks of ScanOne().
+  auto StaysIn(std::uint16_t state, ScanAction action) const {
+    return [loops = table_.LoopClasses(state, action)](std::uint8_t character) {
+      return ((loops >> static_cast<unsigned>(ClassOf(character))) & 1U) != 0;
+    };
+  }
   bool ScanOne();
 
   AttributeErrorReporter& errors_;

@@ -278,6 +278,24 @@ TransitionTable::TransitionTable() {
     b.Store(spelled, {Space}, spelled);
     b.Accept(spelled, {CloseParen}, ScanAction::AcceptIncluding, kind);
   }
+  FindLoops();
+}
+
+void TransitionTable::FindLoops() {
+  loops_.assign(rows_.size(), Loops{});
+  for (std::size_t state = 0; state < rows_.size(); ++state) {
+    for (std::size_t c = 0; c < kCharClassCount; ++c) {
+      const Transition& entry = rows_[state][c];
+      if (entry.target != state) {
+        continue;
+      }
+      if (entry.action == ScanAction::Store) {
+        loops_[state].stored |= std::uint64_t{1} << c;
+      } else if (entry.action == ScanAction::Skip) {
+        loops_[state].skipped |= std::uint64_t{1} << c;
+      }
+    }
+  }
 }
 
 const TransitionTable& TransitionTable::Get() {

@@ -17,6 +17,8 @@ enum class ScanAction : std::uint16_t {
   AcceptBefore = 5,     // the token ended before the character, which stays for the next token
 };
 
+static_assert(kCharClassCount <= 64, "a state's looping classes are kept as one bit each");
+
 // `target` is the next state for Store and Skip, the token kind for the accepting actions.
 struct Transition {
   ScanAction action = ScanAction::Error;
@@ -35,6 +37,12 @@ class TransitionTable {
   const Transition& At(std::uint16_t state, CharClass c) const {
     return rows_[state][static_cast<std::size_t>(c)];
   }
+  // The classes, one bit each, that keep `state` in itself by `action` (Store or Skip): the runs
+  // of name characters, digits, white space and comment or string bodies a scanner can pass in
+  // bulk. One bit test per character is what makes such a run cheaper than the table walk.
+  std::uint64_t LoopClasses(std::uint16_t state, ScanAction action) const {
+    return action == ScanAction::Store ? loops_[state].stored : loops_[state].skipped;
+  }
 
  private:
   using Row = std::array<Transition, kCharClassCount>;
@@ -42,7 +50,14 @@ class TransitionTable {
 
   TransitionTable();
 
+  struct Loops {
+    std::uint64_t stored = 0;
+    std::uint64_t skipped = 0;
+  };
+  void FindLoops();
+
   std::vector<Row> rows_;
+  std::vector<Loops> loops_;
   std::uint16_t start_ = 0;
 };
 

@@ -182,6 +182,19 @@ TEST(Scanner, TokensCrossTheReadBlocks) {
   EXPECT_EQ(Scan(input), "Identifier " + longName + " | String " + text + " | EndOfFile@2");
 }
 
+// Comment bodies and white space pass in runs; their line breaks, some of them at the ends of
+// read blocks, must still count for the line of a later error.
+TEST(Scanner, LinesInsideLongCommentsAndWhiteSpaceCountAcrossTheReadBlocks) {
+  std::string comment = "/*";
+  for (int line = 0; line < 100; ++line) {
+    comment += "line of the comment\n";
+  }
+  comment += "*/\n";
+  const std::string input =
+      comment + std::string(300, ' ') + "\n\r\n\t\nx\n// " + std::string(600, 'c') + "\n#";
+  EXPECT_EQ(Scan(input), "Identifier x | ERROR Line 107 :  Bad symbol encountered.");
+}
+
 TEST(Scanner, EndOfInputAtABlockBoundaryKeepsTheLastLine) {
   for (std::size_t size : {254u, 255u, 256u, 510u}) {
     SCOPED_TRACE(size);
