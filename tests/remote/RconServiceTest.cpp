@@ -12,6 +12,7 @@
 
 #include "framework/net/RconService.h"
 #include "remote/RconPacket.h"
+#include "tests/remote/NetworkServiceTest.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
 
@@ -40,15 +41,8 @@ class EchoHost final : public IRemoteHost {
 
 using Client = test::RconClient;
 
-class RconServiceTest : public ::testing::Test {
+class RconServiceTest : public test::NetworkServiceTest {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "vex_remote_service_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-  }
-
   void Start(int idleTimeoutMs) {
     RconSettings settings;
     settings.Password = "pw";

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/web/WebService.h"
+#include "tests/remote/NetworkServiceTest.h"
 
 namespace vex::fw::web {
 namespace {
@@ -77,15 +78,8 @@ class Client {
   int fd_;
 };
 
-class WebServiceTest : public ::testing::Test {
+class WebServiceTest : public test::NetworkServiceTest {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "vex_remote_service_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-  }
-
   void Start(WebSettings settings) {
     settings.Password = "pw";
     service_ = std::make_unique<WebService>(host_, settings);
