@@ -1,33 +1,21 @@
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "remote/RconPacket.h"
+#include "tests/remote/LoopbackStream.h"
 
 namespace vex::test {
 
 // A blocking remote console client for a thread of a test, on 127.0.0.1.
 class RconClient {
  public:
-  explicit RconClient(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  }
-  ~RconClient() { close(fd_); }
+  explicit RconClient(int port) : stream_(port) {}
 
-  void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+  void Send(const std::string& bytes) { stream_.Send(bytes); }
 
   // The next packet, or nothing when the connection ends or nothing comes within the time.
   std::optional<remote::RconPacket> Next(
@@ -42,17 +30,10 @@ class RconClient {
           return packet;
         }
       }
-      pollfd watch{fd_, POLLIN, 0};
-      if (poll(&watch, 1, 20) <= 0) {
-        continue;
-      }
-      char chunk[8192];
-      const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
-      if (got <= 0) {
+      if (!stream_.ReceiveSome(buffer_)) {
         closed_ = true;
         return std::nullopt;
       }
-      buffer_.append(chunk, static_cast<std::size_t>(got));
     }
     return std::nullopt;
   }
@@ -67,7 +48,7 @@ class RconClient {
     return static_cast<std::int32_t>(value);
   }
 
-  int fd_;
+  LoopbackStream stream_;
   std::string buffer_;
   bool closed_ = false;
 };

@@ -1,11 +1,6 @@
 // The web page's service on real sockets with a stand-in host, for the bounds a browser never
 // reaches: oversized requests, too many connections, a client that never finishes its request.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
 #include <chrono>
@@ -14,6 +9,7 @@
 #include <vector>
 
 #include "framework/web/WebService.h"
+#include "tests/remote/LoopbackStream.h"
 #include "tests/remote/NetworkServiceTest.h"
 
 namespace vex::fw::web {
@@ -39,34 +35,18 @@ class StillHost final : public IWebHost {
 // A blocking client on the client thread while the test's thread runs the event loop.
 class Client {
  public:
-  explicit Client(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  }
-  ~Client() { close(fd_); }
-  Client(const Client&) = delete;
-  Client& operator=(const Client&) = delete;
+  explicit Client(int port) : stream_(port) {}
 
-  void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+  void Send(const std::string& bytes) { stream_.Send(bytes); }
 
   // Everything until the server closes, or what came within the time.
   std::string ReadToClose(std::chrono::milliseconds limit = 5s) {
     const auto deadline = Clock::now() + limit;
     while (Clock::now() < deadline) {
-      pollfd watch{fd_, POLLIN, 0};
-      if (poll(&watch, 1, 20) <= 0) {
-        continue;
-      }
-      char chunk[4096];
-      const ssize_t got = recv(fd_, chunk, sizeof chunk, 0);
-      if (got <= 0) {
+      if (!stream_.ReceiveSome(text)) {
         closed = true;
         break;
       }
-      text.append(chunk, static_cast<std::size_t>(got));
     }
     return text;
   }
@@ -75,7 +55,7 @@ class Client {
   bool closed = false;
 
  private:
-  int fd_;
+  test::LoopbackStream stream_;
 };
 
 class WebServiceTest : public test::NetworkServiceTest {
