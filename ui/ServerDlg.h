@@ -127,7 +127,7 @@ class CServerDlg : public fw::CDialog,
   std::string PlayersText() const;
   std::string LevelsText() const;
   std::string StatusText() const;
-  std::string BootById(std::string_view argument);
+  std::string BootById(std::string_view argument, const CommandOrigin& origin);
   std::string SelectLevelByRow(std::string_view argument);
   std::string NextLevel();
   std::string StopOnRequest(const CommandOrigin& origin);

@@ -78,8 +78,8 @@ std::span<const TerminalCommand> CServerDlg::TerminalCommands() {
          return window.StatusText();
        }},
       {"/boot", "ID", "boot the player with that id (or name)",
-       [](CServerDlg& window, const CommandOrigin&, std::string_view id) {
-         return window.BootById(id);
+       [](CServerDlg& window, const CommandOrigin& origin, std::string_view id) {
+         return window.BootById(id, origin);
        }},
       {"/next", "", "go to the next level",
        [](CServerDlg& window, const CommandOrigin&, std::string_view) {
@@ -159,9 +159,9 @@ std::string CServerDlg::StatusText() const {
   });
 }
 
-// An id, or a player's name as Tab completes it. The answer is what the engine printed for the
-// kick, when it printed it at once.
-std::string CServerDlg::BootById(std::string_view argument) {
+// An id, or a player's name as Tab completes it. A remote client, which does not see the console,
+// is answered with what the engine printed for the kick when it printed it at once.
+std::string CServerDlg::BootById(std::string_view argument, const CommandOrigin& origin) {
   const auto clientId = ParseInteger(argument);
   if (!clientId && argument.empty()) {
     return "Usage: /boot ID (the ID column of /players) or /boot NAME\n";
@@ -177,7 +177,7 @@ std::string CServerDlg::BootById(std::string_view argument) {
   if (!KickPlayer(player->ClientId, output)) {
     return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
   }
-  return output.empty() ? "Booted " + NameOf(*player) + ".\n" : output;
+  return origin.Remote() && !output.empty() ? output : "Booted " + NameOf(*player) + ".\n";
 }
 
 // A row, or a level's name as Tab completes it.
