@@ -6,8 +6,6 @@
 #include "framework/VisibleText.h"
 #include "platform/TextCut.h"
 #include "res/Resource.h"
-#include "session/LevelControls.h"
-#include "session/ShellMessages.h"
 #include "ui/ServerDlg.h"
 
 namespace vex {
