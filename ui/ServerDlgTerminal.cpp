@@ -129,7 +129,8 @@ void CServerDlg::PrintLevels() {
   const auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
   std::vector<std::vector<std::string>> rows{{"N", "", levels.GetColumnHeading(0)}};
   for (int item = 0; item < levels.GetItemCount(); ++item) {
-    rows.push_back({std::to_string(item),
+    // Numbered from 1, as the engine's "level 2 of 4" and the window count.
+    rows.push_back({std::to_string(item + 1),
                     levels.GetStateImage(item) == kCurrentLevelImage ? "*" : "",
                     levels.GetItemText(item, 0)});
   }
@@ -159,20 +160,38 @@ void CServerDlg::BootById(std::string_view argument) {
     WriteLine("Usage: /boot ID (the ID column of /players) or /boot NAME");
     return;
   }
+  std::vector<int> matches;
   for (int item = 0; item < players.GetItemCount(); ++item) {
     if (clientId ? players.GetItemData(item) == *clientId
                  : players.GetItemText(item, kNameColumn) == argument) {
-      players.SetItemSelected(item, true);
-      OnCommand(res::IDC_BOOT_PLAYER);
-      return;
+      matches.push_back(item);
     }
   }
-  WriteLine(clientId ? "No player has that id." : "No player has that name.");
+  if (matches.empty()) {
+    WriteLine(clientId ? "No player has that id." : "No player has that name.");
+    return;
+  }
+  if (matches.size() > 1) {
+    // Players may share a name; booting the first of them may hit the wrong one.
+    std::vector<std::vector<std::string>> rows{{"ID", "Name"}};
+    for (int item : matches) {
+      rows.push_back(
+          {std::to_string(players.GetItemData(item)), players.GetItemText(item, kNameColumn)});
+    }
+    WriteLine("Several players have that name; boot one by its ID:");
+    fw::TerminalWrite(FormatTextTable(rows));
+    return;
+  }
+  players.SetItemSelected(matches.front(), true);
+  OnCommand(res::IDC_BOOT_PLAYER);
 }
 
 // A row, or a level's name as Tab completes it.
 void CServerDlg::SelectLevelByRow(std::string_view argument) {
   auto row = ParseInteger(argument);
+  if (row) {
+    --*row;  // /levels numbers its rows from 1
+  }
   auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
   for (int item = 0; !row && item < levels.GetItemCount(); ++item) {
     if (!argument.empty() && levels.GetItemText(item, 0) == argument) {
