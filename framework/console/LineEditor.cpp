@@ -47,12 +47,8 @@ extern "C" void OnEditedLine(char* line) {
     return;
   }
   LineEditor& editor = *active;
+  // Ctrl-D on an empty line; a terminal that is gone never gets here (see the notifier).
   const bool endOfInput = line == nullptr;
-  if (endOfInput && InputHungUp()) {
-    rl_deprep_terminal();
-    rl_callback_handler_remove();
-    return;
-  }
   std::string text =
       endOfInput ? std::string() : std::string(line, strnlen(line, LineSplitter::kLongestLine));
   std::free(line);
@@ -64,7 +60,7 @@ extern "C" void OnEditedLine(char* line) {
   // output of the command goes above a fresh prompt.
   rl_callback_handler_install(kPrompt, OnEditedLine);
   if (endOfInput) {
-    // Ctrl-D on an empty line: a shell would end, the server only keeps reading.
+    // A shell would end here; the server only keeps reading.
     TerminalWrite("Type /stop to stop the server.\n");
     return;
   }
