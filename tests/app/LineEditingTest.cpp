@@ -58,7 +58,8 @@ TEST_F(LineEditing, HistoryIsRecalledWithTheUpArrowInTheNextRun) {
   terminal_->Type(kUpArrow);
   ASSERT_TRUE(terminal_->WaitFor("/stop", mark)) << terminal_->Screen().substr(mark);
   terminal_->Type(kUpArrow);
-  ASSERT_TRUE(terminal_->WaitFor("/status", mark)) << terminal_->Screen().substr(mark);
+  // The editor may redraw only what differs from the line shown: "atus" after "/st".
+  ASSERT_TRUE(terminal_->WaitFor("atus", mark)) << terminal_->Screen().substr(mark);
   terminal_->Type("\r");
   EXPECT_TRUE(terminal_->WaitFor("Running Time:", mark)) << terminal_->Screen().substr(mark);
   Stop();
