@@ -32,4 +32,12 @@ void CServerApp::OnReopenSignal() {
   }
 }
 
+// The log's own thread still holds the last lines ("Server stopped."); ending the log writes them.
+void CServerApp::OnAbruptEnd() {
+  if (auto* window = dynamic_cast<CServerDlg*>(MainWindow())) {
+    window->SetConsoleLog(nullptr);
+  }
+  consoleLog_.reset();
+}
+
 }  // namespace vex

@@ -39,6 +39,12 @@ TerminalWriter& StandardOutput() {
   return *writer;
 }
 
+// Standard error is often the same terminal as standard output, with the same stalled reader.
+TerminalWriter& StandardError() {
+  static auto* writer = new TerminalWriter(STDERR_FILENO, kHeldOutputBytes);
+  return *writer;
+}
+
 // Output held for a slow reader goes out as the reader takes it, even when nothing new is written.
 std::unique_ptr<QTimer> heldOutputRetry;
 
@@ -94,7 +100,10 @@ void CWinApp::StartBackEnd(int argc, char** argv, FrontEnd frontEnd) {
   MarkWindowThread();
   SetActiveBackEnd(std::move(backEnd));
   heldOutputRetry = std::make_unique<QTimer>();
-  heldOutputRetry->callOnTimeout([] { StandardOutput().Flush(0); });
+  heldOutputRetry->callOnTimeout([] {
+    StandardOutput().Flush(0);
+    StandardError().Flush(0);
+  });
   heldOutputRetry->start(kHeldOutputRetryMs);
 }
 
@@ -129,8 +138,23 @@ void TerminalWrite(std::string_view text) {
   }
 }
 
+void TerminalWriteDrawing(std::string_view bytes) {
+  StandardOutput().Write(bytes);
+}
+
+void ErrorWrite(std::string_view text) {
+  if (lineKeeper.Hide) {
+    lineKeeper.Hide();
+  }
+  StandardError().Write(text);
+  if (lineKeeper.Show) {
+    lineKeeper.Show();
+  }
+}
+
 void FlushTerminal(std::uint32_t milliseconds) {
   StandardOutput().Flush(milliseconds);
+  StandardError().Flush(milliseconds);
 }
 
 void PumpEvents(int milliseconds) {

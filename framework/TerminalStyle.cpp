@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "framework/Application.h"
 #include "platform/IsoTime.h"
 
 namespace vex::fw {
@@ -35,9 +36,14 @@ std::string_view StartSequence(TerminalStyle style) {
 
 }  // namespace
 
+bool DumbTerminal() {
+  const char* term = std::getenv("TERM");
+  return term == nullptr || term[0] == '\0' || std::string_view(term) == "dumb";
+}
+
 bool ColourWanted(int fd) {
   const char* noColour = std::getenv("NO_COLOR");
-  return (noColour == nullptr || noColour[0] == '\0') && isatty(fd) == 1;
+  return (noColour == nullptr || noColour[0] == '\0') && isatty(fd) == 1 && !DumbTerminal();
 }
 
 std::string Styled(std::string_view text, TerminalStyle style) {
@@ -61,7 +67,7 @@ void WriteDiagnostic(platform::Severity severity, std::string_view text) {
     line += text;
   }
   line += '\n';
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  ErrorWrite(line);
 }
 
 TerminalStyleScope::TerminalStyleScope(TerminalStyle style) : previous_(currentStyle) {

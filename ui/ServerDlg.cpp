@@ -9,6 +9,7 @@
 #include "framework/StringTable.h"
 #include "platform/Clock.h"
 #include "res/Resource.h"
+#include "session/GameHost.h"
 #include "session/LevelControls.h"
 #include "ui/FormatSpan.h"
 #include "ui/GameMessages.h"
@@ -20,6 +21,13 @@ namespace {
 
 bool OnConsoleFrontEnd() {
   return fw::AfxGetApp() != nullptr && fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console;
+}
+
+// Steps the engine refused, with a reason of its own to tell.
+bool EngineRefusal(int stringId) {
+  return stringId == res::IDS_SETUP_FAILED || stringId == res::IDS_RESOURCES_FAILED ||
+         stringId == res::IDS_NET_SERVICE_FAILED || stringId == res::IDS_GAME_CODE_FAILED ||
+         stringId == res::IDS_MAP_FAILED;
 }
 
 }  // namespace
@@ -210,7 +218,18 @@ std::string CServerDlg::ServiceStatusText() {
 }
 
 void CServerDlg::ReportError(int stringId) {
-  fw::AfxMessageBox(fw::LoadStringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
+  if (EngineRefusal(stringId) && session_.Engine() != nullptr) {
+    if (const std::string reason = EngineLastError(*session_.Engine()); !reason.empty()) {
+      PrintCause(reason);
+    }
+  }
+  std::string text(fw::LoadStringOrEmpty(stringId));
+  if (!errorCause_.empty() && !OnConsoleFrontEnd()) {
+    text += "\n\n";
+    text += errorCause_;
+  }
+  errorCause_.clear();
+  fw::AfxMessageBox(text, fw::MessageBoxStyle::OkWarning);
   if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
   }

@@ -115,6 +115,8 @@ class CServerDlg : public fw::CDialog,
   void SetUpPlayerList();
   void FitPlayerColumns();
   void SetUpLevelList();
+  // The console says why a start step failed; the error box that follows says it too.
+  void PrintCause(const std::string& cause);
   void FillLevelList(const std::vector<std::string>& levelNames);
 
   void PrintLine(std::string_view text, bool operatorLine);
@@ -141,7 +143,7 @@ class CServerDlg : public fw::CDialog,
   ServiceStatus service_;
   platform::LogFile* consoleLog_ = nullptr;
   std::vector<std::string> engineCommands_;  // for Tab, from the engine's help
-  bool engineHelpAsked_ = false;
+  std::string errorCause_;                   // what the next error box adds to its text
   bool firstShowPending_ = true;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};

@@ -21,23 +21,27 @@ namespace {
 // itself is not checked.
 constexpr std::size_t kLevelPrefixLength = 13;
 
-// The message box that follows keeps its fixed text; the console says why. On the terminal the
-// console is standard output, so the reason goes to standard error as well, beside the box.
-void PrintCause(CServerDlg& window, const std::string& cause) {
-  window.PrintConsoleLine(cause);
+}  // namespace
+
+// The message box that follows keeps its fixed text and adds the cause below it. On the terminal
+// the console is standard output, so the cause goes to standard error as well, before the box.
+void CServerDlg::PrintCause(const std::string& cause) {
+  {
+    const fw::TerminalStyleScope red(fw::TerminalStyle::Error);
+    PrintConsoleLine(cause);
+  }
+  errorCause_ = cause;
   if (const fw::CWinApp* app = fw::AfxGetApp();
       app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console) {
     fw::WriteDiagnostic(platform::Severity::Error, app->AppName() + ": " + cause);
   }
 }
 
-}  // namespace
-
 int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   const GamePreparation preparation = PrepareGame(arguments_, [] { return RunConfigSelection(); });
   if (preparation.ErrorId != 0) {
     if (!preparation.ErrorText.empty()) {
-      PrintCause(*this, preparation.ErrorText);
+      PrintCause(preparation.ErrorText);
     }
     return preparation.ErrorId;
   }
@@ -57,8 +61,7 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   const int hosted = HostPreparedGame(engine, game.Block, display_.ServerNameText);
   if (hosted != 0) {
     const std::string reason = EngineLastError(engine);
-    PrintCause(*this,
-               "Hosting failed: " + (reason.empty() ? "the engine gives no reason" : reason));
+    PrintCause("Hosting failed: " + (reason.empty() ? "the engine gives no reason" : reason));
   }
   return hosted;
 }

@@ -138,7 +138,8 @@ std::string CServerDlg::LevelsText() const {
   std::vector<std::vector<std::string>> rows{
       {"N", "", std::string(fw::LoadStringOrEmpty(res::IDS_COLUMN_WORLD))}};
   for (std::size_t row = 0; row < display_.LevelNames.size(); ++row) {
-    rows.push_back({std::to_string(row),
+    // Numbered from 1, as the engine's "level 2 of 4" and the window count.
+    rows.push_back({std::to_string(row + 1),
                     static_cast<int>(row) == display_.HighlightedLevel ? "*" : "",
                     display_.LevelNames[row]});
   }
@@ -166,23 +167,37 @@ std::string CServerDlg::BootById(std::string_view argument, const CommandOrigin&
   if (!clientId && argument.empty()) {
     return "Usage: /boot ID (the ID column of /players) or /boot NAME\n";
   }
-  const auto player =
-      std::find_if(display_.Players.begin(), display_.Players.end(), [&](const CPlayerInfo& p) {
-        return clientId ? p.ClientId == *clientId : NameOf(p) == argument;
-      });
-  if (player == display_.Players.end()) {
+  std::vector<const CPlayerInfo*> matches;
+  for (const CPlayerInfo& player : display_.Players) {
+    if (clientId ? player.ClientId == *clientId : NameOf(player) == argument) {
+      matches.push_back(&player);
+    }
+  }
+  if (matches.empty()) {
     return clientId ? "No player has that id.\n" : "No player has that name.\n";
   }
+  if (matches.size() > 1) {
+    // Players may share a name; booting the first of them may hit the wrong one.
+    std::vector<std::vector<std::string>> rows{{"ID", "Name"}};
+    for (const CPlayerInfo* player : matches) {
+      rows.push_back({std::to_string(player->ClientId), NameOf(*player)});
+    }
+    return "Several players have that name; boot one by its ID:\n" + FormatTextTable(rows);
+  }
+  const CPlayerInfo& player = *matches.front();
   std::string output;
-  if (!KickPlayer(player->ClientId, output)) {
+  if (!KickPlayer(player.ClientId, output)) {
     return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
   }
-  return origin.Remote() && !output.empty() ? output : "Booted " + NameOf(*player) + ".\n";
+  return origin.Remote() && !output.empty() ? output : "Booted " + NameOf(player) + ".\n";
 }
 
 // A row, or a level's name as Tab completes it.
 std::string CServerDlg::SelectLevelByRow(std::string_view argument) {
   auto row = ParseInteger(argument);
+  if (row) {
+    --*row;  // /levels numbers its rows from 1
+  }
   const auto& names = display_.LevelNames;
   for (std::size_t item = 0; !row && item < names.size(); ++item) {
     if (!argument.empty() && names[item] == argument) {

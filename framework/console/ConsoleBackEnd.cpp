@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <cstdio>
 
 #include "framework/Application.h"
 #include "framework/BackEnd.h"
@@ -33,7 +32,7 @@ class ConsoleBackEnd final : public IBackEnd {
       ownApp_ = std::make_unique<QCoreApplication>(argc, argv);
     }
     if (options.ReadTerminal && options.TerminalFd == STDIN_FILENO && isatty(STDIN_FILENO) == 1 &&
-        isatty(STDOUT_FILENO) == 1) {
+        isatty(STDOUT_FILENO) == 1 && !DumbTerminal()) {
       editor_ = std::make_unique<LineEditor>(
           [](const std::string& line) {
             if (CDialog* dialog = TopOpenDialog()) {
@@ -64,6 +63,9 @@ class ConsoleBackEnd final : public IBackEnd {
           },
           std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
       signals_->Repeat(SIGUSR1, ReopenLog);
+      if (editor_) {
+        signals_->Repeat(SIGWINCH, [this] { editor_->Resize(); });
+      }
     }
   }
 
@@ -87,19 +89,14 @@ class ConsoleBackEnd final : public IBackEnd {
     std::string line(caption);
     line += ": ";
     line += VisibleText(text, LineFeeds::Keep);
-    if (style == MessageBoxStyle::YesNoQuestion) {
-      std::fprintf(stderr, "%s\n", line.c_str());
-    } else {
+    if (style != MessageBoxStyle::YesNoQuestion) {
       // A box that is not a question reports why the server cannot go on.
       WriteDiagnostic(platform::Severity::Error, line);
+      return IDOK;
     }
-    if (style == MessageBoxStyle::YesNoQuestion) {
-      // Nobody can answer on a terminal that is busy being the server's log.
-      std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()),
-                   caption.data());
-      return IDYES;
-    }
-    return IDOK;
+    // Nobody can answer on a terminal that is busy being the server's log.
+    ErrorWrite(line + "\n" + std::string(caption) + ": answered Yes\n");
+    return IDYES;
   }
 
   std::unique_ptr<PictureWindow> CreatePictureWindow(int, CDialog*) override { return nullptr; }

@@ -1,10 +1,12 @@
 #include "framework/qt/QtBackEnd.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWindow>
-#include <cstdio>
 
 #include "framework/Application.h"
 #include "framework/BackEnd.h"
@@ -52,6 +54,23 @@ class InputFilter final : public QObject {
   }
 };
 
+// A window just shown is placed by the window manager a moment later; a box centred over it
+// before then lands where the window was asked to be, not where it is.
+void AwaitPlacement(QWidget* window) {
+  constexpr int kPlacementWaitMs = 1000;
+  constexpr int kPollMs = 20;
+  if (window == nullptr || !window->isVisible() || window->windowHandle() == nullptr) {
+    return;
+  }
+  QElapsedTimer waited;
+  waited.start();
+  while (!window->windowHandle()->isExposed() && waited.elapsed() < kPlacementWaitMs) {
+    QEventLoop loop;
+    QTimer::singleShot(kPollMs, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+}
+
 class QtBackEnd final : public IBackEnd {
  public:
   QtBackEnd(int& argc, char** argv) {
@@ -61,7 +80,9 @@ class QtBackEnd final : public IBackEnd {
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(&filter_);
     displayLoss_ = std::make_unique<DisplayLossWatch>([this] { OnDisplayLost(); });
-    stopSignals_ = std::make_unique<StopSignals>([this] { OnStopSignal(); });
+    // A closed terminal that started the window stops it as the console front-end stops.
+    stopSignals_ = std::make_unique<StopSignals>(
+        [this] { OnStopSignal(); }, std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
     stopSignals_->Repeat(SIGUSR1, [] {
       if (CWinApp* app = AfxGetApp()) {
         app->OnReopenSignal();
@@ -89,9 +110,11 @@ class QtBackEnd final : public IBackEnd {
     if (unattended_ || DisplayLost()) {
       return AnswerOnStandardError(text, caption, question);
     }
+    QWidget* owner = QtDialogHost::WindowOf(TopOpenDialog());
+    AwaitPlacement(owner);
     QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, ToQt(caption),
                     ToQt(text), question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
-                    QtDialogHost::WindowOf(TopOpenDialog()));
+                    owner);
     QtDialogHost::CentreWhenShown(box, box.parentWidget());
     box.setTextFormat(Qt::PlainText);
     openBox_ = &box;
@@ -129,21 +152,29 @@ class QtBackEnd final : public IBackEnd {
   }
 
   void OnDisplayLost() {
-    if (const CWinApp* app = AfxGetApp(); app != nullptr && app->MainWindow() != nullptr) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) {
+      return;
+    }
+    if (app->MainWindow() != nullptr) {
       app->MainWindow()->DispatchDisplayLost();
     }
+    app->OnAbruptEnd();
   }
 
   // Nobody is at the window to read or answer a box: it goes to standard error, as the console
   // front-end's do, and a question is answered yes.
   static int AnswerOnStandardError(std::string_view text, std::string_view caption, bool question) {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
-    if (!question) {
-      return IDOK;
+    std::string line(caption);
+    line += ": ";
+    line += text;
+    line += '\n';
+    if (question) {
+      line += caption;
+      line += ": answered Yes\n";
     }
-    std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()), caption.data());
-    return IDYES;
+    ErrorWrite(line);
+    return question ? IDYES : IDOK;
   }
 
   std::unique_ptr<QApplication> ownApp_;

@@ -136,5 +136,42 @@ TEST(HostingFailure, SaysThatThePortIsInUse) {
   EXPECT_NE(server.Errors().find("ERROR - Unable to host the game."), std::string::npos);
 }
 
+struct RefusalCase {
+  const char* name;
+  const char* fault;
+  const char* reason;
+  const char* error;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class EngineRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(EngineRefusal, SaysTheEnginesReasonBeforeTheError) {
+  GameFolder game;
+  ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", FreePort()},
+                      game.Path(), {std::string("VEX_SIM_FAULT=") + GetParam().fault});
+  EXPECT_EQ(server.WaitForExit(), 1);
+  const std::string& errors = server.Errors();
+  const std::size_t reason = errors.find(GetParam().reason);
+  ASSERT_NE(reason, std::string::npos) << errors;
+  EXPECT_NE(errors.find(GetParam().error, reason), std::string::npos) << errors;
+  EXPECT_NE(server.Output().find(GetParam().reason), std::string::npos) << server.Output();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, EngineRefusal,
+    ::testing::Values(RefusalCase{"archives", "archives",
+                                  "Mounting the resource archives was refused",
+                                  "ERROR - Unable to load resources."},
+                      RefusalCase{"network_service", "service",
+                                  "Choosing the network service was refused",
+                                  "ERROR - Unable to set the network service."},
+                      RefusalCase{"game_code", "gamecode", "Loading the game code was refused",
+                                  "ERROR - Unable to load the game binaries."}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 }  // namespace
 }  // namespace vex

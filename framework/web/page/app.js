@@ -155,7 +155,7 @@
   $('next-level').addEventListener('click', () => run('/next'));
   $('select-level').addEventListener('click', () => {
     if (selectedLevel !== null) {
-      run('/level ' + selectedLevel);
+      run('/level ' + (selectedLevel + 1));
     }
   });
   $('boot-player').addEventListener('click', () => {
