@@ -117,6 +117,11 @@ void CServerDlg::OnNotify(int controlId, fw::Notification code) {
 }
 
 void CServerDlg::OnTimer(int id) {
+  if (stopWaiting_) {
+    ContinueStop();
+    fw::CDialog::OnTimer(id);
+    return;
+  }
   StatusRefreshContext context{
       session_,
       tracking_,
@@ -132,7 +137,7 @@ void CServerDlg::OnTimer(int id) {
   if (engineFailed) {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
-  RefreshStatus(context);
+  ReportEngineResponse(RefreshStatus(context));
   ProgressRemoteCommand(framesBeforeRefresh);
   FollowWebPage();
   if (session_.Engine() != nullptr) {
@@ -168,23 +173,6 @@ void CServerDlg::StartServer() {
 
 // Enter presses the hidden Send button; the window ends only through the cancel path.
 void CServerDlg::OnOK() {}
-
-void CServerDlg::OnCancel() {
-  if (confirmOnStop_.load() && session_.Engine() != nullptr &&
-      fw::AfxMessageBox(fw::LoadStringOrEmpty(res::IDS_CONFIRM_STOP),
-                        fw::MessageBoxStyle::YesNoQuestion) != fw::IDYES) {
-    return;
-  }
-  StopSession();
-  EndDialog(fw::IDCANCEL);
-}
-
-void CServerDlg::StopSession() {
-  if (session_.Engine() != nullptr) {
-    service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
-  }
-  session_.Stop();
-}
 
 std::string CServerDlg::ServiceStatusText() {
   std::string text = display_.ServerNameText;
