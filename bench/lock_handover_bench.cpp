@@ -6,8 +6,10 @@
 // 5 ms on a tick and 250 ms on an action, while the update thread takes the lock again at once)
 // and with the session's own (LockForRefresh, LockForOperator). Prints, side by side, the share
 // of ticks that took the lock, the actions refused, and the delay from a game line, written
-// inside a frame, to the tick that takes it. Targets: every tick, no refusal, and no line later
-// than its frame plus one tick. Seconds per run: the only argument (10 by default).
+// inside a frame, to the tick that takes it; the target is judged on that delay less the
+// lateness of the tick's own timer, which a busy machine adds whatever the lock does. Targets:
+// every tick, no refusal, and no line later than its frame plus one tick. Seconds per run: the
+// only argument (10 by default).
 #include <stdlib.h>
 
 #include <algorithm>
@@ -92,13 +94,14 @@ struct RunFigures {
   int Actions = 0;
   int Refused = 0;
   std::vector<double> DelaysMs;
+  // The same less the lateness of the tick's own timer, which a busy machine adds to any design.
+  std::vector<double> OnTimeDelaysMs;
 
   double Share() const { return Ticks == 0 ? 0.0 : 100.0 * TicksRan / Ticks; }
-  double Delay(double share) const {
-    if (DelaysMs.empty()) {
+  static double Percentile(std::vector<double> sorted, double share) {
+    if (sorted.empty()) {
       return -1.0;
     }
-    std::vector<double> sorted = DelaysMs;
     std::sort(sorted.begin(), sorted.end());
     return sorted[static_cast<std::size_t>(share * static_cast<double>(sorted.size() - 1))];
   }
@@ -118,6 +121,7 @@ RunFigures Run(int frameMs, bool fair, int seconds) {
   const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
   for (Clock::time_point tick = Clock::now() + kTick; tick < end; tick += kTick) {
     std::this_thread::sleep_until(tick);
+    const Clock::duration late = Clock::now() - tick;
     ++figures.Ticks;
     {
       const SessionLockHold hold =
@@ -128,6 +132,8 @@ RunFigures Run(int frameMs, bool fair, int seconds) {
         for (const Clock::time_point written : lines.Written) {
           figures.DelaysMs.push_back(
               std::chrono::duration<double, std::milli>(shown - written).count());
+          figures.OnTimeDelaysMs.push_back(
+              std::chrono::duration<double, std::milli>(shown - written - late).count());
         }
         lines.Written.clear();
       }
@@ -135,10 +141,11 @@ RunFigures Run(int frameMs, bool fair, int seconds) {
     if (figures.Ticks % kTicksPerAction == 0) {
       std::this_thread::sleep_until(tick + kActionAfterTick);
       ++figures.Actions;
-      const SessionLockHold hold = fair ? session.LockForOperator()
-                                        : PollFor(session, std::chrono::milliseconds(250));
+      const SessionLockHold hold =
+          fair ? session.LockForOperator() : PollFor(session, std::chrono::milliseconds(250));
       if (hold) {
-        session.Engine()->PostShellMessage(status.data(), static_cast<std::uint32_t>(status.size()));
+        session.Engine()->PostShellMessage(status.data(),
+                                           static_cast<std::uint32_t>(status.size()));
       } else {
         ++figures.Refused;
       }
@@ -155,24 +162,27 @@ int main(int argc, char** argv) {
   setenv("VEX_SIM_BOTS", "8", 1);
   std::printf("%d s a run, a tick every 100 ms, an action every 500 ms, 8 bots\n", seconds);
   std::printf("%-5s | %-15s | %-15s | %-41s | %s\n", "frame", "ticks that ran", "actions refused",
-              "line delay ms: median / 95th pct / max", "target: max delay");
+              "line delay ms: median / 95th pct / max", "after, max less the timer's lateness");
   std::printf("%-5s | %7s %7s | %7s %7s | %19s %21s | %s\n", "ms", "before", "after", "before",
-              "after", "before", "after", "");
+              "after", "before", "after", "(target: frame + tick)");
   bool met = true;
   for (const int frameMs : kFrameLengths) {
     const RunFigures before = Run(frameMs, false, seconds);
     const RunFigures after = Run(frameMs, true, seconds);
     const double target = frameMs + 100.0;
-    const bool rowMet = after.TicksRan == after.Ticks && after.Refused == 0 &&
-                        after.Delay(1.0) >= 0.0 && after.Delay(1.0) <= target;
+    const double onTimeMax = RunFigures::Percentile(after.OnTimeDelaysMs, 1.0);
+    const bool rowMet = after.TicksRan == after.Ticks && after.Refused == 0 && onTimeMax >= 0.0 &&
+                        onTimeMax <= target;
     met = met && rowMet;
     std::printf(
-        "%-5d | %6.0f%% %6.0f%% | %2d/%-4d %2d/%-4d | %5.0f %5.0f %5.0f %5.0f %5.0f %5.0f (%zu lines) "
-        "| %.0f %s\n",
+        "%-5d | %6.0f%% %6.0f%% | %2d/%-4d %2d/%-4d | %5.0f %5.0f %5.0f %5.0f %5.0f %5.0f | "
+        "%5.0f of %.0f %s (%zu lines)\n",
         frameMs, before.Share(), after.Share(), before.Refused, before.Actions, after.Refused,
-        after.Actions, before.Delay(0.5), before.Delay(0.95), before.Delay(1.0), after.Delay(0.5),
-        after.Delay(0.95), after.Delay(1.0), after.DelaysMs.size(), target,
-        rowMet ? "met" : "MISSED");
+        after.Actions, RunFigures::Percentile(before.DelaysMs, 0.5),
+        RunFigures::Percentile(before.DelaysMs, 0.95), RunFigures::Percentile(before.DelaysMs, 1.0),
+        RunFigures::Percentile(after.DelaysMs, 0.5), RunFigures::Percentile(after.DelaysMs, 0.95),
+        RunFigures::Percentile(after.DelaysMs, 1.0), onTimeMax, target, rowMet ? "met" : "MISSED",
+        after.DelaysMs.size());
   }
   std::printf("targets (every tick, no refusal, delay within frame + tick): %s\n",
               met ? "met" : "missed");

@@ -40,8 +40,7 @@ bool RecursiveLock::try_lock() {
 }
 
 bool RecursiveLock::TryLockFor(std::uint32_t milliseconds) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   std::unique_lock guard(mutex_);
   ++boundedWaiters_;
   const bool taken = released_.wait_until(guard, deadline, [this] { return TakeIfFree(false); });

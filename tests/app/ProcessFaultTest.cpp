@@ -165,15 +165,15 @@ TEST_P(SecondStopSignal, DuringTheWaitForAHungEngineEndsTheProcessAtOnce) {
   EXPECT_EQ(output.find("within 5 seconds"), std::string::npos) << output;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Stops, SecondStopSignal,
-    ::testing::Values(TwoStops{{"Sigterm", SIGTERM, nullptr}, SIGTERM},
-                      TwoStops{{"Sigterm", SIGTERM, nullptr}, SIGINT},
-                      TwoStops{{"Sighup", SIGHUP, nullptr}, SIGTERM},
-                      TwoStops{{"StopCommand", 0, "/stop\n"}, SIGINT}),
-    [](const auto& stops) {
-      return std::string(stops.param.First.Name) + "Then" + strsignal(stops.param.Second);
-    });
+INSTANTIATE_TEST_SUITE_P(Stops, SecondStopSignal,
+                         ::testing::Values(TwoStops{{"Sigterm", SIGTERM, nullptr}, SIGTERM},
+                                           TwoStops{{"Sigterm", SIGTERM, nullptr}, SIGINT},
+                                           TwoStops{{"Sighup", SIGHUP, nullptr}, SIGTERM},
+                                           TwoStops{{"StopCommand", 0, "/stop\n"}, SIGINT}),
+                         [](const auto& stops) {
+                           return std::string(stops.param.First.Name) + "Then" +
+                                  strsignal(stops.param.Second);
+                         });
 
 TEST_F(ConsoleServer, HangUpStopsTheServerLikeSigterm) {
   Start();

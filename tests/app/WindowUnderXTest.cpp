@@ -186,7 +186,8 @@ TEST_F(WindowUnderX, StopSignalAnswersTheStopQuestionLeftOpen) {
 TEST_F(WindowUnderX, AHungEngineIsSaidAndASecondStopSignalEndsTheWait) {
   StartServer({"-config", "deathmatch"}, "hang:20");
   ASSERT_NE(display_.WaitForWindow(kStatusTitle), 0u) << Transcript();
-  ASSERT_TRUE(server_->WaitForOutput("The engine is not responding; it last answered at ", kLongWait))
+  ASSERT_TRUE(
+      server_->WaitForOutput("The engine is not responding; it last answered at ", kLongWait))
       << Transcript();
   EXPECT_TRUE(display_.Screenshot(Artifact("x-engine-not-responding.png").string()));
   server_->Signal(SIGTERM);

@@ -1,5 +1,3 @@
-#include "ui/EngineResponseWatch.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +5,8 @@
 #include <regex>
 #include <string>
 #include <vector>
+
+#include "ui/EngineResponseWatch.h"
 
 namespace vex {
 namespace {
@@ -46,36 +46,35 @@ TEST_P(EngineResponse, SaysOnceWhenTheEngineFallsSilentAndOnceWhenItAnswers) {
 constexpr const char* kSilent = "The engine is not responding; it last answered at ";
 constexpr const char* kAgain = "The engine is responding again at ";
 
-INSTANTIATE_TEST_SUITE_P(
-    Ticks, EngineResponse,
-    ::testing::Values(
-        WatchCase{"SilentForASecondThenAnswering",
-                  {{0, Outcome::Ran, ""},
-                   {100, Outcome::EngineBusy, ""},
-                   {900, Outcome::EngineBusy, ""},
-                   {1000, Outcome::EngineBusy, kSilent},
-                   {1100, Outcome::EngineBusy, ""},
-                   {5000, Outcome::EngineBusy, ""},
-                   {13100, Outcome::Ran, kAgain},
-                   {13200, Outcome::Ran, ""}}},
-        WatchCase{"ShortStallsSayNothing",
-                  {{0, Outcome::Ran, ""},
-                   {900, Outcome::EngineBusy, ""},
-                   {1000, Outcome::Ran, ""},
-                   {1900, Outcome::EngineBusy, ""},
-                   {2000, Outcome::Ran, ""}}},
-        WatchCase{"HungBeforeAnyTickRan",
-                  {{300, Outcome::EngineBusy, ""}, {1300, Outcome::EngineBusy, kSilent}}},
-        WatchCase{"TicksBetweenLevelsAreNoNewsEitherWay",
-                  {{0, Outcome::Ran, ""},
-                   {100, Outcome::Idle, ""},
-                   {3000, Outcome::Idle, ""},
-                   {3100, Outcome::EngineBusy, ""},
-                   {4200, Outcome::EngineBusy, kSilent},
-                   {4300, Outcome::Idle, ""},
-                   {6000, Outcome::EngineBusy, ""},
-                   {6100, Outcome::Ran, kAgain}}}),
-    [](const auto& watchCase) { return std::string(watchCase.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Ticks, EngineResponse,
+                         ::testing::Values(WatchCase{"SilentForASecondThenAnswering",
+                                                     {{0, Outcome::Ran, ""},
+                                                      {100, Outcome::EngineBusy, ""},
+                                                      {900, Outcome::EngineBusy, ""},
+                                                      {1000, Outcome::EngineBusy, kSilent},
+                                                      {1100, Outcome::EngineBusy, ""},
+                                                      {5000, Outcome::EngineBusy, ""},
+                                                      {13100, Outcome::Ran, kAgain},
+                                                      {13200, Outcome::Ran, ""}}},
+                                           WatchCase{"ShortStallsSayNothing",
+                                                     {{0, Outcome::Ran, ""},
+                                                      {900, Outcome::EngineBusy, ""},
+                                                      {1000, Outcome::Ran, ""},
+                                                      {1900, Outcome::EngineBusy, ""},
+                                                      {2000, Outcome::Ran, ""}}},
+                                           WatchCase{"HungBeforeAnyTickRan",
+                                                     {{300, Outcome::EngineBusy, ""},
+                                                      {1300, Outcome::EngineBusy, kSilent}}},
+                                           WatchCase{"TicksBetweenLevelsAreNoNewsEitherWay",
+                                                     {{0, Outcome::Ran, ""},
+                                                      {100, Outcome::Idle, ""},
+                                                      {3000, Outcome::Idle, ""},
+                                                      {3100, Outcome::EngineBusy, ""},
+                                                      {4200, Outcome::EngineBusy, kSilent},
+                                                      {4300, Outcome::Idle, ""},
+                                                      {6000, Outcome::EngineBusy, ""},
+                                                      {6100, Outcome::Ran, kAgain}}}),
+                         [](const auto& watchCase) { return std::string(watchCase.param.Name); });
 
 TEST(EngineResponse, TheLinesGiveTheLastAnswerAndTheSilence) {
   EngineResponseWatch watch;
@@ -87,7 +86,8 @@ TEST(EngineResponse, TheLinesGiveTheLastAnswerAndTheSilence) {
   ASSERT_TRUE(silent);
   EXPECT_TRUE(std::regex_match(*silent, std::regex(std::string(kSilent) + R"(\d\d:\d\d:\d\d\.)")))
       << *silent;
-  const auto again = watch.Tick(Outcome::Ran, start + std::chrono::seconds(14), kCalendarStart + 14);
+  const auto again =
+      watch.Tick(Outcome::Ran, start + std::chrono::seconds(14), kCalendarStart + 14);
   ASSERT_TRUE(again);
   EXPECT_TRUE(std::regex_match(
       *again, std::regex(std::string(kAgain) + R"(\d\d:\d\d:\d\d, after 14 seconds\.)")))
