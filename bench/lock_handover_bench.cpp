@@ -15,12 +15,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "session/GameHost.h"
+#include "BenchmarkGame.h"
 #include "session/ServerSession.h"
 #include "session/ShellMessages.h"
 
@@ -44,12 +43,7 @@ class BenchHost final : public vex::ISessionHost {
     std::exit(1);
   }
   int SetUpGameHost(vex::IServerEngine& engine) override {
-    vex::CGameOptions block{};
-    block.GameType = 1;
-    block.MaxTotalPlayers = 8;
-    block.MapCount = 1;
-    std::strcpy(block.Maps[0], "Worlds\\Multi\\Arena");
-    return vex::HostPreparedGame(engine, block, "Benchmark");
+    return vex::bench::HostBenchmarkGame(engine, 8);
   }
   void StartRefreshTimer() override {}
   void ResetTracking() override {}
