@@ -34,8 +34,9 @@ std::optional<std::string> EngineResponseWatch::Tick(RefreshOutcome outcome, Clo
     return "The engine is not responding; it last answered at " +
            LocalClockTime(answeredCalendar_) + ".";
   }
-  // Between levels and without a session the ticks do not ask the engine: no news either way.
-  if (outcome == RefreshOutcome::Idle && silent_) {
+  // Between levels, at an engine error and without a session the ticks do not ask the engine: no
+  // news either way.
+  if (outcome != RefreshOutcome::Ran && silent_) {
     return std::nullopt;
   }
   const bool wasSilent = std::exchange(silent_, false);

@@ -56,6 +56,7 @@ void CServerDlg::ContinueStop() {
 void CServerDlg::FinishStop() {
   stopWaiting_ = false;
   session_.Stop();
+  answers_.FinishAll();
   EndDialog(fw::IDCANCEL);
 }
 
@@ -64,6 +65,7 @@ void CServerDlg::EndWithoutWaiting() {
   stoppedWithoutWaiting_ = true;
   PrintConsoleLine("A second stop signal: the server ends without waiting for the engine.");
   session_.StopWithoutWaiting();
+  answers_.FinishAll();
   EndDialog(fw::IDCANCEL);
 }
 
@@ -73,6 +75,7 @@ void CServerDlg::StopSession() {
   }
   stopWaiting_ = false;
   session_.Stop();
+  answers_.FinishAll();
 }
 
 void CServerDlg::ReportEngineResponse(RefreshOutcome outcome) {

@@ -20,7 +20,7 @@ struct TakenState {
   bool RosterChanged = false;
   bool LevelStarted = false;
   std::int32_t Level = -1;
-  std::vector<std::string> Lines;
+  std::vector<QueuedLine> Lines;
   std::vector<CPlayerInfo> Roster;
   // One a snapshot element, for the client its row shows; only while a level runs.
   std::vector<std::int32_t> Pings;
@@ -38,9 +38,13 @@ void WriteCell(fw::CListCtrl& list, int row, int column, const std::string& text
   }
 }
 
-void PrintLines(StatusRefreshContext& context, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    context.PrintConsoleLine(line);
+void PrintLines(StatusRefreshContext& context, const std::vector<QueuedLine>& lines) {
+  for (const QueuedLine& line : lines) {
+    if (line.Kind == QueuedLineKind::Text) {
+      context.PrintConsoleLine(line.Text);
+    } else {
+      context.CommandMark(line.Kind);
+    }
   }
 }
 
@@ -167,6 +171,7 @@ std::uint32_t UpdatePlayerRows(StatusRefreshContext& context, const TakenState& 
     for (int row = 0; row < rows; ++row) {
       RewritePlayerRow(list, row, snapshot[row], selectedId);
     }
+    context.Display.Players.assign(snapshot.begin(), snapshot.begin() + rows);
   }
   std::vector<ShownPlayerRow>& shown = context.Display.ShownRows;
   shown.resize(static_cast<std::size_t>(rows));
@@ -261,7 +266,7 @@ RefreshOutcome RefreshStatus(StatusRefreshContext& context) {
     // The stop empties the queue, and the engine's reason for the error is among its lines.
     PrintLines(context, session.PendingConsoleLines().TakeAll());
     session.Stop();
-    return RefreshOutcome::Idle;
+    return RefreshOutcome::EngineStopped;
   }
   if (context.Tracking.LevelUnloaded) {
     return RefreshOutcome::Idle;

@@ -31,15 +31,23 @@ struct StatusRefreshContext {
   fw::CListCtrl& PlayerList;
   fw::CListCtrl& LevelList;
   std::function<void(std::string_view)> PrintConsoleLine;
+  // The marks around a console command's output, in their place among the lines.
+  std::function<void(QueuedLineKind)> CommandMark;
   std::function<void()> PushMembers;  // UpdateData(false)
   std::function<std::int64_t()> Now;  // calendar seconds
 };
 
 enum class RefreshOutcome {
-  Ran,
-  EngineBusy,  // a frame kept the session lock: only the clocks moved on
-  Idle,        // no session runs, it just stopped, or the game is between levels
+  Ran,            // took the game's state and printed the queued console lines
+  EngineStopped,  // an engine error: its lines printed, the session stopped
+  EngineBusy,     // a frame kept the session lock: only the clocks moved on
+  Idle,           // no session runs, or the game is between levels
 };
+
+// The tick took and printed the queued console lines.
+inline bool LinesPrinted(RefreshOutcome outcome) {
+  return outcome == RefreshOutcome::Ran || outcome == RefreshOutcome::EngineStopped;
+}
 
 // One tick of the status window's timer: takes what the game left and the pings under the session
 // lock, then brings times, player rows, counts and the current-level mark up to date outside it,
