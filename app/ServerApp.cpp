@@ -6,7 +6,9 @@ namespace vex {
 
 namespace {
 constexpr int kFatalExitCode = 1;
-}
+// A second stop signal while the stop still waited for the engine: the engine was not released.
+constexpr int kStoppedWithoutWaitingExitCode = 3;
+}  // namespace
 
 CServerApp::CServerApp(std::vector<std::string> arguments)
     : fw::CWinApp("VexServer"), arguments_(std::move(arguments)) {}
@@ -23,7 +25,10 @@ int CServerApp::Run() {
   SetMainWindow(nullptr);
   // A supervisor must tell a failure from the operator's stop, which both end the window the
   // same way.
-  return window.FatalReported() ? kFatalExitCode : result;
+  if (window.FatalReported()) {
+    return kFatalExitCode;
+  }
+  return window.StoppedWithoutWaiting() ? kStoppedWithoutWaitingExitCode : result;
 }
 
 void CServerApp::OnReopenSignal() {

@@ -18,10 +18,7 @@ namespace vex {
 namespace {
 
 constexpr std::uint32_t kLastErrorSize = 255;
-// A refresh tick comes again in 100 ms; an operator's action is worth a longer wait for a slow
-// frame before it is given up.
 constexpr std::uint32_t kBriefLockWaitMs = 5;
-constexpr std::uint32_t kOperatorLockWaitMs = 250;
 
 }  // namespace
 
@@ -195,8 +192,20 @@ SessionLockHold CServerSession::LockBriefly() {
   return TryLockFor(kBriefLockWaitMs);
 }
 
+SessionLockHold CServerSession::LockForRefresh() {
+  const std::uint64_t frames = FramesRun();
+  const bool stuck = refreshGaveUpAt_ == frames;
+  SessionLockHold hold = TryLockFor(stuck ? 0 : kLongestFrameWaitMs);
+  if (hold) {
+    refreshGaveUpAt_.reset();
+  } else {
+    refreshGaveUpAt_ = frames;
+  }
+  return hold;
+}
+
 SessionLockHold CServerSession::LockForOperator() {
-  SessionLockHold hold = TryLockFor(kOperatorLockWaitMs);
+  SessionLockHold hold = TryLockFor(kLongestFrameWaitMs);
   if (!hold) {
     host_.PrintConsoleText("The engine is not answering; the action was not carried out.");
   }
@@ -204,21 +213,54 @@ SessionLockHold CServerSession::LockForOperator() {
 }
 
 bool CServerSession::Stop() {
+  return StopAfterWaiting(kThreadStopTimeoutMs);
+}
+
+bool CServerSession::StopWithoutWaiting() {
+  return StopAfterWaiting(0);
+}
+
+bool CServerSession::StopAfterWaiting(std::uint32_t waitMs) {
   if (HasThread()) {
-    StopThread();
+    StopThread(waitMs);
   }
   if (Engine() != nullptr) {
     ReleaseEngine();
   }
   loop_->PendingConsoleLines.Clear();
   loop_->EngineError = false;
+  refreshGaveUpAt_.reset();
   host_.DropRoster();
   return true;
 }
 
-void CServerSession::StopThread() {
+void CServerSession::AskThreadToStop() {
+  if (!HasThread()) {
+    return;
+  }
   loop_->StopEvent.Set();
-  if (thread_.WaitFor(kThreadStopTimeoutMs)) {
+  if (!stopAsked_) {
+    stopAsked_ = std::chrono::steady_clock::now();
+  }
+}
+
+bool CServerSession::WaitForThread(std::uint32_t milliseconds) {
+  return !HasThread() || thread_.WaitFor(std::min(milliseconds, StopWaitLeftMs()));
+}
+
+std::uint32_t CServerSession::StopWaitLeftMs() const {
+  if (!stopAsked_) {
+    return kThreadStopTimeoutMs;
+  }
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - *stopAsked_);
+  return static_cast<std::uint32_t>(std::clamp<std::chrono::milliseconds::rep>(
+      kThreadStopTimeoutMs - waited.count(), 0, kThreadStopTimeoutMs));
+}
+
+void CServerSession::StopThread(std::uint32_t waitMs) {
+  AskThreadToStop();
+  if (thread_.WaitFor(std::min(waitMs, StopWaitLeftMs()))) {
     loop_->StopEvent.Reset();
     loop_->ThreadRecorded = false;
   } else {
@@ -229,8 +271,11 @@ void CServerSession::StopThread() {
     auto fresh = std::make_shared<FrameLoopState>();
     fresh->Engine = loop_->Engine.load();
     loop_ = std::move(fresh);
-    host_.PrintConsoleText("The engine did not stop within 5 seconds and was abandoned.");
+    host_.PrintConsoleText(waitMs == 0
+                               ? "The engine was abandoned without waiting for its frame to end."
+                               : "The engine did not stop within 5 seconds and was abandoned.");
   }
+  stopAsked_.reset();
   host_.PrintConsoleLineById(res::IDS_STOPPED);
 }
 

@@ -126,6 +126,11 @@ void CServerDlg::OnNotify(int controlId, fw::Notification code) {
 }
 
 void CServerDlg::OnTimer(int id) {
+  if (stopWaiting_) {
+    ContinueStop();
+    fw::CDialog::OnTimer(id);
+    return;
+  }
   StatusRefreshContext context{
       session_,
       tracking_,
@@ -145,9 +150,10 @@ void CServerDlg::OnTimer(int id) {
   if (engineFailed) {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
-  const bool printed = RefreshStatus(context);
+  const RefreshOutcome outcome = RefreshStatus(context);
+  ReportEngineResponse(outcome);
   if (session_.HasThread()) {
-    answers_.Settle(printed ? std::optional(framesBeforeRefresh) : std::nullopt,
+    answers_.Settle(LinesPrinted(outcome) ? std::optional(framesBeforeRefresh) : std::nullopt,
                     platform::MillisecondClock());
   } else {
     answers_.FinishAll();
@@ -186,24 +192,6 @@ void CServerDlg::StartServer() {
 
 // Enter presses the hidden Send button; the window ends only through the cancel path.
 void CServerDlg::OnOK() {}
-
-void CServerDlg::OnCancel() {
-  if (confirmOnStop_.load() && session_.Engine() != nullptr &&
-      fw::AfxMessageBox(fw::LoadStringOrEmpty(res::IDS_CONFIRM_STOP),
-                        fw::MessageBoxStyle::YesNoQuestion) != fw::IDYES) {
-    return;
-  }
-  StopSession();
-  EndDialog(fw::IDCANCEL);
-}
-
-void CServerDlg::StopSession() {
-  if (session_.Engine() != nullptr) {
-    service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
-  }
-  session_.Stop();
-  answers_.FinishAll();
-}
 
 std::string CServerDlg::ServiceStatusText() {
   std::string text = display_.ServerNameText;

@@ -15,6 +15,7 @@
 #include "ui/AdminWindow.h"
 #include "ui/CommandOrigin.h"
 #include "ui/ConsoleCommandAnswers.h"
+#include "ui/EngineResponseWatch.h"
 #include "ui/GameTracking.h"
 #include "ui/RemoteAdmin.h"
 #include "ui/ServiceStatus.h"
@@ -53,6 +54,8 @@ class CServerDlg : public fw::CDialog,
   // The process ends with 1 after a fatal report (on the console front-end also after an engine
   // error), 2 after an ordinary stop.
   bool FatalReported() const { return fatalReported_.load(); }
+  // A second stop signal ended the window while its stop still waited for the engine.
+  bool StoppedWithoutWaiting() const { return stoppedWithoutWaiting_; }
 
   // Every console line also goes to this log (none by default); it must outlive the window.
   void SetConsoleLog(platform::LogFile* log) { consoleLog_ = log; }
@@ -101,10 +104,18 @@ class CServerDlg : public fw::CDialog,
   std::vector<std::string> CompleteTerminalWord(std::string_view before,
                                                 std::string_view word) override;
   void OnDisplayLost() override;
+  void OnStopSignal() override;
 
  private:
   void StartServer();
+  // The cancel path's stop: the wait for the update thread runs in the event loop.
+  void BeginStop();
+  void ContinueStop();
+  void FinishStop();
+  void EndWithoutWaiting();
+  // The whole stop at once, for when the window cannot go on (the display is gone).
   void StopSession();
+  void ReportEngineResponse(RefreshOutcome outcome);
   void LearnEngineCommands(std::string_view line);
   std::string ServiceStatusText();
   void SendCommandField();
@@ -149,6 +160,9 @@ class CServerDlg : public fw::CDialog,
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};
   bool stopRequested_ = false;
+  bool stopWaiting_ = false;
+  bool stoppedWithoutWaiting_ = false;
+  EngineResponseWatch engineWatch_;
   ConsoleCommandAnswers answers_;
   RemoteAdmin remote_{*this};
   // Declared last, so destroyed first: its destructor's stop still reaches the roster and the

@@ -32,6 +32,8 @@ struct StatusDisplay {
   std::int32_t RunningSpanShown = 0;
   std::int32_t LevelSpanShown = 0;
   int HighlightedLevel = -1;
+  // A level ran at the last tick that took the game's state, so Time in Level moves on.
+  bool LevelRunning = false;
   int MaxPlayerCount = 0;
   std::uint32_t PlayerCount = 0;
   // One entry a player row, by position.

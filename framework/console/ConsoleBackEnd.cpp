@@ -58,7 +58,7 @@ class ConsoleBackEnd final : public IBackEnd {
       signals_ = std::make_unique<StopSignals>(
           [] {
             if (CDialog* dialog = TopOpenDialog()) {
-              dialog->PostCommand(IDCANCEL);
+              dialog->PostTask([dialog] { dialog->DispatchStopSignal(); });
             }
           },
           std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});

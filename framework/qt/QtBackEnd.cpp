@@ -147,7 +147,7 @@ class QtBackEnd final : public IBackEnd {
     if (openBox_ != nullptr) {
       openBox_->done(QMessageBox::Yes);
     } else if (CDialog* dialog = TopOpenDialog()) {
-      dialog->PostCommand(IDCANCEL);
+      dialog->PostTask([dialog] { dialog->DispatchStopSignal(); });
     }
   }
 

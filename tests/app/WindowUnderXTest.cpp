@@ -91,9 +91,10 @@ class WindowUnderX : public ::testing::Test {
   ~WindowUnderX() override { server_.reset(); }
   void SetUp() override { ASSERT_FALSE(display_.Name().empty()) << display_.Failure(); }
 
-  void StartServer(std::vector<std::string> arguments) {
+  void StartServer(std::vector<std::string> arguments, const std::string& fault = "") {
     std::vector<std::string> environment = display_.Environment();
     environment.push_back("VEX_SIM_BOTS=4");
+    environment.push_back("VEX_SIM_FAULT=" + fault);
     environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
                           "/tests/app/x11-lsan.supp");
     arguments.insert(arguments.end(), {"-port", "0"});
@@ -261,6 +262,23 @@ TEST_F(WindowUnderX, StopSignalAnswersTheStopQuestionLeftOpen) {
   server_->Signal(SIGTERM);
   EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
   EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos) << Transcript();
+}
+
+// The window says that the engine hangs, its stop waits in the event loop and says so, and a
+// second stop signal there ends the process at once with its own exit code.
+TEST_F(WindowUnderX, AHungEngineIsSaidAndASecondStopSignalEndsTheWait) {
+  StartServer({"-config", "deathmatch"}, "hang:20");
+  ASSERT_NE(display_.WaitForWindow(kStatusTitle), 0u) << Transcript();
+  ASSERT_TRUE(
+      server_->WaitForOutput("The engine is not responding; it last answered at ", kLongWait))
+      << Transcript();
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-engine-not-responding.png").string()));
+  server_->Signal(SIGTERM);
+  ASSERT_TRUE(server_->WaitForOutput("Waiting up to 5 seconds for the engine", kLongWait))
+      << Transcript();
+  server_->Signal(SIGINT);
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 3) << Transcript();
+  EXPECT_NE(server_->Output().find("abandoned without waiting"), std::string::npos) << Transcript();
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowUnderX, StopSignalUnderX, ::testing::Values(SIGTERM, SIGINT, SIGHUP),

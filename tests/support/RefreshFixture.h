@@ -89,9 +89,9 @@ class RefreshFixture {
     HandleGameMessage(Tracking, session_->PendingConsoleLines(), message.data(),
                       static_cast<int>(message.size()), Now);
   }
-  void Tick(std::int64_t now) {
+  RefreshOutcome Tick(std::int64_t now) {
     Now = now;
-    RefreshStatus(*context_);
+    return RefreshStatus(*context_);
   }
 
   GameTracking Tracking;
