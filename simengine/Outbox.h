@@ -21,7 +21,7 @@ class Outbox {
   void DeliverTo(ServerAppHandler* handler) const;
 
  private:
-  enum class Kind { kGameMessage, kConsoleText, kOutOfMemory };
+  enum class Kind { GameMessage, ConsoleText, OutOfMemory };
   struct Item {
     Kind Type;
     std::string Data;

@@ -75,13 +75,13 @@ TEST(SimEngineEntries, OffersTwoServicesAndOnlyTheSecondIsMarked) {
 }
 
 // The host's start-up order; each fault must fail its own step and no step before it.
-enum class Step { kCreate, kAttach, kArchives, kService, kHost, kGameCode, kStart, kNone };
+enum class Step { Create, Attach, Archives, Service, Host, GameCode, Start, None };
 
 Step FirstFailingStep(const char* fault) {
   ScopedSimEnvironment env({{"VEX_SIM_FAULT", fault}});
   IServerEngine* engine = nullptr;
   if (Module().Create(2, kServerEngineInterfaceId.data(), &engine) != 0 || engine == nullptr) {
-    return Step::kCreate;
+    return Step::Create;
   }
   struct Release {
     IServerEngine* Engine;
@@ -92,50 +92,50 @@ Step FirstFailingStep(const char* fault) {
   } release{engine};
   RecordingHandler handler;
   if (engine->AttachHandler(&handler) != 0) {
-    return Step::kAttach;
+    return Step::Attach;
   }
   const char* archives[] = {"orvo.rez", "sounds.rez"};
   if (engine->LoadResourceArchives(archives, 2) == 0) {
-    return Step::kArchives;
+    return Step::Archives;
   }
   NetServiceEntry* list = nullptr;
   if (engine->StartNetwork(0, 0) == 0 || engine->ListNetServices(&list) == 0) {
-    return Step::kService;
+    return Step::Service;
   }
   const std::uint32_t handle = list->Next->Handle;
   engine->ReleaseNetServices(list);
   if (engine->ChooseNetService(handle) == 0) {
-    return Step::kService;
+    return Step::Service;
   }
   const CGameOptions block = MakeOptions({});
   engine->SetGameOptions(&block, sizeof block);
   HostRecord record{};
   if (engine->StartHosting(&record) == 0) {
-    return Step::kHost;
+    return Step::Host;
   }
   if (engine->LoadGameCode() == 0) {
-    return Step::kGameCode;
+    return Step::GameCode;
   }
   const std::uint8_t start[32] = {0, 10};
   if (engine->PostShellMessage(start, sizeof start) != 0) {
-    return Step::kStart;
+    return Step::Start;
   }
   char reason[256] = {};
   engine->ReadLastError(reason, 255);
-  return reason[0] == '\0' ? Step::kNone : Step::kCreate;
+  return reason[0] == '\0' ? Step::None : Step::Create;
 }
 
 TEST(SimEngineFaults, EachStepFaultFailsThatStepOnly) {
   const std::pair<const char*, Step> cases[] = {
-      {"", Step::kNone},
-      {"create", Step::kCreate},
-      {"attach", Step::kAttach},
-      {"archives", Step::kArchives},
-      {"service", Step::kService},
-      {"host", Step::kHost},
-      {"gamecode", Step::kGameCode},
-      {"start", Step::kStart},
-      {"frame:1", Step::kNone},
+      {"", Step::None},
+      {"create", Step::Create},
+      {"attach", Step::Attach},
+      {"archives", Step::Archives},
+      {"service", Step::Service},
+      {"host", Step::Host},
+      {"gamecode", Step::GameCode},
+      {"start", Step::Start},
+      {"frame:1", Step::None},
   };
   for (const auto& [fault, step] : cases) {
     EXPECT_EQ(FirstFailingStep(fault), step) << "VEX_SIM_FAULT=" << fault;
