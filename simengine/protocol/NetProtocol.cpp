@@ -133,83 +133,47 @@ class Reader {
   bool failed_ = false;
 };
 
+template <MessageType Type, auto... Field>
+struct Fields {
+  static constexpr MessageType kType = Type;
+  static constexpr auto kFields = std::tuple(Field...);
+};
+
 // Each message's type and its fields in the order they travel: the one description that both
-// the encoder and the decoder follow.
+// the encoder and the decoder follow. A join of another version keeps only what every version's
+// join shares, and its version is its own.
 template <class M>
 struct Layout;
+template <>
+struct Layout<Hello> : Fields<MessageType::Hello, &Hello::Token, Padding{kHelloPadding}> {};
+template <>
+struct Layout<Challenge> : Fields<MessageType::Challenge, &Challenge::Token, &Challenge::Cookie> {};
+template <>
+struct Layout<Join> : Fields<MessageType::Join, &Join::Cookie, &Join::Name, &Join::Password> {};
+template <>
+struct Layout<ForeignJoin> : Fields<MessageType::Join, &ForeignJoin::Cookie> {};
+template <>
+struct Layout<Accepted> : Fields<MessageType::Accepted, &Accepted::ClientId, &Accepted::Key> {};
+template <>
+struct Layout<Refused> : Fields<MessageType::Refused, &Refused::Reason> {};
+template <>
+struct Layout<Ping> : Fields<MessageType::Ping, &Ping::Sequence, &Ping::RoundTripMicros> {};
+template <>
+struct Layout<Pong> : Fields<MessageType::Pong, &Pong::ClientId, &Pong::Key, &Pong::Sequence> {};
+template <>
+struct Layout<Chat> : Fields<MessageType::Chat, &Chat::ClientId, &Chat::Key, &Chat::Text> {};
+template <>
+struct Layout<Leave> : Fields<MessageType::Leave, &Leave::ClientId, &Leave::Key> {};
+template <>
+struct Layout<Disconnect> : Fields<MessageType::Disconnect, &Disconnect::Reason> {};
+template <>
+struct Layout<Level> : Fields<MessageType::Level, &Level::Index, &Level::Name> {};
+template <>
+struct Layout<Query> : Fields<MessageType::Query, &Query::Cookie> {};
+template <>
+struct Layout<Info> : Fields<MessageType::Info, &Info::Text> {};
 
-template <>
-struct Layout<Hello> {
-  static constexpr MessageType kType = MessageType::Hello;
-  static constexpr auto kFields = std::tuple(&Hello::Token, Padding{kHelloPadding});
-};
-template <>
-struct Layout<Challenge> {
-  static constexpr MessageType kType = MessageType::Challenge;
-  static constexpr auto kFields = std::tuple(&Challenge::Token, &Challenge::Cookie);
-};
-template <>
-struct Layout<Join> {
-  static constexpr MessageType kType = MessageType::Join;
-  static constexpr auto kFields = std::tuple(&Join::Cookie, &Join::Name, &Join::Password);
-};
-// Only what every version's join shares; its version is its own.
-template <>
-struct Layout<ForeignJoin> {
-  static constexpr MessageType kType = MessageType::Join;
-  static constexpr auto kFields = std::tuple(&ForeignJoin::Cookie);
-};
-template <>
-struct Layout<Accepted> {
-  static constexpr MessageType kType = MessageType::Accepted;
-  static constexpr auto kFields = std::tuple(&Accepted::ClientId, &Accepted::Key);
-};
-template <>
-struct Layout<Refused> {
-  static constexpr MessageType kType = MessageType::Refused;
-  static constexpr auto kFields = std::tuple(&Refused::Reason);
-};
-template <>
-struct Layout<Ping> {
-  static constexpr MessageType kType = MessageType::Ping;
-  static constexpr auto kFields = std::tuple(&Ping::Sequence, &Ping::RoundTripMicros);
-};
-template <>
-struct Layout<Pong> {
-  static constexpr MessageType kType = MessageType::Pong;
-  static constexpr auto kFields = std::tuple(&Pong::ClientId, &Pong::Key, &Pong::Sequence);
-};
-template <>
-struct Layout<Chat> {
-  static constexpr MessageType kType = MessageType::Chat;
-  static constexpr auto kFields = std::tuple(&Chat::ClientId, &Chat::Key, &Chat::Text);
-};
-template <>
-struct Layout<Leave> {
-  static constexpr MessageType kType = MessageType::Leave;
-  static constexpr auto kFields = std::tuple(&Leave::ClientId, &Leave::Key);
-};
-template <>
-struct Layout<Disconnect> {
-  static constexpr MessageType kType = MessageType::Disconnect;
-  static constexpr auto kFields = std::tuple(&Disconnect::Reason);
-};
-template <>
-struct Layout<Level> {
-  static constexpr MessageType kType = MessageType::Level;
-  static constexpr auto kFields = std::tuple(&Level::Index, &Level::Name);
-};
-template <>
-struct Layout<Query> {
-  static constexpr MessageType kType = MessageType::Query;
-  static constexpr auto kFields = std::tuple(&Query::Cookie);
-};
-template <>
-struct Layout<Info> {
-  static constexpr MessageType kType = MessageType::Info;
-  static constexpr auto kFields = std::tuple(&Info::Text);
-};
-
+// Where a layout's entry lives in a message: its field, or the padding itself.
 template <class M, class T>
 const T& Slot(const M& message, T M::*field) {
   return message.*field;
