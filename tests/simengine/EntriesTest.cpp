@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "tests/simengine/SimEngineHarness.h"
@@ -186,19 +190,38 @@ double ThreadCpuSeconds(pthread_t thread) {
   return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) / 1e9;
 }
 
+// The system call that a thread of this process is blocked in, or -1 while it runs.
+long BlockingSystemCall(pid_t thread) {
+  std::ifstream file("/proc/self/task/" + std::to_string(thread) + "/syscall");
+  long call = -1;
+  return file >> call ? call : -1;
+}
+
 TEST(SimEngineFaults, HungFrameSleepsWithoutHoldingTheEngine) {
   TestEngine engine({{"VEX_SIM_FAULT", "hang:2"}});
   ASSERT_TRUE(engine.Created());
   EXPECT_NE(engine->RunFrame(0), 0);
   auto returned = std::make_shared<std::atomic<bool>>(false);
+  auto threadId = std::make_shared<std::atomic<pid_t>>(0);
   IServerEngine* raw = engine.Raw();
-  std::thread frame([raw, returned] {
+  std::thread frame([raw, returned, threadId] {
+    *threadId = gettid();
     raw->RunFrame(0);
     *returned = true;
   });
   const pthread_t native = frame.native_handle();
   frame.detach();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Asleep in the kernel: past the engine's lock and past where a frame that returns would have
+  // returned.
+  const auto asleep = [&threadId] {
+    const long call = *threadId != 0 ? BlockingSystemCall(*threadId) : -1;
+    return call == SYS_clock_nanosleep || call == SYS_nanosleep;
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!asleep() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(asleep());
 
   EXPECT_FALSE(*returned);
   float ping = 0;
