@@ -22,6 +22,14 @@ void Outbox::OutOfMemory() {
   items_.push_back({Kind::OutOfMemory, {}});
 }
 
+void Outbox::CommandStart() {
+  items_.push_back({Kind::CommandStart, {}});
+}
+
+void Outbox::CommandEnd() {
+  items_.push_back({Kind::CommandEnd, {}});
+}
+
 void Outbox::DeliverTo(ServerAppHandler* handler) const {
   if (handler == nullptr) {
     return;
@@ -36,6 +44,12 @@ void Outbox::DeliverTo(ServerAppHandler* handler) const {
         break;
       case Kind::OutOfMemory:
         handler->OnOutOfMemory();
+        break;
+      case Kind::CommandStart:
+        handler->OnConsoleCommandStart();
+        break;
+      case Kind::CommandEnd:
+        handler->OnConsoleCommandEnd();
         break;
     }
   }
