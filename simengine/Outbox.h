@@ -24,7 +24,7 @@ class Outbox {
   void DeliverTo(ServerAppHandler* handler) const;
 
  private:
-  enum class Kind { kGameMessage, kConsoleText, kOutOfMemory, kCommandStart, kCommandEnd };
+  enum class Kind { GameMessage, ConsoleText, OutOfMemory, CommandStart, CommandEnd };
   struct Item {
     Kind Type;
     std::string Data;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/GameMessageType.h"
 #include "framework/StringTable.h"
 #include "res/Resource.h"
 #include "ui/GameMessageReader.h"
@@ -130,7 +131,7 @@ void HandleGameMessage(GameTracking& tracking, ConsoleLineQueue& pending, const 
     case GameMessageType::LevelStarted:
       StartLevel(tracking, reader);
       break;
-    case GameMessageType::GameConsoleLine:
+    case GameMessageType::ConsoleLine:
       QueueConsoleLine(pending, reader);
       break;
   }

@@ -96,8 +96,11 @@ TEST_F(SessionTest, FrameErrorQueuesOneLineAndStopsFurtherFrames) {
   ASSERT_TRUE(session.Initialise());
   ASSERT_TRUE(session.Start());
   ASSERT_TRUE(WaitUntil([&] { return session.EngineError(); }));
-  std::this_thread::sleep_for(100ms);
+  // The frame steps that follow the failed one, as the update thread would run them next.
+  const std::uint64_t frames = session.FramesRun();
   session.RunFrameStep();
+  session.RunFrameStep();
+  EXPECT_EQ(session.FramesRun(), frames);
   const auto lines = session.PendingConsoleLines().TakeAll();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_FALSE(lines[0].Text.empty());

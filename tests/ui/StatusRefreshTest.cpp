@@ -231,6 +231,10 @@ struct RosterMove {
   int SelectedRow;  // where client 1 is expected selected; -1: nothing selected
 };
 
+void PrintTo(const RosterMove& c, std::ostream* out) {
+  *out << c.Name;
+}
+
 class SelectionAcrossRosterMoves : public StatusRefresh,
                                    public testing::WithParamInterface<RosterMove> {};
 
