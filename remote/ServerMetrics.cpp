@@ -62,8 +62,8 @@ std::string MetricsText(const ServerMetrics& server, const std::optional<Process
   constexpr const char* kQueries = "vexserver_queries_total";
   out.Family(kQueries, "Server queries answered, and refused over their address's rate.",
              MetricType::Counter);
-  out.Sample(kQueries, Number(server.QueriesAnswered), {{"result", "answered"}});
-  out.Sample(kQueries, Number(server.QueriesRefused), {{"result", "refused"}});
+  out.Sample(kQueries, Number(server.Queries.Answered), {{"result", "answered"}});
+  out.Sample(kQueries, Number(server.Queries.Refused), {{"result", "refused"}});
   out.Counter("vexserver_console_lines_dropped_total",
               "Console lines a stalled terminal did not take.", Number(server.ConsoleLinesDropped));
   if (process) {

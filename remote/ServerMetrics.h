@@ -6,13 +6,9 @@
 
 #include "remote/MetricsExposition.h"
 #include "remote/ProcessStats.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::remote {
-
-struct SignInCounts {
-  std::uint64_t Succeeded = 0;
-  std::uint64_t Failed = 0;
-};
 
 // What a scrape tells of the server, as remote administration sees it at that moment.
 struct ServerMetrics {
@@ -32,8 +28,7 @@ struct ServerMetrics {
   SignInCounts WebSignIns;
   std::uint64_t ActiveBans = 0;
   std::uint64_t WebSessions = 0;
-  std::uint64_t QueriesAnswered = 0;
-  std::uint64_t QueriesRefused = 0;
+  QueryCounts Queries;
   std::uint64_t ConsoleLinesDropped = 0;
 };
 
