@@ -11,6 +11,7 @@
 #include "framework/TerminalCapture.h"
 #include "framework/net/QueryService.h"
 #include "framework/net/RconService.h"
+#include "framework/web/MetricsService.h"
 #include "framework/web/WebService.h"
 #include "remote/A2sMessages.h"
 #include "remote/PlotHistory.h"
@@ -37,6 +38,7 @@ struct RemoteAdmin {
   std::unique_ptr<fw::net::RconService> Rcon;
   std::unique_ptr<fw::net::QueryService> Query;
   std::unique_ptr<fw::web::WebService> Web;
+  std::unique_ptr<fw::web::MetricsService> Metrics;
   remote::PlotHistory Plots;
   std::uint32_t WebSampleMs = 0;
   std::uint64_t WebSampleFrames = 0;

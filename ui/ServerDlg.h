@@ -31,7 +31,8 @@ std::array<int, 6> PlayerColumnWidths(int outerWidth);
 class CServerDlg : public fw::CDialog,
                    public ISessionHost,
                    public IAppHandlerTarget,
-                   public fw::web::IWebHost {
+                   public fw::web::IWebHost,
+                   public fw::web::IMetricsHost {
  public:
   // The process's argument vector, argv[0] included.
   explicit CServerDlg(std::vector<std::string> arguments);
@@ -77,6 +78,9 @@ class CServerDlg : public fw::CDialog,
   // fw::web::IWebHost
   std::string WebStateJson() override;
 
+  // fw::web::IMetricsHost
+  std::string MetricsText() override;
+
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id) override;
@@ -120,6 +124,7 @@ class CServerDlg : public fw::CDialog,
   void ProgressRemoteCommand(std::uint64_t framesBeforeRefresh);
   void FinishRemoteCommand();
   void StartWebPage(const RemoteOptions& options, const RconPassword& password);
+  void StartMetrics(const RemoteOptions& options);
   // Samples the plots and pushes the state to the open pages, about once a second.
   void FollowWebPage();
 

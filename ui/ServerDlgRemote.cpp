@@ -56,6 +56,7 @@ void CServerDlg::StartRemoteServices() {
     PrintConsoleLine(password.Warning);
   }
   StartWebPage(options, password);
+  StartMetrics(options);
   std::string error;
   if (!password.Error.empty()) {
     PrintConsoleLine(password.Error + " RCON is off.");
@@ -94,6 +95,7 @@ void CServerDlg::StopRemoteServices() {
   remote_.Rcon.reset();
   remote_.Query.reset();
   remote_.Web.reset();
+  remote_.Metrics.reset();
   remote_.Waiting.clear();
   remote_.Current.reset();
 }
