@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "tests/app/ChildProcess.h"
-#include "tests/remote/LoopbackStream.h"
+#include "tests/remote/HttpGet.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
 
@@ -28,23 +28,6 @@ constexpr const char* kToken = "scrape-t0ken";
 constexpr const char* kHostileMap = R"("Worlds\Multi\Q""uote\Back\slash")";
 // The level as the window shows it, and as Prometheus's JSON writes that text.
 constexpr const char* kHostileLevelJson = R"("level":"Q\"uote\\Back\\slash")";
-
-// The body of one HTTP/1.1 GET on 127.0.0.1, or nothing when no complete answer came.
-std::optional<std::string> HttpGet(int port, const std::string& target,
-                                   const std::string& headers = {}) {
-  LoopbackStream stream(port);
-  stream.Send("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + headers +
-              "\r\n");
-  std::string answer;
-  const auto deadline = Clock::now() + 10s;
-  while (Clock::now() < deadline && stream.ReceiveSome(answer)) {
-  }
-  const std::size_t body = answer.find("\r\n\r\n");
-  if (answer.rfind("HTTP/1.1 200", 0) != 0 || body == std::string::npos) {
-    return std::nullopt;
-  }
-  return answer.substr(body + 4);
-}
 
 class PrometheusScrape : public ::testing::Test {
  protected:
