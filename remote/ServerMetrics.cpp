@@ -37,9 +37,10 @@ std::string MetricsText(const ServerMetrics& server, const std::optional<Process
   out.Histogram("vexserver_frame_start_lateness_seconds",
                 "How much later than one frame interval after the previous one a frame started.",
                 server.FrameLateness);
-  out.Gauge("vexserver_engine_responding",
-            "1 while the engine finishes frames, 0 while one has been running for too long.",
-            server.EngineResponding ? 1 : 0);
+  out.Gauge(
+      "vexserver_engine_responding",
+      "1 while the engine finishes frames; 0 when none finished for a second, or no engine runs.",
+      server.EngineResponding ? 1 : 0);
   out.Gauge("vexserver_seconds_since_last_frame", "Seconds since the engine last finished a frame.",
             server.SecondsSinceLastFrame);
   if (server.Level) {

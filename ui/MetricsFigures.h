@@ -13,7 +13,7 @@
 
 namespace vex {
 
-// A frame running this long means the engine does not respond; the window says so too.
+// No frame finished for this long: the engine does not respond.
 inline constexpr std::chrono::milliseconds kEngineSilentAfter{1000};
 
 // The figures of a scrape from what remote administration reads (window thread only).

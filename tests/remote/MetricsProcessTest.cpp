@@ -40,9 +40,9 @@ void PrintTo(const EngineCase& row, std::ostream* out) {
   *out << row.Name;
 }
 
-class MetricsOfATroubledEngine : public ::testing::TestWithParam<EngineCase> {
+class RealServerMetrics : public ::testing::Test {
  protected:
-  MetricsOfATroubledEngine() {
+  RealServerMetrics() {
     folder_.MakeDirectory("game");
     fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
              fs::copy_options::recursive);
@@ -66,6 +66,9 @@ class MetricsOfATroubledEngine : public ::testing::TestWithParam<EngineCase> {
   ScratchFolder folder_;
   int metricsPort_ = UnusedPort();
 };
+
+class MetricsOfATroubledEngine : public RealServerMetrics,
+                                 public ::testing::WithParamInterface<EngineCase> {};
 
 TEST_P(MetricsOfATroubledEngine, ScrapesAreAnsweredAndTellHowTheFramesGo) {
   std::optional<XDisplay> display;
@@ -118,6 +121,27 @@ INSTANTIATE_TEST_SUITE_P(
                       EngineCase{"WindowSlow", true, "VEX_SIM_FRAME_MS=60", false},
                       EngineCase{"WindowHung", true, "VEX_SIM_FAULT=hang:30", true}),
     [](const auto& row) { return std::string(row.param.Name); });
+
+TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
+  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+                      {"-console", "-config", "deathmatch", "-port", "0", "-queryport", "0",
+                       "-metricsport", std::to_string(metricsPort_)},
+                      (folder_.Path() / "game").string());
+  ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
+  EXPECT_EQ(Sample(HttpGet(metricsPort_, "/metrics").value_or(""),
+                   "vexserver_console_lines_dropped_total"),
+            0.0);
+  server.StallOutput();
+  std::string lines;
+  for (int i = 0; i < 2000; ++i) {
+    lines += "/help\n";
+  }
+  server.Write(lines);
+  const std::string text = ScrapeUntil([](const std::string& scraped) {
+    return Sample(scraped, "vexserver_console_lines_dropped_total") > 0.0;
+  });
+  EXPECT_GT(Sample(text, "vexserver_console_lines_dropped_total"), 0.0) << text;
+}
 
 }  // namespace
 }  // namespace vex::test
