@@ -191,6 +191,9 @@ void RconConnection::Flush() {
       break;
     }
   }
+  // Out at once, as far as the socket takes it: the answer to a stop must not wait for an event
+  // loop that the stop is about to end.
+  socket_->flush();
   if (socket_->bytesToWrite() > kMostUnreadBytes) {
     Drop("not reading its answers");
   }

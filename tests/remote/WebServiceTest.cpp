@@ -91,7 +91,7 @@ TEST_F(WebServiceTest, OversizedOrMalformedRequestsAreAnsweredWithTheirStatusAnd
       {"POST /login HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n", "413"},
       {"POST /login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", "501"},
       {"GET / HTTP/1.0\r\n\r\n", "400"},
-      {"POST /api/next HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "401"},
+      {"POST /api/command HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "401"},
   };
   for (const auto& c : cases) {
     WithClients([&](int port) {
