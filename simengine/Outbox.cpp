@@ -30,6 +30,10 @@ void Outbox::CommandEnd() {
   items_.push_back({Kind::kCommandEnd, {}});
 }
 
+void Outbox::DroppedDatagrams(std::uint64_t total) {
+  items_.push_back({Kind::kDroppedDatagrams, {}, total});
+}
+
 void Outbox::DeliverTo(ServerAppHandler* handler) const {
   if (handler == nullptr) {
     return;
@@ -50,6 +54,9 @@ void Outbox::DeliverTo(ServerAppHandler* handler) const {
         break;
       case Kind::kCommandEnd:
         handler->OnConsoleCommandEnd();
+        break;
+      case Kind::kDroppedDatagrams:
+        handler->OnDroppedDatagrams(item.Count);
         break;
     }
   }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "session/FrameTimings.h"
@@ -33,6 +34,8 @@ class IAdminWindow {
   virtual const FrameTimings& Timings() const = 0;
   // An engine runs frames: the session started and no engine error stopped it.
   virtual bool EngineRunning() const = 0;
+  // The game port's dropped datagrams, from an engine that reports them.
+  virtual std::optional<std::uint64_t> DroppedDatagrams() const = 0;
 
  protected:
   ~IAdminWindow() = default;

@@ -42,6 +42,7 @@ std::string RemoteAdmin::MetricsText() {
   AddFrameFigures(metrics, window_.Timings(), window_.FramesRun(), window_.EngineRunning(),
                   FrameTimings::Clock::now());
   AddServiceFigures(metrics, rcon_.get(), query_.get(), web_.get());
+  metrics.DroppedDatagrams = window_.DroppedDatagrams();
   metrics.ConsoleLinesDropped = fw::TerminalLinesDropped();
   const int level = display.HighlightedLevel;
   if (level >= 0 && level < static_cast<int>(display.LevelNames.size())) {

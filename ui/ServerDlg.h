@@ -87,6 +87,9 @@ class CServerDlg : public fw::CDialog,
   std::uint32_t TakeSlowestFrameUs() override { return session_.TakeSlowestFrameUs(); }
   const FrameTimings& Timings() const override { return session_.Timings(); }
   bool EngineRunning() const override { return session_.HasThread() && !session_.EngineError(); }
+  std::optional<std::uint64_t> DroppedDatagrams() const override {
+    return handler_.DroppedDatagrams();
+  }
 
  protected:
   bool OnInitDialog() override;

@@ -1,6 +1,10 @@
 // The metrics of a real vexserver whose engine is slow or hangs, in the terminal and in the
 // window under a real X server: a scrape never waits for the engine, and tells what it does.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -141,6 +145,35 @@ TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
     return Sample(scraped, "vexserver_console_lines_dropped_total") > 0.0;
   });
   EXPECT_GT(Sample(text, "vexserver_console_lines_dropped_total"), 0.0) << text;
+}
+
+TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
+  const int gamePort = UnusedPort();
+  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+                      {"-console", "-config", "deathmatch", "-port", std::to_string(gamePort),
+                       "-queryport", "0", "-metricsport", std::to_string(metricsPort_)},
+                      (folder_.Path() / "game").string());
+  ASSERT_TRUE(server.WaitForOutput("Hosting", 30s)) << server.Output() << server.Errors();
+  constexpr const char* kDropped = "vexserver_game_port_dropped_datagrams_total";
+  EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {
+                     return Sample(scraped, kDropped).has_value();
+                   }),
+                   kDropped),
+            0.0);
+  const int sender = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(gamePort));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (const std::string& garbage :
+       {std::string("x"), std::string("not the protocol at all"), std::string(40, '\xff')}) {
+    sendto(sender, garbage.data(), garbage.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+           sizeof to);
+  }
+  close(sender);
+  const std::string text =
+      ScrapeUntil([&](const std::string& scraped) { return Sample(scraped, kDropped) >= 3.0; });
+  EXPECT_EQ(Sample(text, kDropped), 3.0) << text;
 }
 
 }  // namespace
