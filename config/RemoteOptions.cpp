@@ -29,6 +29,41 @@ bool Is(const std::string& argument, const char* name) {
   return strcasecmp(argument.c_str(), name) == 0;
 }
 
+// One line of a file that only its owner should read; one final line break is not part of it.
+RconPassword ReadSecretFile(const std::string& path, const std::string& what,
+                            const std::string& kind) {
+  RconPassword password;
+  const platform::RegularFileOpening opened = platform::OpenRegularFile(path);
+  struct stat info {};
+  if (!opened.Stream || fstat(fileno(opened.Stream.get()), &info) != 0) {
+    password.Error = "The " + what + " file " + path + " cannot be used: " +
+                     (opened.Stream ? std::string("no status") : opened.Error) + ".";
+    return password;
+  }
+  std::string text(kLongestPasswordFile + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), opened.Stream.get()));
+  if (text.size() > kLongestPasswordFile) {
+    password.Error = "The " + what + " file " + path + " is too long for " + kind + ".";
+    return password;
+  }
+  if (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+    if (!text.empty() && text.back() == '\r') {
+      text.pop_back();
+    }
+  }
+  if (text.empty()) {
+    password.Error = "The " + what + " file " + path + " is empty.";
+    return password;
+  }
+  if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+    password.Warning =
+        "The " + what + " file " + path + " can be read by other users; chmod 600 it.";
+  }
+  password.Text = std::move(text);
+  return password;
+}
+
 }  // namespace
 
 RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
@@ -45,7 +80,9 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
     const std::string& option = arguments[i];
     const bool ours = Is(option, "-rconpassword-file") || Is(option, "-rconport") ||
                       Is(option, "-rconbind") || Is(option, "-queryport") ||
-                      Is(option, "-webport") || Is(option, "-webbind");
+                      Is(option, "-webport") || Is(option, "-webbind") ||
+                      Is(option, "-metricsport") || Is(option, "-metricsbind") ||
+                      Is(option, "-metricstoken-file");
     if (!isFree(i) || !ours) {
       continue;
     }
@@ -60,9 +97,15 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
       options.RconBind = value;
     } else if (Is(option, "-webbind")) {
       options.WebBind = value;
+    } else if (Is(option, "-metricsbind")) {
+      options.MetricsBind = value;
+    } else if (Is(option, "-metricstoken-file")) {
+      options.MetricsTokenFile = value;
     } else if (const auto port = ParsePort(value)) {
       if (Is(option, "-webport")) {
         options.WebPort = *port;
+      } else if (Is(option, "-metricsport")) {
+        options.MetricsPort = *port;
       } else {
         (Is(option, "-rconport") ? options.RconPort : options.QueryPort) = *port;
       }
@@ -74,41 +117,18 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
 }
 
 RconPassword ReadRconPassword(const RemoteOptions& options, const char* environmentValue) {
-  RconPassword password;
   if (!options.RconPasswordFile) {
+    RconPassword password;
     password.Text = environmentValue != nullptr ? environmentValue : "";
     return password;
   }
-  const std::string& path = *options.RconPasswordFile;
-  const platform::RegularFileOpening opened = platform::OpenRegularFile(path);
-  struct stat info {};
-  if (!opened.Stream || fstat(fileno(opened.Stream.get()), &info) != 0) {
-    password.Error = "The RCON password file " + path + " cannot be used: " +
-                     (opened.Stream ? std::string("no status") : opened.Error) + ".";
-    return password;
-  }
-  std::string text(kLongestPasswordFile + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), opened.Stream.get()));
-  if (text.size() > kLongestPasswordFile) {
-    password.Error = "The RCON password file " + path + " is too long for a password.";
-    return password;
-  }
-  if (!text.empty() && text.back() == '\n') {
-    text.pop_back();
-    if (!text.empty() && text.back() == '\r') {
-      text.pop_back();
-    }
-  }
-  if (text.empty()) {
-    password.Error = "The RCON password file " + path + " is empty.";
-    return password;
-  }
-  if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
-    password.Warning =
-        "The RCON password file " + path + " can be read by other users; chmod 600 it.";
-  }
-  password.Text = std::move(text);
-  return password;
+  return ReadSecretFile(*options.RconPasswordFile, "RCON password", "a password");
+}
+
+RconPassword ReadMetricsToken(const RemoteOptions& options) {
+  return options.MetricsTokenFile
+             ? ReadSecretFile(*options.MetricsTokenFile, "metrics token", "a token")
+             : RconPassword{};
 }
 
 }  // namespace vex

@@ -14,6 +14,9 @@ namespace vex {
 //   -queryport N             the server query's UDP port, the game port + 1 when absent; 0 is off
 //   -webport N               the operator's web page's TCP port; 0 (the default) is off
 //   -webbind ADDR            its address, this machine only (127.0.0.1) when absent
+//   -metricsport N           the Prometheus metrics' TCP port; 0 (the default) is off
+//   -metricsbind ADDR        its address, this machine only (127.0.0.1) when absent
+//   -metricstoken-file FILE  a bearer token that every scrape must carry
 // The password itself never goes on the command line, where every user of the machine can read
 // it. Each option takes the next argument as its value, whatever it is, unless the game's own
 // options (-config, -port, -name) take either of them.
@@ -24,6 +27,9 @@ struct RemoteOptions {
   std::optional<std::uint16_t> QueryPort;
   std::uint16_t WebPort = 0;
   std::string WebBind = "127.0.0.1";
+  std::uint16_t MetricsPort = 0;
+  std::string MetricsBind = "127.0.0.1";
+  std::optional<std::string> MetricsTokenFile;
   std::string Error;  // the first option given without a usable value
 };
 
@@ -38,5 +44,8 @@ struct RconPassword {
 // From the file when one is named, else from the environment's value (null when unset). The file
 // must be a regular file; one final line break is not part of the password.
 RconPassword ReadRconPassword(const RemoteOptions& options, const char* environmentValue);
+
+// The metrics' token from its file, read as the password file is; empty Text without a file.
+RconPassword ReadMetricsToken(const RemoteOptions& options);
 
 }  // namespace vex

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
 #include "engine/ServerAppHandler.h"
 
 namespace vex {
@@ -28,6 +32,14 @@ class CGameServerAppHandler final : public ServerAppHandler {
   int OnOutOfMemory() override;
   int OnConsoleCommandStart() override;
   int OnConsoleCommandEnd() override;
+  int OnDroppedDatagrams(std::uint64_t total) override;
+
+  // The engine's last report; nothing from an engine that does not report drops.
+  std::optional<std::uint64_t> DroppedDatagrams() const;
+
+ private:
+  std::atomic<std::uint64_t> droppedDatagrams_{0};
+  std::atomic<bool> dropsReported_{false};
 };
 
 }  // namespace vex

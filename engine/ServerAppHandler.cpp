@@ -21,5 +21,8 @@ int ServerAppHandler::OnConsoleCommandStart() {
 int ServerAppHandler::OnConsoleCommandEnd() {
   return 0;
 }
+int ServerAppHandler::OnDroppedDatagrams(std::uint64_t) {
+  return 0;
+}
 
 }  // namespace vex

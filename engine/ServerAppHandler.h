@@ -16,6 +16,9 @@ class ServerAppHandler {
   // that never calls them still works; the host then cannot tell the two apart.
   virtual int OnConsoleCommandStart();
   virtual int OnConsoleCommandEnd();
+  // Optional, after those: an engine that counts the datagrams its game port dropped (not the
+  // protocol, spoofed, over a rate) reports their total when it changes, from a frame.
+  virtual int OnDroppedDatagrams(std::uint64_t total);
 
  protected:
   ~ServerAppHandler() = default;

@@ -157,6 +157,10 @@ void FlushTerminal(std::uint32_t milliseconds) {
   StandardError().Flush(milliseconds);
 }
 
+std::uint64_t TerminalLinesDropped() {
+  return StandardOutput().LinesDropped();
+}
+
 void PumpEvents(int milliseconds) {
   if (QCoreApplication::instance() == nullptr) {
     return;

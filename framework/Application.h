@@ -76,6 +76,8 @@ void SetTerminalLineKeeper(TerminalLineKeeper keeper);
 // Waits up to the given time for terminal output (and standard error) still held for a slow
 // reader.
 void FlushTerminal(std::uint32_t milliseconds);
+// Terminal lines that a stalled reader did not take, since the start.
+std::uint64_t TerminalLinesDropped();
 
 // Runs the window thread's pending events for up to the given time (tests).
 void PumpEvents(int milliseconds);

@@ -53,6 +53,7 @@ void TerminalWriter::Write(std::string_view text) {
   }
   if (droppedLines_ > 0 || held_.size() + text.size() > capacity_) {
     droppedLines_ += LinesIn(text);
+    linesDroppedInAll_.fetch_add(LinesIn(text), std::memory_order_relaxed);
     return;
   }
   held_.append(text);

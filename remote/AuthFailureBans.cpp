@@ -9,6 +9,14 @@ bool AuthFailureBans::IsBanned(std::string_view address, std::uint64_t nowMs) co
   return found != entries_.end() && nowMs < found->second.BannedUntil;
 }
 
+std::size_t AuthFailureBans::BannedCount(std::uint64_t nowMs) const {
+  std::size_t banned = 0;
+  for (const auto& [address, entry] : entries_) {
+    banned += nowMs < entry.BannedUntil ? 1 : 0;
+  }
+  return banned;
+}
+
 bool AuthFailureBans::RecordFailure(std::string_view address, std::uint64_t nowMs) {
   const std::string key(address);
   if (entries_.find(key) == entries_.end() && entries_.size() >= limits_.Addresses) {

@@ -26,6 +26,7 @@ class AuthFailureBans {
   explicit AuthFailureBans(Limits limits) : limits_(limits) {}
 
   bool IsBanned(std::string_view address, std::uint64_t nowMs) const;
+  std::size_t BannedCount(std::uint64_t nowMs) const;
   // Records one failure; true when it bans the address.
   bool RecordFailure(std::string_view address, std::uint64_t nowMs);
 

@@ -76,6 +76,12 @@ const WebSessions::Session* WebSessions::Find(std::string_view id, std::uint64_t
   return found;
 }
 
+std::size_t WebSessions::ActiveCount(std::uint64_t nowMs) const {
+  return static_cast<std::size_t>(std::count_if(
+      sessions_.begin(), sessions_.end(),
+      [&](const Session& session) { return nowMs - session.LastUsedMs < limits_.IdleMs; }));
+}
+
 void WebSessions::Close(std::string_view id) {
   std::erase_if(sessions_, [&](const Session& s) { return ConstantTimeEqual(s.Id, id); });
 }

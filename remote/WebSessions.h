@@ -32,6 +32,8 @@ class WebSessions {
   // The session of this cookie value, touched; null when unknown or expired.
   const Session* Find(std::string_view id, std::uint64_t nowMs);
   void Close(std::string_view id);
+  // Sessions not yet expired.
+  std::size_t ActiveCount(std::uint64_t nowMs) const;
 
  private:
   Limits limits_;

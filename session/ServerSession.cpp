@@ -159,8 +159,9 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
   }
   const auto frameStart = std::chrono::steady_clock::now();
   const int result = engine->RunFrame(0);
-  const auto frameUs = std::chrono::duration_cast<std::chrono::microseconds>(
-      std::chrono::steady_clock::now() - frameStart);
+  const auto frameEnd = std::chrono::steady_clock::now();
+  loop.Timings.Record(frameStart, frameEnd);
+  const auto frameUs = std::chrono::duration_cast<std::chrono::microseconds>(frameEnd - frameStart);
   const auto us = static_cast<std::uint32_t>(std::min<std::chrono::microseconds::rep>(
       frameUs.count(), std::numeric_limits<std::uint32_t>::max()));
   // The window thread resets it between two loads of this loop; the compare-exchange then sees

@@ -14,6 +14,7 @@
 #include "platform/RecursiveLock.h"
 #include "platform/WorkerThread.h"
 #include "session/ConsoleLineQueue.h"
+#include "session/FrameTimings.h"
 
 namespace vex {
 
@@ -56,6 +57,7 @@ struct FrameLoopState {
   std::atomic<std::uint64_t> FramesRun{0};
   // The longest engine frame since the window thread last took it, for the web page's plots.
   std::atomic<std::uint32_t> SlowestFrameUs{0};
+  FrameTimings Timings;
   ConsoleLineQueue PendingConsoleLines;
 };
 
@@ -104,6 +106,7 @@ class CServerSession {
   std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
   // The longest frame since the last call, in microseconds; starts the next span.
   std::uint32_t TakeSlowestFrameUs() { return loop_->SlowestFrameUs.exchange(0); }
+  const FrameTimings& Timings() const { return loop_->Timings; }
   std::int64_t StartTime() const { return startTime_; }
 
   // One frame under the session lock, as the update thread runs it (tests call it too).

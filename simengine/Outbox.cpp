@@ -30,6 +30,10 @@ void Outbox::CommandEnd() {
   items_.push_back({Kind::CommandEnd, {}});
 }
 
+void Outbox::DroppedDatagrams(std::uint64_t total) {
+  items_.push_back({Kind::DroppedDatagrams, {}, total});
+}
+
 void Outbox::DeliverTo(ServerAppHandler* handler) const {
   if (handler == nullptr) {
     return;
@@ -50,6 +54,9 @@ void Outbox::DeliverTo(ServerAppHandler* handler) const {
         break;
       case Kind::CommandEnd:
         handler->OnConsoleCommandEnd();
+        break;
+      case Kind::DroppedDatagrams:
+        handler->OnDroppedDatagrams(item.Count);
         break;
     }
   }

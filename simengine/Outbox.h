@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,14 +21,23 @@ class Outbox {
   // Around the output of one console command, so that the host can tell it from game events.
   void CommandStart();
   void CommandEnd();
+  void DroppedDatagrams(std::uint64_t total);
 
   void DeliverTo(ServerAppHandler* handler) const;
 
  private:
-  enum class Kind { GameMessage, ConsoleText, OutOfMemory, CommandStart, CommandEnd };
+  enum class Kind {
+    GameMessage,
+    ConsoleText,
+    OutOfMemory,
+    CommandStart,
+    CommandEnd,
+    DroppedDatagrams
+  };
   struct Item {
     Kind Type;
     std::string Data;
+    std::uint64_t Count = 0;
   };
   std::vector<Item> items_;
 };

@@ -264,6 +264,7 @@ int SimEngine::RunFrame(int) {
       }
       game_.Advance(clock_.NextStepMs(), out);
       net_.Service(game_, out, [this] { return StatusReply(); });
+      ReportDrops(out);
       if (fault.AtFrame(FaultPoint::OutOfMemory, frame_)) {
         out.OutOfMemory();
       }
@@ -283,6 +284,14 @@ int SimEngine::RunFrame(int) {
 }
 
 // One line of tab-separated fields for the UDP status query.
+void SimEngine::ReportDrops(Outbox& out) {
+  const std::uint64_t dropped = net_.Drops().Total();
+  if (reportedDrops_ != dropped) {
+    out.DroppedDatagrams(dropped);
+    reportedDrops_ = dropped;
+  }
+}
+
 std::string SimEngine::StatusReply() const {
   const GameSummary summary = game_.Summary();
   return "name=" + Sanitised(summary.ServerName) + "\tgame=" + summary.GameType +

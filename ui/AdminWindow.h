@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
+#include "session/FrameTimings.h"
 #include "ui/CommandOrigin.h"
 #include "ui/StatusDisplay.h"
 
@@ -28,6 +30,12 @@ class IAdminWindow {
   virtual std::uint64_t FramesRun() const = 0;
   // The longest engine frame since the last call, in microseconds.
   virtual std::uint32_t TakeSlowestFrameUs() = 0;
+  // How long frames take and how late they start; read without the session lock.
+  virtual const FrameTimings& Timings() const = 0;
+  // An engine runs frames: the session started and no engine error stopped it.
+  virtual bool EngineRunning() const = 0;
+  // The game port's dropped datagrams, from an engine that reports them.
+  virtual std::optional<std::uint64_t> DroppedDatagrams() const = 0;
 
  protected:
   ~IAdminWindow() = default;

@@ -43,7 +43,7 @@ RemoteAdmin::~RemoteAdmin() {
 }
 
 void RemoteAdmin::Start(const std::vector<std::string>& arguments) {
-  if (rcon_ || query_ || web_) {
+  if (rcon_ || query_ || web_ || metrics_) {
     return;
   }
   const RemoteOptions options = ParseRemoteOptions(arguments);
@@ -58,6 +58,7 @@ void RemoteAdmin::Start(const std::vector<std::string>& arguments) {
   StartWebPage(options, password);
   StartRcon(options, password);
   StartQuery(options);
+  StartMetrics(options);
 }
 
 void RemoteAdmin::StartRcon(const RemoteOptions& options, const RconPassword& password) {
@@ -107,6 +108,7 @@ void RemoteAdmin::Stop() {
   rcon_.reset();
   query_.reset();
   web_.reset();
+  metrics_.reset();
   waiting_.clear();
 }
 

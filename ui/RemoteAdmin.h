@@ -10,6 +10,7 @@
 #include "engine/GameOptions.h"
 #include "framework/net/QueryService.h"
 #include "framework/net/RconService.h"
+#include "framework/web/MetricsService.h"
 #include "framework/web/WebService.h"
 #include "remote/A2sMessages.h"
 #include "remote/PlotHistory.h"
@@ -23,7 +24,7 @@ struct RconPassword;
 // Remote administration: the remote console, the server query and the web page, the commands
 // they bring (queued to the event loop, so that none runs inside a socket's handler), and what
 // they tell of the hosted game, all from what the window keeps. Window thread only.
-class RemoteAdmin final : public fw::web::IWebHost {
+class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost {
  public:
   explicit RemoteAdmin(IAdminWindow& window);
   ~RemoteAdmin();
@@ -49,6 +50,8 @@ class RemoteAdmin final : public fw::web::IWebHost {
   void ReportRemoteEvent(std::string_view text) override;
   // fw::web::IWebHost
   std::string WebStateJson() override;
+  // fw::web::IMetricsHost
+  std::string MetricsText() override;
 
  private:
   struct Command {
@@ -60,12 +63,14 @@ class RemoteAdmin final : public fw::web::IWebHost {
   void StartRcon(const RemoteOptions& options, const RconPassword& password);
   void StartQuery(const RemoteOptions& options);
   void StartWebPage(const RemoteOptions& options, const RconPassword& password);
+  void StartMetrics(const RemoteOptions& options);
   void RunWaiting();
 
   IAdminWindow& window_;
   std::unique_ptr<fw::net::RconService> rcon_;
   std::unique_ptr<fw::net::QueryService> query_;
   std::unique_ptr<fw::web::WebService> web_;
+  std::unique_ptr<fw::web::MetricsService> metrics_;
   std::deque<Command> waiting_;
   bool runPosted_ = false;
   // Tasks posted to the event loop find out through this whether the object still exists.

@@ -88,6 +88,11 @@ class CServerDlg : public fw::CDialog,
   std::uint32_t TotalPlayers() const override { return tracking_.TotalPlayers.load(); }
   std::uint64_t FramesRun() const override { return session_.FramesRun(); }
   std::uint32_t TakeSlowestFrameUs() override { return session_.TakeSlowestFrameUs(); }
+  const FrameTimings& Timings() const override { return session_.Timings(); }
+  bool EngineRunning() const override { return session_.HasThread() && !session_.EngineError(); }
+  std::optional<std::uint64_t> DroppedDatagrams() const override {
+    return handler_.DroppedDatagrams();
+  }
 
  protected:
   bool OnInitDialog() override;

@@ -40,13 +40,14 @@ bool SamePassword(std::string_view given, std::string_view expected) {
 
 RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
                                const RconSettings& settings, IRemoteHost& host,
-                               remote::AuthFailureBans& bans)
+                               remote::AuthFailureBans& bans, remote::SignInCounts& signIns)
     : socket_(socket),
       peer_(std::move(peer)),
       addressKey_(std::move(addressKey)),
       settings_(settings),
       host_(host),
-      bans_(bans) {
+      bans_(bans),
+      signIns_(signIns) {
   socket_->setParent(this);
   // Qt reads ahead of the reader only this far; a client that floods waits in the kernel.
   socket_->setReadBufferSize(kReadAhead);
@@ -126,6 +127,7 @@ void RconConnection::Serve() {
 void RconConnection::Authenticate(const remote::RconPacket& packet) {
   if (SamePassword(packet.Body, settings_.Password)) {
     authenticated_ = true;
+    ++signIns_.Succeeded;
     // Only the auth response, without the empty response value that some servers send first:
     // one client named here takes the first packet after its auth for the verdict, another reads
     // one packet per socket read and would lose the verdict behind it.
@@ -133,6 +135,7 @@ void RconConnection::Authenticate(const remote::RconPacket& packet) {
     host_.ReportRemoteEvent("RCON: " + peer_ + " signed in.");
     return;
   }
+  ++signIns_.Failed;
   std::string report = "RCON: wrong password from " + peer_ + ".";
   if (bans_.RecordFailure(addressKey_, MonotonicMs())) {
     report +=

@@ -9,6 +9,7 @@
 #include "framework/net/RemoteHost.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/RconPacket.h"
+#include "remote/ServiceCounts.h"
 
 class QTcpSocket;
 
@@ -22,7 +23,8 @@ class RconConnection : public QObject {
  public:
   // The address key is what bans count: the client's address without its port.
   RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
-                 const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans);
+                 const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans,
+                 remote::SignInCounts& signIns);
 
  private:
   struct Outgoing {
@@ -46,6 +48,7 @@ class RconConnection : public QObject {
   const RconSettings& settings_;
   IRemoteHost& host_;
   remote::AuthFailureBans& bans_;
+  remote::SignInCounts& signIns_;
   remote::RconReader reader_;
   std::deque<remote::RconPacket> requests_;
   std::deque<Outgoing> outbox_;

@@ -33,6 +33,8 @@ class RconService::Impl {
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }
+  remote::SignInCounts SignIns() const { return signIns_; }
+  std::size_t ActiveBans() const { return bans_.BannedCount(MonotonicMs()); }
 
  private:
   void AcceptPending() {
@@ -45,7 +47,7 @@ class RconService::Impl {
       } else if (open_ >= settings_.MaxConnections) {
         Reject(socket, peer, "too many connections");
       } else {
-        auto* connection = new RconConnection(socket, peer, key, settings_, host_, bans_);
+        auto* connection = new RconConnection(socket, peer, key, settings_, host_, bans_, signIns_);
         connection->setParent(&server_);
         ++open_;
         QObject::connect(connection, &QObject::destroyed, &server_, [this] { --open_; });
@@ -72,6 +74,7 @@ class RconService::Impl {
   IRemoteHost& host_;
   RconSettings settings_;
   remote::AuthFailureBans bans_;
+  remote::SignInCounts signIns_;
   int open_ = 0;
   std::uint64_t lastRefusalReport_ = 0;
   // Last, so that its connections, which use the members above, are deleted first.
@@ -89,6 +92,14 @@ bool RconService::Start(std::string& error) {
 
 std::uint16_t RconService::Port() const {
   return impl_->Port();
+}
+
+remote::SignInCounts RconService::SignIns() const {
+  return impl_->SignIns();
+}
+
+std::size_t RconService::ActiveBans() const {
+  return impl_->ActiveBans();
 }
 
 }  // namespace vex::fw::net

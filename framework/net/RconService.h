@@ -6,6 +6,7 @@
 
 #include "framework/net/RemoteHost.h"
 #include "remote/AuthFailureBans.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::fw::net {
 
@@ -30,6 +31,8 @@ class RconService {
   // Starts listening; false with the reason when the address or port cannot be had.
   bool Start(std::string& error);
   std::uint16_t Port() const;
+  remote::SignInCounts SignIns() const;
+  std::size_t ActiveBans() const;
 
  private:
   class Impl;

@@ -84,6 +84,10 @@ class WebService::Impl {
     Broadcast(console_.back());
   }
 
+  remote::SignInCounts SignIns() const { return signIns_; }
+  std::size_t ActiveBans() const { return bans_.BannedCount(net::MonotonicMs()); }
+  std::size_t ActiveSessions() const { return sessions_.ActiveCount(net::MonotonicMs()); }
+
   void PublishState() {
     if (streams_.empty()) {
       return;
@@ -260,6 +264,7 @@ class WebService::Impl {
     }
     const auto password = remote::FormField(request.Body, "password");
     if (!password || !remote::ConstantTimeEqual(*password, settings_.Password)) {
+      ++signIns_.Failed;
       std::string report = "Web page: wrong password from " + connection.Peer + ".";
       if (bans_.RecordFailure(connection.AddressKey, now)) {
         report += " Its address is banned for a while.";
@@ -274,6 +279,7 @@ class WebService::Impl {
       Finish(socket, WebAnswer(503, "text/plain; charset=utf-8", "No randomness.\n"));
       return;
     }
+    ++signIns_.Succeeded;
     host_.ReportRemoteEvent("Web page: " + connection.Peer + " logged in.");
     Finish(socket, WebAnswer(303, "text/plain; charset=utf-8", "",
                              "Location: /\r\nSet-Cookie: " + std::string(kCookieName) + "=" +
@@ -368,6 +374,7 @@ class WebService::Impl {
   WebSettings settings_;
   remote::AuthFailureBans bans_;
   remote::WebSessions sessions_;
+  remote::SignInCounts signIns_;
   std::map<QTcpSocket*, Connection> connections_;
   std::vector<QTcpSocket*> streams_;
   std::deque<std::string> console_;
@@ -390,6 +397,16 @@ void WebService::ConsoleLine(std::string_view line, bool operatorLine) {
 }
 void WebService::PublishState() {
   impl_->PublishState();
+}
+
+remote::SignInCounts WebService::SignIns() const {
+  return impl_->SignIns();
+}
+std::size_t WebService::ActiveBans() const {
+  return impl_->ActiveBans();
+}
+std::size_t WebService::ActiveSessions() const {
+  return impl_->ActiveSessions();
 }
 
 }  // namespace vex::fw::web

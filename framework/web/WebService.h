@@ -9,6 +9,7 @@
 #include "framework/web/WebHost.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::fw::web {
 
@@ -45,6 +46,10 @@ class WebService {
   void ConsoleLine(std::string_view line, bool operatorLine);
   // Asks the host for the state and pushes it to the open pages when it changed.
   void PublishState();
+
+  remote::SignInCounts SignIns() const;
+  std::size_t ActiveBans() const;
+  std::size_t ActiveSessions() const;
 
  private:
   class Impl;
