@@ -20,6 +20,7 @@ namespace vex {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::FreePort;
 using test::GameFolder;
@@ -134,6 +135,25 @@ TEST(HostingFailure, SaysThatThePortIsInUse) {
   EXPECT_NE(server.Errors().find(cause), std::string::npos) << server.Errors();
   EXPECT_NE(server.Output().find(cause), std::string::npos) << server.Output();
   EXPECT_NE(server.Errors().find("ERROR - Unable to host the game."), std::string::npos);
+}
+
+// The README's second instance once went on the first one's query port.
+TEST(HostingFailure, OnAnotherServersQueryPortAsksWhetherItIsOne) {
+  GameFolder game;
+  const std::string port = FreePort();
+  const std::string queryPort = std::to_string(std::stoi(port) + 1);
+  ChildProcess first(kProgram, {"-console", "-config", "deathmatch", "-port", port}, game.Path());
+  ASSERT_TRUE(first.WaitForOutput("Query: answering on UDP port " + queryPort, 20s))
+      << first.Output() << first.Errors();
+  ChildProcess second(kProgram, {"-console", "-config", "deathmatch", "-port", queryPort},
+                      game.Path());
+  EXPECT_EQ(second.WaitForExit(20s), 1);
+  const std::string question = "UDP port " + queryPort +
+                               " is in use. Is it another server's query port (its game port + 1)?";
+  EXPECT_NE(second.Errors().find(question), std::string::npos) << second.Errors();
+  EXPECT_NE(second.Output().find(question), std::string::npos) << second.Output();
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.WaitForExit(20s), 2);
 }
 
 }  // namespace
