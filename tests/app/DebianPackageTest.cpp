@@ -121,7 +121,8 @@ TEST_F(DebianPackage, HostsWithThePackagedEngineModule) {
 
 TEST_F(DebianPackage, UnitNamesTheInstalledProgram) {
   const std::string unit = ReadAll(Root() / "usr/lib/systemd/system/vexserver@.service");
-  ASSERT_NE(unit.find("ExecStart=/usr/bin/vexserver "), std::string::npos) << unit;
+  ASSERT_NE(unit.find("/usr/bin/vexserver --check-config "), std::string::npos) << unit;
+  ASSERT_NE(unit.find("exec /usr/bin/vexserver -console "), std::string::npos) << unit;
   const fs::path instance = scratch_->Path() / "vexserver@deathmatch.service";
   std::ofstream(instance) << std::regex_replace(unit, std::regex("/usr/bin/vexserver"),
                                                 Program().string());
@@ -200,17 +201,13 @@ TEST_F(DebianPackage, ShipsWhatADebianDaemonShips) {
 // The maintainer scripts run as dpkg runs them, on a root of their own (DPKG_ROOT); the commands
 // that change the machine's accounts and its service manager are stand-ins that write down how
 // they were called.
-class MaintainerScripts : public DebianPackage {
- protected:
-  void SetUp() override {
-    DebianPackage::SetUp();
+class ScriptRoot {
+ public:
+  explicit ScriptRoot(fs::path control) : control_(std::move(control)) {
     const fs::path root = target_.Path();
     target_.Write("var/log/vexserver/hunt.log", "a line\n");
     target_.Write("etc/vexserver/hunt.env", "VEXSERVER_OPTIONS=\"-port 27890\"\n");
     target_.Write("etc/vexserver/instance.env.example", "# example\n");
-    target_.Write("etc/passwd",
-                  "root:x:0:0::/root:/bin/sh\nvexserver:x:999:999::/srv/vexserver:\n");
-    target_.Write("etc/group", "root:x:0:\nvexserver:x:999:\n");
     target_.Write("srv/vexserver/VexMod/ServerData/hunt.txt", "[Settings]\n");
     target_.Write("srv/vexserver/vexserver.log", "the operator's own file\n");
     target_.Write("etc/systemd/system/other.service", "");
@@ -234,7 +231,7 @@ class MaintainerScripts : public DebianPackage {
     fs::remove(calls);
     ChildProcess run("/bin/sh",
                      [&] {
-                       std::vector<std::string> all{(Control() / script).string()};
+                       std::vector<std::string> all{(control_ / script).string()};
                        all.insert(all.end(), arguments.begin(), arguments.end());
                        return all;
                      }(),
@@ -245,37 +242,38 @@ class MaintainerScripts : public DebianPackage {
     return ReadAll(calls);
   }
 
+  const fs::path& Root() const { return target_.Path(); }
+
+ private:
+  fs::path control_;
   test::ScratchFolder target_;
   test::ScratchFolder stand_ins_;
 };
 
-TEST_F(MaintainerScripts, InstallCreatesTheUserAndReloadsTheServiceManager) {
-  const std::string calls = Run("postinst", {"configure"});
-  EXPECT_NE(calls.find("systemd-sysusers --root=" + target_.Path().string() + " vexserver.conf"),
-            std::string::npos)
-      << calls;
-  EXPECT_NE(calls.find("systemctl --system daemon-reload"), std::string::npos) << calls;
-}
+// Install, upgrade, removal and purge, in the order dpkg runs the scripts.
+TEST_F(DebianPackage, MaintainerScriptsInstallStopRemoveAndPurge) {
+  ScriptRoot scripts(Control());
+  const fs::path root = scripts.Root();
+  EXPECT_EQ(scripts.Run("postinst", {"configure"}),
+            "systemd-sysusers --root=" + root.string() +
+                " vexserver.conf\nsystemctl --system daemon-reload\n");
 
-TEST_F(MaintainerScripts, RemovalStopsTheInstancesAndAnUpgradeDoesNot) {
-  EXPECT_EQ(Run("prerm", {"upgrade", "0.1.1"}), "");
-  EXPECT_EQ(Run("prerm", {"remove"}), "deb-systemd-invoke stop vexserver@*.service\n");
-  EXPECT_EQ(Run("postrm", {"remove"}), "systemctl --system daemon-reload\n");
-  // What a removal keeps, a purge takes.
-  EXPECT_TRUE(fs::exists(target_.Path() / "var/log/vexserver/hunt.log"));
-  EXPECT_TRUE(fs::exists(target_.Path() / "etc/vexserver/hunt.env"));
-}
+  // An upgrade leaves the servers running; a removal stops them first.
+  EXPECT_EQ(scripts.Run("prerm", {"upgrade", "0.1.1"}), "");
+  EXPECT_EQ(scripts.Run("prerm", {"remove"}), "deb-systemd-invoke stop vexserver@*.service\n");
+  EXPECT_EQ(scripts.Run("postrm", {"remove"}), "systemctl --system daemon-reload\n");
+  EXPECT_TRUE(fs::exists(root / "var/log/vexserver/hunt.log"));
+  EXPECT_TRUE(fs::exists(root / "etc/vexserver/hunt.env"));
 
-TEST_F(MaintainerScripts, PurgeRemovesLogsOptionsUserAndGroupButNotTheGameFolder) {
-  const fs::path root = target_.Path();
-  const std::string calls = Run("postrm", {"purge"});
-  EXPECT_EQ(calls, "userdel --root " + root.string() + " vexserver\ngroupdel --root " +
-                       root.string() + " vexserver\nsystemctl --system daemon-reload\n");
+  EXPECT_EQ(scripts.Run("postrm", {"purge"}), "userdel --root " + root.string() +
+                                                  " vexserver\ngroupdel --root " + root.string() +
+                                                  " vexserver\nsystemctl --system daemon-reload\n");
   EXPECT_FALSE(fs::exists(root / "var/log/vexserver"));
   EXPECT_FALSE(fs::exists(root / "etc/vexserver/hunt.env"));
   EXPECT_FALSE(
       fs::is_symlink(root / "etc/systemd/system/multi-user.target.wants/vexserver@hunt.service"));
   EXPECT_TRUE(fs::is_symlink(root / "etc/systemd/system/multi-user.target.wants/other.service"));
+  // The game folder is the operator's.
   EXPECT_EQ(ReadAll(root / "srv/vexserver/vexserver.log"), "the operator's own file\n");
   EXPECT_TRUE(fs::exists(root / "srv/vexserver/VexMod/ServerData/hunt.txt"));
 }
