@@ -8,6 +8,7 @@
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
 #include "framework/TerminalStyle.h"
+#include "platform/UdpPort.h"
 #include "res/Resource.h"
 #include "session/GameHost.h"
 #include "ui/SelectConfigDlg.h"
@@ -62,6 +63,13 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   if (hosted != 0) {
     const std::string reason = EngineLastError(engine);
     PrintCause("Hosting failed: " + (reason.empty() ? "the engine gives no reason" : reason));
+    // Servers started one port apart collide: each answers the server query on its game port + 1.
+    const std::uint16_t port = game.Block.PortID;
+    if (port != 0 && platform::UdpPortInUse(port)) {
+      PrintCause("UDP port " + std::to_string(port) +
+                 " is in use. Is it another server's query port (its game port + 1)? "
+                 "The game ports of two servers must be at least two apart.");
+    }
   }
   return hosted;
 }

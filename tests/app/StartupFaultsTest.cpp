@@ -22,6 +22,7 @@ namespace vex {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::FreePort;
 using test::GameFolder;
@@ -214,6 +215,25 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"game_code", "gamecode", "Loading the game code was refused",
                                   "ERROR - Unable to load the game binaries."}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The README's second instance once went on the first one's query port.
+TEST(HostingFailure, OnAnotherServersQueryPortAsksWhetherItIsOne) {
+  GameFolder game;
+  const std::string port = FreePort();
+  const std::string queryPort = std::to_string(std::stoi(port) + 1);
+  ChildProcess first(kProgram, {"-console", "-config", "deathmatch", "-port", port}, game.Path());
+  ASSERT_TRUE(first.WaitForOutput("Query: answering on UDP port " + queryPort, 20s))
+      << first.Output() << first.Errors();
+  ChildProcess second(kProgram, {"-console", "-config", "deathmatch", "-port", queryPort},
+                      game.Path());
+  EXPECT_EQ(second.WaitForExit(20s), 1);
+  const std::string question = "UDP port " + queryPort +
+                               " is in use. Is it another server's query port (its game port + 1)?";
+  EXPECT_NE(second.Errors().find(question), std::string::npos) << second.Errors();
+  EXPECT_NE(second.Output().find(question), std::string::npos) << second.Output();
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.WaitForExit(20s), 2);
+}
 
 }  // namespace
 }  // namespace vex
