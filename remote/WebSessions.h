@@ -38,9 +38,6 @@ class WebSessions {
   std::vector<Session> sessions_;
 };
 
-// Equal texts, in a time that does not tell how much of them matched.
-bool ConstantTimeEqual(std::string_view a, std::string_view b);
-
 // Hex text of random bytes from the kernel; empty when it cannot give them.
 std::string RandomHex(std::size_t bytes);
 

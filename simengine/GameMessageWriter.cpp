@@ -35,8 +35,12 @@ void AppendName(std::string& message, std::string_view name) {
 
 }  // namespace
 
-std::string PlayerAddedMessage(std::int32_t clientId) {
-  return WithNumber(MessageType::kPlayerAdded, clientId);
+std::string PlayerAddedMessage(std::int32_t clientId, bool bot) {
+  std::string message = WithNumber(MessageType::kPlayerAdded, clientId);
+  if (bot) {
+    message += " B";
+  }
+  return message;
 }
 
 std::string PlayerRemovedMessage(std::int32_t clientId) {

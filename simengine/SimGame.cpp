@@ -239,7 +239,7 @@ JoinResult SimGame::AddNetPlayer(std::string_view name, std::string_view passwor
   player.Id = bots_.NewClientId();
   player.Name = std::move(clean);
   player.Lives = kNetPlayerLives;
-  out.Game(PlayerAddedMessage(player.Id));
+  out.Game(PlayerAddedMessage(player.Id, false));
   out.GameLine(player.Name + " joined the game.");
   netPlayers_.push_back(std::move(player));
   statsDirty_ = true;

@@ -176,7 +176,7 @@ remote::A2sStatus CServerDlg::QueryStatus() {
     tracking_.Roster.ForEach([&](const CPlayerInfo& player) {
       remote_.LastPlayers.push_back(
           {std::string(player.Name, strnlen(player.Name, sizeof player.Name)), player.Score,
-           static_cast<float>(std::max<std::int64_t>(0, now - player.JoinTime))});
+           static_cast<float>(std::max<std::int64_t>(0, now - player.JoinTime)), player.Bot});
     });
   }
   status.Players = remote_.LastPlayers;

@@ -7,6 +7,7 @@
 
 #include "framework/net/MonotonicClock.h"
 #include "framework/net/RconService.h"
+#include "remote/SecretEqual.h"
 
 namespace vex::fw::net {
 
@@ -23,18 +24,6 @@ constexpr qint64 kReadAhead = 64 * 1024;
 // packets of one long answer go out one at a time: the next when the client has sent something
 // again (such clients ask for the next part after each large packet) or after this pause.
 constexpr int kPacePauseMs = 1000;
-
-// Takes as long for a wrong password of any length as for the right one of that length.
-bool SamePassword(std::string_view given, std::string_view expected) {
-  if (expected.empty()) {
-    return false;
-  }
-  unsigned char difference = given.size() == expected.size() ? 0 : 1;
-  for (std::size_t i = 0; i < given.size(); ++i) {
-    difference |= static_cast<unsigned char>(given[i] ^ expected[i % expected.size()]);
-  }
-  return difference == 0;
-}
 
 }  // namespace
 
@@ -91,7 +80,7 @@ void RconConnection::ReadAvailable() {
       }
     }
     if (reader_.Error() != remote::RconReadError::None) {
-      Drop("malformed packet");
+      Drop(remote::RconReadErrorText(reader_.Error()));
       return;
     }
   }
@@ -124,7 +113,7 @@ void RconConnection::Serve() {
 }
 
 void RconConnection::Authenticate(const remote::RconPacket& packet) {
-  if (SamePassword(packet.Body, settings_.Password)) {
+  if (remote::SecretsEqual(packet.Body, settings_.Password)) {
     authenticated_ = true;
     // Only the auth response, without the empty response value that some servers send first:
     // one client named here takes the first packet after its auth for the verdict, another reads
@@ -209,12 +198,13 @@ void RconConnection::Refuse() {
   socket_->disconnectFromHost();
 }
 
-void RconConnection::Drop(const char* reason) {
+void RconConnection::Drop(std::string_view reason) {
   if (closing_) {
     return;
   }
   closing_ = true;
-  host_.ReportRemoteEvent("RCON: closed the connection of " + peer_ + " (" + reason + ").");
+  host_.ReportRemoteEvent("RCON: closed the connection of " + peer_ + " (" + std::string(reason) +
+                          ").");
   requests_.clear();
   outbox_.clear();
   idle_.stop();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 #include "framework/net/RemoteHost.h"
 #include "remote/AuthFailureBans.h"
@@ -38,7 +39,7 @@ class RconConnection : public QObject {
   void Queue(std::string bytes, bool moreOfAnswer);
   void Flush();
   void Refuse();
-  void Drop(const char* reason);
+  void Drop(std::string_view reason);
 
   QTcpSocket* socket_;
   std::string peer_;

@@ -11,6 +11,7 @@
 #include "framework/net/PeerAddress.h"
 #include "framework/web/WebAnswer.h"
 #include "remote/JsonText.h"
+#include "remote/SecretEqual.h"
 #include "remote/WebSessions.h"
 
 namespace vex::fw::web {
@@ -208,10 +209,10 @@ class WebService::Impl {
   static bool CarriesToken(const remote::HttpRequest& request,
                            const remote::WebSessions::Session& session) {
     if (const auto header = request.Header("x-csrf-token")) {
-      return remote::ConstantTimeEqual(*header, session.CsrfToken);
+      return remote::SecretsEqual(*header, session.CsrfToken);
     }
     const auto field = remote::FormField(request.Body, "csrf");
-    return field && remote::ConstantTimeEqual(*field, session.CsrfToken);
+    return field && remote::SecretsEqual(*field, session.CsrfToken);
   }
 
   void AnswerGet(QTcpSocket* socket, Connection& connection, std::string_view path,
@@ -259,7 +260,7 @@ class WebService::Impl {
       return;
     }
     const auto password = remote::FormField(request.Body, "password");
-    if (!password || !remote::ConstantTimeEqual(*password, settings_.Password)) {
+    if (!password || !remote::SecretsEqual(*password, settings_.Password)) {
       std::string report = "Web page: wrong password from " + connection.Peer + ".";
       if (bans_.RecordFailure(connection.AddressKey, now)) {
         report += " Its address is banned for a while.";
