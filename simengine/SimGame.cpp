@@ -40,6 +40,7 @@ std::string ShortLevelName(const std::string& path) {
 SimGame::SimGame(std::uint32_t seed, int bots) : bots_(seed), requestedBots_(bots) {}
 
 void SimGame::SetOptions(const CGameOptions& block) {
+  options_ = block;
   levels_.clear();
   const int count = std::min<int>(block.MapCount, kMaxLevels);
   for (int slot = 0; slot < count; ++slot) {

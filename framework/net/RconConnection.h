@@ -25,19 +25,19 @@ class RconConnection : public QObject {
   RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
                  const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans);
 
- private:
-  struct Outgoing {
-    std::string Bytes;
-    bool MoreOfAnswer = false;  // the next packet belongs to the same answer
-  };
+  const std::string& AddressKey() const { return addressKey_; }
+  bool SignedIn() const { return authenticated_; }
+  // Closes a connection that has not signed in, so that a new client gets its slot.
+  void MakeRoom() { Drop("made room for a new client"); }
 
+ private:
   void ReadAvailable();
+  bool TakeBufferedRequests();
   void Serve();
   void Authenticate(const remote::RconPacket& packet);
   void Execute(const remote::RconPacket& packet);
-  void Answer(std::int32_t id, const std::string& text, bool paced);
-  void Queue(std::string bytes, bool moreOfAnswer);
-  void Flush();
+  void Answer(std::int32_t id, const std::string& text);
+  void Send(const std::string& bytes);
   void Refuse();
   void Drop(std::string_view reason);
 
@@ -49,11 +49,10 @@ class RconConnection : public QObject {
   remote::AuthFailureBans& bans_;
   remote::RconReader reader_;
   std::deque<remote::RconPacket> requests_;
-  std::deque<Outgoing> outbox_;
   QTimer idle_;
-  QTimer pace_;
   bool authenticated_ = false;
   bool commandRunning_ = false;
+  bool readPaused_ = false;  // the queue was full, so reading stopped
   bool closing_ = false;
 };
 

@@ -449,8 +449,10 @@ TEST_F(SimGameTest, ConsoleCommandsAnswerWithGameLines) {
   Begin({.TimeLimitSeconds = 600.0f});
   Frame();
   const std::pair<const char*, const char*> cases[] = {
-      {"help", "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap"},
-      {"  HELP  ", "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap"},
+      {"help",
+       "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap, cvarlist"},
+      {"  HELP  ",
+       "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap, cvarlist"},
       {"status", "\"Test\", Deathmatch, level 1 Arena (10:00 left), 0/8 players."},
       {"players", "No players."},
       {"say hello %s %d", "Server: hello %s %d"},
