@@ -66,6 +66,12 @@ const WebSessions::Session* WebSessions::Find(std::string_view id, std::uint64_t
   return found;
 }
 
+bool WebSessions::IsOpen(std::string_view id, std::uint64_t nowMs) const {
+  return std::any_of(sessions_.begin(), sessions_.end(), [&](const Session& s) {
+    return SecretsEqual(id, s.Id) && nowMs - s.LastUsedMs < limits_.IdleMs;
+  });
+}
+
 void WebSessions::Close(std::string_view id) {
   std::erase_if(sessions_, [&](const Session& s) { return SecretsEqual(s.Id, id); });
 }

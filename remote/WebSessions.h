@@ -32,6 +32,8 @@ class WebSessions {
   // The session of this cookie value, touched; null when unknown or expired.
   const Session* Find(std::string_view id, std::uint64_t nowMs);
   void Close(std::string_view id);
+  // Whether the session is still open (not logged out, pushed out or expired); it is not touched.
+  bool IsOpen(std::string_view id, std::uint64_t nowMs) const;
 
  private:
   Limits limits_;

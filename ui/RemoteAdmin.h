@@ -13,6 +13,7 @@
 #include "framework/net/RconService.h"
 #include "framework/web/WebService.h"
 #include "remote/A2sMessages.h"
+#include "remote/AuthFailureBans.h"
 #include "remote/PlotHistory.h"
 
 namespace vex {
@@ -37,6 +38,8 @@ struct RemoteAdmin {
   std::unique_ptr<fw::net::RconService> Rcon;
   std::unique_ptr<fw::net::QueryService> Query;
   std::unique_ptr<fw::web::WebService> Web;
+  // Wrong passwords of the remote console and the web page count together.
+  std::shared_ptr<remote::AuthFailureBans> Bans = std::make_shared<remote::AuthFailureBans>();
   remote::PlotHistory Plots;
   std::uint32_t WebSampleMs = 0;
   std::uint64_t WebSampleFrames = 0;

@@ -64,6 +64,7 @@ void CServerDlg::StartRemoteServices() {
     settings.Password = password.Text;
     settings.BindAddress = options.RconBind;
     settings.Port = options.RconPort.value_or(gamePort);
+    settings.SharedBans = remote_.Bans;
     auto service = std::make_unique<fw::net::RconService>(*this, settings);
     if (service->Start(error)) {
       PrintConsoleLine("RCON: listening on TCP port " + std::to_string(service->Port()) + ".");

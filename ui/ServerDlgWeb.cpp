@@ -48,6 +48,7 @@ void CServerDlg::StartWebPage(const RemoteOptions& options, const RconPassword& 
   settings.Password = password.Text;
   settings.BindAddress = options.WebBind;
   settings.Port = options.WebPort;
+  settings.SharedBans = remote_.Bans;
   auto service = std::make_unique<fw::web::WebService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {

@@ -10,6 +10,7 @@
 #include "remote/JsonText.h"
 #include "remote/PlotHistory.h"
 #include "remote/SecretEqual.h"
+#include "remote/WebOrigin.h"
 #include "remote/WebSessions.h"
 
 namespace vex::remote {
@@ -140,6 +141,38 @@ TEST(HttpRequestReader, GivesOneAnswerHoweverTheBytesAreSplit) {
   EXPECT_EQ(Read(requests[2], 0).Final, State::Complete);
   EXPECT_EQ(Read(requests[3], 0).Status, 431);
   EXPECT_EQ(Read(requests[4], 0).Body, "abc");
+}
+
+HttpRequest WithHeaders(std::vector<std::pair<std::string, std::string>> headers) {
+  HttpRequest request;
+  request.Method = "POST";
+  request.Target = "/login";
+  request.Headers = std::move(headers);
+  return request;
+}
+
+TEST(WebOrigin, AnswersForAddressesLocalhostAndGivenNamesOnly) {
+  const std::vector<std::string> names = {"admin.example"};
+  for (const char* host : {"127.0.0.1:8080", "localhost:8080", "LOCALHOST", "[::1]:8080",
+                           "192.0.2.4", "admin.example:80"}) {
+    EXPECT_TRUE(HostAllowed(WithHeaders({{"host", host}}), names)) << host;
+  }
+  for (const char* host : {"attacker.example", "localhost.attacker.example:8080", "", "[::1"}) {
+    EXPECT_FALSE(HostAllowed(WithHeaders({{"host", host}}), names)) << host;
+  }
+  EXPECT_FALSE(HostAllowed(WithHeaders({}), names));
+}
+
+TEST(WebOrigin, ChangesComeOnlyFromThePageItself) {
+  const std::pair<std::string, std::string> host{"host", "127.0.0.1:8080"};
+  EXPECT_TRUE(FromThisPage(WithHeaders({host, {"origin", "http://127.0.0.1:8080"}})));
+  EXPECT_TRUE(FromThisPage(WithHeaders({host})));  // a tool, not a browser
+  EXPECT_TRUE(FromThisPage(
+      WithHeaders({host, {"origin", "http://127.0.0.1:8080"}, {"sec-fetch-site", "same-origin"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"origin", "null"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"origin", "http://127.0.0.1:9090"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"origin", "https://attacker.example"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"sec-fetch-site", "cross-site"}})));
 }
 
 TEST(FormField, DecodesAndRefusesBrokenEscapes) {
