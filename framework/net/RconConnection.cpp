@@ -17,7 +17,7 @@ namespace {
 // more is read from it, so its further requests wait in the kernel and then in the client.
 constexpr std::size_t kMostWaitingRequests = 16;
 // A client that does not read its answers is dropped before its unread output grows past this.
-constexpr qint64 kMostUnreadBytes = 1 << 20;
+constexpr std::size_t kMostUnreadBytes = 1 << 20;
 constexpr qint64 kReadChunk = 8192;
 constexpr qint64 kReadAhead = 64 * 1024;
 // The body of the packet that follows the mirrored end marker: clients that send the marker
@@ -30,6 +30,7 @@ RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string
                                const RconSettings& settings, IRemoteHost& host,
                                remote::AuthFailureBans& bans)
     : socket_(socket),
+      writer_(socket->socketDescriptor()),
       peer_(std::move(peer)),
       addressKey_(std::move(addressKey)),
       settings_(settings),
@@ -43,18 +44,38 @@ RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string
   QObject::connect(&idle_, &QTimer::timeout, this,
                    [this] { Drop(authenticated_ ? "idle" : "did not sign in in time"); });
   QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] { ReadAvailable(); });
-  // A command still running when the client goes finds a closing connection and writes nothing.
-  QObject::connect(socket_, &QTcpSocket::disconnected, this, [this] {
-    closing_ = true;
-    deleteLater();
-  });
+  QObject::connect(socket_, &QTcpSocket::disconnected, this, [this] { PeerFinishedSending(); });
   QObject::connect(socket_, &QTcpSocket::errorOccurred, this, [this] {
     if (socket_->state() == QAbstractSocket::UnconnectedState) {
-      closing_ = true;
-      deleteLater();
+      PeerFinishedSending();
     }
   });
+  if (!writer_.Usable()) {
+    Drop("no descriptor to answer on");
+    return;
+  }
   idle_.start();
+}
+
+// The end of the client's stream: it may have shut only its sending side and still wait for
+// the answers to what it sent, so those are served before the connection closes. A client that
+// is gone altogether makes the writes fail, which ends it too.
+void RconConnection::PeerFinishedSending() {
+  if (closing_ || peerFinished_) {
+    return;
+  }
+  peerFinished_ = true;
+  ReadAvailable();
+  FinishIfDone();
+}
+
+void RconConnection::FinishIfDone() {
+  if (closing_ || !peerFinished_ || commandRunning_ || !requests_.empty()) {
+    return;
+  }
+  closing_ = true;
+  idle_.stop();
+  writer_.CloseWhenWritten([this] { deleteLater(); });
 }
 
 void RconConnection::ReadAvailable() {
@@ -71,6 +92,7 @@ void RconConnection::ReadAvailable() {
     return;
   }
   Serve();
+  FinishIfDone();
 }
 
 // Moves the packets the reader holds to the queue while it has room; false when it is full.
@@ -156,6 +178,7 @@ void RconConnection::Execute(const remote::RconPacket& packet) {
     self->commandRunning_ = false;
     self->Answer(id, text);
     self->Serve();
+    self->FinishIfDone();
   });
 }
 
@@ -171,8 +194,10 @@ void RconConnection::Send(const std::string& bytes) {
   if (closing_) {
     return;
   }
-  socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
-  if (socket_->bytesToWrite() > kMostUnreadBytes) {
+  writer_.Write(bytes);
+  if (!writer_.Usable()) {
+    Close();
+  } else if (writer_.Pending() > kMostUnreadBytes) {
     Drop("not reading its answers");
   }
 }
@@ -182,18 +207,25 @@ void RconConnection::Refuse() {
   Send(remote::EncodeRconPacket(remote::kRconAuthFailedId, remote::kRconAuthResponse, ""));
   requests_.clear();
   closing_ = true;
-  socket_->disconnectFromHost();
+  socket_->abort();
+  writer_.CloseWhenWritten([this] { deleteLater(); });
 }
 
 void RconConnection::Drop(std::string_view reason) {
   if (closing_) {
     return;
   }
-  closing_ = true;
   host_.ReportRemoteEvent("RCON: closed the connection of " + peer_ + " (" + std::string(reason) +
                           ").");
+  Close();
+}
+
+// At once, whatever is still unsent: the client is gone or is being sent away.
+void RconConnection::Close() {
+  closing_ = true;
   requests_.clear();
   idle_.stop();
+  writer_.Close();
   socket_->abort();
   deleteLater();
 }

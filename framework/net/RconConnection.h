@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "framework/net/RemoteHost.h"
+#include "framework/net/StreamWriter.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/RconPacket.h"
 
@@ -38,10 +39,14 @@ class RconConnection : public QObject {
   void Execute(const remote::RconPacket& packet);
   void Answer(std::int32_t id, const std::string& text);
   void Send(const std::string& bytes);
+  void PeerFinishedSending();
+  void FinishIfDone();
   void Refuse();
   void Drop(std::string_view reason);
+  void Close();
 
   QTcpSocket* socket_;
+  StreamWriter writer_;
   std::string peer_;
   std::string addressKey_;
   const RconSettings& settings_;
@@ -52,7 +57,8 @@ class RconConnection : public QObject {
   QTimer idle_;
   bool authenticated_ = false;
   bool commandRunning_ = false;
-  bool readPaused_ = false;  // the queue was full, so reading stopped
+  bool readPaused_ = false;    // the queue was full, so reading stopped
+  bool peerFinished_ = false;  // the client sends nothing more but may still read
   bool closing_ = false;
 };
 

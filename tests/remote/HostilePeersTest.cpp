@@ -148,6 +148,36 @@ TEST_F(HostilePeers, CommandsWrittenAtOnceAreAllAnsweredInOrder) {
   EXPECT_EQ(server_.Process().Output().find("closed the connection"), std::string::npos);
 }
 
+TEST_F(HostilePeers, AClientThatShutsItsSendingSideStillGetsItsAnswers) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(server_.RconPort()));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+  const std::string request = Auth(RemoteServer::kPassword) +
+                              EncodeRconPacket(2, kRconExecCommand, "say after shutdown") +
+                              EncodeRconPacket(3, kRconResponseValue, "");
+  ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(request.size()));
+  shutdown(fd, SHUT_WR);
+  std::string received;
+  char buffer[4096];
+  pollfd watch{fd, POLLIN, 0};
+  while (poll(&watch, 1, 10'000) > 0) {
+    const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+    if (got <= 0) {
+      break;
+    }
+    received.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);
+  // The auth response, the answer, the mirrored marker and the end packet, then the close.
+  EXPECT_NE(received.find("Server: after shutdown"), std::string::npos) << received.size();
+  EXPECT_EQ(received.substr(received.size() - 18),
+            EncodeRconPacket(3, kRconResponseValue, std::string("\0\1\0\0", 4)));
+}
+
 // The query's raw datagrams: a challenge with bytes after it, and the bots the engine names.
 TEST_F(HostilePeers, QueryReadsTheFirstFourBytesAsTheChallengeAndCountsBots) {
   ASSERT_TRUE(server_.Process().WaitForOutput("Cinder joined the game.", 10s));
