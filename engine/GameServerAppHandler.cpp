@@ -36,4 +36,18 @@ int CGameServerAppHandler::OnOutOfMemory() {
   return 0;
 }
 
+int CGameServerAppHandler::OnConsoleCommandStart() {
+  if (IAppHandlerTarget* target = AppHandlerTarget()) {
+    target->OnConsoleCommandMark(true);
+  }
+  return 0;
+}
+
+int CGameServerAppHandler::OnConsoleCommandEnd() {
+  if (IAppHandlerTarget* target = AppHandlerTarget()) {
+    target->OnConsoleCommandMark(false);
+  }
+  return 0;
+}
+
 }  // namespace vex

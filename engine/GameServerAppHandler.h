@@ -10,6 +10,7 @@ class IAppHandlerTarget {
   virtual void HandleGameMessage(const char* data, int length) = 0;
   virtual void OnConsoleOutput(const char* text) = 0;
   virtual void OnOutOfMemory() = 0;
+  virtual void OnConsoleCommandMark(bool start) = 0;
 
  protected:
   ~IAppHandlerTarget() = default;
@@ -25,6 +26,8 @@ class CGameServerAppHandler final : public ServerAppHandler {
   int OnGameMessage(const char* data, int length) override;
   int OnConsoleText(const char* text) override;
   int OnOutOfMemory() override;
+  int OnConsoleCommandStart() override;
+  int OnConsoleCommandEnd() override;
 };
 
 }  // namespace vex

@@ -15,4 +15,11 @@ int ServerAppHandler::OnPacket(std::uint32_t, std::uint32_t, std::uint32_t, std:
   return 0;
 }
 
+int ServerAppHandler::OnConsoleCommandStart() {
+  return 0;
+}
+int ServerAppHandler::OnConsoleCommandEnd() {
+  return 0;
+}
+
 }  // namespace vex

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "framework/BackEnd.h"
-#include "framework/TerminalCapture.h"
 #include "framework/TerminalStyle.h"
 #include "framework/TerminalWriter.h"
 #include "framework/VisibleText.h"
@@ -121,7 +120,6 @@ void SetTerminalLineKeeper(TerminalLineKeeper keeper) {
 }
 
 void TerminalWrite(std::string_view text) {
-  CaptureTerminalText(text);
   if (lineKeeper.Hide) {
     lineKeeper.Hide();
   }

@@ -22,6 +22,14 @@ void Outbox::OutOfMemory() {
   items_.push_back({Kind::kOutOfMemory, {}});
 }
 
+void Outbox::CommandStart() {
+  items_.push_back({Kind::kCommandStart, {}});
+}
+
+void Outbox::CommandEnd() {
+  items_.push_back({Kind::kCommandEnd, {}});
+}
+
 void Outbox::DeliverTo(ServerAppHandler* handler) const {
   if (handler == nullptr) {
     return;
@@ -36,6 +44,12 @@ void Outbox::DeliverTo(ServerAppHandler* handler) const {
         break;
       case Kind::kOutOfMemory:
         handler->OnOutOfMemory();
+        break;
+      case Kind::kCommandStart:
+        handler->OnConsoleCommandStart();
+        break;
+      case Kind::kCommandEnd:
+        handler->OnConsoleCommandEnd();
         break;
     }
   }

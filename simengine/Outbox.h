@@ -17,11 +17,14 @@ class Outbox {
   void GameLine(std::string_view text);
   void Console(std::string text);
   void OutOfMemory();
+  // Around the output of one console command, so that the host can tell it from game events.
+  void CommandStart();
+  void CommandEnd();
 
   void DeliverTo(ServerAppHandler* handler) const;
 
  private:
-  enum class Kind { kGameMessage, kConsoleText, kOutOfMemory };
+  enum class Kind { kGameMessage, kConsoleText, kOutOfMemory, kCommandStart, kCommandEnd };
   struct Item {
     Kind Type;
     std::string Data;

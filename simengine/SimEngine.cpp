@@ -216,7 +216,9 @@ void SimEngine::Apply(const ShellCommand& command, Outbox& out) {
       game_.SelectLevel(command.Level, out);
       break;
     case ShellCommand::Kind::kConsole:
+      out.CommandStart();
       RunConsoleCommand(command.Text, game_, net_.Drops(), out);
+      out.CommandEnd();
       break;
   }
 }

@@ -30,7 +30,8 @@ CServerDlg::CServerDlg(std::vector<std::string> arguments)
 }
 
 CServerDlg::~CServerDlg() {
-  StopRemoteServices();
+  answers_.FinishAll();
+  remote_.Stop();
   session_.Stop();
   // A callback that outlives the window must find no window rather than a destroyed one.
   if (AppHandlerTarget() == this) {
@@ -123,7 +124,11 @@ void CServerDlg::OnTimer(int id) {
       display_,
       Control<fw::CListCtrl>(res::IDC_PLAYER_LIST),
       Control<fw::CListCtrl>(res::IDC_LEVEL_LIST),
-      [this](std::string_view line) { PrintConsoleLine(line); },
+      [this](std::string_view line) {
+        PrintConsoleLine(line);
+        answers_.Line(line);
+      },
+      [this](QueuedLineKind mark) { answers_.Mark(mark); },
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
@@ -132,9 +137,14 @@ void CServerDlg::OnTimer(int id) {
   if (engineFailed) {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
-  RefreshStatus(context);
-  ProgressRemoteCommand(framesBeforeRefresh);
-  FollowWebPage();
+  const bool printed = RefreshStatus(context);
+  if (session_.HasThread()) {
+    answers_.Settle(printed ? std::optional(framesBeforeRefresh) : std::nullopt,
+                    platform::MillisecondClock());
+  } else {
+    answers_.FinishAll();
+  }
+  remote_.Follow();
   if (session_.Engine() != nullptr) {
     service_.Refresh(ServiceStatusText(), session_.FramesRun(), ServiceStatus::Clock::now());
   }
@@ -160,7 +170,7 @@ void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
-    StartRemoteServices();
+    remote_.Start(arguments_);
     return;
   }
   ReportError(res::IDS_START_FAILED);
@@ -184,14 +194,15 @@ void CServerDlg::StopSession() {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
   session_.Stop();
+  answers_.FinishAll();
 }
 
 std::string CServerDlg::ServiceStatusText() {
   std::string text = display_.ServerNameText;
-  const auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
-  if (display_.HighlightedLevel >= 0 && display_.HighlightedLevel < levels.GetItemCount()) {
+  const int level = display_.HighlightedLevel;
+  if (level >= 0 && level < static_cast<int>(display_.LevelNames.size())) {
     text += ", level ";
-    text += levels.GetItemText(display_.HighlightedLevel, 0);
+    text += display_.LevelNames[static_cast<std::size_t>(level)];
   }
   text += ", players ";
   text += display_.PlayersText.empty() ? "0" : display_.PlayersText;

@@ -7,13 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "config/RemoteOptions.h"
 #include "engine/GameServerAppHandler.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
-#include "framework/web/WebHost.h"
 #include "platform/LogFile.h"
 #include "session/ServerSession.h"
+#include "ui/AdminWindow.h"
+#include "ui/CommandOrigin.h"
+#include "ui/ConsoleCommandAnswers.h"
 #include "ui/GameTracking.h"
 #include "ui/RemoteAdmin.h"
 #include "ui/ServiceStatus.h"
@@ -31,14 +32,23 @@ std::array<int, 6> PlayerColumnWidths(int outerWidth);
 class CServerDlg : public fw::CDialog,
                    public ISessionHost,
                    public IAppHandlerTarget,
-                   public fw::web::IWebHost {
+                   public IAdminWindow {
  public:
   // The process's argument vector, argv[0] included.
   explicit CServerDlg(std::vector<std::string> arguments);
   ~CServerDlg() override;
 
   // Appends one line to the console; the text is data, never a format.
-  void PrintConsoleLine(std::string_view text);
+  void PrintConsoleLine(std::string_view text) override;
+  // The same for an operator's own command: the flag, never the text, sets it apart on the
+  // terminal and the web page.
+  void PrintOperatorLine(std::string_view text);
+
+  // The one way in for a command line, whoever typed it. A line from the window's command field
+  // goes to the game's console; from the terminal or a remote client, a line starting with '/'
+  // is one of the server's own commands. `answer` (remote clients) gets what the command
+  // printed: a server command's at once, a game command's once the engine has run it.
+  void RunLine(std::string_view line, const CommandOrigin& origin, CommandAnswer answer) override;
 
   // The process ends with 1 after a fatal report (on the console front-end also after an engine
   // error), 2 after an ordinary stop.
@@ -49,7 +59,7 @@ class CServerDlg : public fw::CDialog,
 
   CServerSession& Session() { return session_; }
   GameTracking& Tracking() { return tracking_; }
-  const StatusDisplay& Display() const { return display_; }
+  const StatusDisplay& Display() const override { return display_; }
 
   // The rows reach the window's private handlers, so the window defines them.
   static std::span<const TerminalCommand> TerminalCommands();
@@ -67,15 +77,14 @@ class CServerDlg : public fw::CDialog,
   void HandleGameMessage(const char* data, int length) override;
   void OnConsoleOutput(const char* text) override;
   void OnOutOfMemory() override;
+  void OnConsoleCommandMark(bool start) override;
 
-  // fw::net::IRemoteHost
-  void RunRemoteCommand(const std::string& line, const std::string& peer,
-                        std::function<void(std::string)> done) override;
-  remote::A2sStatus QueryStatus() override;
-  void ReportRemoteEvent(std::string_view text) override;
-
-  // fw::web::IWebHost
-  std::string WebStateJson() override;
+  // IAdminWindow
+  void Later(std::function<void()> task) override { PostTask(std::move(task)); }
+  bool Serving() const override { return IsModalLoopRunning(); }
+  std::uint32_t TotalPlayers() const override { return tracking_.TotalPlayers.load(); }
+  std::uint64_t FramesRun() const override { return session_.FramesRun(); }
+  std::uint32_t TakeSlowestFrameUs() override { return session_.TakeSlowestFrameUs(); }
 
  protected:
   bool OnInitDialog() override;
@@ -108,20 +117,20 @@ class CServerDlg : public fw::CDialog,
   void SetUpLevelList();
   void FillLevelList(const std::vector<std::string>& levelNames);
 
-  void PrintPlayers();
-  void PrintLevels();
-  void PrintStatus();
-  void BootById(std::string_view argument);
-  void SelectLevelByRow(std::string_view argument);
+  void PrintLine(std::string_view text, bool operatorLine);
+  void RunGameCommand(std::string_view line, const CommandOrigin& origin, CommandAnswer answer);
+  // Posts a console command and keeps its place among those waiting for their output.
+  bool PostConsoleCommand(std::string_view command, CommandAnswer answer);
+  std::string RunServerCommand(std::string_view line, const CommandOrigin& origin);
+  bool KickPlayer(std::int32_t clientId, std::string& engineOutput);
 
-  void StartRemoteServices();
-  void StopRemoteServices();
-  void StartNextRemoteCommand();
-  void ProgressRemoteCommand(std::uint64_t framesBeforeRefresh);
-  void FinishRemoteCommand();
-  void StartWebPage(const RemoteOptions& options, const RconPassword& password);
-  // Samples the plots and pushes the state to the open pages, about once a second.
-  void FollowWebPage();
+  std::string PlayersText() const;
+  std::string LevelsText() const;
+  std::string StatusText() const;
+  std::string BootById(std::string_view argument, const CommandOrigin& origin);
+  std::string SelectLevelByRow(std::string_view argument);
+  std::string NextLevel();
+  std::string StopOnRequest(const CommandOrigin& origin);
 
   std::vector<std::string> arguments_;
   CGameServerAppHandler handler_;
@@ -137,7 +146,9 @@ class CServerDlg : public fw::CDialog,
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};
-  RemoteAdmin remote_;
+  bool stopRequested_ = false;
+  ConsoleCommandAnswers answers_;
+  RemoteAdmin remote_{*this};
   // Declared last, so destroyed first: its destructor's stop still reaches the roster and the
   // other members above through the host callbacks.
   CServerSession session_;

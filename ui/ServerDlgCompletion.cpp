@@ -68,7 +68,7 @@ std::vector<std::string> CServerDlg::CompleteTerminalWord(std::string_view befor
       // The engine's commands are known from its help; its answer shows on the console, and the
       // next Tab completes from it.
       engineHelpAsked_ = true;
-      SendConsoleCommand(session_, "help");
+      PostConsoleCommand("help", {});
     }
     for (const std::string& command : engineCommands_) {
       AddMatch(matches, command, word);

@@ -49,7 +49,7 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   display_.PlayersText =
       std::to_string(display_.PlayerCount) + "/" + std::to_string(display_.MaxPlayerCount);
 
-  remote_.GameFacts = GameFactsFor(game.Block, display_.GameTypeText);
+  remote_.SetGameFacts(GameFactsFor(game.Block, display_.GameTypeText));
   FillLevelList(game.Levels);
   if (Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetItemCount() == 0) {
     return res::IDS_NO_MAPS;
@@ -67,11 +67,13 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
 void CServerDlg::FillLevelList(const std::vector<std::string>& levelNames) {
   auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
   levels.DeleteAllItems();
+  display_.LevelNames.clear();
   for (const auto& name : levelNames) {
     if (!name.empty()) {
       const std::string shown =
           name.size() > kLevelPrefixLength ? name.substr(kLevelPrefixLength) : std::string();
       levels.InsertItem(levels.GetItemCount(), shown);
+      display_.LevelNames.push_back(shown);
     }
   }
 }

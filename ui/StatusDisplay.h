@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/PlayerInfo.h"
+
 namespace vex {
 
 // The numbers behind a player row's Ping and Time cells as the refresh last wrote them; nothing
@@ -34,6 +36,10 @@ struct StatusDisplay {
   std::uint32_t PlayerCount = 0;
   // One entry a player row, by position.
   std::vector<ShownPlayerRow> ShownRows;
+  // The players of the rows as the refresh last wrote them, by position.
+  std::vector<CPlayerInfo> Players;
+  // The level list's rows, as the game host setup filled them.
+  std::vector<std::string> LevelNames;
 };
 
 }  // namespace vex

@@ -20,7 +20,7 @@ struct TakenState {
   bool RosterChanged = false;
   bool LevelStarted = false;
   std::int32_t Level = -1;
-  std::vector<std::string> Lines;
+  std::vector<QueuedLine> Lines;
   std::vector<CPlayerInfo> Roster;
 };
 
@@ -36,9 +36,13 @@ void WriteCell(fw::CListCtrl& list, int row, int column, const std::string& text
   }
 }
 
-void PrintLines(StatusRefreshContext& context, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    context.PrintConsoleLine(line);
+void PrintLines(StatusRefreshContext& context, const std::vector<QueuedLine>& lines) {
+  for (const QueuedLine& line : lines) {
+    if (line.Kind == QueuedLineKind::Text) {
+      context.PrintConsoleLine(line.Text);
+    } else {
+      context.CommandMark(line.Kind);
+    }
   }
 }
 
@@ -161,6 +165,7 @@ std::optional<std::uint32_t> UpdatePlayerRows(StatusRefreshContext& context,
     for (int row = 0; row < rows; ++row) {
       RewritePlayerRow(list, row, snapshot[row], selectedId);
     }
+    context.Display.Players.assign(snapshot.begin(), snapshot.begin() + rows);
   }
   std::vector<ShownPlayerRow>& shown = context.Display.ShownRows;
   shown.resize(static_cast<std::size_t>(rows));
@@ -236,23 +241,23 @@ void UpdateSpan(std::int64_t now, std::int64_t since, std::int32_t& shown, std::
 
 }  // namespace
 
-void RefreshStatus(StatusRefreshContext& context) {
+bool RefreshStatus(StatusRefreshContext& context) {
   CServerSession& session = context.Session;
   if (session.Engine() == nullptr || !session.HasThread()) {
-    return;
+    return false;
   }
   if (session.EngineError()) {
     // The stop empties the queue, and the engine's reason for the error is among its lines.
     PrintLines(context, session.PendingConsoleLines().TakeAll());
     session.Stop();
-    return;
+    return true;
   }
   if (context.Tracking.LevelUnloaded) {
-    return;
+    return false;
   }
   const std::optional<TakenState> took = TakeGameState(context);
   if (!took) {
-    return;
+    return false;
   }
   const TakenState& taken = *took;
   StatusDisplay& display = context.Display;
@@ -264,7 +269,7 @@ void RefreshStatus(StatusRefreshContext& context) {
   }
   if (taken.Level < 0) {
     PrintLines(context, taken.Lines);
-    return;
+    return true;
   }
   UpdateSpan(now, display.LevelStartTime, display.LevelSpanShown, display.LevelTimeText);
   const std::optional<std::uint32_t> pingSum = UpdatePlayerRows(context, taken, now);
@@ -272,6 +277,7 @@ void RefreshStatus(StatusRefreshContext& context) {
   MoveLevelMark(context, taken.Level);
   PrintLines(context, taken.Lines);
   context.PushMembers();
+  return true;
 }
 
 }  // namespace vex

@@ -31,6 +31,8 @@ struct StatusRefreshContext {
   fw::CListCtrl& PlayerList;
   fw::CListCtrl& LevelList;
   std::function<void(std::string_view)> PrintConsoleLine;
+  // The marks around a console command's output, in their place among the lines.
+  std::function<void(QueuedLineKind)> CommandMark;
   std::function<void()> PushMembers;  // UpdateData(false)
   std::function<std::int64_t()> Now;  // calendar seconds
 };
@@ -38,7 +40,8 @@ struct StatusRefreshContext {
 // One tick of the status window's timer: takes what the game left under the session lock, then
 // brings times, player rows, counts, pings and the current-level mark up to date outside it,
 // writing only the cells whose text changed. A tick that cannot take the lock within a few
-// milliseconds (a frame is slow or hung) leaves everything for the next one.
-void RefreshStatus(StatusRefreshContext& context);
+// milliseconds (a frame is slow or hung) leaves everything for the next one. True when the tick
+// took and printed the queued console lines.
+bool RefreshStatus(StatusRefreshContext& context);
 
 }  // namespace vex

@@ -23,10 +23,10 @@ constexpr std::string_view kCookieName = "vexweb";
 constexpr std::size_t kReadChunk = 4096;
 
 // The console line as one event of the stream.
-std::string ConsoleEvent(std::string_view line) {
-  std::string event = "event: console\ndata: ";
+std::string ConsoleEvent(std::string_view line, bool operatorLine) {
+  std::string event = "event: console\ndata: {\"text\":";
   remote::AppendJsonString(event, line);
-  event += "\n\n";
+  event += operatorLine ? ",\"operator\":true}\n\n" : ",\"operator\":false}\n\n";
   return event;
 }
 
@@ -69,12 +69,12 @@ class WebService::Impl {
 
   std::uint16_t Port() const { return server_.serverPort(); }
 
-  void ConsoleLine(std::string_view line) {
-    console_.emplace_back(line);
+  void ConsoleLine(std::string_view line, bool operatorLine) {
+    console_.push_back(ConsoleEvent(line, operatorLine));
     while (console_.size() > settings_.ConsoleLinesKept) {
       console_.pop_front();
     }
-    Broadcast(ConsoleEvent(line));
+    Broadcast(console_.back());
   }
 
   void PublishState() {
@@ -266,8 +266,8 @@ class WebService::Impl {
       std::string opening = EventStreamHead();
       lastState_ = host_.WebStateJson();
       opening += StateEvent(lastState_);
-      for (const std::string& line : console_) {
-        opening += ConsoleEvent(line);
+      for (const std::string& event : console_) {
+        opening += event;
       }
       Send(socket, opening);
     } else if (path != "/app.html" && path != "/login.html" && PageFile(path, body, type)) {
@@ -311,32 +311,15 @@ class WebService::Impl {
                                  session->Id + "; HttpOnly; SameSite=Strict; Path=/\r\n"));
   }
 
-  // The window's controls, through the remote console's command path: the page's buttons do
-  // what the terminal's commands for them do.
+  // Every control of the page is a command line, which takes the remote console's path: the
+  // page's buttons send the server's own commands for them.
   void Control(QTcpSocket* socket, Connection& connection, const remote::HttpRequest& request,
                std::string_view path) {
-    std::string line;
-    const auto number = [&](std::string_view field) {
-      const auto value = remote::FormField(request.Body, field);
-      return value && !value->empty() && value->size() < 10 &&
-                     value->find_first_not_of("0123456789") == std::string::npos
-                 ? *value
-                 : std::string();
-    };
-    if (path == "/api/command") {
-      line = remote::FormField(request.Body, "line").value_or("");
-    } else if (path == "/api/next") {
-      line = "/next";
-    } else if (path == "/api/stop") {
-      line = "/stop";
-    } else if (path == "/api/level" && !number("row").empty()) {
-      line = "/level " + number("row");
-    } else if (path == "/api/boot" && !number("id").empty()) {
-      line = "/boot " + number("id");
-    } else {
+    if (path != "/api/command") {
       Finish(socket, WebAnswer(404, "text/plain; charset=utf-8", "Not found.\n"));
       return;
     }
+    const std::string line = remote::FormField(request.Body, "line").value_or("");
     QPointer<QTcpSocket> alive(socket);
     host_.RunRemoteCommand(line, "Web " + connection.Peer, [this, alive](std::string answer) {
       if (alive == nullptr || connections_.find(alive.data()) == connections_.end()) {
@@ -358,16 +341,29 @@ class WebService::Impl {
 
   // Nothing goes to a stream whose session has ended (logged out, pushed out or expired).
   void EndStreamsOfEndedSessions(std::uint64_t now) {
-    for (auto& [socket, connection] : connections_) {
-      if (connection.Streaming && !sessions_.IsOpen(connection.SessionId, now)) {
-        EndStream(socket);
-      }
-    }
+    EndStreams([&](const Connection& c) { return !sessions_.IsOpen(c.SessionId, now); });
   }
 
-  void EndStream(QTcpSocket* socket) {
-    std::erase(streams_, socket);
-    socket->disconnectFromHost();
+  void EndStreamsOf(const std::string& sessionId) {
+    EndStreams([&](const Connection& c) { return c.SessionId == sessionId; });
+  }
+
+  // Closing a socket may forget it at once (its disconnected signal), which changes the map: the
+  // streams are picked first and closed after.
+  template <typename Ends>
+  void EndStreams(const Ends& ends) {
+    std::vector<QPointer<QTcpSocket>> ending;
+    for (const auto& [socket, connection] : connections_) {
+      if (connection.Streaming && ends(connection)) {
+        ending.emplace_back(socket);
+      }
+    }
+    for (const QPointer<QTcpSocket>& socket : ending) {
+      if (socket != nullptr) {
+        std::erase(streams_, socket.data());
+        socket->disconnectFromHost();
+      }
+    }
   }
 
   void Broadcast(const std::string& event) {
@@ -382,20 +378,15 @@ class WebService::Impl {
     }
   }
 
-  void EndStreamsOf(const std::string& sessionId) {
-    for (auto& [socket, connection] : connections_) {
-      if (connection.Streaming && connection.SessionId == sessionId) {
-        EndStream(socket);
-      }
-    }
-  }
-
   static void Send(QTcpSocket* socket, const std::string& bytes) {
     socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
   }
 
+  // The answer leaves at once, as far as the socket takes it: an answer to a stop must not wait
+  // for an event loop that the stop is about to end.
   void Finish(QTcpSocket* socket, const std::string& answer) {
     Send(socket, answer);
+    socket->flush();
     Close(socket);
   }
 
@@ -438,8 +429,8 @@ bool WebService::Start(std::string& error) {
 std::uint16_t WebService::Port() const {
   return impl_->Port();
 }
-void WebService::ConsoleLine(std::string_view line) {
-  impl_->ConsoleLine(line);
+void WebService::ConsoleLine(std::string_view line, bool operatorLine) {
+  impl_->ConsoleLine(line, operatorLine);
 }
 void WebService::PublishState() {
   impl_->PublishState();

@@ -36,7 +36,7 @@ struct WebSettings {
 
 // The operator's web page over HTTP/1.1, served by the window thread's event loop like the
 // remote console: a login form, the page's files, an event stream that pushes the state and the
-// console, and the controls as POST requests that carry the session's token.
+// console, and the page's command lines as POST requests that carry the session's token.
 class WebService {
  public:
   WebService(IWebHost& host, WebSettings settings);
@@ -47,8 +47,9 @@ class WebService {
   bool Start(std::string& error);
   std::uint16_t Port() const;
 
-  // A console line for the open pages (and the ones that open later, up to the kept lines).
-  void ConsoleLine(std::string_view line);
+  // A console line for the open pages (and the ones that open later, up to the kept lines);
+  // `operatorLine` marks an operator's own command.
+  void ConsoleLine(std::string_view line, bool operatorLine);
   // Asks the host for the state and pushes it to the open pages when it changed.
   void PublishState();
 

@@ -106,7 +106,7 @@ TEST_F(WebServiceTest, OversizedOrMalformedRequestsAreAnsweredWithTheirStatusAnd
       {"POST /login HTTP/1.1\r\nHost: localhost\r\nContent-Length: 1\r\nContent-Length: 2\r\n"
        "\r\nab",
        "400"},
-      {"POST /api/next HTTP/1.1\r\nHost: localhost\r\nContent-Length: 0\r\n\r\n", "401"},
+      {"POST /api/command HTTP/1.1\r\nHost: localhost\r\nContent-Length: 0\r\n\r\n", "401"},
       // A name that some DNS points here is not this page's name.
       {"GET / HTTP/1.1\r\nHost: attacker.example:8080\r\n\r\n", "421"},
   };

@@ -100,7 +100,7 @@ TEST_F(SessionTest, FrameErrorQueuesOneLineAndStopsFurtherFrames) {
   session.RunFrameStep();
   const auto lines = session.PendingConsoleLines().TakeAll();
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_FALSE(lines[0].empty());
+  EXPECT_FALSE(lines[0].Text.empty());
   EXPECT_TRUE(host.Errors.empty());
   session.Stop();
   EXPECT_FALSE(session.EngineError());

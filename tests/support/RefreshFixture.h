@@ -70,7 +70,7 @@ class RefreshFixture {
     context_ = std::make_unique<StatusRefreshContext>(
         StatusRefreshContext{*session_, Tracking, Display, PlayerList(), LevelList(),
                              [this](std::string_view line) { Printed.emplace_back(line); },
-                             [this] { ++Pushes; }, [this] { return Now; }});
+                             [](QueuedLineKind) {}, [this] { ++Pushes; }, [this] { return Now; }});
   }
   ~RefreshFixture() {
     session_->Stop();

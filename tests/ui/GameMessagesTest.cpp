@@ -76,7 +76,9 @@ State Read(GameTracking& tracking, ConsoleLineQueue& pending) {
   state.CurrentLevel = tracking.CurrentLevel;
   state.ProtectedId = tracking.ProtectedClientId;
   state.TotalPlayers = tracking.TotalPlayers;
-  state.Lines = pending.TakeAll();
+  for (const QueuedLine& line : pending.TakeAll()) {
+    state.Lines.push_back(line.Text);
+  }
   return state;
 }
 
@@ -310,7 +312,7 @@ TEST(GameMessages, LengthZeroRunsToTheFirstZeroByte) {
   const char message[] = "\x05hello\0ignored";
   HandleGameMessage(tracking, pending, message, 0, kNow);
   HandleGameMessage(tracking, pending, "\x04 3\0 9", 0, kNow);
-  EXPECT_EQ(pending.TakeAll(), std::vector<std::string>{"hello"});
+  EXPECT_EQ(pending.TakeAll(), std::vector<QueuedLine>{{"hello"}});
   EXPECT_EQ(tracking.CurrentLevel, 3);
 }
 
@@ -332,7 +334,7 @@ TEST(GameMessages, ReadsNoByteBeyondLength) {
   const std::string message = kConsole + "visible|hidden";
   HandleGameMessage(tracking, pending, message.data(), 8, kNow);
   HandleGameMessage(tracking, pending, "\x04 12345", 4, kNow);
-  EXPECT_EQ(pending.TakeAll(), std::vector<std::string>{"visible"});
+  EXPECT_EQ(pending.TakeAll(), std::vector<QueuedLine>{{"visible"}});
   EXPECT_EQ(tracking.CurrentLevel, 12);
 }
 
