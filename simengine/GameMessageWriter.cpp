@@ -28,8 +28,12 @@ void AppendName(std::string& message, std::string_view name) {
 
 }  // namespace
 
-std::string PlayerAddedMessage(std::int32_t clientId) {
-  return WithNumber(GameMessageType::PlayerAdded, clientId);
+std::string PlayerAddedMessage(std::int32_t clientId, bool bot) {
+  std::string message = WithNumber(GameMessageType::PlayerAdded, clientId);
+  if (bot) {
+    message += " B";
+  }
+  return message;
 }
 
 std::string PlayerRemovedMessage(std::int32_t clientId) {

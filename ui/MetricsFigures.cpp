@@ -47,14 +47,15 @@ void AddServiceFigures(remote::ServerMetrics& metrics, const fw::net::RconServic
                        const fw::net::QueryService* query, const fw::web::WebService* web) {
   if (rcon != nullptr) {
     metrics.RconSignIns = rcon->SignIns();
-    metrics.ActiveBans += rcon->ActiveBans();
+    metrics.ActiveBans = rcon->ActiveBans();
   }
   if (query != nullptr) {
     metrics.Queries = query->Counts();
   }
   if (web != nullptr) {
     metrics.WebSignIns = web->SignIns();
-    metrics.ActiveBans += web->ActiveBans();
+    // Both services keep their bans in one table, which is counted once.
+    metrics.ActiveBans = web->ActiveBans();
     metrics.WebSessions = web->ActiveSessions();
   }
 }

@@ -73,6 +73,7 @@ void RemoteAdmin::StartRcon(const RemoteOptions& options, const RconPassword& pa
   settings.Password = password.Text;
   settings.BindAddress = options.RconBind;
   settings.Port = options.RconPort.value_or(gameFacts_.GamePort);
+  settings.SharedBans = bans_;
   auto service = std::make_unique<fw::net::RconService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
@@ -159,7 +160,7 @@ remote::A2sStatus RemoteAdmin::QueryStatus() {
   for (const CPlayerInfo& player : display.Players) {
     status.Players.push_back(
         {std::string(player.Name, strnlen(player.Name, sizeof player.Name)), player.Score,
-         static_cast<float>(std::max<std::int64_t>(0, now - player.JoinTime))});
+         static_cast<float>(std::max<std::int64_t>(0, now - player.JoinTime)), player.Bot});
   }
   return status;
 }

@@ -13,6 +13,7 @@
 #include "framework/web/MetricsService.h"
 #include "framework/web/WebService.h"
 #include "remote/A2sMessages.h"
+#include "remote/AuthFailureBans.h"
 #include "remote/PlotHistory.h"
 #include "ui/AdminWindow.h"
 
@@ -71,6 +72,8 @@ class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost
   std::unique_ptr<fw::net::QueryService> query_;
   std::unique_ptr<fw::web::WebService> web_;
   std::unique_ptr<fw::web::MetricsService> metrics_;
+  // Wrong passwords of the remote console and the web page count together.
+  std::shared_ptr<remote::AuthFailureBans> bans_ = std::make_shared<remote::AuthFailureBans>();
   std::deque<Command> waiting_;
   bool runPosted_ = false;
   // Tasks posted to the event loop find out through this whether the object still exists.

@@ -76,6 +76,7 @@ void RemoteAdmin::StartWebPage(const RemoteOptions& options, const RconPassword&
   settings.Password = password.Text;
   settings.BindAddress = options.WebBind;
   settings.Port = options.WebPort;
+  settings.SharedBans = bans_;
   auto service = std::make_unique<fw::web::WebService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {

@@ -7,7 +7,7 @@
 
 #include "framework/net/PeerAddress.h"
 #include "framework/web/WebAnswer.h"
-#include "remote/SecretCompare.h"
+#include "remote/SecretEqual.h"
 
 namespace vex::fw::web {
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/web/WebHost.h"
 #include "remote/AuthFailureBans.h"
@@ -17,6 +18,8 @@ struct WebSettings {
   std::string Password;
   std::string BindAddress = "127.0.0.1";
   std::uint16_t Port = 0;  // 0 takes a free port (tests)
+  // Past either bound, the connection that has waited longest for its request to complete
+  // makes room, so slow strangers never keep the operator from logging in.
   int MaxConnections = 32;
   int MaxConnectionsPerAddress = 8;
   int RequestTimeoutMs = 10'000;
@@ -26,6 +29,10 @@ struct WebSettings {
   std::size_t MaxUnsentBytes = 512 * 1024;
   remote::HttpLimits Limits;
   remote::AuthFailureBans::Limits Bans;
+  // Wrong passwords counted with the remote console's; the service keeps its own when null.
+  std::shared_ptr<remote::AuthFailureBans> SharedBans;
+  // Host names the page answers for besides addresses and localhost (a proxy's name).
+  std::vector<std::string> HostNames;
 };
 
 // The operator's web page over HTTP/1.1, served by the window thread's event loop like the

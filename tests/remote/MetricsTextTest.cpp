@@ -10,7 +10,6 @@
 
 #include "remote/MetricsExposition.h"
 #include "remote/ProcessStats.h"
-#include "remote/SecretCompare.h"
 #include "remote/ServerMetrics.h"
 #include "tests/app/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
@@ -77,15 +76,6 @@ TEST(MetricsExposition, HistogramBucketsAreCumulativeUpToInfinity) {
             "h_seconds_bucket{le=\"+Inf\"} 8\n"
             "h_seconds_sum 1.5\n"
             "h_seconds_count 8\n");
-}
-
-TEST(SecretsEqual, MatchesOnlyTheWholeSecret) {
-  EXPECT_TRUE(SecretsEqual("token", "token"));
-  EXPECT_TRUE(SecretsEqual("", ""));
-  for (const char* other : {"tokem", "token2", "toke", "", "tokentoken", "t"}) {
-    EXPECT_FALSE(SecretsEqual(other, "token")) << other;
-  }
-  EXPECT_FALSE(SecretsEqual("x", ""));
 }
 
 TEST(ProcessStats, ParsesTheStatLineWhateverTheCommandName) {

@@ -308,13 +308,13 @@ TEST_F(SimGameTest, BotsJoinWithExactMessages) {
     }
   }
   EXPECT_EQ(StateMessages(joinFrame),
-            (std::vector<std::string>{Message(0, "1"), Message(2, "1 Ash\n0 0 3 \0\0 -1 -1"sv)}));
+            (std::vector<std::string>{Message(0, "1 B"), Message(2, "1 Ash\n0 0 3 \0\0 -1 -1"sv)}));
   EXPECT_EQ(GameLines(joinFrame), std::vector<std::string>{"Ash joined the game."});
 
   ASSERT_EQ(Engine().PostCommand("bots 2"), 0);
   const auto second = RunUntil([](const std::string& m) { return m[0] == 0; }, 100);
   ASSERT_TRUE(second.has_value());
-  EXPECT_EQ(*second, Message(0, "2"));
+  EXPECT_EQ(*second, Message(0, "2 B"));
   const auto next = RunUntil([](const std::string& m) { return m[0] == 2; }, 100);
   ASSERT_TRUE(next.has_value());
   const auto records = ParseStats(*next);
@@ -452,8 +452,10 @@ TEST_F(SimGameTest, ConsoleCommandsAnswerWithGameLines) {
   Begin({.TimeLimitSeconds = 600.0f});
   Frame();
   const std::pair<const char*, const char*> cases[] = {
-      {"help", "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap"},
-      {"  HELP  ", "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap"},
+      {"help",
+       "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap, cvarlist"},
+      {"  HELP  ",
+       "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap, cvarlist"},
       {"status", "\"Test\", Deathmatch, level 1 Arena (10:00 left), 0/8 players."},
       {"players", "No players."},
       {"say hello %s %d", "Server: hello %s %d"},

@@ -22,12 +22,14 @@ struct Player {
   int Kind = 0;
   int Ringed = 0;
   std::int64_t JoinTime = kEarlier;
+  bool Bot = false;
   bool operator==(const Player&) const = default;
 };
 
 void PrintTo(const Player& p, std::ostream* os) {
   *os << "{" << p.Id << " '" << p.Name << "' " << p.Kills << "/" << p.Score << "/" << p.Lives
-      << " kind " << p.Kind << " ringed " << p.Ringed << " joined " << p.JoinTime << "}";
+      << " kind " << p.Kind << " ringed " << p.Ringed << " joined " << p.JoinTime
+      << (p.Bot ? " bot" : "") << "}";
 }
 
 struct State {
@@ -66,7 +68,7 @@ State Read(GameTracking& tracking, ConsoleLineQueue& pending) {
   State state;
   tracking.Roster.ForEach([&](const CPlayerInfo& p) {
     state.Roster.push_back(
-        Player{p.ClientId, p.Name, p.Kills, p.Score, p.Lives, p.Kind, p.Ringed, p.JoinTime});
+        Player{p.ClientId, p.Name, p.Kills, p.Score, p.Lives, p.Kind, p.Ringed, p.JoinTime, p.Bot});
   });
   state.RosterChanged = tracking.RosterChanged;
   state.LevelStarted = tracking.LevelStarted;
@@ -136,6 +138,22 @@ Player Incoming(std::int32_t id) {
 std::vector<MessageCase> Cases() {
   return {
       {"player added", kAdded + " 12",
+       With(Baseline(),
+            [](State& s) {
+              s.Roster.insert(s.Roster.begin(), Incoming(12));
+              s.RosterChanged = true;
+              s.TotalPlayers = 6;
+            })},
+      {"bot added", kAdded + "12 B",
+       With(Baseline(),
+            [](State& s) {
+              Player bot = Incoming(12);
+              bot.Bot = true;
+              s.Roster.insert(s.Roster.begin(), bot);
+              s.RosterChanged = true;
+              s.TotalPlayers = 6;
+            })},
+      {"player added with another mark", kAdded + "12 x",
        With(Baseline(),
             [](State& s) {
               s.Roster.insert(s.Roster.begin(), Incoming(12));
