@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Dialog.h"
+#include "framework/MessageBox.h"
 #include "framework/StringTable.h"
 #include "platform/Clock.h"
 #include "platform/TextCut.h"
@@ -108,7 +109,11 @@ std::string CServerDlg::StopOnRequest(const CommandOrigin& origin) {
   // The answer goes out before the stop, which waits for the engine and ends the event loop.
   PostTask([this] {
     confirmOnStop_ = false;
-    OnCancel();
+    // The window's own stop question may be open, its loop running under this task: answered
+    // yes, the stop it asked about runs as the question returns.
+    if (!fw::AnswerOpenQuestion()) {
+      OnCancel();
+    }
   });
   return "Stopping the server.\n";
 }

@@ -99,6 +99,9 @@ class ConsoleBackEnd final : public IBackEnd {
     return IDYES;
   }
 
+  // A question here is answered as soon as it is put.
+  bool AnswerOpenQuestion() override { return false; }
+
   std::unique_ptr<PictureWindow> CreatePictureWindow(int, CDialog*) override { return nullptr; }
 
   bool SaveWindowImage(const CDialog&, const std::string&) override { return false; }

@@ -126,6 +126,14 @@ class QtBackEnd final : public IBackEnd {
     return answer == QMessageBox::Yes ? IDYES : IDNO;
   }
 
+  bool AnswerOpenQuestion() override {
+    if (openBox_ == nullptr || openBox_->icon() != QMessageBox::Question) {
+      return false;
+    }
+    openBox_->done(QMessageBox::Yes);
+    return true;
+  }
+
   std::unique_ptr<PictureWindow> CreatePictureWindow(int bitmapId, CDialog* owner) override {
     QImage picture = PictureFromResource(bitmapId);
     if (picture.isNull()) {

@@ -58,7 +58,7 @@ class RemoteStopUnderX : public ::testing::Test {
     if (!server_->WaitForOutput("joined the game.", kLongWait) ||
         !std::regex_search(server_->Output(), port,
                            std::regex("RCON: listening on TCP port ([0-9]+)\\.")) ||
-        display_.WaitForWindow("VexServer") == 0) {
+        (statusWindow_ = display_.WaitForWindow("VexServer")) == 0) {
       ADD_FAILURE() << "the server did not come up:\n" << Transcript();
       return false;
     }
@@ -105,6 +105,7 @@ class RemoteStopUnderX : public ::testing::Test {
   std::string passwordFile_;
   int webPort_ = UnusedPort();
   int rconPort_ = 0;
+  unsigned long statusWindow_ = 0;
   std::optional<ChildProcess> server_;
 };
 
@@ -144,6 +145,25 @@ TEST_F(RemoteStopUnderX, TwoStopsAtOnceRunOneStop) {
   EXPECT_EQ(stopping, 1) << Transcript();
   ExpectStoppedWithoutAsking();
   const std::string& console = server_->Output();
+  EXPECT_EQ(console.find("Server stopped."), console.rfind("Server stopped.")) << Transcript();
+}
+
+// The window's own stop question is open when a remote stop arrives: the remote stop answers it,
+// so that the server does not wait on a window that nobody may be watching.
+TEST_F(RemoteStopUnderX, RconStopAnswersTheWindowsOpenStopQuestion) {
+  ASSERT_TRUE(StartServer());
+  ASSERT_TRUE(display_.WaitForFocus(statusWindow_));
+  // The first click takes the splash picture away if it still shows; the corner is bare dialog.
+  ASSERT_TRUE(display_.Click(statusWindow_, 3, 3));
+  ASSERT_TRUE(display_.Key("Escape"));
+  ASSERT_NE(display_.WaitForWindow("VexServer", statusWindow_), 0u) << Transcript();
+
+  std::unique_ptr<RconClient> client = SignedIn();
+  SendStop(*client);
+  EXPECT_EQ(AnswerOf(*client), kStopping) << Transcript();
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+  const std::string& console = server_->Output();
+  EXPECT_NE(console.find("Server stopped."), std::string::npos) << Transcript();
   EXPECT_EQ(console.find("Server stopped."), console.rfind("Server stopped.")) << Transcript();
 }
 
