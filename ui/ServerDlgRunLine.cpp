@@ -19,8 +19,14 @@ void CServerDlg::OnTerminalLine(const std::string& line) {
 
 void CServerDlg::RunLine(std::string_view input, const CommandOrigin& origin,
                          CommandAnswer answer) {
-  // One line is one command, as one line typed at the terminal is.
-  const std::string_view line = input.substr(0, input.find_first_of("\r\n"));
+  // A remote packet is one command line, as one line typed at the terminal is; a typed line
+  // keeps what it holds but the CR of a CR LF ending.
+  std::string_view line = input;
+  if (origin.Remote()) {
+    line = line.substr(0, line.find_first_of("\r\n"));
+  } else if (!line.empty() && line.back() == '\r') {
+    line.remove_suffix(1);
+  }
   if (origin.Remote()) {
     std::string shown = origin.Peer;
     shown += ": ";

@@ -40,16 +40,18 @@ void PseudoTerminal::Type(const std::string& keys) {
   [[maybe_unused]] const ssize_t written = write(master_, keys.data(), keys.size());
 }
 
-void PseudoTerminal::Read(int timeoutMs) {
+bool PseudoTerminal::Read(int timeoutMs) {
   pollfd ready{master_, POLLIN, 0};
   if (poll(&ready, 1, timeoutMs) <= 0) {
-    return;
+    return false;
   }
   char buffer[4096];
   const ssize_t count = read(master_, buffer, sizeof buffer);
-  if (count > 0) {
-    screen_.append(buffer, static_cast<std::size_t>(count));
+  if (count <= 0) {
+    return false;
   }
+  screen_.append(buffer, static_cast<std::size_t>(count));
+  return true;
 }
 
 bool PseudoTerminal::WaitFor(const std::string& text, std::size_t from,
@@ -78,6 +80,9 @@ int PseudoTerminal::AwaitExit(std::chrono::milliseconds limit, bool reading) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
+      // What the server wrote just before it ended is still in the terminal's buffer.
+      while (reading && Read(0)) {
+      }
       return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     if (reading) {

@@ -29,7 +29,8 @@ class PseudoTerminal {
   const std::string& Screen() const { return screen_; }
 
  private:
-  void Read(int timeoutMs);
+  // Takes what the terminal has within the time; false when it had nothing.
+  bool Read(int timeoutMs);
   int AwaitExit(std::chrono::milliseconds limit, bool reading);
 
   pid_t pid_ = -1;
