@@ -121,8 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"blank name", "   ", kPassword, 1, false, net::RefuseReason::BadName},
         RefusalCase{"name of 65 bytes", std::string(65, 'a'), kPassword, 1, false,
                     net::RefuseReason::BadName},
-        RefusalCase{"another version", "Ann", kPassword, 2, false,
-                    net::RefuseReason::WrongVersion},
+        RefusalCase{"another version", "Ann", kPassword, 2, false, net::RefuseReason::WrongVersion},
         RefusalCase{"server full", "Ann", kPassword, 1, true, net::RefuseReason::ServerFull}),
     [](const auto& param) {
       std::string name = param.param.Title;

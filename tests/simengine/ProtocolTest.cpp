@@ -128,8 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Changed(std::vector<std::uint8_t>(kMaxDatagramBytes + 1, 'V'), 1, 'X'),
                     DecodeError::Malformed},
         BadDatagram{"TypeZero", Changed(Encode(Hello{}), 3, 0), DecodeError::UnknownType},
-        BadDatagram{"TypeBeyondTheLast", Changed(Encode(Hello{}), 3, 14),
-                    DecodeError::UnknownType},
+        BadDatagram{"TypeBeyondTheLast", Changed(Encode(Hello{}), 3, 14), DecodeError::UnknownType},
         BadDatagram{"PingOfAnotherVersion", Encode(Ping{}, 2), DecodeError::WrongVersion}),
     [](const auto& param) { return std::string(param.param.Title); });
 

@@ -115,7 +115,7 @@ void Player::Handle(const net::Message& message, Clock::time_point now) {
             const PlayerState state =
                 m.Reason == net::DisconnectReason::Kicked     ? PlayerState::Kicked
                 : m.Reason == net::DisconnectReason::TimedOut ? PlayerState::TimedOut
-                                                               : PlayerState::ServerClosed;
+                                                              : PlayerState::ServerClosed;
             Finish(state, net::DisconnectReasonText(m.Reason));
           }
         } else if constexpr (std::is_same_v<T, net::Level>) {

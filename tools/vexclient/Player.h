@@ -46,9 +46,7 @@ class Player {
   void Leave();
 
   PlayerState State() const { return state_; }
-  bool Finished() const {
-    return state_ != PlayerState::Joining && state_ != PlayerState::Playing;
-  }
+  bool Finished() const { return state_ != PlayerState::Joining && state_ != PlayerState::Playing; }
   bool Joined() const { return joined_; }
   std::optional<net::RefuseReason> Refusal() const { return refusal_; }
   // The round trips in milliseconds that the server measured and reported in its pings.
