@@ -8,6 +8,7 @@
 #include "framework/net/MonotonicClock.h"
 #include "framework/net/PeerAddress.h"
 #include "framework/net/RconConnection.h"
+#include "framework/net/TcpListener.h"
 
 namespace vex::fw::net {
 
@@ -20,20 +21,9 @@ class RconService::Impl {
                                    : std::make_shared<remote::AuthFailureBans>(settings_.Bans)) {}
 
   bool Start(std::string& error) {
-    QHostAddress address;
-    if (!ListenAddress(settings_.BindAddress, address)) {
-      error = "RCON: " + settings_.BindAddress + " is not an address to listen on.";
-      return false;
-    }
-    // Pending connections beyond the kernel's backlog wait there, not in this process.
-    server_.setMaxPendingConnections(settings_.MaxConnections);
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
-    if (!server_.listen(address, settings_.Port)) {
-      error = "RCON: cannot listen on TCP port " + std::to_string(settings_.Port) + ": " +
-              server_.errorString().toStdString();
-      return false;
-    }
-    return true;
+    return ListenForClients(server_, "RCON", settings_.BindAddress, settings_.Port,
+                            settings_.MaxConnections, error);
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "framework/net/PeerAddress.h"
+#include "framework/net/TcpListener.h"
 #include "framework/web/WebAnswer.h"
 #include "remote/SecretEqual.h"
 
@@ -41,19 +42,9 @@ class MetricsService::Impl {
   }
 
   bool Start(std::string& error) {
-    QHostAddress address;
-    if (!net::ListenAddress(settings_.BindAddress, address)) {
-      error = "Metrics: " + settings_.BindAddress + " is not an address to listen on.";
-      return false;
-    }
-    server_.setMaxPendingConnections(settings_.MaxConnections);
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
-    if (!server_.listen(address, settings_.Port)) {
-      error = "Metrics: cannot listen on TCP port " + std::to_string(settings_.Port) + ": " +
-              server_.errorString().toStdString();
-      return false;
-    }
-    return true;
+    return net::ListenForClients(server_, "Metrics", settings_.BindAddress, settings_.Port,
+                                 settings_.MaxConnections, error);
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }

@@ -9,6 +9,7 @@
 
 #include "framework/net/MonotonicClock.h"
 #include "framework/net/PeerAddress.h"
+#include "framework/net/TcpListener.h"
 #include "framework/web/WebAnswer.h"
 #include "remote/JsonText.h"
 #include "remote/SecretEqual.h"
@@ -52,19 +53,9 @@ class WebService::Impl {
   }
 
   bool Start(std::string& error) {
-    QHostAddress address;
-    if (!net::ListenAddress(settings_.BindAddress, address)) {
-      error = "Web page: " + settings_.BindAddress + " is not an address to listen on.";
-      return false;
-    }
-    server_.setMaxPendingConnections(settings_.MaxConnections);
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
-    if (!server_.listen(address, settings_.Port)) {
-      error = "Web page: cannot listen on TCP port " + std::to_string(settings_.Port) + ": " +
-              server_.errorString().toStdString();
-      return false;
-    }
-    return true;
+    return net::ListenForClients(server_, "Web page", settings_.BindAddress, settings_.Port,
+                                 settings_.MaxConnections, error);
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }
