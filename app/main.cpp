@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> arguments(argv, argv + argc);
   const vex::ProgramOptions options = vex::ParseProgramOptions(arguments);
+  for (const std::string& warning : options.Warnings) {
+    vex::fw::WriteDiagnostic(vex::platform::Severity::Warning, "vexserver: warning: " + warning);
+  }
   if (options.Help) {
     std::fputs(vex::UsageText(arguments.empty() ? "vexserver" : arguments[0]).c_str(), stdout);
     return 0;
