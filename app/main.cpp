@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.Error.empty()) {
-    std::fprintf(stderr, "vexserver: %s\n", options.Error.c_str());
+    vex::fw::WriteDiagnostic(vex::platform::Severity::Error, "vexserver: " + options.Error);
     return 64;
   }
   if (options.CheckConfig) {
@@ -39,10 +39,13 @@ int main(int argc, char** argv) {
   if (options.LogFile) {
     std::string error;
     std::unique_ptr<vex::platform::LogFile> log =
-        vex::platform::LogFile::Open(*options.LogFile, error);
+        vex::platform::LogFile::Open(*options.LogFile, error, [](const std::string& problem) {
+          vex::fw::WriteDiagnostic(vex::platform::Severity::Warning, "vexserver: " + problem);
+        });
     if (!log) {
-      std::fprintf(stderr, "vexserver: cannot open the log file %s: %s\n", options.LogFile->c_str(),
-                   error.c_str());
+      vex::fw::WriteDiagnostic(
+          vex::platform::Severity::Error,
+          "vexserver: cannot open the log file " + *options.LogFile + ": " + error);
       return 1;
     }
     app.SetConsoleLog(std::move(log));

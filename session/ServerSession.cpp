@@ -61,10 +61,10 @@ bool CServerSession::CreateEngine() {
   std::string warning;
   module_ = CEngineModule::Load(error, warning);
   if (!warning.empty()) {
-    host_.PrintConsoleText(warning);
+    host_.PrintConsoleDiagnostic(platform::Severity::Warning, warning);
   }
   if (!module_) {
-    host_.PrintConsoleText(error);
+    host_.PrintConsoleDiagnostic(platform::Severity::Error, error);
     return false;
   }
   IServerEngine* engine = nullptr;
@@ -179,7 +179,7 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
   char reason[kLastErrorSize + 1] = {};
   engine->ReadLastError(reason, kLastErrorSize);
   reason[kLastErrorSize] = '\0';
-  loop.PendingConsoleLines.Push(reason);
+  loop.EngineErrorReason = reason;
   loop.EngineError = true;
 }
 
@@ -198,7 +198,8 @@ SessionLockHold CServerSession::LockBriefly() {
 SessionLockHold CServerSession::LockForOperator() {
   SessionLockHold hold = TryLockFor(kOperatorLockWaitMs);
   if (!hold) {
-    host_.PrintConsoleText("The engine is not answering; the action was not carried out.");
+    host_.PrintConsoleDiagnostic(platform::Severity::Warning,
+                                 "The engine is not answering; the action was not carried out.");
   }
   return hold;
 }
@@ -212,6 +213,7 @@ bool CServerSession::Stop() {
   }
   loop_->PendingConsoleLines.Clear();
   loop_->EngineError = false;
+  loop_->EngineErrorReason.clear();
   host_.DropRoster();
   return true;
 }
@@ -229,7 +231,8 @@ void CServerSession::StopThread() {
     auto fresh = std::make_shared<FrameLoopState>();
     fresh->Engine = loop_->Engine.load();
     loop_ = std::move(fresh);
-    host_.PrintConsoleText("The engine did not stop within 5 seconds and was abandoned.");
+    host_.PrintConsoleDiagnostic(platform::Severity::Warning,
+                                 "The engine did not stop within 5 seconds and was abandoned.");
   }
   host_.PrintConsoleLineById(res::IDS_STOPPED);
 }

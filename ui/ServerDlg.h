@@ -12,6 +12,7 @@
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
 #include "framework/web/WebHost.h"
+#include "platform/JournalStream.h"
 #include "platform/LogFile.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
@@ -37,8 +38,10 @@ class CServerDlg : public fw::CDialog,
   explicit CServerDlg(std::vector<std::string> arguments);
   ~CServerDlg() override;
 
-  // Appends one line to the console; the text is data, never a format.
-  void PrintConsoleLine(std::string_view text);
+  // Appends one line to the console; the text is data, never a format. The terminal shows an
+  // error or a warning as one (its colour, its journal priority).
+  void PrintConsoleLine(std::string_view text,
+                        platform::Severity severity = platform::Severity::Info);
 
   // The process ends with 1 after a fatal report (on the console front-end also after an engine
   // error), 2 after an ordinary stop.
@@ -57,6 +60,7 @@ class CServerDlg : public fw::CDialog,
   // ISessionHost
   void PrintConsoleLineById(int stringId) override;
   void PrintConsoleText(std::string_view text) override;
+  void PrintConsoleDiagnostic(platform::Severity severity, std::string_view text) override;
   void ReportError(int stringId) override;
   int SetUpGameHost(IServerEngine& engine) override;
   void StartRefreshTimer() override;

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
 #include "framework/TerminalStyle.h"
+#include "platform/JournalStream.h"
 #include "res/Resource.h"
 #include "session/GameHost.h"
 #include "ui/SelectConfigDlg.h"
@@ -22,11 +25,13 @@ namespace {
 constexpr std::size_t kLevelPrefixLength = 13;
 
 // The message box that follows keeps its fixed text; the console says why. On the terminal the
-// console is standard output, so the reason goes to standard error as well, beside the box.
+// console is standard output, so the reason goes to standard error as well, beside the box,
+// unless both are one stream (a terminal, the journal) that would show it twice.
 void PrintCause(CServerDlg& window, const std::string& cause) {
-  window.PrintConsoleLine(cause);
+  window.PrintConsoleLine(cause, platform::Severity::Error);
   if (const fw::CWinApp* app = fw::AfxGetApp();
-      app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console) {
+      app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console &&
+      !platform::SameStream(STDOUT_FILENO, STDERR_FILENO)) {
     fw::WriteDiagnostic(platform::Severity::Error, app->AppName() + ": " + cause);
   }
 }

@@ -47,18 +47,19 @@ void CServerDlg::StartRemoteServices() {
   }
   const RemoteOptions options = ParseRemoteOptions(arguments_);
   if (!options.Error.empty()) {
-    PrintConsoleLine("Remote administration is off: " + options.Error + ".");
+    PrintConsoleLine("Remote administration is off: " + options.Error + ".",
+                     platform::Severity::Warning);
     return;
   }
   const std::uint16_t gamePort = remote_.GameFacts.GamePort;
   const RconPassword password = ReadRconPassword(options, std::getenv("VEX_RCON_PASSWORD"));
   if (!password.Warning.empty()) {
-    PrintConsoleLine(password.Warning);
+    PrintConsoleLine(password.Warning, platform::Severity::Warning);
   }
   StartWebPage(options, password);
   std::string error;
   if (!password.Error.empty()) {
-    PrintConsoleLine(password.Error + " RCON is off.");
+    PrintConsoleLine(password.Error + " RCON is off.", platform::Severity::Warning);
   } else if (!password.Text.empty()) {
     fw::net::RconSettings settings;
     settings.Password = password.Text;
@@ -69,7 +70,7 @@ void CServerDlg::StartRemoteServices() {
       PrintConsoleLine("RCON: listening on TCP port " + std::to_string(service->Port()) + ".");
       remote_.Rcon = std::move(service);
     } else {
-      PrintConsoleLine(error);
+      PrintConsoleLine(error, platform::Severity::Error);
     }
   }
   // Game port 0 lets the engine choose one, so there is no port after it; the port after 65535
@@ -86,7 +87,7 @@ void CServerDlg::StartRemoteServices() {
     PrintConsoleLine("Query: answering on UDP port " + std::to_string(service->Port()) + ".");
     remote_.Query = std::move(service);
   } else {
-    PrintConsoleLine(error);
+    PrintConsoleLine(error, platform::Severity::Error);
   }
 }
 

@@ -41,7 +41,8 @@ void CServerDlg::StartWebPage(const RemoteOptions& options, const RconPassword& 
   if (password.Text.empty()) {
     PrintConsoleLine(
         "Web page: off, it needs the remote console's password (-rconpassword-file FILE or "
-        "VEX_RCON_PASSWORD).");
+        "VEX_RCON_PASSWORD).",
+        platform::Severity::Warning);
     return;
   }
   fw::web::WebSettings settings;
@@ -51,7 +52,7 @@ void CServerDlg::StartWebPage(const RemoteOptions& options, const RconPassword& 
   auto service = std::make_unique<fw::web::WebService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
-    PrintConsoleLine(error);
+    PrintConsoleLine(error, platform::Severity::Error);
     return;
   }
   PrintConsoleLine("Web page: http://" + options.WebBind + ":" + std::to_string(service->Port()) +

@@ -38,7 +38,7 @@ void WriteCell(fw::CListCtrl& list, int row, int column, const std::string& text
 
 void PrintLines(StatusRefreshContext& context, const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
-    context.PrintConsoleLine(line);
+    context.PrintConsoleLine(line, platform::Severity::Info);
   }
 }
 
@@ -242,8 +242,9 @@ void RefreshStatus(StatusRefreshContext& context) {
     return;
   }
   if (session.EngineError()) {
-    // The stop empties the queue, and the engine's reason for the error is among its lines.
+    // The stop empties the queue and forgets the reason.
     PrintLines(context, session.PendingConsoleLines().TakeAll());
+    context.PrintConsoleLine(session.EngineErrorReason(), platform::Severity::Error);
     session.Stop();
     return;
   }

@@ -3,13 +3,11 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <cstdio>
 
 #include "framework/Application.h"
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
 #include "framework/TerminalStyle.h"
-#include "framework/VisibleText.h"
 #include "framework/console/ConsoleDialogHost.h"
 #include "framework/console/LineEditor.h"
 #include "framework/console/StopSignals.h"
@@ -86,20 +84,19 @@ class ConsoleBackEnd final : public IBackEnd {
                      MessageBoxStyle style) override {
     std::string line(caption);
     line += ": ";
-    line += VisibleText(text, LineFeeds::Keep);
-    if (style == MessageBoxStyle::YesNoQuestion) {
-      std::fprintf(stderr, "%s\n", line.c_str());
-    } else {
+    line += text;
+    if (style != MessageBoxStyle::YesNoQuestion) {
       // A box that is not a question reports why the server cannot go on.
       WriteDiagnostic(platform::Severity::Error, line);
+      return IDOK;
     }
-    if (style == MessageBoxStyle::YesNoQuestion) {
-      // Nobody can answer on a terminal that is busy being the server's log.
-      std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()),
-                   caption.data());
-      return IDYES;
+    // Nobody can answer on a terminal that is busy being the server's log; the journal has no
+    // reader at all to ask.
+    if (!platform::IsJournal(STDERR_FILENO)) {
+      WriteDiagnostic(platform::Severity::Info, line);
+      WriteDiagnostic(platform::Severity::Info, std::string(caption) + ": answered Yes");
     }
-    return IDOK;
+    return IDYES;
   }
 
   std::unique_ptr<PictureWindow> CreatePictureWindow(int, CDialog*) override { return nullptr; }

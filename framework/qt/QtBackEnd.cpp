@@ -9,6 +9,7 @@
 #include "framework/Application.h"
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
+#include "framework/TerminalStyle.h"
 #include "framework/console/StopSignals.h"
 #include "framework/qt/DisplayLoss.h"
 #include "framework/qt/QtDialogHost.h"
@@ -137,12 +138,13 @@ class QtBackEnd final : public IBackEnd {
   // Nobody is at the window to read or answer a box: it goes to standard error, as the console
   // front-end's do, and a question is answered yes.
   static int AnswerOnStandardError(std::string_view text, std::string_view caption, bool question) {
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
+    const std::string line = std::string(caption) + ": " + std::string(text);
     if (!question) {
+      WriteDiagnostic(platform::Severity::Error, line);
       return IDOK;
     }
-    std::fprintf(stderr, "%.*s: answered Yes\n", static_cast<int>(caption.size()), caption.data());
+    WriteDiagnostic(platform::Severity::Info, line);
+    WriteDiagnostic(platform::Severity::Info, std::string(caption) + ": answered Yes");
     return IDYES;
   }
 
