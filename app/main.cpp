@@ -9,6 +9,7 @@
 #include "app/ProgramOptions.h"
 #include "app/ServerApp.h"
 #include "framework/TerminalStyle.h"
+#include "framework/VisibleText.h"
 #include "platform/LogFile.h"
 
 int main(int argc, char** argv) {
@@ -21,7 +22,8 @@ int main(int argc, char** argv) {
     vex::fw::WriteDiagnostic(vex::platform::Severity::Warning, "vexserver: warning: " + warning);
   }
   if (options.Help) {
-    std::fputs(vex::UsageText(arguments.empty() ? "vexserver" : arguments[0]).c_str(), stdout);
+    const std::string usage = vex::UsageText(arguments.empty() ? "vexserver" : arguments[0]);
+    std::fputs(vex::fw::VisibleText(usage, vex::fw::LineFeeds::Keep).c_str(), stdout);
     return 0;
   }
   if (options.Version) {

@@ -69,7 +69,13 @@ const OptionRow* Resembling(std::string_view argument) {
   const OptionRow* best = nullptr;
   std::size_t bestDistance = allowed + 1;
   for (const OptionRow& row : OptionTable()) {
-    const std::size_t distance = EditDistance(word, bare(row.Name));
+    const std::string name = bare(row.Name);
+    // Lengths further apart than the edits allowed cannot match, and a long argument would cost
+    // a table of its length for nothing.
+    if (word.size() > name.size() + allowed || name.size() > word.size() + allowed) {
+      continue;
+    }
+    const std::size_t distance = EditDistance(word, name);
     if (distance < bestDistance) {
       best = &row;
       bestDistance = distance;

@@ -1,10 +1,11 @@
 #include "framework/qt/QtBackEnd.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QWindow>
-#include <cstdio>
 
 #include "framework/Application.h"
 #include "framework/BackEnd.h"
@@ -143,8 +144,11 @@ class QtBackEnd final : public IBackEnd {
       WriteDiagnostic(platform::Severity::Error, line);
       return IDOK;
     }
-    WriteDiagnostic(platform::Severity::Info, line);
-    WriteDiagnostic(platform::Severity::Info, std::string(caption) + ": answered Yes");
+    // The journal has no reader to show the question to.
+    if (!platform::IsJournal(STDERR_FILENO)) {
+      WriteDiagnostic(platform::Severity::Info, line);
+      WriteDiagnostic(platform::Severity::Info, std::string(caption) + ": answered Yes");
+    }
     return IDYES;
   }
 
