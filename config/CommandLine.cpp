@@ -99,7 +99,7 @@ std::string UnknownArgumentWarning(std::string_view argument) {
 
 CommandLineOptions::CommandLineOptions(std::span<const std::string> arguments) {
   for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
+    const std::string_view argument = arguments[i];
     if (const OptionRow* row = FindRow(argument)) {
       Take(*row, arguments, i);
       continue;
