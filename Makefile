@@ -47,10 +47,12 @@ fuzz: deps
 	@cmake --build --preset fuzz -j $(JOBS) --target vex_fuzzers
 	@scripts/run-fuzzers $(SECONDS)
 
-# The Debian package of an optimised build, in build/release: vexserver_VERSION_ARCH.deb.
-package:
-	@$(MAKE) --no-print-directory build PRESET=release
-	@cmake --build --preset release --target package
+# The Debian package of an optimised build, in build/release: vexserver_VERSION_ARCH.deb. Only
+# what the package holds is built, not the tests and benchmarks.
+package: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS) --target vex_shipped
+	@cd build/release && cpack
 
 clean:
 	rm -rf build

@@ -6,7 +6,9 @@ namespace vex {
 
 namespace {
 constexpr int kFatalExitCode = 1;
-}
+// A second stop signal while the stop still waited for the engine: the engine was not released.
+constexpr int kStoppedWithoutWaitingExitCode = 3;
+}  // namespace
 
 CServerApp::CServerApp(std::vector<std::string> arguments)
     : fw::CWinApp("VexServer"), arguments_(std::move(arguments)) {}
@@ -23,13 +25,24 @@ int CServerApp::Run() {
   SetMainWindow(nullptr);
   // A supervisor must tell a failure from the operator's stop, which both end the window the
   // same way.
-  return window.FatalReported() ? kFatalExitCode : result;
+  if (window.FatalReported()) {
+    return kFatalExitCode;
+  }
+  return window.StoppedWithoutWaiting() ? kStoppedWithoutWaitingExitCode : result;
 }
 
 void CServerApp::OnReopenSignal() {
   if (consoleLog_) {
     consoleLog_->Reopen();
   }
+}
+
+// The log's own thread still holds the last lines ("Server stopped."); ending the log writes them.
+void CServerApp::OnAbruptEnd() {
+  if (auto* window = dynamic_cast<CServerDlg*>(MainWindow())) {
+    window->SetConsoleLog(nullptr);
+  }
+  consoleLog_.reset();
 }
 
 }  // namespace vex

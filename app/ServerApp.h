@@ -17,6 +17,7 @@ class CServerApp : public fw::CWinApp {
   // The status window's console lines go to this log too.
   void SetConsoleLog(std::unique_ptr<platform::LogFile> log) { consoleLog_ = std::move(log); }
   void OnReopenSignal() override;
+  void OnAbruptEnd() override;
 
  protected:
   bool InitInstance() override;

@@ -1,24 +1,36 @@
 #pragma once
 
-#include <ctype.h>
-
+#include <array>
+#include <cctype>
 #include <cstddef>
-#include <cstdint>
 #include <string_view>
 
 namespace vex {
 
-// The lower-case mapping of the current locale, the table that tolower() itself reads. Hashing
-// and comparing names fetch it once per name instead of calling tolower() for every character.
+// The lower-case mapping of every byte as tolower() gives it in the locale of the first lookup.
+// Hashing and comparing names index this table instead of calling tolower() for every
+// character, and a name hashes the same for the life of the process, whatever the locale does
+// later.
 class LowerCase {
  public:
-  LowerCase() : table_(*__ctype_tolower_loc()) {}
-  unsigned char operator()(char c) const {
-    return static_cast<unsigned char>(table_[static_cast<unsigned char>(c)]);
-  }
+  LowerCase() : table_(Table()) {}
+  unsigned char operator()(char c) const { return table_[static_cast<unsigned char>(c)]; }
 
  private:
-  const std::int32_t* table_;
+  using ByteTable = std::array<unsigned char, 256>;
+
+  static const ByteTable& Table() {
+    static const ByteTable table = [] {
+      ByteTable lower{};
+      for (std::size_t c = 0; c < lower.size(); ++c) {
+        lower[c] = static_cast<unsigned char>(std::tolower(static_cast<int>(c)));
+      }
+      return lower;
+    }();
+    return table;
+  }
+
+  const ByteTable& table_;
 };
 
 // Tag and symbol names match without regard to letter case: the hash multiplies by 5 and adds

@@ -22,10 +22,10 @@
 #include <thread>
 #include <vector>
 
+#include "BenchmarkGame.h"
 #include "framework/net/QueryService.h"
 #include "framework/net/RconService.h"
 #include "remote/RconPacket.h"
-#include "session/GameHost.h"
 #include "session/LevelControls.h"
 #include "session/ServerSession.h"
 
@@ -51,12 +51,7 @@ class BenchHost final : public vex::ISessionHost, public vex::fw::net::IRemoteHo
     std::exit(1);
   }
   int SetUpGameHost(vex::IServerEngine& engine) override {
-    vex::CGameOptions block{};
-    block.GameType = 1;
-    block.MaxTotalPlayers = 16;
-    block.MapCount = 1;
-    std::strcpy(block.Maps[0], "Worlds\\Multi\\Arena");
-    return vex::HostPreparedGame(engine, block, "Benchmark");
+    return vex::bench::HostBenchmarkGame(engine, 16);
   }
   void StartRefreshTimer() override {}
   void ResetTracking() override {}

@@ -10,12 +10,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <thread>
 #include <vector>
 
+#include "BenchmarkGame.h"
 #include "res/Resource.h"
-#include "session/GameHost.h"
 #include "session/ServerSession.h"
 
 namespace {
@@ -37,12 +36,7 @@ class BenchHost final : public vex::ISessionHost {
     std::exit(1);
   }
   int SetUpGameHost(vex::IServerEngine& engine) override {
-    vex::CGameOptions block{};
-    block.GameType = 1;
-    block.MaxTotalPlayers = 8;
-    block.MapCount = 1;
-    std::strcpy(block.Maps[0], "Worlds\\Multi\\Arena");
-    return vex::HostPreparedGame(engine, block, "Benchmark");
+    return vex::bench::HostBenchmarkGame(engine, 8);
   }
   void StartRefreshTimer() override {}
   void ResetTracking() override {}

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/FixedText.h"
+#include "platform/TextCut.h"
 
 namespace vex {
 namespace {
@@ -56,7 +57,8 @@ class ConfigFileReader {
     const char* tag = "Settings";
     std::string name =
         file_.GetString(tag, "ServName", std::string(FixedTextView(config.ServName)));
-    name = std::string(std::string_view(name.c_str()).substr(0, sizeof(config.ServName) - 1));
+    name = std::string(
+        platform::CutAtCharacter(std::string_view(name.c_str()), sizeof(config.ServName) - 1));
     std::replace(name.begin(), name.end(), '\\', '/');
     WriteFixedText(config.ServName, name);
     ReadNarrow(tag, "GameType", config.GameType);

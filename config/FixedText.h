@@ -7,18 +7,19 @@
 #include <string_view>
 
 #include "platform/ByteWriter.h"
+#include "platform/TextCut.h"
 
 namespace vex {
 
-// Writes text into a fixed character field: cut to the field's size less one, the rest of the
-// field zero, so the field always ends with its terminator.
+// Writes text into a fixed character field: cut to the field's size less one, between two
+// characters, the rest of the field zero, so the field always ends with its terminator.
 template <std::size_t N>
 void WriteFixedText(char (&field)[N], std::string_view text) {
   static_assert(N > 0);
   std::memset(field, 0, N);
   platform::ByteWriter writer(
       std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(field), N - 1));
-  writer.PutText(text.substr(0, N - 1));
+  writer.PutText(platform::CutAtCharacter(text, N - 1));
 }
 
 // The text of a fixed field up to its terminator, never past the field.

@@ -40,6 +40,10 @@ constexpr auto kOptions = std::to_array<OptionRow>({
      "serve the operator's web page on this TCP port, with the remote console's password "
      "(default: 0, off)"},
     {"-webbind", Text, "ADDR", Remote, "the web page's address (default: 127.0.0.1)"},
+    {"-metricsport", Port, "N", Remote,
+     "serve Prometheus metrics at /metrics on this TCP port (default: 0, off)"},
+    {"-metricsbind", Text, "ADDR", Remote, "the metrics' address (default: 127.0.0.1)"},
+    {"-metricstoken-file", Text, "FILE", Remote, "ask every scrape for the bearer token in FILE"},
 });
 
 }  // namespace

@@ -14,6 +14,41 @@ namespace {
 // Longer than any password that fits the protocol's largest packet.
 constexpr std::size_t kLongestPasswordFile = 4096;
 
+// One line of a file that only its owner should read; one final line break is not part of it.
+RconPassword ReadSecretFile(const std::string& path, const std::string& what,
+                            const std::string& kind) {
+  RconPassword password;
+  const platform::RegularFileOpening opened = platform::OpenRegularFile(path);
+  struct stat info {};
+  if (!opened.Stream || fstat(fileno(opened.Stream.get()), &info) != 0) {
+    password.Error = "The " + what + " file " + path + " cannot be used: " +
+                     (opened.Stream ? std::string("no status") : opened.Error) + ".";
+    return password;
+  }
+  std::string text(kLongestPasswordFile + 1, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), opened.Stream.get()));
+  if (text.size() > kLongestPasswordFile) {
+    password.Error = "The " + what + " file " + path + " is too long for " + kind + ".";
+    return password;
+  }
+  if (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+    if (!text.empty() && text.back() == '\r') {
+      text.pop_back();
+    }
+  }
+  if (text.empty()) {
+    password.Error = "The " + what + " file " + path + " is empty.";
+    return password;
+  }
+  if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+    password.Warning =
+        "The " + what + " file " + path + " can be read by other users; chmod 600 it.";
+  }
+  password.Text = std::move(text);
+  return password;
+}
+
 }  // namespace
 
 RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
@@ -27,6 +62,8 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
   options.RconPasswordFile = given.Value("-rconpassword-file");
   options.RconBind = given.Value("-rconbind").value_or("");
   options.WebBind = given.Value("-webbind").value_or(options.WebBind);
+  options.MetricsBind = given.Value("-metricsbind").value_or(options.MetricsBind);
+  options.MetricsTokenFile = given.Value("-metricstoken-file");
   const auto port = [&](const char* name) -> std::optional<std::uint16_t> {
     const std::optional<std::string> value = given.Value(name);
     if (!value) {
@@ -42,45 +79,23 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
   options.RconPort = port("-rconport");
   options.QueryPort = port("-queryport");
   options.WebPort = port("-webport").value_or(options.WebPort);
+  options.MetricsPort = port("-metricsport").value_or(options.MetricsPort);
   return options;
 }
 
 RconPassword ReadRconPassword(const RemoteOptions& options, const char* environmentValue) {
-  RconPassword password;
   if (!options.RconPasswordFile) {
+    RconPassword password;
     password.Text = environmentValue != nullptr ? environmentValue : "";
     return password;
   }
-  const std::string& path = *options.RconPasswordFile;
-  const platform::RegularFileOpening opened = platform::OpenRegularFile(path);
-  struct stat info {};
-  if (!opened.Stream || fstat(fileno(opened.Stream.get()), &info) != 0) {
-    password.Error = "The RCON password file " + path + " cannot be used: " +
-                     (opened.Stream ? std::string("no status") : opened.Error) + ".";
-    return password;
-  }
-  std::string text(kLongestPasswordFile + 1, '\0');
-  text.resize(std::fread(text.data(), 1, text.size(), opened.Stream.get()));
-  if (text.size() > kLongestPasswordFile) {
-    password.Error = "The RCON password file " + path + " is too long for a password.";
-    return password;
-  }
-  if (!text.empty() && text.back() == '\n') {
-    text.pop_back();
-    if (!text.empty() && text.back() == '\r') {
-      text.pop_back();
-    }
-  }
-  if (text.empty()) {
-    password.Error = "The RCON password file " + path + " is empty.";
-    return password;
-  }
-  if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
-    password.Warning =
-        "The RCON password file " + path + " can be read by other users; chmod 600 it.";
-  }
-  password.Text = std::move(text);
-  return password;
+  return ReadSecretFile(*options.RconPasswordFile, "RCON password", "a password");
+}
+
+RconPassword ReadMetricsToken(const RemoteOptions& options) {
+  return options.MetricsTokenFile
+             ? ReadSecretFile(*options.MetricsTokenFile, "metrics token", "a token")
+             : RconPassword{};
 }
 
 }  // namespace vex

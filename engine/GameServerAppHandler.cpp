@@ -36,4 +36,31 @@ int CGameServerAppHandler::OnOutOfMemory() {
   return 0;
 }
 
+int CGameServerAppHandler::OnConsoleCommandStart() {
+  if (IAppHandlerTarget* target = AppHandlerTarget()) {
+    target->OnConsoleCommandMark(true);
+  }
+  return 0;
+}
+
+int CGameServerAppHandler::OnConsoleCommandEnd() {
+  if (IAppHandlerTarget* target = AppHandlerTarget()) {
+    target->OnConsoleCommandMark(false);
+  }
+  return 0;
+}
+
+int CGameServerAppHandler::OnDroppedDatagrams(std::uint64_t total) {
+  droppedDatagrams_.store(total, std::memory_order_relaxed);
+  dropsReported_.store(true, std::memory_order_release);
+  return 0;
+}
+
+std::optional<std::uint64_t> CGameServerAppHandler::DroppedDatagrams() const {
+  if (!dropsReported_.load(std::memory_order_acquire)) {
+    return std::nullopt;
+  }
+  return droppedDatagrams_.load(std::memory_order_relaxed);
+}
+
 }  // namespace vex

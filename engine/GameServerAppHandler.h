@@ -1,5 +1,9 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
 #include "engine/ServerAppHandler.h"
 
 namespace vex {
@@ -10,6 +14,7 @@ class IAppHandlerTarget {
   virtual void HandleGameMessage(const char* data, int length) = 0;
   virtual void OnConsoleOutput(const char* text) = 0;
   virtual void OnOutOfMemory() = 0;
+  virtual void OnConsoleCommandMark(bool start) = 0;
 
  protected:
   ~IAppHandlerTarget() = default;
@@ -25,6 +30,16 @@ class CGameServerAppHandler final : public ServerAppHandler {
   int OnGameMessage(const char* data, int length) override;
   int OnConsoleText(const char* text) override;
   int OnOutOfMemory() override;
+  int OnConsoleCommandStart() override;
+  int OnConsoleCommandEnd() override;
+  int OnDroppedDatagrams(std::uint64_t total) override;
+
+  // The engine's last report; nothing from an engine that does not report drops.
+  std::optional<std::uint64_t> DroppedDatagrams() const;
+
+ private:
+  std::atomic<std::uint64_t> droppedDatagrams_{0};
+  std::atomic<bool> dropsReported_{false};
 };
 
 }  // namespace vex

@@ -15,4 +15,14 @@ int ServerAppHandler::OnPacket(std::uint32_t, std::uint32_t, std::uint32_t, std:
   return 0;
 }
 
+int ServerAppHandler::OnConsoleCommandStart() {
+  return 0;
+}
+int ServerAppHandler::OnConsoleCommandEnd() {
+  return 0;
+}
+int ServerAppHandler::OnDroppedDatagrams(std::uint64_t) {
+  return 0;
+}
+
 }  // namespace vex

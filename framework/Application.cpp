@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "framework/BackEnd.h"
-#include "framework/TerminalCapture.h"
 #include "framework/TerminalStyle.h"
 #include "framework/TerminalWriter.h"
 #include "framework/VisibleText.h"
@@ -37,6 +36,12 @@ std::string_view Environment(const char* name) {
 // Never destroyed: at the end of the program its output may still wait for a stalled reader.
 TerminalWriter& StandardOutput() {
   static auto* writer = new TerminalWriter(STDOUT_FILENO, kHeldOutputBytes);
+  return *writer;
+}
+
+// Standard error is often the same terminal as standard output, with the same stalled reader.
+TerminalWriter& StandardError() {
+  static auto* writer = new TerminalWriter(STDERR_FILENO, kHeldOutputBytes);
   return *writer;
 }
 
@@ -95,7 +100,10 @@ void CWinApp::StartBackEnd(int argc, char** argv, FrontEnd frontEnd) {
   MarkWindowThread();
   SetActiveBackEnd(std::move(backEnd));
   heldOutputRetry = std::make_unique<QTimer>();
-  heldOutputRetry->callOnTimeout([] { StandardOutput().Flush(0); });
+  heldOutputRetry->callOnTimeout([] {
+    StandardOutput().Flush(0);
+    StandardError().Flush(0);
+  });
   heldOutputRetry->start(kHeldOutputRetryMs);
 }
 
@@ -121,7 +129,6 @@ void SetTerminalLineKeeper(TerminalLineKeeper keeper) {
 }
 
 void TerminalWrite(std::string_view text) {
-  CaptureTerminalText(text);
   if (lineKeeper.Hide) {
     lineKeeper.Hide();
   }
@@ -131,8 +138,27 @@ void TerminalWrite(std::string_view text) {
   }
 }
 
+void TerminalWriteDrawing(std::string_view bytes) {
+  StandardOutput().Write(bytes);
+}
+
+void ErrorWrite(std::string_view text) {
+  if (lineKeeper.Hide) {
+    lineKeeper.Hide();
+  }
+  StandardError().Write(text);
+  if (lineKeeper.Show) {
+    lineKeeper.Show();
+  }
+}
+
 void FlushTerminal(std::uint32_t milliseconds) {
   StandardOutput().Flush(milliseconds);
+  StandardError().Flush(milliseconds);
+}
+
+std::uint64_t TerminalLinesDropped() {
+  return StandardOutput().LinesDropped();
 }
 
 void PumpEvents(int milliseconds) {

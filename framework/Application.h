@@ -41,6 +41,9 @@ class CWinApp {
 
   // SIGUSR1, on the window thread: a log rotation asks for the log file to be opened again.
   virtual void OnReopenSignal() {}
+  // The process ends at once after this (the display is gone): no destructor runs, so what must
+  // still reach a file is written now.
+  virtual void OnAbruptEnd() {}
 
  protected:
   virtual bool InitInstance();
@@ -59,14 +62,22 @@ CWinApp* AfxGetApp();
 // every other control byte is shown as an escape. Never blocks: a reader that stalls loses
 // output, and is told how much once it reads again.
 void TerminalWrite(std::string_view text);
+// Bytes of a line editor's drawing, as they are (no style, no time, control bytes kept), through
+// the same never-blocking output, so that they keep their order with the lines.
+void TerminalWriteDrawing(std::string_view bytes);
+// Text for standard error, as it is, through an output of its own that never blocks either.
+void ErrorWrite(std::string_view text);
 // While a line editor owns the terminal's last line, output goes above it: Hide before, Show after.
 struct TerminalLineKeeper {
   std::function<void()> Hide;
   std::function<void()> Show;
 };
 void SetTerminalLineKeeper(TerminalLineKeeper keeper);
-// Waits up to the given time for terminal output still held for a slow reader.
+// Waits up to the given time for terminal output (and standard error) still held for a slow
+// reader.
 void FlushTerminal(std::uint32_t milliseconds);
+// Terminal lines that a stalled reader did not take, since the start.
+std::uint64_t TerminalLinesDropped();
 
 // Runs the window thread's pending events for up to the given time (tests).
 void PumpEvents(int milliseconds);

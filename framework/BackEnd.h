@@ -27,6 +27,8 @@ class IBackEnd {
                                                         CDialog* owner) = 0;
   virtual int ShowMessageBox(std::string_view text, std::string_view caption,
                              MessageBoxStyle style) = 0;
+  // Answers yes to a question that is open on screen, as if the operator had; false when none is.
+  virtual bool AnswerOpenQuestion() = 0;
   virtual std::unique_ptr<PictureWindow> CreatePictureWindow(int bitmapId, CDialog* owner) = 0;
   virtual bool SaveWindowImage(const CDialog& dialog, const std::string& pngPath) = 0;
 };

@@ -225,4 +225,8 @@ std::vector<std::string> CDialog::CompleteTerminalWord(std::string_view, std::st
 
 void CDialog::OnDisplayLost() {}
 
+void CDialog::OnStopSignal() {
+  OnCommand(IDCANCEL);
+}
+
 }  // namespace vex::fw

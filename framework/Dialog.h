@@ -90,6 +90,7 @@ class CDialog {
     return CompleteTerminalWord(before, word);
   }
   void DispatchDisplayLost() { OnDisplayLost(); }
+  void DispatchStopSignal() { OnStopSignal(); }
 
  protected:
   virtual bool OnInitDialog();
@@ -111,6 +112,9 @@ class CDialog {
   // The window back-end lost its display for good: nothing can be shown or answered any more,
   // and the process ends as soon as this returns.
   virtual void OnDisplayLost();
+  // A stop signal (SIGINT, SIGTERM; SIGHUP on the console), from the event loop; by default the
+  // cancel command.
+  virtual void OnStopSignal();
 
  private:
   void DestroyWindowHost();

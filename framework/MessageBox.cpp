@@ -42,6 +42,11 @@ int AfxMessageBox(std::string_view text, MessageBoxStyle style) {
   return style == MessageBoxStyle::YesNoQuestion ? IDYES : IDOK;
 }
 
+bool AnswerOpenQuestion() {
+  IBackEnd* backEnd = ActiveBackEnd();
+  return backEnd != nullptr && backEnd->AnswerOpenQuestion();
+}
+
 void SetMessageBoxHandler(MessageBoxHandler newHandler) {
   std::lock_guard lock(handlerMutex);
   handler = std::move(newHandler);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "framework/Application.h"
 #include "framework/VisibleText.h"
 #include "platform/IsoTime.h"
 
@@ -49,9 +50,14 @@ platform::Severity SeverityOf(TerminalStyle style) {
 
 }  // namespace
 
+bool DumbTerminal() {
+  const char* term = std::getenv("TERM");
+  return term == nullptr || term[0] == '\0' || std::string_view(term) == "dumb";
+}
+
 bool ColourWanted(int fd) {
   const char* noColour = std::getenv("NO_COLOR");
-  return (noColour == nullptr || noColour[0] == '\0') && isatty(fd) == 1;
+  return (noColour == nullptr || noColour[0] == '\0') && isatty(fd) == 1 && !DumbTerminal();
 }
 
 std::string Styled(std::string_view text, TerminalStyle style) {
@@ -76,7 +82,7 @@ void WriteDiagnostic(platform::Severity severity, std::string_view text) {
     line += visible;
   }
   line += '\n';
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  ErrorWrite(line);
 }
 
 TerminalStyleScope::TerminalStyleScope(TerminalStyle style) : previous_(currentStyle) {

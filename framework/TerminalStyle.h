@@ -9,7 +9,10 @@ namespace vex::fw {
 
 enum class TerminalStyle { Plain, Error, Warning, Dim };
 
-// Colour only for a terminal, and never when NO_COLOR is set (no-color.org).
+// TERM=dumb (an editor's shell buffer) or no TERM: a terminal that takes no escape sequences.
+bool DumbTerminal();
+
+// Colour only for a terminal that takes it, and never when NO_COLOR is set (no-color.org).
 bool ColourWanted(int fd);
 
 // The text between the style's escape sequence and the reset; Plain text unchanged.

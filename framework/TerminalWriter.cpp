@@ -1,5 +1,6 @@
 #include "framework/TerminalWriter.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -18,9 +19,28 @@ std::uint64_t LinesIn(std::string_view text) {
   return std::max<std::uint64_t>(feeds, 1);
 }
 
+// A terminal's file description is shared with the shell and every program on the terminal, so
+// it must stay blocking; the descriptor is pointed at a description of its own that never
+// blocks, for every writer of the process (the line editor too). A pipe needs none: one that
+// polls writable takes PIPE_BUF bytes at once.
+void MakeTerminalNonBlocking(int fd) {
+  char name[256];
+  if (isatty(fd) != 1 || ttyname_r(fd, name, sizeof name) != 0) {
+    return;
+  }
+  const int own = open(name, O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (own < 0) {
+    return;
+  }
+  dup2(own, fd);
+  close(own);
+}
+
 }  // namespace
 
-TerminalWriter::TerminalWriter(int fd, std::size_t capacity) : fd_(fd), capacity_(capacity) {}
+TerminalWriter::TerminalWriter(int fd, std::size_t capacity) : fd_(fd), capacity_(capacity) {
+  MakeTerminalNonBlocking(fd_);
+}
 
 void TerminalWriter::Write(std::string_view text) {
   std::lock_guard lock(mutex_);
@@ -33,6 +53,7 @@ void TerminalWriter::Write(std::string_view text) {
   }
   if (droppedLines_ > 0 || held_.size() + text.size() > capacity_) {
     droppedLines_ += LinesIn(text);
+    linesDroppedInAll_.fetch_add(LinesIn(text), std::memory_order_relaxed);
     return;
   }
   held_.append(text);
@@ -74,8 +95,8 @@ void TerminalWriter::Push(int waitMs) {
     if (polled <= 0) {
       return;
     }
-    // A pipe that polls writable has room for PIPE_BUF bytes at least, so this write does not
-    // wait for its reader.
+    // A pipe that polls writable has room for PIPE_BUF bytes at least, and a terminal's own
+    // description does not block, so this write does not wait for its reader.
     const std::size_t chunk = std::min<std::size_t>(held_.size(), PIPE_BUF);
     const ssize_t written = write(fd_, held_.data(), chunk);
     if (written < 0 && errno == EINTR) {

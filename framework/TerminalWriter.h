@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -22,6 +23,8 @@ class TerminalWriter {
   // Writes what is held as far as the reader takes it, waiting up to the given time for it to
   // take the rest (0 at every event-loop tick, longer at the end of the program).
   void Flush(std::uint32_t milliseconds);
+  // Lines dropped since the start, whether their notice has gone out or not.
+  std::uint64_t LinesDropped() const { return linesDroppedInAll_.load(std::memory_order_relaxed); }
 
  private:
   // Writes held output while the descriptor takes it, waiting up to `waitMs` for it to do so.
@@ -33,6 +36,7 @@ class TerminalWriter {
   std::mutex mutex_;
   std::string held_;
   std::uint64_t droppedLines_ = 0;
+  std::atomic<std::uint64_t> linesDroppedInAll_{0};
   bool broken_ = false;
 };
 

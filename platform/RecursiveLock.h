@@ -1,6 +1,6 @@
 #pragma once
 
-#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -9,33 +9,34 @@ namespace vex::platform {
 
 // Re-entrant on purpose: the engine calls back into code that takes the same lock on the thread
 // that already holds it, as a Windows critical section allows.
+//
+// Fair to a thread that waits with a time limit: while one waits, lock() gives way to it. The
+// update thread takes the lock again at once after a frame of 33 ms or more; without this, the
+// window thread would only ever get it by luck. The state lives under a plain mutex and a
+// condition variable rather than in a timed mutex, which ThreadSanitizer does not see
+// (pthread_mutex_clocklock).
 class RecursiveLock {
  public:
   RecursiveLock() = default;
   RecursiveLock(const RecursiveLock&) = delete;
   RecursiveLock& operator=(const RecursiveLock&) = delete;
 
-  void lock() { mutex_.lock(); }
-  void unlock() { mutex_.unlock(); }
-  bool try_lock() { return mutex_.try_lock(); }
-
-  // For a thread that must not wait on a holder that may never let go. It polls instead of
-  // using a timed mutex: ThreadSanitizer does not see a timed mutex's lock
-  // (pthread_mutex_clocklock) and would report every unlock after it.
-  bool TryLockFor(std::uint32_t milliseconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!mutex_.try_lock()) {
-      if (std::chrono::steady_clock::now() >= deadline) {
-        return false;
-      }
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-  }
+  void lock();
+  void unlock();
+  // Takes the lock only if no other thread holds it; does not wait, and is not waited for.
+  bool try_lock();
+  // For a thread that must not wait on a holder that may never let go.
+  bool TryLockFor(std::uint32_t milliseconds);
 
  private:
-  std::recursive_mutex mutex_;
+  // Under mutex_: takes the lock for the calling thread when it may.
+  bool TakeIfFree(bool giveWayToWaiters);
+
+  std::mutex mutex_;
+  std::condition_variable released_;
+  std::thread::id owner_;
+  std::uint32_t depth_ = 0;
+  std::uint32_t boundedWaiters_ = 0;
 };
 
 }  // namespace vex::platform

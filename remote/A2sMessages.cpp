@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "platform/TextCut.h"
+
 namespace vex::remote {
 
 namespace {
@@ -30,12 +32,18 @@ std::uint32_t ReadUint32(std::string_view bytes) {
   return value;
 }
 
+// The first four bytes after the request are its challenge; some clients send more after
+// them, which says nothing.
 std::optional<std::uint32_t> ChallengeFrom(std::string_view bytes) {
-  if (bytes.size() != 4) {
+  if (bytes.size() < 4) {
     return std::nullopt;
   }
   const std::uint32_t value = ReadUint32(bytes);
   return value == kAskForChallenge ? std::nullopt : std::optional<std::uint32_t>(value);
+}
+
+std::string_view FieldText(std::string_view text) {
+  return platform::CutAtCharacter(text.substr(0, text.find('\0')), kLongestText);
 }
 
 class Writer {
@@ -56,8 +64,7 @@ class Writer {
   }
   // A zero byte ends a text on the wire, so one inside it ends it here too.
   void Text(std::string_view text) {
-    text = text.substr(0, std::min(text.find('\0'), kLongestText));
-    out_.append(text);
+    out_.append(FieldText(text));
     out_.push_back('\0');
   }
   std::size_t Size() const { return out_.size(); }
@@ -68,7 +75,7 @@ class Writer {
 };
 
 std::size_t TextSize(std::string_view text) {
-  return std::min({text.find('\0'), text.size(), kLongestText}) + 1;
+  return FieldText(text).size() + 1;
 }
 
 std::uint8_t ClampByte(int value) {
@@ -88,12 +95,12 @@ std::optional<A2sRequest> ParseA2sRequest(std::string_view datagram) {
       return std::nullopt;
     }
     const std::string_view challenge = rest.substr(kInfoPayload.size());
-    if (!challenge.empty() && challenge.size() != 4) {
+    if (!challenge.empty() && challenge.size() < 4) {
       return std::nullopt;
     }
     return A2sRequest{A2sKind::Info, ChallengeFrom(challenge)};
   }
-  if ((kind == kPlayersRequest || kind == kRulesRequest) && rest.size() == 4) {
+  if ((kind == kPlayersRequest || kind == kRulesRequest) && rest.size() >= 4) {
     return A2sRequest{kind == kPlayersRequest ? A2sKind::Players : A2sKind::Rules,
                       ChallengeFrom(rest)};
   }
@@ -116,7 +123,8 @@ std::string BuildA2sInfo(const A2sStatus& status) {
   out.Uint16(0);  // no Steam application
   out.Byte(ClampByte(static_cast<int>(status.Players.size())));
   out.Byte(ClampByte(status.MaxPlayers));
-  out.Byte(0);    // bots are not told apart from players
+  out.Byte(ClampByte(static_cast<int>(std::count_if(status.Players.begin(), status.Players.end(),
+                                                    [](const A2sPlayer& p) { return p.Bot; }))));
   out.Byte('d');  // dedicated
   out.Byte('l');  // Linux
   out.Byte(status.Password ? 1 : 0);

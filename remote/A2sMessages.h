@@ -29,6 +29,7 @@ struct A2sPlayer {
   std::string Name;
   std::int32_t Score = 0;
   float Seconds = 0;  // on the server
+  bool Bot = false;   // as far as the engine tells
 };
 
 struct A2sStatus {

@@ -91,29 +91,18 @@ HttpRequestReader::State HttpRequestReader::Feed(std::string_view bytes) {
   if (state_ != State::Reading) {
     return state_;
   }
-  buffer_.append(bytes);
   if (!headRead_) {
-    const std::size_t end = buffer_.find("\r\n\r\n");
-    if (end == std::string::npos) {
-      const std::size_t firstLine = std::min(buffer_.find("\r\n"), buffer_.size());
-      if (firstLine > limits_.RequestLine) {
-        return Fail(414);
-      }
-      return buffer_.size() > limits_.HeaderBytes ? Fail(431) : state_;
-    }
-    if (end + 2 > limits_.HeaderBytes) {
-      return Fail(431);
-    }
-    if (!ParseHead()) {
+    buffer_.append(bytes);
+    ReadHeadLines();
+    if (state_ != State::Reading || !headRead_) {
       return state_;
     }
-    buffer_.erase(0, end + 4);
-    headRead_ = true;
+  } else {
+    buffer_.append(bytes.substr(0, bodyLength_ - buffer_.size()));
   }
-  if (buffer_.size() > bodyLength_) {
-    return Fail(400);
-  }
-  if (buffer_.size() == bodyLength_) {
+  // What follows the body is not read, however it arrives: every answer ends the exchange.
+  if (buffer_.size() >= bodyLength_) {
+    buffer_.resize(bodyLength_);
     request_.Body = std::move(buffer_);
     buffer_.clear();
     state_ = State::Complete;
@@ -121,23 +110,72 @@ HttpRequestReader::State HttpRequestReader::Feed(std::string_view bytes) {
   return state_;
 }
 
-bool HttpRequestReader::ParseHead() {
-  const std::string_view head = std::string_view(buffer_).substr(0, buffer_.find("\r\n\r\n"));
-  std::size_t lineEnd = head.find("\r\n");
-  const std::string_view requestLine = head.substr(0, lineEnd);
-  if (requestLine.size() > limits_.RequestLine) {
+void HttpRequestReader::ReadHeadLines() {
+  std::size_t start = 0;
+  std::size_t lineFeed = 0;
+  while (!headRead_ && (lineFeed = buffer_.find('\n', start)) != std::string::npos) {
+    const bool crlf = lineFeed > start && buffer_[lineFeed - 1] == '\r';
+    const std::string_view line(buffer_.data() + start, lineFeed - start - (crlf ? 1 : 0));
+    if (!TakeLine(line, crlf)) {
+      return;
+    }
+    start = lineFeed + 1;
+  }
+  buffer_.erase(0, start);
+  if (!headRead_) {
+    // The unfinished line is held to the limits that the finished one will meet, counted as
+    // the finished one will be: a CR that may yet start its CRLF is not part of it.
+    const std::size_t length =
+        buffer_.size() - (!buffer_.empty() && buffer_.back() == '\r' ? 1 : 0);
+    CheckLineLength(length);
+  }
+}
+
+bool HttpRequestReader::CheckLineLength(std::size_t length) {
+  if (!requestLineRead_ && length > limits_.RequestLine) {
     Fail(414);
+  } else if (headBytes_ + length > limits_.HeaderBytes) {
+    Fail(431);
+  }
+  return state_ == State::Reading;
+}
+
+// Each check comes in the order in which its limit is reached while the line arrives, so that
+// the answer never depends on where the bytes were split.
+bool HttpRequestReader::TakeLine(std::string_view line, bool crlf) {
+  if (!CheckLineLength(line.size())) {
     return false;
   }
-  const std::size_t firstSpace = requestLine.find(' ');
-  const std::size_t secondSpace = requestLine.find(' ', firstSpace + 1);
-  if (firstSpace == std::string_view::npos || secondSpace == std::string_view::npos ||
-      requestLine.substr(secondSpace + 1) != "HTTP/1.1") {
+  if (!crlf) {
     Fail(400);
     return false;
   }
-  request_.Method = std::string(requestLine.substr(0, firstSpace));
-  request_.Target = std::string(requestLine.substr(firstSpace + 1, secondSpace - firstSpace - 1));
+  if (requestLineRead_ && line.empty()) {
+    headRead_ = true;
+    return FinishHead();
+  }
+  headBytes_ += line.size() + 2;
+  if (headBytes_ > limits_.HeaderBytes) {
+    Fail(431);
+    return false;
+  }
+  if (!requestLineRead_) {
+    requestLineRead_ = true;
+    return ParseRequestLine(line);
+  }
+  return ParseHeaderLine(line);
+}
+
+bool HttpRequestReader::ParseRequestLine(std::string_view line) {
+  const std::size_t firstSpace = line.find(' ');
+  const std::size_t secondSpace = line.find(' ', firstSpace + 1);
+  if (firstSpace == std::string_view::npos || secondSpace == std::string_view::npos ||
+      line.substr(secondSpace + 1) != "HTTP/1.1") {
+    Fail(400);
+    return false;
+  }
+  request_.Method = std::string(line.substr(0, firstSpace));
+  request_.Target = std::string(line.substr(firstSpace + 1, secondSpace - firstSpace - 1));
   if (request_.Method.empty() ||
       !std::all_of(request_.Method.begin(), request_.Method.end(), IsTokenChar) ||
       request_.Target.empty() || request_.Target.front() != '/' || !IsFieldText(request_.Target) ||
@@ -145,46 +183,69 @@ bool HttpRequestReader::ParseHead() {
     Fail(400);
     return false;
   }
-  std::size_t position = lineEnd == std::string_view::npos ? head.size() : lineEnd + 2;
-  while (position < head.size()) {
-    lineEnd = head.find("\r\n", position);
-    const std::string_view line =
-        head.substr(position, lineEnd == std::string_view::npos ? head.npos : lineEnd - position);
-    position = lineEnd == std::string_view::npos ? head.size() : lineEnd + 2;
-    const std::size_t colon = line.find(':');
-    if (colon == 0 || colon == std::string_view::npos ||
-        !std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(colon),
-                     IsTokenChar) ||
-        !IsFieldText(line.substr(colon + 1))) {
-      Fail(400);
-      return false;
-    }
-    if (request_.Headers.size() == limits_.HeaderCount) {
-      Fail(431);
-      return false;
-    }
-    std::string name(line.substr(0, colon));
-    std::transform(name.begin(), name.end(), name.begin(), Lower);
-    request_.Headers.emplace_back(std::move(name), std::string(Trim(line.substr(colon + 1))));
+  return true;
+}
+
+bool HttpRequestReader::ParseHeaderLine(std::string_view line) {
+  const std::size_t colon = line.find(':');
+  if (colon == 0 || colon == std::string_view::npos ||
+      !std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(colon), IsTokenChar) ||
+      !IsFieldText(line.substr(colon + 1))) {
+    Fail(400);
+    return false;
+  }
+  if (request_.Headers.size() == limits_.HeaderCount) {
+    Fail(431);
+    return false;
+  }
+  std::string name(line.substr(0, colon));
+  std::transform(name.begin(), name.end(), name.begin(), Lower);
+  request_.Headers.emplace_back(std::move(name), std::string(Trim(line.substr(colon + 1))));
+  return true;
+}
+
+std::size_t HttpRequest::HeaderCount(std::string_view lowerName) const {
+  return static_cast<std::size_t>(
+      std::count_if(Headers.begin(), Headers.end(),
+                    [&](const auto& header) { return header.first == lowerName; }));
+}
+
+bool HttpRequestReader::FinishHead() {
+  // HTTP/1.1 names its host once; without it the request cannot say which site it is for.
+  if (request_.HeaderCount("host") != 1) {
+    Fail(400);
+    return false;
   }
   if (request_.Header("transfer-encoding")) {
     Fail(501);
     return false;
   }
-  if (const auto length = request_.Header("content-length")) {
-    std::size_t value = 0;
-    const auto [end, error] =
-        std::from_chars(length->data(), length->data() + length->size(), value);
-    if (length->empty() || error != std::errc{} || end != length->data() + length->size()) {
+  std::optional<std::string_view> length;
+  for (const auto& [name, value] : request_.Headers) {
+    if (name != "content-length") {
+      continue;
+    }
+    // Two lengths that differ leave the body's end in doubt.
+    if (length && *length != value) {
       Fail(400);
       return false;
     }
-    if (value > limits_.Body) {
-      Fail(413);
-      return false;
-    }
-    bodyLength_ = value;
+    length = value;
   }
+  if (!length) {
+    return true;
+  }
+  std::size_t value = 0;
+  const auto [end, error] = std::from_chars(length->data(), length->data() + length->size(), value);
+  if (length->empty() || error != std::errc{} || end != length->data() + length->size()) {
+    Fail(400);
+    return false;
+  }
+  if (value > limits_.Body) {
+    Fail(413);
+    return false;
+  }
+  bodyLength_ = value;
   return true;
 }
 

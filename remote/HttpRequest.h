@@ -9,8 +9,9 @@
 namespace vex::remote {
 
 // One HTTP/1.1 request of the operator's web page, read strictly and within bounds: a request
-// line, header lines and a body of Content-Length bytes; no chunked bodies, no continuation
-// lines, nothing after the body (every answer closes or keeps the connection for events only).
+// line, header lines ended by CRLF, one Host, and a body of Content-Length bytes; no chunked
+// bodies, no continuation lines. What follows the body is not read (every answer closes the
+// connection or keeps it for events only).
 struct HttpRequest {
   std::string Method;
   std::string Target;                                        // the path with its query
@@ -19,18 +20,20 @@ struct HttpRequest {
 
   // The first value of the header, or nothing.
   std::optional<std::string_view> Header(std::string_view lowerName) const;
+  std::size_t HeaderCount(std::string_view lowerName) const;
   std::string_view Path() const;
 };
 
 struct HttpLimits {
   std::size_t RequestLine = 2048;
-  std::size_t HeaderBytes = 8192;  // the request line and every header line together
+  std::size_t HeaderBytes = 8192;  // the request line and the header lines, with their CRLFs
   std::size_t HeaderCount = 48;
   std::size_t Body = 8192;
 };
 
 // Fed with the bytes as they arrive. Complete or Failed ends the reading; a failure carries the
-// status code to answer with before closing.
+// status code to answer with before closing. The same bytes get the same outcome however they
+// are split: a limit fails as soon as the bytes so far are sure to break it, and not before.
 class HttpRequestReader {
  public:
   enum class State { Reading, Complete, Failed };
@@ -44,12 +47,19 @@ class HttpRequestReader {
 
  private:
   State Fail(int status);
-  bool ParseHead();
+  void ReadHeadLines();
+  bool CheckLineLength(std::size_t length);
+  bool TakeLine(std::string_view line, bool crlf);
+  bool ParseRequestLine(std::string_view line);
+  bool ParseHeaderLine(std::string_view line);
+  bool FinishHead();
 
   HttpLimits limits_;
   State state_ = State::Reading;
   int failureStatus_ = 0;
-  std::string buffer_;
+  std::string buffer_;         // the unfinished head line, then the body so far
+  std::size_t headBytes_ = 0;  // the finished head lines with their line ends
+  bool requestLineRead_ = false;
   bool headRead_ = false;
   std::size_t bodyLength_ = 0;
   HttpRequest request_;

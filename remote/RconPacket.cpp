@@ -30,6 +30,22 @@ bool KnownClientType(std::int32_t type) {
 
 }  // namespace
 
+std::string_view RconReadErrorText(RconReadError error) {
+  switch (error) {
+    case RconReadError::None:
+      break;
+    case RconReadError::BadLength:
+      return "packet size below 10 bytes";
+    case RconReadError::BodyTooLong:
+      return "packet larger than 4096 bytes";
+    case RconReadError::Unterminated:
+      return "packet not ended by a zero byte";
+    case RconReadError::UnknownType:
+      return "unknown packet type";
+  }
+  return "no error";
+}
+
 void RconReader::Feed(std::string_view bytes) {
   if (error_ != RconReadError::None) {
     return;

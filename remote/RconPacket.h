@@ -37,6 +37,9 @@ enum class RconReadError {
   UnknownType,   // neither auth, command nor the empty response value of the end marker
 };
 
+// Why the stream was closed, for the operator's console.
+std::string_view RconReadErrorText(RconReadError error);
+
 // Splits the client's byte stream into packets. It holds at most one unfinished packet plus what
 // one Feed brought, and stops for good at the first error: the connection is closed then, as
 // nothing after a broken frame can be trusted to start where a packet starts.

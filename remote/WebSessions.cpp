@@ -5,19 +5,9 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace vex::remote {
+#include "remote/SecretEqual.h"
 
-bool ConstantTimeEqual(std::string_view a, std::string_view b) {
-  // The length is no secret worth hiding: ids and tokens have one fixed length.
-  if (a.size() != b.size()) {
-    return false;
-  }
-  unsigned char difference = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    difference |= static_cast<unsigned char>(a[i] ^ b[i]);
-  }
-  return difference == 0;
-}
+namespace vex::remote {
 
 std::string RandomHex(std::size_t bytes) {
   std::string raw(bytes, '\0');
@@ -61,7 +51,7 @@ std::optional<WebSessions::Session> WebSessions::Open(std::uint64_t nowMs) {
 const WebSessions::Session* WebSessions::Find(std::string_view id, std::uint64_t nowMs) {
   Session* found = nullptr;
   for (Session& session : sessions_) {
-    if (ConstantTimeEqual(session.Id, id)) {
+    if (SecretsEqual(session.Id, id)) {
       found = &session;
     }
   }
@@ -76,8 +66,20 @@ const WebSessions::Session* WebSessions::Find(std::string_view id, std::uint64_t
   return found;
 }
 
+std::size_t WebSessions::ActiveCount(std::uint64_t nowMs) const {
+  return static_cast<std::size_t>(std::count_if(
+      sessions_.begin(), sessions_.end(),
+      [&](const Session& session) { return nowMs - session.LastUsedMs < limits_.IdleMs; }));
+}
+
+bool WebSessions::IsOpen(std::string_view id, std::uint64_t nowMs) const {
+  return std::any_of(sessions_.begin(), sessions_.end(), [&](const Session& s) {
+    return SecretsEqual(id, s.Id) && nowMs - s.LastUsedMs < limits_.IdleMs;
+  });
+}
+
 void WebSessions::Close(std::string_view id) {
-  std::erase_if(sessions_, [&](const Session& s) { return ConstantTimeEqual(s.Id, id); });
+  std::erase_if(sessions_, [&](const Session& s) { return SecretsEqual(s.Id, id); });
 }
 
 }  // namespace vex::remote

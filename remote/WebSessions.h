@@ -32,14 +32,15 @@ class WebSessions {
   // The session of this cookie value, touched; null when unknown or expired.
   const Session* Find(std::string_view id, std::uint64_t nowMs);
   void Close(std::string_view id);
+  // Sessions not yet expired.
+  std::size_t ActiveCount(std::uint64_t nowMs) const;
+  // Whether the session is still open (not logged out, pushed out or expired); it is not touched.
+  bool IsOpen(std::string_view id, std::uint64_t nowMs) const;
 
  private:
   Limits limits_;
   std::vector<Session> sessions_;
 };
-
-// Equal texts, in a time that does not tell how much of them matched.
-bool ConstantTimeEqual(std::string_view a, std::string_view b);
 
 // Hex text of random bytes from the kernel; empty when it cannot give them.
 std::string RandomHex(std::size_t bytes);

@@ -37,6 +37,9 @@ enum ControlStyle : unsigned {
   kNoColumnHeader = 1u << 15,
   kShowSelectionAlways = 1u << 16,
   kNoLabelWrap = 1u << 17,
+  // Takes the focus when the dialog opens, ahead of the first tab stop (which is read-only in
+  // the status window) without changing the tab order.
+  kInitialFocus = 1u << 18,
 };
 
 inline constexpr int kStaticId = -1;

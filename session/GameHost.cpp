@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/TextCut.h"
 #include "res/Resource.h"
 
 namespace vex {
@@ -11,9 +12,9 @@ HostRecord MakeHostRecord(const CGameOptions& block, std::string_view serverName
   HostRecord record{};
   record.Port = block.PortID;
   record.MaxPlayers = block.MaxTotalPlayers;
-  serverNameText = serverNameText.substr(0, serverNameText.find('\0'));
-  const std::size_t length = std::min(serverNameText.size(), sizeof(record.ServerName) - 1);
-  std::copy_n(serverNameText.data(), length, record.ServerName);
+  serverNameText = platform::CutAtCharacter(serverNameText.substr(0, serverNameText.find('\0')),
+                                            sizeof(record.ServerName) - 1);
+  std::copy_n(serverNameText.data(), serverNameText.size(), record.ServerName);
   return record;
 }
 

@@ -8,35 +8,28 @@ namespace vex {
 namespace {
 
 template <std::size_t N>
-void Post(CServerSession& session, const std::array<std::uint8_t, N>& message) {
+bool Post(CServerSession& session, const std::array<std::uint8_t, N>& message) {
   const SessionLockHold hold = session.LockForOperator();
   if (!hold) {
-    return;
+    return false;
   }
   session.Engine()->PostShellMessage(message.data(), static_cast<std::uint32_t>(message.size()));
+  return true;
 }
 
 }  // namespace
 
-void SendNextLevel(CServerSession& session) {
-  if (session.Engine() == nullptr) {
-    return;
-  }
-  Post(session, MakeNextLevelMessage());
+bool SendNextLevel(CServerSession& session) {
+  return session.Engine() != nullptr && Post(session, MakeNextLevelMessage());
 }
 
-void SendSelectLevel(CServerSession& session, int levelIndex) {
-  if (session.Engine() == nullptr || !session.HasThread() || levelIndex < 0) {
-    return;
-  }
-  Post(session, MakeSelectLevelMessage(levelIndex));
+bool SendSelectLevel(CServerSession& session, int levelIndex) {
+  return session.Engine() != nullptr && session.HasThread() && levelIndex >= 0 &&
+         Post(session, MakeSelectLevelMessage(levelIndex));
 }
 
-void SendConsoleCommand(CServerSession& session, std::string_view command) {
-  if (session.Engine() == nullptr) {
-    return;
-  }
-  Post(session, MakeConsoleCommandMessage(command));
+bool SendConsoleCommand(CServerSession& session, std::string_view command) {
+  return session.Engine() != nullptr && Post(session, MakeConsoleCommandMessage(command));
 }
 
 }  // namespace vex

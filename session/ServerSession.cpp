@@ -18,10 +18,7 @@ namespace vex {
 namespace {
 
 constexpr std::uint32_t kLastErrorSize = 255;
-// A refresh tick comes again in 100 ms; an operator's action is worth a longer wait for a slow
-// frame before it is given up.
 constexpr std::uint32_t kBriefLockWaitMs = 5;
-constexpr std::uint32_t kOperatorLockWaitMs = 250;
 
 }  // namespace
 
@@ -162,8 +159,9 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
   }
   const auto frameStart = std::chrono::steady_clock::now();
   const int result = engine->RunFrame(0);
-  const auto frameUs = std::chrono::duration_cast<std::chrono::microseconds>(
-      std::chrono::steady_clock::now() - frameStart);
+  const auto frameEnd = std::chrono::steady_clock::now();
+  loop.Timings.Record(frameStart, frameEnd);
+  const auto frameUs = std::chrono::duration_cast<std::chrono::microseconds>(frameEnd - frameStart);
   const auto us = static_cast<std::uint32_t>(std::min<std::chrono::microseconds::rep>(
       frameUs.count(), std::numeric_limits<std::uint32_t>::max()));
   // The window thread resets it between two loads of this loop; the compare-exchange then sees
@@ -195,8 +193,20 @@ SessionLockHold CServerSession::LockBriefly() {
   return TryLockFor(kBriefLockWaitMs);
 }
 
+SessionLockHold CServerSession::LockForRefresh() {
+  const std::uint64_t frames = FramesRun();
+  const bool stuck = refreshGaveUpAt_ == frames;
+  SessionLockHold hold = TryLockFor(stuck ? 0 : kLongestFrameWaitMs);
+  if (hold) {
+    refreshGaveUpAt_.reset();
+  } else {
+    refreshGaveUpAt_ = frames;
+  }
+  return hold;
+}
+
 SessionLockHold CServerSession::LockForOperator() {
-  SessionLockHold hold = TryLockFor(kOperatorLockWaitMs);
+  SessionLockHold hold = TryLockFor(kLongestFrameWaitMs);
   if (!hold) {
     host_.PrintConsoleDiagnostic(platform::Severity::Warning,
                                  "The engine is not answering; the action was not carried out.");
@@ -205,8 +215,16 @@ SessionLockHold CServerSession::LockForOperator() {
 }
 
 bool CServerSession::Stop() {
+  return StopAfterWaiting(kThreadStopTimeoutMs);
+}
+
+bool CServerSession::StopWithoutWaiting() {
+  return StopAfterWaiting(0);
+}
+
+bool CServerSession::StopAfterWaiting(std::uint32_t waitMs) {
   if (HasThread()) {
-    StopThread();
+    StopThread(waitMs);
   }
   if (Engine() != nullptr) {
     ReleaseEngine();
@@ -214,13 +232,38 @@ bool CServerSession::Stop() {
   loop_->PendingConsoleLines.Clear();
   loop_->EngineError = false;
   loop_->EngineErrorReason.clear();
+  refreshGaveUpAt_.reset();
   host_.DropRoster();
   return true;
 }
 
-void CServerSession::StopThread() {
+void CServerSession::AskThreadToStop() {
+  if (!HasThread()) {
+    return;
+  }
   loop_->StopEvent.Set();
-  if (thread_.WaitFor(kThreadStopTimeoutMs)) {
+  if (!stopAsked_) {
+    stopAsked_ = std::chrono::steady_clock::now();
+  }
+}
+
+bool CServerSession::WaitForThread(std::uint32_t milliseconds) {
+  return !HasThread() || thread_.WaitFor(std::min(milliseconds, StopWaitLeftMs()));
+}
+
+std::uint32_t CServerSession::StopWaitLeftMs() const {
+  if (!stopAsked_) {
+    return kThreadStopTimeoutMs;
+  }
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - *stopAsked_);
+  return static_cast<std::uint32_t>(std::clamp<std::chrono::milliseconds::rep>(
+      kThreadStopTimeoutMs - waited.count(), 0, kThreadStopTimeoutMs));
+}
+
+void CServerSession::StopThread(std::uint32_t waitMs) {
+  AskThreadToStop();
+  if (thread_.WaitFor(std::min(waitMs, StopWaitLeftMs()))) {
     loop_->StopEvent.Reset();
     loop_->ThreadRecorded = false;
   } else {
@@ -231,9 +274,12 @@ void CServerSession::StopThread() {
     auto fresh = std::make_shared<FrameLoopState>();
     fresh->Engine = loop_->Engine.load();
     loop_ = std::move(fresh);
-    host_.PrintConsoleDiagnostic(platform::Severity::Warning,
-                                 "The engine did not stop within 5 seconds and was abandoned.");
+    host_.PrintConsoleDiagnostic(
+        platform::Severity::Warning,
+        waitMs == 0 ? "The engine was abandoned without waiting for its frame to end."
+                    : "The engine did not stop within 5 seconds and was abandoned.");
   }
+  stopAsked_.reset();
   host_.PrintConsoleLineById(res::IDS_STOPPED);
 }
 

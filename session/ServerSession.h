@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +15,7 @@
 #include "platform/RecursiveLock.h"
 #include "platform/WorkerThread.h"
 #include "session/ConsoleLineQueue.h"
+#include "session/FrameTimings.h"
 
 namespace vex {
 
@@ -20,6 +23,9 @@ class CEngineModule;
 
 // The longest a stop waits for the update thread before it abandons the engine.
 inline constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
+// The longest frame that the window thread waits for: a frame that keeps the session lock longer
+// is treated as one that may never end.
+inline constexpr std::uint32_t kLongestFrameWaitMs = 250;
 
 // What the session needs from the status window; every call comes on the window thread.
 class ISessionHost {
@@ -58,6 +64,7 @@ struct FrameLoopState {
   std::atomic<std::uint64_t> FramesRun{0};
   // The longest engine frame since the window thread last took it, for the web page's plots.
   std::atomic<std::uint32_t> SlowestFrameUs{0};
+  FrameTimings Timings;
   ConsoleLineQueue PendingConsoleLines;
 };
 
@@ -74,17 +81,33 @@ class CServerSession {
 
   bool Initialise();
   bool Start();
-  bool Stop();  // always true; safe in any state and more than once
+  // Always true; safe in any state and more than once. Waits for the update thread what is left of
+  // the 5 s since the stop was asked, then abandons it.
+  bool Stop();
+  // The same, but a thread still inside a frame is abandoned at once.
+  bool StopWithoutWaiting();
+  // The stop's first step alone, so that the window thread can wait for the thread's end in its
+  // event loop; the 5 s count from the first call.
+  void AskThreadToStop();
+  // Waits up to the given time for the update thread to end; true once none runs.
+  bool WaitForThread(std::uint32_t milliseconds);
+  // What is left of the stop's 5 s; the whole when no stop was asked.
+  std::uint32_t StopWaitLeftMs() const;
 
   IServerEngine* Engine() const { return loop_->Engine.load(); }
   bool HasThread() const { return loop_->ThreadRecorded.load(); }
   platform::RecursiveLock& Lock() { return loop_->Lock; }
   // The window thread's only ways to the session lock. A frame may hang inside the engine while
-  // it holds the lock, so both give up after a short wait: a refresh tick that cannot lock is
-  // skipped, and an operator action that cannot lock says on the console that the engine is not
-  // answering.
-  SessionLockHold LockBriefly();
+  // it holds the lock, so each gives up after a bounded wait; while it waits, the update thread
+  // lets it go first, so a slow frame delays it by at most the rest of that frame.
+  // A refresh tick waits for the frame under way, unless its last wait already ran out with no
+  // frame finished since (a hung frame then costs the window no more waits); a tick that cannot
+  // lock is skipped.
+  SessionLockHold LockForRefresh();
+  // An operator action that cannot lock says on the console that the engine is not answering.
   SessionLockHold LockForOperator();
+  // For what must not hold the window thread up at all (a server query, the session's own resets).
+  SessionLockHold LockBriefly();
   bool EngineError() const { return loop_->EngineError.load(); }
   // The engine's own text, once EngineError is set.
   const std::string& EngineErrorReason() const { return loop_->EngineErrorReason; }
@@ -92,6 +115,7 @@ class CServerSession {
   std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
   // The longest frame since the last call, in microseconds; starts the next span.
   std::uint32_t TakeSlowestFrameUs() { return loop_->SlowestFrameUs.exchange(0); }
+  const FrameTimings& Timings() const { return loop_->Timings; }
   std::int64_t StartTime() const { return startTime_; }
 
   // One frame under the session lock, as the update thread runs it (tests call it too).
@@ -104,7 +128,8 @@ class CServerSession {
   bool ChooseNetworkService();
   bool SendStartMessage();
   SessionLockHold TryLockFor(std::uint32_t milliseconds);
-  void StopThread();
+  void StopThread(std::uint32_t waitMs);
+  bool StopAfterWaiting(std::uint32_t waitMs);
   void ReleaseEngine();
 
   ISessionHost& host_;
@@ -114,6 +139,9 @@ class CServerSession {
   platform::WorkerThread thread_;
   bool engineAbandoned_ = false;
   std::int64_t startTime_ = 0;
+  std::optional<std::chrono::steady_clock::time_point> stopAsked_;
+  // FramesRun when the last refresh wait ran out, while no frame has finished since.
+  std::optional<std::uint64_t> refreshGaveUpAt_;
 };
 
 }  // namespace vex

@@ -88,7 +88,7 @@ void BotRoster::Join(Outbox& out) {
   player.Kind = static_cast<std::uint8_t>((player.Id - 1) % 4);
   player.BasePingMs = Between(kPingMinMs, kPingMaxMs);
   player.PingMs = player.BasePingMs;
-  out.Game(PlayerAddedMessage(player.Id));
+  out.Game(PlayerAddedMessage(player.Id, true));
   out.GameLine(player.Name + " joined the game.");
   players_.push_back(std::move(player));
 }

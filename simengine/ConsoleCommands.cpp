@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "simengine/EngineVariables.h"
+
 namespace vex::sim {
 
 namespace {
@@ -140,7 +142,8 @@ void RunConsoleCommand(std::string_view line, SimGame& game, const DropCounts& d
       blank == std::string_view::npos ? std::string_view() : Trim(line.substr(blank));
 
   if (SameWord(word, "help")) {
-    out.GameLine("Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap");
+    out.GameLine(
+        "Commands: help, status, players, bots N, say TEXT, kick ID, map N, nextmap, cvarlist");
   } else if (SameWord(word, "status")) {
     Status(game, out);
     Drops(drops, out);
@@ -157,6 +160,10 @@ void RunConsoleCommand(std::string_view line, SimGame& game, const DropCounts& d
     Map(argument, game, out);
   } else if (SameWord(word, "nextmap")) {
     game.NextLevel(out);
+  } else if (SameWord(word, "cvarlist")) {
+    for (const std::string& variable : EngineVariableLines(game.Options())) {
+      out.GameLine(variable);
+    }
   } else {
     out.GameLine("Unknown command: " + std::string(line));
   }

@@ -11,6 +11,8 @@ struct DropCounts {
   std::uint64_t Unknown = 0;      // an unknown type or version, or a server's message
   std::uint64_t Spoofed = 0;      // a bad cookie, or not from the client it names
   std::uint64_t RateLimited = 0;  // over its address's rate
+
+  std::uint64_t Total() const { return Malformed + OverLong + Unknown + Spoofed + RateLimited; }
 };
 
 }  // namespace vex::sim

@@ -35,7 +35,7 @@ extern "C" __attribute__((visibility("default"))) int VexServerCreate(
     std::fprintf(stderr, "server.so: %s\n", error.c_str());
     return 3;
   }
-  if (settings->Injected.At(vex::sim::FaultPoint::kCreate)) {
+  if (settings->Injected.At(vex::sim::FaultPoint::Create)) {
     return 4;
   }
   std::lock_guard lock(engineMutex);

@@ -9,19 +9,19 @@ namespace vex::sim {
 namespace {
 
 constexpr std::array<std::pair<std::string_view, FaultPoint>, 7> kStepFaults = {{
-    {"create", FaultPoint::kCreate},
-    {"attach", FaultPoint::kAttach},
-    {"archives", FaultPoint::kArchives},
-    {"service", FaultPoint::kService},
-    {"gamecode", FaultPoint::kGameCode},
-    {"start", FaultPoint::kStart},
-    {"host", FaultPoint::kHost},
+    {"create", FaultPoint::Create},
+    {"attach", FaultPoint::Attach},
+    {"archives", FaultPoint::Archives},
+    {"service", FaultPoint::Service},
+    {"gamecode", FaultPoint::GameCode},
+    {"start", FaultPoint::Start},
+    {"host", FaultPoint::Host},
 }};
 
 constexpr std::array<std::pair<std::string_view, FaultPoint>, 3> kFrameFaults = {{
-    {"frame", FaultPoint::kFrame},
-    {"oom", FaultPoint::kOutOfMemory},
-    {"hang", FaultPoint::kHang},
+    {"frame", FaultPoint::Frame},
+    {"oom", FaultPoint::OutOfMemory},
+    {"hang", FaultPoint::Hang},
 }};
 
 }  // namespace

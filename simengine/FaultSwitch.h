@@ -7,22 +7,22 @@
 namespace vex::sim {
 
 enum class FaultPoint {
-  kNone,
-  kCreate,
-  kAttach,
-  kArchives,
-  kService,
-  kGameCode,
-  kStart,
-  kHost,
-  kFrame,        // RunFrame fails at frame N
-  kOutOfMemory,  // OnOutOfMemory from inside frame N
-  kHang,         // frame N never returns
+  None,
+  Create,
+  Attach,
+  Archives,
+  Service,
+  GameCode,
+  Start,
+  Host,
+  Frame,        // RunFrame fails at frame N
+  OutOfMemory,  // OnOutOfMemory from inside frame N
+  Hang,         // frame N never returns
 };
 
 // The step that fails on purpose; frames count from 1.
 struct Fault {
-  FaultPoint Point = FaultPoint::kNone;
+  FaultPoint Point = FaultPoint::None;
   std::uint64_t Frame = 0;
 
   bool At(FaultPoint point) const { return Point == point; }

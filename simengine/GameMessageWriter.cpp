@@ -1,23 +1,16 @@
 #include "simengine/GameMessageWriter.h"
 
+#include "engine/GameMessageType.h"
+
 namespace vex::sim {
 
 namespace {
 
-enum class MessageType : char {
-  kPlayerAdded = 0,
-  kPlayerRemoved = 1,
-  kPlayerStats = 2,
-  kLevelUnloaded = 3,
-  kLevelStarted = 4,
-  kConsoleLine = 5,
-};
-
-std::string Begin(MessageType type) {
+std::string Begin(GameMessageType type) {
   return std::string(1, static_cast<char>(type));
 }
 
-std::string WithNumber(MessageType type, std::int64_t number) {
+std::string WithNumber(GameMessageType type, std::int64_t number) {
   std::string message = Begin(type);
   message += std::to_string(number);
   return message;
@@ -35,16 +28,20 @@ void AppendName(std::string& message, std::string_view name) {
 
 }  // namespace
 
-std::string PlayerAddedMessage(std::int32_t clientId) {
-  return WithNumber(MessageType::kPlayerAdded, clientId);
+std::string PlayerAddedMessage(std::int32_t clientId, bool bot) {
+  std::string message = WithNumber(GameMessageType::PlayerAdded, clientId);
+  if (bot) {
+    message += " B";
+  }
+  return message;
 }
 
 std::string PlayerRemovedMessage(std::int32_t clientId) {
-  return WithNumber(MessageType::kPlayerRemoved, clientId);
+  return WithNumber(GameMessageType::PlayerRemoved, clientId);
 }
 
 std::string PlayerStatsMessage(std::span<const SimPlayer> players, std::int32_t protectedId) {
-  std::string message = Begin(MessageType::kPlayerStats);
+  std::string message = Begin(GameMessageType::PlayerStats);
   for (const SimPlayer& player : players) {
     message += std::to_string(player.Id);
     message += ' ';
@@ -60,17 +57,17 @@ std::string PlayerStatsMessage(std::span<const SimPlayer> players, std::int32_t 
 }
 
 std::string LevelUnloadedMessage() {
-  return Begin(MessageType::kLevelUnloaded);
+  return Begin(GameMessageType::LevelUnloaded);
 }
 
 std::string LevelStartedMessage(int levelIndex) {
-  return WithNumber(MessageType::kLevelStarted, levelIndex);
+  return WithNumber(GameMessageType::LevelStarted, levelIndex);
 }
 
 std::string ConsoleLineMessage(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   text = text.substr(0, kMaxConsoleLineBytes);
-  std::string message = Begin(MessageType::kConsoleLine);
+  std::string message = Begin(GameMessageType::ConsoleLine);
   message += text;
   message += '\0';
   return message;

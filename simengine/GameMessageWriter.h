@@ -15,7 +15,8 @@ namespace vex::sim {
 inline constexpr std::size_t kMaxNameBytes = 29;
 inline constexpr std::size_t kMaxConsoleLineBytes = 1023;
 
-std::string PlayerAddedMessage(std::int32_t clientId);
+// A bot's message carries the optional mark after the id that tells hosts it is no person.
+std::string PlayerAddedMessage(std::int32_t clientId, bool bot);
 std::string PlayerRemovedMessage(std::int32_t clientId);
 std::string PlayerStatsMessage(std::span<const SimPlayer> players, std::int32_t protectedId);
 std::string LevelUnloadedMessage();

@@ -36,7 +36,7 @@ NetHost::NetHost(int clientTimeoutMs)
 
 NetHost::~NetHost() {
   for (const auto& [address, client] : clients_) {
-    Send(address, net::Disconnect{net::DisconnectReason::kServerClosing});
+    Send(address, net::Disconnect{net::DisconnectReason::ServerClosing});
   }
 }
 
@@ -75,7 +75,7 @@ void NetHost::Service(SimGame& game, Outbox& out, const std::function<std::strin
 void NetHost::Handle(std::span<const std::uint8_t> datagram, Context& context) {
   const net::Decoded decoded = net::Decode(datagram);
   if (const auto* error = std::get_if<net::DecodeError>(&decoded)) {
-    ++(*error == net::DecodeError::kMalformed ? drops_.Malformed : drops_.Unknown);
+    ++(*error == net::DecodeError::Malformed ? drops_.Malformed : drops_.Unknown);
     return;
   }
   HandleMessage(std::get<net::Message>(decoded), context);
@@ -101,7 +101,7 @@ void NetHost::HandleMessage(const net::Message& message, Context& context) {
           }
         } else if constexpr (std::is_same_v<T, net::ForeignJoin>) {
           if (proven(m.Cookie)) {
-            Send(context.From, net::Refused{net::RefuseReason::kWrongVersion});
+            Send(context.From, net::Refused{net::RefuseReason::WrongVersion});
           }
         } else if constexpr (std::is_same_v<T, net::Query>) {
           if (proven(m.Cookie)) {
@@ -184,7 +184,7 @@ void NetHost::PingAndTimeOut(SimGame& game, Outbox& out, std::int64_t nowUs) {
   for (auto it = clients_.begin(); it != clients_.end();) {
     Client& client = it->second;
     if (nowUs - client.LastHeardUs > timeoutUs_) {
-      Send(it->first, net::Disconnect{net::DisconnectReason::kTimedOut});
+      Send(it->first, net::Disconnect{net::DisconnectReason::TimedOut});
       game.RemoveNetPlayer(client.Id, "timed out", out);
       it = clients_.erase(it);
       continue;
@@ -202,7 +202,7 @@ void NetHost::PingAndTimeOut(SimGame& game, Outbox& out, std::int64_t nowUs) {
 void NetHost::PlayerKicked(std::int32_t clientId) {
   for (auto it = clients_.begin(); it != clients_.end(); ++it) {
     if (it->second.Id == clientId) {
-      Send(it->first, net::Disconnect{net::DisconnectReason::kKicked});
+      Send(it->first, net::Disconnect{net::DisconnectReason::Kicked});
       clients_.erase(it);
       return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,14 +18,26 @@ class Outbox {
   void GameLine(std::string_view text);
   void Console(std::string text);
   void OutOfMemory();
+  // Around the output of one console command, so that the host can tell it from game events.
+  void CommandStart();
+  void CommandEnd();
+  void DroppedDatagrams(std::uint64_t total);
 
   void DeliverTo(ServerAppHandler* handler) const;
 
  private:
-  enum class Kind { kGameMessage, kConsoleText, kOutOfMemory };
+  enum class Kind {
+    GameMessage,
+    ConsoleText,
+    OutOfMemory,
+    CommandStart,
+    CommandEnd,
+    DroppedDatagrams
+  };
   struct Item {
     Kind Type;
     std::string Data;
+    std::uint64_t Count = 0;
   };
   std::vector<Item> items_;
 };

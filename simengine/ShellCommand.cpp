@@ -41,10 +41,10 @@ std::optional<ShellCommand> ParseShellMessage(std::span<const std::uint8_t> byte
   ShellCommand command;
   switch (bytes.front()) {
     case 0:
-      command.Type = ShellCommand::Kind::kStart;
+      command.Type = ShellCommand::Kind::Start;
       return command;
     case 1:
-      command.Type = ShellCommand::Kind::kNextLevel;
+      command.Type = ShellCommand::Kind::NextLevel;
       return command;
     case 2: {
       const std::optional<long long> level = ReadLevel(arguments);
@@ -52,12 +52,12 @@ std::optional<ShellCommand> ParseShellMessage(std::span<const std::uint8_t> byte
         error = "Select-level message without a level number.";
         return std::nullopt;
       }
-      command.Type = ShellCommand::Kind::kSelectLevel;
+      command.Type = ShellCommand::Kind::SelectLevel;
       command.Level = *level;
       return command;
     }
     case 3:
-      command.Type = ShellCommand::Kind::kConsole;
+      command.Type = ShellCommand::Kind::Console;
       command.Text = ReadText(arguments);
       return command;
     default:

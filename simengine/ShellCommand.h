@@ -9,8 +9,8 @@ namespace vex::sim {
 
 // A message from the host to the game code: start, next level, select level, console text.
 struct ShellCommand {
-  enum class Kind { kStart, kNextLevel, kSelectLevel, kConsole };
-  Kind Type = Kind::kStart;
+  enum class Kind { Start, NextLevel, SelectLevel, Console };
+  Kind Type = Kind::Start;
   long long Level = 0;  // kSelectLevel; may lie outside the level list
   std::string Text;     // kConsole
 };

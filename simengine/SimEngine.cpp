@@ -49,7 +49,7 @@ bool SimEngine::OpenFrameLog() {
 
 int SimEngine::AttachHandler(ServerAppHandler* handler) {
   std::lock_guard lock(mutex_);
-  if (handler != nullptr && settings_.Injected.At(FaultPoint::kAttach)) {
+  if (handler != nullptr && settings_.Injected.At(FaultPoint::Attach)) {
     SetError("Attaching the handler was refused (VEX_SIM_FAULT=attach).");
     return 1;
   }
@@ -62,7 +62,7 @@ int SimEngine::LoadResourceArchives(const char* const* paths, std::uint32_t coun
   ServerAppHandler* handler = nullptr;
   {
     std::lock_guard lock(mutex_);
-    if (settings_.Injected.At(FaultPoint::kArchives)) {
+    if (settings_.Injected.At(FaultPoint::Archives)) {
       SetError("Mounting the resource archives was refused (VEX_SIM_FAULT=archives).");
       return 0;
     }
@@ -85,7 +85,7 @@ int SimEngine::LoadResourceArchives(const char* const* paths, std::uint32_t coun
 
 int SimEngine::LoadGameCode() {
   std::lock_guard lock(mutex_);
-  if (settings_.Injected.At(FaultPoint::kGameCode)) {
+  if (settings_.Injected.At(FaultPoint::GameCode)) {
     SetError("Loading the game code was refused (VEX_SIM_FAULT=gamecode).");
     return 0;
   }
@@ -117,7 +117,7 @@ int SimEngine::ReleaseNetServices(NetServiceEntry* list) {
 
 int SimEngine::ChooseNetService(std::uint32_t handle) {
   std::lock_guard lock(mutex_);
-  if (settings_.Injected.At(FaultPoint::kService)) {
+  if (settings_.Injected.At(FaultPoint::Service)) {
     SetError("Choosing the network service was refused (VEX_SIM_FAULT=service).");
     return 0;
   }
@@ -146,7 +146,7 @@ int SimEngine::StartHosting(const HostRecord* record) {
   ServerAppHandler* handler = nullptr;
   {
     std::lock_guard lock(mutex_);
-    if (settings_.Injected.At(FaultPoint::kHost)) {
+    if (settings_.Injected.At(FaultPoint::Host)) {
       SetError("Hosting was refused (VEX_SIM_FAULT=host).");
       return 0;
     }
@@ -192,7 +192,7 @@ int SimEngine::PostShellMessage(const void* data, std::uint32_t size) {
     SetError(std::move(error));
     return 1;
   }
-  if (command->Type == ShellCommand::Kind::kStart && settings_.Injected.At(FaultPoint::kStart)) {
+  if (command->Type == ShellCommand::Kind::Start && settings_.Injected.At(FaultPoint::Start)) {
     SetError("The start message was refused (VEX_SIM_FAULT=start).");
     return 1;
   }
@@ -206,17 +206,19 @@ int SimEngine::PostShellMessage(const void* data, std::uint32_t size) {
 
 void SimEngine::Apply(const ShellCommand& command, Outbox& out) {
   switch (command.Type) {
-    case ShellCommand::Kind::kStart:
+    case ShellCommand::Kind::Start:
       game_.Start(out);
       break;
-    case ShellCommand::Kind::kNextLevel:
+    case ShellCommand::Kind::NextLevel:
       game_.NextLevel(out);
       break;
-    case ShellCommand::Kind::kSelectLevel:
+    case ShellCommand::Kind::SelectLevel:
       game_.SelectLevel(command.Level, out);
       break;
-    case ShellCommand::Kind::kConsole:
+    case ShellCommand::Kind::Console:
+      out.CommandStart();
       RunConsoleCommand(command.Text, game_, net_.Drops(), out);
+      out.CommandEnd();
       break;
   }
 }
@@ -250,19 +252,20 @@ int SimEngine::RunFrame(int) {
     std::lock_guard lock(mutex_);
     ++frame_;
     const Fault& fault = settings_.Injected;
-    if (fault.AtFrame(FaultPoint::kFrame, frame_)) {
+    if (fault.AtFrame(FaultPoint::Frame, frame_)) {
       SetError("Simulated engine failure in frame " + std::to_string(frame_) +
                " (VEX_SIM_FAULT=frame:" + std::to_string(frame_) + ").");
       return 0;
     }
-    hang = fault.AtFrame(FaultPoint::kHang, frame_);
+    hang = fault.AtFrame(FaultPoint::Hang, frame_);
     if (!hang) {
       for (const ShellCommand& command : std::exchange(pendingCommands_, {})) {
         Apply(command, out);
       }
       game_.Advance(clock_.NextStepMs(), out);
       net_.Service(game_, out, [this] { return StatusReply(); });
-      if (fault.AtFrame(FaultPoint::kOutOfMemory, frame_)) {
+      ReportDrops(out);
+      if (fault.AtFrame(FaultPoint::OutOfMemory, frame_)) {
         out.OutOfMemory();
       }
       handler = handler_;
@@ -281,6 +284,14 @@ int SimEngine::RunFrame(int) {
 }
 
 // One line of tab-separated fields for the UDP status query.
+void SimEngine::ReportDrops(Outbox& out) {
+  const std::uint64_t dropped = net_.Drops().Total();
+  if (reportedDrops_ != dropped) {
+    out.DroppedDatagrams(dropped);
+    reportedDrops_ = dropped;
+  }
+}
+
 std::string SimEngine::StatusReply() const {
   const GameSummary summary = game_.Summary();
   return "name=" + Sanitised(summary.ServerName) + "\tgame=" + summary.GameType +

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ class SimEngine final : public IServerEngine {
   void Apply(const ShellCommand& command, Outbox& out);
   void TraceFrameStart();
   std::string StatusReply() const;
+  // The game port's dropped datagrams, when their total changed; the caller holds the mutex.
+  void ReportDrops(Outbox& out);
 
   std::mutex mutex_;
   const SimSettings settings_;
@@ -61,6 +64,7 @@ class SimEngine final : public IServerEngine {
   SimGame game_;
   NetHost net_;
   std::uint64_t frame_ = 0;
+  std::optional<std::uint64_t> reportedDrops_;
   FrameLog frameLog_;
 };
 

@@ -40,6 +40,7 @@ std::string ShortLevelName(const std::string& path) {
 SimGame::SimGame(std::uint32_t seed, int bots) : bots_(seed), requestedBots_(bots) {}
 
 void SimGame::SetOptions(const CGameOptions& block) {
+  options_ = block;
   levels_.clear();
   const int count = std::min<int>(block.MapCount, kMaxLevels);
   for (int slot = 0; slot < count; ++slot) {
@@ -223,14 +224,14 @@ SimPlayer* SimGame::FindNetPlayer(std::int32_t clientId) {
 
 JoinResult SimGame::AddNetPlayer(std::string_view name, std::string_view password, Outbox& out) {
   if (joinPassword_ && password != *joinPassword_) {
-    return net::RefuseReason::kWrongPassword;
+    return net::RefuseReason::WrongPassword;
   }
   std::string clean = CleanText(name, kMaxNameBytes);
   if (name.size() > kMaxRawNameBytes || clean.empty()) {
-    return net::RefuseReason::kBadName;
+    return net::RefuseReason::BadName;
   }
   if (static_cast<int>(netPlayers_.size()) >= Capacity()) {
-    return net::RefuseReason::kServerFull;
+    return net::RefuseReason::ServerFull;
   }
   if (static_cast<int>(netPlayers_.size() + bots_.Players().size()) >= Capacity()) {
     bots_.LeaveNow(out);
@@ -239,7 +240,7 @@ JoinResult SimGame::AddNetPlayer(std::string_view name, std::string_view passwor
   player.Id = bots_.NewClientId();
   player.Name = std::move(clean);
   player.Lives = kNetPlayerLives;
-  out.Game(PlayerAddedMessage(player.Id));
+  out.Game(PlayerAddedMessage(player.Id, false));
   out.GameLine(player.Name + " joined the game.");
   netPlayers_.push_back(std::move(player));
   statsDirty_ = true;

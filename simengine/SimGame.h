@@ -39,6 +39,7 @@ class SimGame {
   SimGame(std::uint32_t seed, int bots);
 
   void SetOptions(const CGameOptions& block);
+  const CGameOptions& Options() const { return options_; }
   void SetHost(std::string name, int maxPlayers);
 
   void Start(Outbox& out);
@@ -82,6 +83,7 @@ class SimGame {
   NetEvents* netEvents_ = nullptr;
   std::optional<std::string> joinPassword_;
 
+  CGameOptions options_{};
   std::vector<std::string> levels_;
   int gameType_ = 0;
   int fragLimit_ = 0;

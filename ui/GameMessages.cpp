@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/GameMessageType.h"
 #include "framework/StringTable.h"
 #include "res/Resource.h"
 #include "ui/GameMessageReader.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr std::size_t kMaxNameBytes = 29;
 constexpr std::size_t kConsoleBufferBytes = 1024;
 constexpr std::int32_t kEndOfList = -1;
+constexpr std::uint8_t kBotMark = 'B';
 
 void SetName(CPlayerInfo& player, std::string_view name) {
   std::fill(std::begin(player.Name), std::end(player.Name), '\0');
@@ -26,9 +28,11 @@ void SetName(CPlayerInfo& player, std::string_view name) {
 // A client id that cannot be read leaves 0: the message then acts on client 0.
 void AddPlayer(GameTracking& tracking, GameMessageReader& reader, std::int64_t now) {
   std::int32_t clientId = 0;
-  reader.Number(clientId);
+  std::uint8_t mark = 0;
+  const bool bot = reader.Number(clientId) && reader.Code(mark) && mark == kBotMark;
   CPlayerInfo player;
   player.ClientId = clientId;
+  player.Bot = bot;
   SetName(player, fw::LoadStringOrEmpty(res::IDS_INCOMING_PLAYER));
   player.JoinTime = now;
   tracking.Roster.Add(player);
@@ -130,7 +134,7 @@ void HandleGameMessage(GameTracking& tracking, ConsoleLineQueue& pending, const 
     case GameMessageType::LevelStarted:
       StartLevel(tracking, reader);
       break;
-    case GameMessageType::GameConsoleLine:
+    case GameMessageType::ConsoleLine:
       QueueConsoleLine(pending, reader);
       break;
   }

@@ -14,6 +14,9 @@ struct CPlayerInfo {
   std::int8_t Kind = 0;
   std::uint8_t Ringed = 0;
   std::int64_t JoinTime = 0;
+  // From an optional mark of the join message; engines that do not send it leave every player
+  // a person.
+  bool Bot = false;
 };
 
 }  // namespace vex

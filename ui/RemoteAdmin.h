@@ -2,51 +2,86 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/GameOptions.h"
-#include "framework/TerminalCapture.h"
 #include "framework/net/QueryService.h"
 #include "framework/net/RconService.h"
+#include "framework/web/MetricsService.h"
 #include "framework/web/WebService.h"
 #include "remote/A2sMessages.h"
+#include "remote/AuthFailureBans.h"
 #include "remote/PlotHistory.h"
+#include "ui/AdminWindow.h"
 
 namespace vex {
 
-// The status window's side of remote administration (window thread only): the services, the
-// remote commands waiting for their turn, and what the query tells about the hosted game.
-struct RemoteAdmin {
+struct RemoteOptions;
+struct RconPassword;
+
+// Remote administration: the remote console, the server query and the web page, the commands
+// they bring (queued to the event loop, so that none runs inside a socket's handler), and what
+// they tell of the hosted game, all from what the window keeps. Window thread only.
+class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost {
+ public:
+  explicit RemoteAdmin(IAdminWindow& window);
+  ~RemoteAdmin();
+  RemoteAdmin(const RemoteAdmin&) = delete;
+  RemoteAdmin& operator=(const RemoteAdmin&) = delete;
+
+  // What stays fixed for the hosted game; set by the game host setup, before Start.
+  void SetGameFacts(remote::A2sStatus facts) { gameFacts_ = std::move(facts); }
+  // Starts the services that the program's arguments ask for, saying on the console which.
+  void Start(const std::vector<std::string>& arguments);
+  // Ends the services; commands still waiting get no answer.
+  void Stop();
+
+  // A console line for the open pages; `operatorLine` marks an operator's own command.
+  void ConsoleLine(std::string_view line, bool operatorLine);
+  // Once a refresh tick: samples the plots and pushes the state to the pages, about once a second.
+  void Follow();
+
+  // fw::net::IRemoteHost
+  void RunRemoteCommand(const std::string& line, const std::string& peer,
+                        std::function<void(std::string)> done) override;
+  remote::A2sStatus QueryStatus() override;
+  void ReportRemoteEvent(std::string_view text) override;
+  // fw::web::IWebHost
+  std::string WebStateJson() override;
+  // fw::web::IMetricsHost
+  std::string MetricsText() override;
+
+ private:
   struct Command {
     std::string Line;
     std::string Peer;
-    std::function<void(std::string)> Done;
-  };
-  // One command at a time, so that the console lines collected belong to one command.
-  struct Running {
-    std::function<void(std::string)> Done;
-    std::unique_ptr<fw::TerminalCapture> Capture;
-    std::uint64_t FramesAtStart = 0;
-    std::uint32_t StartMs = 0;
-    std::uint64_t Serial = 0;
+    CommandAnswer Done;
   };
 
-  std::unique_ptr<fw::net::RconService> Rcon;
-  std::unique_ptr<fw::net::QueryService> Query;
-  std::unique_ptr<fw::web::WebService> Web;
-  remote::PlotHistory Plots;
-  std::uint32_t WebSampleMs = 0;
-  std::uint64_t WebSampleFrames = 0;
-  std::deque<Command> Waiting;
-  std::optional<Running> Current;
-  std::uint64_t CommandsStarted = 0;
-  // Set by the game host setup: what stays fixed for the hosted game.
-  remote::A2sStatus GameFacts;
-  // The players of the last roster read; a query that finds the roster busy answers with these.
-  std::vector<remote::A2sPlayer> LastPlayers;
+  void StartRcon(const RemoteOptions& options, const RconPassword& password);
+  void StartQuery(const RemoteOptions& options);
+  void StartWebPage(const RemoteOptions& options, const RconPassword& password);
+  void StartMetrics(const RemoteOptions& options);
+  void RunWaiting();
+
+  IAdminWindow& window_;
+  std::unique_ptr<fw::net::RconService> rcon_;
+  std::unique_ptr<fw::net::QueryService> query_;
+  std::unique_ptr<fw::web::WebService> web_;
+  std::unique_ptr<fw::web::MetricsService> metrics_;
+  // Wrong passwords of the remote console and the web page count together.
+  std::shared_ptr<remote::AuthFailureBans> bans_ = std::make_shared<remote::AuthFailureBans>();
+  std::deque<Command> waiting_;
+  bool runPosted_ = false;
+  // Tasks posted to the event loop find out through this whether the object still exists.
+  std::shared_ptr<RemoteAdmin*> self_ = std::make_shared<RemoteAdmin*>(this);
+  remote::PlotHistory plots_;
+  std::uint32_t sampleMs_ = 0;
+  std::uint64_t sampleFrames_ = 0;
+  remote::A2sStatus gameFacts_;
 };
 
 // The query's fixed facts of a game: password, port, and the game type's limits as rules.

@@ -10,6 +10,7 @@
 #include "framework/StringTable.h"
 #include "platform/Clock.h"
 #include "res/Resource.h"
+#include "session/GameHost.h"
 #include "session/LevelControls.h"
 #include "ui/FormatSpan.h"
 #include "ui/GameMessages.h"
@@ -23,6 +24,13 @@ bool OnConsoleFrontEnd() {
   return fw::AfxGetApp() != nullptr && fw::AfxGetApp()->ActiveFrontEnd() == fw::FrontEnd::Console;
 }
 
+// Steps the engine refused, with a reason of its own to tell.
+bool EngineRefusal(int stringId) {
+  return stringId == res::IDS_SETUP_FAILED || stringId == res::IDS_RESOURCES_FAILED ||
+         stringId == res::IDS_NET_SERVICE_FAILED || stringId == res::IDS_GAME_CODE_FAILED ||
+         stringId == res::IDS_MAP_FAILED;
+}
+
 }  // namespace
 
 CServerDlg::CServerDlg(std::vector<std::string> arguments)
@@ -31,7 +39,8 @@ CServerDlg::CServerDlg(std::vector<std::string> arguments)
 }
 
 CServerDlg::~CServerDlg() {
-  StopRemoteServices();
+  answers_.FinishAll();
+  remote_.Stop();
   session_.Stop();
   // A callback that outlives the window must find no window rather than a destroyed one.
   if (AppHandlerTarget() == this) {
@@ -118,6 +127,11 @@ void CServerDlg::OnNotify(int controlId, fw::Notification code) {
 }
 
 void CServerDlg::OnTimer(int id) {
+  if (stopWaiting_) {
+    ContinueStop();
+    fw::CDialog::OnTimer(id);
+    return;
+  }
   StatusRefreshContext context{
       session_,
       tracking_,
@@ -126,7 +140,9 @@ void CServerDlg::OnTimer(int id) {
       Control<fw::CListCtrl>(res::IDC_LEVEL_LIST),
       [this](std::string_view line, platform::Severity severity) {
         PrintConsoleLine(line, severity);
+        answers_.Line(line);
       },
+      [this](QueuedLineKind mark) { answers_.Mark(mark); },
       [this] { UpdateData(false); },
       [] { return platform::CalendarSeconds(); },
   };
@@ -135,9 +151,15 @@ void CServerDlg::OnTimer(int id) {
   if (engineFailed) {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
-  RefreshStatus(context);
-  ProgressRemoteCommand(framesBeforeRefresh);
-  FollowWebPage();
+  const RefreshOutcome outcome = RefreshStatus(context);
+  ReportEngineResponse(outcome);
+  if (session_.HasThread()) {
+    answers_.Settle(LinesPrinted(outcome) ? std::optional(framesBeforeRefresh) : std::nullopt,
+                    platform::MillisecondClock());
+  } else {
+    answers_.FinishAll();
+  }
+  remote_.Follow();
   if (session_.Engine() != nullptr) {
     service_.Refresh(ServiceStatusText(), session_.FramesRun(), ServiceStatus::Clock::now());
   }
@@ -163,7 +185,7 @@ void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
-    StartRemoteServices();
+    remote_.Start(arguments_);
     return;
   }
   ReportError(res::IDS_START_FAILED);
@@ -172,29 +194,12 @@ void CServerDlg::StartServer() {
 // Enter presses the hidden Send button; the window ends only through the cancel path.
 void CServerDlg::OnOK() {}
 
-void CServerDlg::OnCancel() {
-  if (confirmOnStop_.load() && session_.Engine() != nullptr &&
-      fw::AfxMessageBox(fw::LoadStringOrEmpty(res::IDS_CONFIRM_STOP),
-                        fw::MessageBoxStyle::YesNoQuestion) != fw::IDYES) {
-    return;
-  }
-  StopSession();
-  EndDialog(fw::IDCANCEL);
-}
-
-void CServerDlg::StopSession() {
-  if (session_.Engine() != nullptr) {
-    service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
-  }
-  session_.Stop();
-}
-
 std::string CServerDlg::ServiceStatusText() {
   std::string text = display_.ServerNameText;
-  const auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
-  if (display_.HighlightedLevel >= 0 && display_.HighlightedLevel < levels.GetItemCount()) {
+  const int level = display_.HighlightedLevel;
+  if (level >= 0 && level < static_cast<int>(display_.LevelNames.size())) {
     text += ", level ";
-    text += levels.GetItemText(display_.HighlightedLevel, 0);
+    text += display_.LevelNames[static_cast<std::size_t>(level)];
   }
   text += ", players ";
   text += display_.PlayersText.empty() ? "0" : display_.PlayersText;
@@ -202,7 +207,18 @@ std::string CServerDlg::ServiceStatusText() {
 }
 
 void CServerDlg::ReportError(int stringId) {
-  fw::AfxMessageBox(fw::LoadStringOrEmpty(stringId), fw::MessageBoxStyle::OkWarning);
+  if (EngineRefusal(stringId) && session_.Engine() != nullptr) {
+    if (const std::string reason = EngineLastError(*session_.Engine()); !reason.empty()) {
+      PrintCause(reason);
+    }
+  }
+  std::string text(fw::LoadStringOrEmpty(stringId));
+  if (!errorCause_.empty() && !OnConsoleFrontEnd()) {
+    text += "\n\n";
+    text += errorCause_;
+  }
+  errorCause_.clear();
+  fw::AfxMessageBox(text, fw::MessageBoxStyle::OkWarning);
   const auto missingFolder =
       stringId == res::IDS_NO_CONFIG || stringId == res::IDS_CONFIG_UNREADABLE
           ? MissingConfigFolder()

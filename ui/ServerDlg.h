@@ -7,14 +7,16 @@
 #include <string_view>
 #include <vector>
 
-#include "config/RemoteOptions.h"
 #include "engine/GameServerAppHandler.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
-#include "framework/web/WebHost.h"
 #include "platform/JournalStream.h"
 #include "platform/LogFile.h"
 #include "session/ServerSession.h"
+#include "ui/AdminWindow.h"
+#include "ui/CommandOrigin.h"
+#include "ui/ConsoleCommandAnswers.h"
+#include "ui/EngineResponseWatch.h"
 #include "ui/GameTracking.h"
 #include "ui/RemoteAdmin.h"
 #include "ui/ServiceStatus.h"
@@ -32,7 +34,7 @@ std::array<int, 6> PlayerColumnWidths(int outerWidth);
 class CServerDlg : public fw::CDialog,
                    public ISessionHost,
                    public IAppHandlerTarget,
-                   public fw::web::IWebHost {
+                   public IAdminWindow {
  public:
   // The process's argument vector, argv[0] included.
   explicit CServerDlg(std::vector<std::string> arguments);
@@ -41,18 +43,29 @@ class CServerDlg : public fw::CDialog,
   // Appends one line to the console; the text is data, never a format. The terminal shows an
   // error or a warning as one (its colour, its journal priority).
   void PrintConsoleLine(std::string_view text,
-                        platform::Severity severity = platform::Severity::Info);
+                        platform::Severity severity = platform::Severity::Info) override;
+  // The same for an operator's own command: the flag, never the text, sets it apart on the
+  // terminal and the web page.
+  void PrintOperatorLine(std::string_view text);
+
+  // The one way in for a command line, whoever typed it. A line from the window's command field
+  // goes to the game's console; from the terminal or a remote client, a line starting with '/'
+  // is one of the server's own commands. `answer` (remote clients) gets what the command
+  // printed: a server command's at once, a game command's once the engine has run it.
+  void RunLine(std::string_view line, const CommandOrigin& origin, CommandAnswer answer) override;
 
   // The process ends with 1 after a fatal report (on the console front-end also after an engine
   // error), 2 after an ordinary stop.
   bool FatalReported() const { return fatalReported_.load(); }
+  // A second stop signal ended the window while its stop still waited for the engine.
+  bool StoppedWithoutWaiting() const { return stoppedWithoutWaiting_; }
 
   // Every console line also goes to this log (none by default); it must outlive the window.
   void SetConsoleLog(platform::LogFile* log) { consoleLog_ = log; }
 
   CServerSession& Session() { return session_; }
   GameTracking& Tracking() { return tracking_; }
-  const StatusDisplay& Display() const { return display_; }
+  const StatusDisplay& Display() const override { return display_; }
 
   // The rows reach the window's private handlers, so the window defines them.
   static std::span<const TerminalCommand> TerminalCommands();
@@ -71,15 +84,19 @@ class CServerDlg : public fw::CDialog,
   void HandleGameMessage(const char* data, int length) override;
   void OnConsoleOutput(const char* text) override;
   void OnOutOfMemory() override;
+  void OnConsoleCommandMark(bool start) override;
 
-  // fw::net::IRemoteHost
-  void RunRemoteCommand(const std::string& line, const std::string& peer,
-                        std::function<void(std::string)> done) override;
-  remote::A2sStatus QueryStatus() override;
-  void ReportRemoteEvent(std::string_view text) override;
-
-  // fw::web::IWebHost
-  std::string WebStateJson() override;
+  // IAdminWindow
+  void Later(std::function<void()> task) override { PostTask(std::move(task)); }
+  bool Serving() const override { return IsModalLoopRunning(); }
+  std::uint32_t TotalPlayers() const override { return tracking_.TotalPlayers.load(); }
+  std::uint64_t FramesRun() const override { return session_.FramesRun(); }
+  std::uint32_t TakeSlowestFrameUs() override { return session_.TakeSlowestFrameUs(); }
+  const FrameTimings& Timings() const override { return session_.Timings(); }
+  bool EngineRunning() const override { return session_.HasThread() && !session_.EngineError(); }
+  std::optional<std::uint64_t> DroppedDatagrams() const override {
+    return handler_.DroppedDatagrams();
+  }
 
  protected:
   bool OnInitDialog() override;
@@ -96,10 +113,18 @@ class CServerDlg : public fw::CDialog,
   std::vector<std::string> CompleteTerminalWord(std::string_view before,
                                                 std::string_view word) override;
   void OnDisplayLost() override;
+  void OnStopSignal() override;
 
  private:
   void StartServer();
+  // The cancel path's stop: the wait for the update thread runs in the event loop.
+  void BeginStop();
+  void ContinueStop();
+  void FinishStop();
+  void EndWithoutWaiting();
+  // The whole stop at once, for when the window cannot go on (the display is gone).
   void StopSession();
+  void ReportEngineResponse(RefreshOutcome outcome);
   void LearnEngineCommands(std::string_view line);
   std::string ServiceStatusText();
   void SendCommandField();
@@ -110,22 +135,24 @@ class CServerDlg : public fw::CDialog,
   void SetUpPlayerList();
   void FitPlayerColumns();
   void SetUpLevelList();
+  // The console says why a start step failed; the error box that follows says it too.
+  void PrintCause(const std::string& cause);
   void FillLevelList(const std::vector<std::string>& levelNames);
 
-  void PrintPlayers();
-  void PrintLevels();
-  void PrintStatus();
-  void BootById(std::string_view argument);
-  void SelectLevelByRow(std::string_view argument);
+  void PrintLine(std::string_view text, bool operatorLine);
+  void RunGameCommand(std::string_view line, const CommandOrigin& origin, CommandAnswer answer);
+  // Posts a console command and keeps its place among those waiting for their output.
+  bool PostConsoleCommand(std::string_view command, CommandAnswer answer);
+  std::string RunServerCommand(std::string_view line, const CommandOrigin& origin);
+  bool KickPlayer(std::int32_t clientId, std::string& engineOutput);
 
-  void StartRemoteServices();
-  void StopRemoteServices();
-  void StartNextRemoteCommand();
-  void ProgressRemoteCommand(std::uint64_t framesBeforeRefresh);
-  void FinishRemoteCommand();
-  void StartWebPage(const RemoteOptions& options, const RconPassword& password);
-  // Samples the plots and pushes the state to the open pages, about once a second.
-  void FollowWebPage();
+  std::string PlayersText() const;
+  std::string LevelsText() const;
+  std::string StatusText() const;
+  std::string BootById(std::string_view argument, const CommandOrigin& origin);
+  std::string SelectLevelByRow(std::string_view argument);
+  std::string NextLevel();
+  std::string StopOnRequest(const CommandOrigin& origin);
 
   std::vector<std::string> arguments_;
   CGameServerAppHandler handler_;
@@ -136,12 +163,17 @@ class CServerDlg : public fw::CDialog,
   ServiceStatus service_;
   platform::LogFile* consoleLog_ = nullptr;
   std::vector<std::string> engineCommands_;  // for Tab, from the engine's help
-  bool engineHelpAsked_ = false;
+  std::string errorCause_;                   // what the next error box adds to its text
   bool firstShowPending_ = true;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};
-  RemoteAdmin remote_;
+  bool stopRequested_ = false;
+  bool stopWaiting_ = false;
+  bool stoppedWithoutWaiting_ = false;
+  EngineResponseWatch engineWatch_;
+  ConsoleCommandAnswers answers_;
+  RemoteAdmin remote_{*this};
   // Declared last, so destroyed first: its destructor's stop still reaches the roster and the
   // other members above through the host callbacks.
   CServerSession session_;

@@ -84,22 +84,13 @@ void CServerDlg::UpdateSelectionButtons(int listId) {
 }
 
 void CServerDlg::BootPlayer() {
-  IServerEngine* engine = session_.Engine();
-  if (engine == nullptr) {
-    return;
-  }
   const auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
   const int row = players.GetFirstSelected();
   if (row < 0) {
     return;
   }
-  const auto clientId = static_cast<std::int32_t>(players.GetItemData(row));
-  if (clientId == tracking_.ProtectedClientId.load()) {
-    return;
-  }
-  if (const SessionLockHold hold = session_.LockForOperator()) {
-    engine->KickClient(clientId);
-  }
+  std::string engineOutput;
+  KickPlayer(static_cast<std::int32_t>(players.GetItemData(row)), engineOutput);
 }
 
 void CServerDlg::SelectLevel() {

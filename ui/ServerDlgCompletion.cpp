@@ -63,13 +63,8 @@ std::vector<std::string> CServerDlg::CompleteTerminalWord(std::string_view befor
     for (const TerminalCommand& command : TerminalCommands()) {
       AddMatch(matches, std::string(command.Name), word);
     }
-    if (!word.empty() && word.front() != '/' && engineCommands_.empty() && !engineHelpAsked_ &&
-        session_.Engine() != nullptr) {
-      // The engine's commands are known from its help; its answer shows on the console, and the
-      // next Tab completes from it.
-      engineHelpAsked_ = true;
-      SendConsoleCommand(session_, "help");
-    }
+    // The engine's commands are known once the operator has asked it for its help: a command
+    // posted for completion's sake would reach the game as if the operator had typed it.
     for (const std::string& command : engineCommands_) {
       AddMatch(matches, command, word);
     }

@@ -7,8 +7,6 @@
 #include "framework/VisibleText.h"
 #include "platform/TextCut.h"
 #include "res/Resource.h"
-#include "session/LevelControls.h"
-#include "session/ShellMessages.h"
 #include "ui/ServerDlg.h"
 
 namespace vex {
@@ -26,6 +24,15 @@ void CServerDlg::PrintConsoleLine(std::string_view text, platform::Severity seve
     marked.emplace(severity == platform::Severity::Error ? fw::TerminalStyle::Error
                                                          : fw::TerminalStyle::Warning);
   }
+  PrintLine(text, false);
+}
+
+void CServerDlg::PrintOperatorLine(std::string_view text) {
+  const fw::TerminalStyleScope dimmed(fw::TerminalStyle::Dim);
+  PrintLine(text, true);
+}
+
+void CServerDlg::PrintLine(std::string_view text, bool operatorLine) {
   auto& console = Control<fw::CConsoleEdit>(res::IDC_CONSOLE);
   const int lineCount = console.GetLineCount();
   if (lineCount > kConsoleLineLimit) {
@@ -46,9 +53,7 @@ void CServerDlg::PrintConsoleLine(std::string_view text, platform::Severity seve
   if (static_cast<unsigned char>(line.back()) < 32) {
     line.pop_back();
   }
-  if (remote_.Web) {
-    remote_.Web->ConsoleLine(line);
-  }
+  remote_.ConsoleLine(line, operatorLine);
   line += "\r\n";
   if (consoleLog_ != nullptr) {
     consoleLog_->Append(fw::ConsoleTextForTerminal(line));
@@ -84,29 +89,23 @@ void CServerDlg::OnConsoleOutput(const char* text) {
   }
 }
 
+void CServerDlg::OnConsoleCommandMark(bool start) {
+  session_.PendingConsoleLines().PushMark(start ? QueuedLineKind::CommandStart
+                                                : QueuedLineKind::CommandEnd);
+}
+
+// The field keeps its text when there is nothing to send it to.
 void CServerDlg::SendCommandField() {
   if (session_.Engine() == nullptr) {
     return;
   }
   auto& field = Item(res::IDC_COMMAND);
-  std::string command = field.GetWindowText();
-  // The game reads the command as a zero-terminated text of at most 119 bytes; the echo shows
-  // what is sent, without a character that the cut would split.
-  command = std::string(platform::CutAtCharacter(
-      std::string_view(command).substr(0, command.find('\0')), kMaxConsoleCommand));
-  if (command.empty()) {
+  const std::string command = field.GetWindowText();
+  if (command.empty() || command.front() == '\0') {
     return;
   }
-  std::string echo = "<< ";
-  echo += fw::LoadStringOrEmpty(res::IDS_SERVER_SPEAKER);
-  echo += " >>  ";
-  echo += command;
-  {
-    const fw::TerminalStyleScope dimmed(fw::TerminalStyle::Dim);
-    PrintConsoleLine(echo);
-  }
   field.SetWindowText("");
-  SendConsoleCommand(session_, command);
+  RunLine(command, {CommandSource::Window, {}}, {});
 }
 
 void CServerDlg::ClearConsole() {

@@ -11,6 +11,7 @@
 #include "framework/StringTable.h"
 #include "framework/TerminalStyle.h"
 #include "platform/JournalStream.h"
+#include "platform/UdpPort.h"
 #include "res/Resource.h"
 #include "session/GameHost.h"
 #include "ui/SelectConfigDlg.h"
@@ -24,11 +25,14 @@ namespace {
 // itself is not checked.
 constexpr std::size_t kLevelPrefixLength = 13;
 
-// The message box that follows keeps its fixed text; the console says why. On the terminal the
-// console is standard output, so the reason goes to standard error as well, beside the box,
+}  // namespace
+
+// The message box that follows keeps its fixed text and adds the cause below it. On the terminal
+// the console is standard output, so the cause goes to standard error as well, before the box,
 // unless both are one stream (a terminal, the journal) that would show it twice.
-void PrintCause(CServerDlg& window, const std::string& cause) {
-  window.PrintConsoleLine(cause, platform::Severity::Error);
+void CServerDlg::PrintCause(const std::string& cause) {
+  PrintConsoleLine(cause, platform::Severity::Error);
+  errorCause_ = cause;
   if (const fw::CWinApp* app = fw::AfxGetApp();
       app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console &&
       !platform::SameStream(STDOUT_FILENO, STDERR_FILENO)) {
@@ -36,13 +40,11 @@ void PrintCause(CServerDlg& window, const std::string& cause) {
   }
 }
 
-}  // namespace
-
 int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   const GamePreparation preparation = PrepareGame(arguments_, [] { return RunConfigSelection(); });
   if (preparation.ErrorId != 0) {
     if (!preparation.ErrorText.empty()) {
-      PrintCause(*this, preparation.ErrorText);
+      PrintCause(preparation.ErrorText);
     }
     return preparation.ErrorId;
   }
@@ -54,7 +56,7 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   display_.PlayersText =
       std::to_string(display_.PlayerCount) + "/" + std::to_string(display_.MaxPlayerCount);
 
-  remote_.GameFacts = GameFactsFor(game.Block, display_.GameTypeText);
+  remote_.SetGameFacts(GameFactsFor(game.Block, display_.GameTypeText));
   FillLevelList(game.Levels);
   if (Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetItemCount() == 0) {
     return res::IDS_NO_MAPS;
@@ -62,8 +64,14 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
   const int hosted = HostPreparedGame(engine, game.Block, display_.ServerNameText);
   if (hosted != 0) {
     const std::string reason = EngineLastError(engine);
-    PrintCause(*this,
-               "Hosting failed: " + (reason.empty() ? "the engine gives no reason" : reason));
+    PrintCause("Hosting failed: " + (reason.empty() ? "the engine gives no reason" : reason));
+    // Servers started one port apart collide: each answers the server query on its game port + 1.
+    const std::uint16_t port = game.Block.PortID;
+    if (port != 0 && platform::UdpPortInUse(port)) {
+      PrintCause("UDP port " + std::to_string(port) +
+                 " is in use. Is it another server's query port (its game port + 1)? "
+                 "The game ports of two servers must be at least two apart.");
+    }
   }
   return hosted;
 }
@@ -72,11 +80,13 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
 void CServerDlg::FillLevelList(const std::vector<std::string>& levelNames) {
   auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
   levels.DeleteAllItems();
+  display_.LevelNames.clear();
   for (const auto& name : levelNames) {
     if (!name.empty()) {
       const std::string shown =
           name.size() > kLevelPrefixLength ? name.substr(kLevelPrefixLength) : std::string();
       levels.InsertItem(levels.GetItemCount(), shown);
+      display_.LevelNames.push_back(shown);
     }
   }
 }

@@ -1,15 +1,17 @@
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "framework/Application.h"
-#include "framework/Controls.h"
+#include "framework/StringTable.h"
 #include "res/Resource.h"
+#include "session/LevelControls.h"
+#include "ui/FormatSpan.h"
 #include "ui/ServerDlg.h"
-#include "ui/StatusRefresh.h"
 #include "ui/TerminalCommand.h"
 #include "ui/TextTable.h"
 
@@ -32,24 +34,16 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
   return value;
 }
 
-void WriteLine(std::string_view text) {
-  std::string line(text);
-  line += '\n';
-  fw::TerminalWrite(line);
+std::string NameOf(const CPlayerInfo& player) {
+  return std::string(player.Name, strnlen(player.Name, sizeof player.Name));
 }
+
+constexpr const char* kNotAnswering =
+    "The engine is not answering; the action was not carried out.\n";
 
 }  // namespace
 
-void CServerDlg::OnTerminalLine(const std::string& input) {
-  std::string_view line = input;
-  if (!line.empty() && line.back() == '\r') {
-    line.remove_suffix(1);
-  }
-  if (line.empty() || line.front() != '/') {
-    Item(res::IDC_COMMAND).SetWindowText(line);
-    OnCommand(res::IDC_SEND);
-    return;
-  }
+std::string CServerDlg::RunServerCommand(std::string_view line, const CommandOrigin& origin) {
   const std::size_t blank = line.find(' ');
   const std::string_view name = line.substr(0, blank);
   std::string_view argument =
@@ -60,34 +54,47 @@ void CServerDlg::OnTerminalLine(const std::string& input) {
   }
   for (const TerminalCommand& command : CServerDlg::TerminalCommands()) {
     if (command.Name == name) {
-      command.Run(*this, argument);
-      return;
+      return command.Run(*this, origin, argument);
     }
   }
   std::string message = "Unknown command ";
   message += name;
-  message += "; /help lists the commands.";
-  WriteLine(message);
+  message += "; /help lists the commands.\n";
+  return message;
 }
 
 std::span<const TerminalCommand> CServerDlg::TerminalCommands() {
   static constexpr std::array<TerminalCommand, 8> kCommands{{
       {"/players", "", "list the players with their ids",
-       [](CServerDlg& window, std::string_view) { window.PrintPlayers(); }},
+       [](CServerDlg& window, const CommandOrigin&, std::string_view) {
+         return window.PlayersText();
+       }},
       {"/levels", "", "list the levels; * marks the current one",
-       [](CServerDlg& window, std::string_view) { window.PrintLevels(); }},
+       [](CServerDlg& window, const CommandOrigin&, std::string_view) {
+         return window.LevelsText();
+       }},
       {"/status", "", "show the server's status",
-       [](CServerDlg& window, std::string_view) { window.PrintStatus(); }},
+       [](CServerDlg& window, const CommandOrigin&, std::string_view) {
+         return window.StatusText();
+       }},
       {"/boot", "ID", "boot the player with that id (or name)",
-       [](CServerDlg& window, std::string_view id) { window.BootById(id); }},
+       [](CServerDlg& window, const CommandOrigin& origin, std::string_view id) {
+         return window.BootById(id, origin);
+       }},
       {"/next", "", "go to the next level",
-       [](CServerDlg& window, std::string_view) { window.OnCommand(res::IDC_NEXT_LEVEL); }},
+       [](CServerDlg& window, const CommandOrigin&, std::string_view) {
+         return window.NextLevel();
+       }},
       {"/level", "N", "go to the level in row N of /levels (or of that name)",
-       [](CServerDlg& window, std::string_view row) { window.SelectLevelByRow(row); }},
+       [](CServerDlg& window, const CommandOrigin&, std::string_view row) {
+         return window.SelectLevelByRow(row);
+       }},
       {"/stop", "", "stop the server",
-       [](CServerDlg& window, std::string_view) { window.OnCommand(res::IDC_STOP_SERVER); }},
+       [](CServerDlg& window, const CommandOrigin& origin, std::string_view) {
+         return window.StopOnRequest(origin);
+       }},
       {"/help", "", "show this list",
-       [](CServerDlg&, std::string_view) { fw::TerminalWrite(TerminalHelpText()); }},
+       [](CServerDlg&, const CommandOrigin&, std::string_view) { return TerminalHelpText(); }},
   }};
   return kCommands;
 }
@@ -105,86 +112,112 @@ std::string TerminalHelpText() {
   return "Commands:\n" + FormatTextTable(rows) + "Any other line is sent to the game's console.\n";
 }
 
-void CServerDlg::PrintPlayers() {
-  const auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
-  std::vector<std::vector<std::string>> rows(1);
-  rows[0].push_back("ID");
-  for (int column = 0; column < players.GetColumnCount(); ++column) {
-    rows[0].push_back(players.GetColumnHeading(column));
+std::string CServerDlg::PlayersText() const {
+  std::vector<std::vector<std::string>> rows{{"ID"}};
+  for (int heading : {res::IDS_COLUMN_NAME, res::IDS_COLUMN_PING, res::IDS_COLUMN_KILLS,
+                      res::IDS_COLUMN_SCORE, res::IDS_COLUMN_LIVES, res::IDS_COLUMN_TIME}) {
+    rows[0].emplace_back(fw::LoadStringOrEmpty(heading));
   }
-  for (int item = 0; item < players.GetItemCount(); ++item) {
-    std::vector<std::string> row{std::to_string(players.GetItemData(item))};
-    for (int column = 0; column < players.GetColumnCount(); ++column) {
-      row.push_back(players.GetItemText(item, column));
-    }
-    rows.push_back(std::move(row));
+  for (std::size_t row = 0; row < display_.Players.size(); ++row) {
+    const CPlayerInfo& player = display_.Players[row];
+    const ShownPlayerRow shown =
+        row < display_.ShownRows.size() ? display_.ShownRows[row] : ShownPlayerRow{};
+    rows.push_back({std::to_string(player.ClientId), NameOf(player),
+                    shown.Ping ? std::to_string(*shown.Ping) : "", std::to_string(player.Kills),
+                    std::to_string(player.Score), std::to_string(player.Lives),
+                    shown.Span ? FormatSpan(*shown.Span) : ""});
   }
-  fw::TerminalWrite(FormatTextTable(rows));
-  if (players.GetItemCount() == 0) {
-    WriteLine("No players.");
+  std::string text = FormatTextTable(rows);
+  if (display_.Players.empty()) {
+    text += "No players.\n";
   }
+  return text;
 }
 
-void CServerDlg::PrintLevels() {
-  const auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
-  std::vector<std::vector<std::string>> rows{{"N", "", levels.GetColumnHeading(0)}};
-  for (int item = 0; item < levels.GetItemCount(); ++item) {
-    rows.push_back({std::to_string(item),
-                    levels.GetStateImage(item) == kCurrentLevelImage ? "*" : "",
-                    levels.GetItemText(item, 0)});
+std::string CServerDlg::LevelsText() const {
+  std::vector<std::vector<std::string>> rows{
+      {"N", "", std::string(fw::LoadStringOrEmpty(res::IDS_COLUMN_WORLD))}};
+  for (std::size_t row = 0; row < display_.LevelNames.size(); ++row) {
+    // Numbered from 1, as the engine's "level 2 of 4" and the window count.
+    rows.push_back({std::to_string(row + 1),
+                    static_cast<int>(row) == display_.HighlightedLevel ? "*" : "",
+                    display_.LevelNames[row]});
   }
-  fw::TerminalWrite(FormatTextTable(rows));
+  return FormatTextTable(rows);
 }
 
-void CServerDlg::PrintStatus() {
-  const auto text = [this](int id) { return Item(id).GetWindowText(); };
-  fw::TerminalWrite(FormatTextTable({
-      {"Server Name:", text(res::IDC_SERVER_NAME)},
-      {"Game Type:", text(res::IDC_GAME_TYPE)},
-      {"Running Time:", text(res::IDC_RUNNING_TIME)},
-      {"Time in Level:", text(res::IDC_LEVEL_TIME)},
-      {"Current Players:", text(res::IDC_PLAYERS)},
-      {"Peak Players:", text(res::IDC_PEAK_PLAYERS)},
-      {"Total Players:", text(res::IDC_TOTAL_PLAYERS)},
-      {"Average Ping:", text(res::IDC_AVERAGE_PING)},
+std::string CServerDlg::StatusText() const {
+  return FormatTextTable({
+      {"Server Name:", display_.ServerNameText},
+      {"Game Type:", display_.GameTypeText},
+      {"Running Time:", display_.RunningTimeText},
+      {"Time in Level:", display_.LevelTimeText},
+      {"Current Players:", display_.PlayersText},
+      {"Peak Players:", std::to_string(display_.PeakPlayers)},
+      {"Total Players:", std::to_string(tracking_.TotalPlayers.load())},
+      {"Average Ping:", std::to_string(display_.AveragePing)},
       {"Server:", session_.Engine() != nullptr ? "running" : "stopped"},
-  }));
+  });
 }
 
-// An id, or a player's name as Tab completes it.
-void CServerDlg::BootById(std::string_view argument) {
+// An id, or a player's name as Tab completes it. A remote client, which does not see the console,
+// is answered with what the engine printed for the kick when it printed it at once.
+std::string CServerDlg::BootById(std::string_view argument, const CommandOrigin& origin) {
   const auto clientId = ParseInteger(argument);
-  auto& players = Control<fw::CListCtrl>(res::IDC_PLAYER_LIST);
   if (!clientId && argument.empty()) {
-    WriteLine("Usage: /boot ID (the ID column of /players) or /boot NAME");
-    return;
+    return "Usage: /boot ID (the ID column of /players) or /boot NAME\n";
   }
-  for (int item = 0; item < players.GetItemCount(); ++item) {
-    if (clientId ? players.GetItemData(item) == *clientId
-                 : players.GetItemText(item, kNameColumn) == argument) {
-      players.SetItemSelected(item, true);
-      OnCommand(res::IDC_BOOT_PLAYER);
-      return;
+  std::vector<const CPlayerInfo*> matches;
+  for (const CPlayerInfo& player : display_.Players) {
+    if (clientId ? player.ClientId == *clientId : NameOf(player) == argument) {
+      matches.push_back(&player);
     }
   }
-  WriteLine(clientId ? "No player has that id." : "No player has that name.");
+  if (matches.empty()) {
+    return clientId ? "No player has that id.\n" : "No player has that name.\n";
+  }
+  if (matches.size() > 1) {
+    // Players may share a name; booting the first of them may hit the wrong one.
+    std::vector<std::vector<std::string>> rows{{"ID", "Name"}};
+    for (const CPlayerInfo* player : matches) {
+      rows.push_back({std::to_string(player->ClientId), NameOf(*player)});
+    }
+    return "Several players have that name; boot one by its ID:\n" + FormatTextTable(rows);
+  }
+  const CPlayerInfo& player = *matches.front();
+  std::string output;
+  if (!KickPlayer(player.ClientId, output)) {
+    return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
+  }
+  return origin.Remote() && !output.empty() ? output : "Booted " + NameOf(player) + ".\n";
 }
 
 // A row, or a level's name as Tab completes it.
-void CServerDlg::SelectLevelByRow(std::string_view argument) {
+std::string CServerDlg::SelectLevelByRow(std::string_view argument) {
   auto row = ParseInteger(argument);
-  auto& levels = Control<fw::CListCtrl>(res::IDC_LEVEL_LIST);
-  for (int item = 0; !row && item < levels.GetItemCount(); ++item) {
-    if (!argument.empty() && levels.GetItemText(item, 0) == argument) {
-      row = item;
+  if (row) {
+    --*row;  // /levels numbers its rows from 1
+  }
+  const auto& names = display_.LevelNames;
+  for (std::size_t item = 0; !row && item < names.size(); ++item) {
+    if (!argument.empty() && names[item] == argument) {
+      row = static_cast<std::int64_t>(item);
     }
   }
-  if (!row || *row < 0 || *row >= levels.GetItemCount()) {
-    WriteLine("Usage: /level N (a row of /levels) or /level NAME");
-    return;
+  if (!row || *row < 0 || *row >= static_cast<std::int64_t>(names.size())) {
+    return "Usage: /level N (a row of /levels) or /level NAME\n";
   }
-  levels.SetItemSelected(static_cast<int>(*row), true);
-  OnCommand(res::IDC_SELECT_LEVEL);
+  if (!SendSelectLevel(session_, static_cast<int>(*row))) {
+    return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
+  }
+  return "Going to level " + names[static_cast<std::size_t>(*row)] + ".\n";
+}
+
+std::string CServerDlg::NextLevel() {
+  if (!SendNextLevel(session_)) {
+    return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
+  }
+  return "Going to the next level.\n";
 }
 
 }  // namespace vex

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/PlayerInfo.h"
+
 namespace vex {
 
 // The numbers behind a player row's Ping and Time cells as the refresh last wrote them; nothing
@@ -30,10 +32,16 @@ struct StatusDisplay {
   std::int32_t RunningSpanShown = 0;
   std::int32_t LevelSpanShown = 0;
   int HighlightedLevel = -1;
+  // A level ran at the last tick that took the game's state, so Time in Level moves on.
+  bool LevelRunning = false;
   int MaxPlayerCount = 0;
   std::uint32_t PlayerCount = 0;
   // One entry a player row, by position.
   std::vector<ShownPlayerRow> ShownRows;
+  // The players of the rows as the refresh last wrote them, by position.
+  std::vector<CPlayerInfo> Players;
+  // The level list's rows, as the game host setup filled them.
+  std::vector<std::string> LevelNames;
 };
 
 }  // namespace vex

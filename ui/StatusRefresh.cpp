@@ -20,8 +20,10 @@ struct TakenState {
   bool RosterChanged = false;
   bool LevelStarted = false;
   std::int32_t Level = -1;
-  std::vector<std::string> Lines;
+  std::vector<QueuedLine> Lines;
   std::vector<CPlayerInfo> Roster;
+  // One a snapshot element, for the client its row shows; only while a level runs.
+  std::vector<std::int32_t> Pings;
 };
 
 std::string Decimal(std::int64_t value) {
@@ -36,9 +38,13 @@ void WriteCell(fw::CListCtrl& list, int row, int column, const std::string& text
   }
 }
 
-void PrintLines(StatusRefreshContext& context, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    context.PrintConsoleLine(line, platform::Severity::Info);
+void PrintLines(StatusRefreshContext& context, const std::vector<QueuedLine>& lines) {
+  for (const QueuedLine& line : lines) {
+    if (line.Kind == QueuedLineKind::Text) {
+      context.PrintConsoleLine(line.Text, platform::Severity::Info);
+    } else {
+      context.CommandMark(line.Kind);
+    }
   }
 }
 
@@ -62,9 +68,24 @@ std::int32_t PingMilliseconds(float seconds) {
   return static_cast<std::int32_t>(milliseconds);
 }
 
+// The client each row shows once this tick has rewritten the rows.
+std::vector<std::intptr_t> RowClients(const fw::CListCtrl& list, const TakenState& taken) {
+  std::vector<std::intptr_t> clients(taken.Roster.size());
+  for (std::size_t row = 0; row < clients.size(); ++row) {
+    if (taken.RosterChanged) {
+      clients[row] = taken.Roster[row].ClientId;
+    } else if (static_cast<int>(row) < list.GetItemCount()) {
+      clients[row] = list.GetItemData(static_cast<int>(row));
+    }
+  }
+  return clients;
+}
+
 // Nothing when a frame keeps the lock: the tick is skipped and the state stays for the next one.
+// Pings are asked in the same hold, as a frame may be running on the update thread: a second
+// hold would wait for the frame that starts once this one lets go.
 std::optional<TakenState> TakeGameState(StatusRefreshContext& context) {
-  const SessionLockHold hold = context.Session.LockBriefly();
+  const SessionLockHold hold = context.Session.LockForRefresh();
   if (!hold) {
     return std::nullopt;
   }
@@ -80,6 +101,17 @@ std::optional<TakenState> TakeGameState(StatusRefreshContext& context) {
   taken.LevelStarted = std::exchange(tracking.LevelStarted, false);
   taken.Roster.reserve(tracking.Roster.Size());
   tracking.Roster.ForEach([&](const CPlayerInfo& player) { taken.Roster.push_back(player); });
+  if (taken.Level < 0) {
+    return taken;
+  }
+  IServerEngine* engine = context.Session.Engine();
+  for (const std::intptr_t client : RowClients(context.PlayerList, taken)) {
+    float seconds = 0.0f;
+    if (engine != nullptr) {
+      engine->ReadClientPing(static_cast<std::int32_t>(client), &seconds);
+    }
+    taken.Pings.push_back(PingMilliseconds(seconds));
+  }
   return taken;
 }
 
@@ -122,33 +154,11 @@ std::optional<std::intptr_t> SelectedClient(const fw::CListCtrl& list) {
   return list.GetItemData(row);
 }
 
-// Pings are asked under the session lock: a frame may be running on the update thread. Nothing
-// when a frame that started since the take keeps the lock.
-std::optional<std::vector<std::int32_t>> ReadPings(StatusRefreshContext& context, int rows) {
-  std::vector<std::intptr_t> clientIds(rows);
-  for (int row = 0; row < rows; ++row) {
-    clientIds[row] = context.PlayerList.GetItemData(row);
-  }
-  std::vector<std::int32_t> pings(rows);
-  const SessionLockHold hold = context.Session.LockBriefly();
-  if (!hold) {
-    return std::nullopt;
-  }
-  IServerEngine* engine = context.Session.Engine();
-  for (int row = 0; row < rows && engine != nullptr; ++row) {
-    float seconds = 0.0f;
-    engine->ReadClientPing(static_cast<std::int32_t>(clientIds[row]), &seconds);
-    pings[row] = PingMilliseconds(seconds);
-  }
-  return pings;
-}
-
 // Rows and snapshot are matched by position; the Ping and Time cells are written only when their
 // number differs from the one last written, as formatting and reading cells back for every row
-// would cost most of a tick in which nothing changed. Returns the sum of the shown pings, or
-// nothing when the pings could not be read this tick.
-std::optional<std::uint32_t> UpdatePlayerRows(StatusRefreshContext& context,
-                                              const TakenState& taken, std::int64_t now) {
+// would cost most of a tick in which nothing changed. Returns the sum of the shown pings.
+std::uint32_t UpdatePlayerRows(StatusRefreshContext& context, const TakenState& taken,
+                               std::int64_t now) {
   fw::CListCtrl& list = context.PlayerList;
   std::optional<std::intptr_t> selectedId;
   if (taken.RosterChanged) {
@@ -161,16 +171,13 @@ std::optional<std::uint32_t> UpdatePlayerRows(StatusRefreshContext& context,
     for (int row = 0; row < rows; ++row) {
       RewritePlayerRow(list, row, snapshot[row], selectedId);
     }
+    context.Display.Players.assign(snapshot.begin(), snapshot.begin() + rows);
   }
   std::vector<ShownPlayerRow>& shown = context.Display.ShownRows;
   shown.resize(static_cast<std::size_t>(rows));
-  const std::optional<std::vector<std::int32_t>> pings = ReadPings(context, rows);
-  if (!pings) {
-    return std::nullopt;
-  }
   std::uint32_t pingSum = 0;
   for (int row = 0; row < rows; ++row) {
-    const std::int32_t ping = (*pings)[row];
+    const std::int32_t ping = taken.Pings[static_cast<std::size_t>(row)];
     pingSum += static_cast<std::uint32_t>(ping);
     if (shown[row].Ping != ping) {
       list.SetItemText(row, kPingColumn, Decimal(ping));
@@ -185,8 +192,7 @@ std::optional<std::uint32_t> UpdatePlayerRows(StatusRefreshContext& context,
   return pingSum;
 }
 
-// The average ping stays as it was when the pings could not be read.
-void UpdateCounts(StatusRefreshContext& context, std::optional<std::uint32_t> pingSum) {
+void UpdateCounts(StatusRefreshContext& context, std::uint32_t pingSum) {
   StatusDisplay& display = context.Display;
   const auto count = static_cast<std::uint32_t>(context.PlayerList.GetItemCount());
   if (count != display.PlayerCount) {
@@ -197,13 +203,10 @@ void UpdateCounts(StatusRefreshContext& context, std::optional<std::uint32_t> pi
     display.PlayersText = text;
     display.PeakPlayers = std::max(display.PeakPlayers, display.PlayerCount);
   }
-  if (!pingSum) {
-    return;
-  }
   display.AveragePing = 0;
   if (display.PlayerCount > 0) {
     display.AveragePing =
-        static_cast<std::uint32_t>(static_cast<double>(*pingSum) / display.PlayerCount + 0.5);
+        static_cast<std::uint32_t>(static_cast<double>(pingSum) / display.PlayerCount + 0.5);
   }
 }
 
@@ -226,34 +229,53 @@ void MoveLevelMark(StatusRefreshContext& context, std::int32_t level) {
   }
 }
 
-void UpdateSpan(std::int64_t now, std::int64_t since, std::int32_t& shown, std::string& text) {
+// True when the text changed.
+bool UpdateSpan(std::int64_t now, std::int64_t since, std::int32_t& shown, std::string& text) {
   const auto span = static_cast<std::int32_t>(now - since);
-  if (span != shown) {
-    shown = span;
-    text = FormatSpan(span);
+  if (span == shown) {
+    return false;
+  }
+  shown = span;
+  text = FormatSpan(span);
+  return true;
+}
+
+// The clocks need no lock: a tick that a slow or hung frame skips still moves them on.
+void UpdateClocksOnly(StatusRefreshContext& context) {
+  StatusDisplay& display = context.Display;
+  const std::int64_t now = context.Now();
+  bool changed =
+      UpdateSpan(now, display.ServerStartTime, display.RunningSpanShown, display.RunningTimeText);
+  if (display.LevelRunning) {
+    changed |=
+        UpdateSpan(now, display.LevelStartTime, display.LevelSpanShown, display.LevelTimeText);
+  }
+  if (changed) {
+    context.PushMembers();
   }
 }
 
 }  // namespace
 
-void RefreshStatus(StatusRefreshContext& context) {
+RefreshOutcome RefreshStatus(StatusRefreshContext& context) {
   CServerSession& session = context.Session;
   if (session.Engine() == nullptr || !session.HasThread()) {
-    return;
+    return RefreshOutcome::Idle;
   }
   if (session.EngineError()) {
     // The stop empties the queue and forgets the reason.
     PrintLines(context, session.PendingConsoleLines().TakeAll());
     context.PrintConsoleLine(session.EngineErrorReason(), platform::Severity::Error);
     session.Stop();
-    return;
+    return RefreshOutcome::EngineStopped;
   }
   if (context.Tracking.LevelUnloaded) {
-    return;
+    return RefreshOutcome::Idle;
   }
   const std::optional<TakenState> took = TakeGameState(context);
   if (!took) {
-    return;
+    UpdateClocksOnly(context);
+    return RefreshOutcome::EngineBusy;
   }
   const TakenState& taken = *took;
   StatusDisplay& display = context.Display;
@@ -263,16 +285,17 @@ void RefreshStatus(StatusRefreshContext& context) {
     display.LevelStartTime = now;
     display.LevelTimeText = FormatSpan(0);
   }
+  display.LevelRunning = taken.Level >= 0;
   if (taken.Level < 0) {
     PrintLines(context, taken.Lines);
-    return;
+    return RefreshOutcome::Ran;
   }
   UpdateSpan(now, display.LevelStartTime, display.LevelSpanShown, display.LevelTimeText);
-  const std::optional<std::uint32_t> pingSum = UpdatePlayerRows(context, taken, now);
-  UpdateCounts(context, pingSum);
+  UpdateCounts(context, UpdatePlayerRows(context, taken, now));
   MoveLevelMark(context, taken.Level);
   PrintLines(context, taken.Lines);
   context.PushMembers();
+  return RefreshOutcome::Ran;
 }
 
 }  // namespace vex

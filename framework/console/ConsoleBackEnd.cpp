@@ -31,7 +31,7 @@ class ConsoleBackEnd final : public IBackEnd {
       ownApp_ = std::make_unique<QCoreApplication>(argc, argv);
     }
     if (options.ReadTerminal && options.TerminalFd == STDIN_FILENO && isatty(STDIN_FILENO) == 1 &&
-        isatty(STDOUT_FILENO) == 1) {
+        isatty(STDOUT_FILENO) == 1 && !DumbTerminal()) {
       editor_ = std::make_unique<LineEditor>(
           [](const std::string& line) {
             if (CDialog* dialog = TopOpenDialog()) {
@@ -57,11 +57,14 @@ class ConsoleBackEnd final : public IBackEnd {
       signals_ = std::make_unique<StopSignals>(
           [] {
             if (CDialog* dialog = TopOpenDialog()) {
-              dialog->PostCommand(IDCANCEL);
+              dialog->PostTask([dialog] { dialog->DispatchStopSignal(); });
             }
           },
           std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
       signals_->Repeat(SIGUSR1, ReopenLog);
+      if (editor_) {
+        signals_->Repeat(SIGWINCH, [this] { editor_->Resize(); });
+      }
     }
   }
 
@@ -98,6 +101,9 @@ class ConsoleBackEnd final : public IBackEnd {
     }
     return IDYES;
   }
+
+  // A question here is answered as soon as it is put.
+  bool AnswerOpenQuestion() override { return false; }
 
   std::unique_ptr<PictureWindow> CreatePictureWindow(int, CDialog*) override { return nullptr; }
 

@@ -1,6 +1,7 @@
 #include "framework/console/LineEditor.h"
 
 #include <editline/readline.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "framework/Application.h"
 #include "framework/console/TerminalInput.h"
 
 namespace vex::fw {
@@ -21,20 +23,34 @@ constexpr const char* kPrompt = "> ";
 LineEditor* active = nullptr;
 std::vector<std::string> candidates;
 
+// A terminal that is gone (its session ended) polls readable for ever with nothing to read.
+bool InputHungUp() {
+  pollfd input{STDIN_FILENO, POLLIN, 0};
+  return poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// The columns the cursor stands right of, from the prompt's start: each byte that does not
+// continue a UTF-8 sequence is one.
+int ColumnsBeforeCursor() {
+  int columns = static_cast<int>(std::strlen(kPrompt));
+  for (int at = 0; at < rl_point && rl_line_buffer[at] != '\0'; ++at) {
+    if ((static_cast<unsigned char>(rl_line_buffer[at]) & 0xC0) != 0x80) {
+      ++columns;
+    }
+  }
+  return columns;
+}
+
 extern "C" void OnEditedLine(char* line) {
   if (active == nullptr) {
     std::free(line);
     return;
   }
   LineEditor& editor = *active;
-  if (line == nullptr) {
-    // End of input (Ctrl-D on an empty line) ends only the reading, as without a terminal.
-    rl_deprep_terminal();
-    rl_callback_handler_remove();
-    std::fputc('\n', stdout);
-    return;
-  }
-  std::string text(line, strnlen(line, LineSplitter::kLongestLine));
+  // Ctrl-D on an empty line; a terminal that is gone never gets here (see the notifier).
+  const bool endOfInput = line == nullptr;
+  std::string text =
+      endOfInput ? std::string() : std::string(line, strnlen(line, LineSplitter::kLongestLine));
   std::free(line);
   if (!text.empty()) {
     add_history(text.c_str());
@@ -43,6 +59,11 @@ extern "C" void OnEditedLine(char* line) {
   // still in its buffer; installing again takes the terminal and starts an empty line, so that
   // output of the command goes above a fresh prompt.
   rl_callback_handler_install(kPrompt, OnEditedLine);
+  if (endOfInput) {
+    // A shell would end here; the server only keeps reading.
+    TerminalWrite("Type /stop to stop the server.\n");
+    return;
+  }
   editor.Deliver(text);
 }
 
@@ -82,6 +103,9 @@ LineEditor::LineEditor(std::function<void(const std::string&)> onLine, Completer
       historyFile_(std::move(historyFile)) {
   active = this;
   rl_readline_name = "vexserver";
+  // libedit would put its own signal handlers in front of the program's at every line read, and
+  // on a stop signal hand it back only after the process had been killed.
+  rl_catch_signals = 0;
   rl_attempted_completion_function = CompleteWord;
   using_history();
   stifle_history(kHistoryLines);
@@ -93,7 +117,14 @@ LineEditor::LineEditor(std::function<void(const std::string&)> onLine, Completer
   // would edit lines itself and Tab or the arrows never reach the editor.
   rl_prep_terminal(1);
   notifier_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [] { rl_callback_read_char(); });
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+    if (InputHungUp()) {
+      notifier_->setEnabled(false);
+      return;
+    }
+    rl_callback_read_char();
+    std::fflush(rl_outstream);
+  });
 }
 
 LineEditor::~LineEditor() {
@@ -117,12 +148,28 @@ std::vector<std::string> LineEditor::Candidates(std::string_view before, std::st
 }
 
 void LineEditor::HideLine() {
-  std::fputs("\r\x1b[K", stdout);
-  std::fflush(stdout);
+  std::fflush(rl_outstream);
+  int rows = 0;
+  int columns = 0;
+  rl_get_screen_size(&rows, &columns);
+  // A line longer than the terminal is wide fills several rows: all of them go, from the
+  // prompt's row down.
+  const int rowsAbove = columns > 0 ? ColumnsBeforeCursor() / columns : 0;
+  std::string erase;
+  if (rowsAbove > 0) {
+    erase = "\x1b[" + std::to_string(rowsAbove) + "A";
+  }
+  erase += "\r\x1b[J";
+  TerminalWriteDrawing(erase);
 }
 
 void LineEditor::ShowLine() {
   rl_forced_update_display();
+  std::fflush(rl_outstream);
+}
+
+void LineEditor::Resize() {
+  rl_resize_terminal();
 }
 
 }  // namespace vex::fw

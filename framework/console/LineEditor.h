@@ -31,6 +31,8 @@ class LineEditor {
   // Around terminal output: the half-typed line goes, the output is written, the line comes back.
   void HideLine();
   void ShowLine();
+  // The terminal's size changed (SIGWINCH).
+  void Resize();
 
   // From libedit's callbacks.
   void Deliver(const std::string& line);

@@ -40,7 +40,7 @@ StopSignals::StopSignals(std::function<void()> onStop, std::initializer_list<int
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESETHAND | SA_RESTART;
+  action.sa_flags = SA_RESTART;
   for (int number : numbers) {
     struct sigaction previous {};
     sigaction(number, &action, &previous);
@@ -79,7 +79,7 @@ void StopSignals::Repeat(int number, std::function<void()> handler) {
 
 void StopSignals::Drain() {
   unsigned char bytes[16];
-  bool stop = false;
+  int stops = 0;
   std::vector<const std::function<void()>*> calls;
   ssize_t count = 0;
   while ((count = read(pipeFds[0], bytes, sizeof bytes)) > 0) {
@@ -88,7 +88,7 @@ void StopSignals::Drain() {
           std::find_if(repeated_.begin(), repeated_.end(),
                        [&](const auto& entry) { return entry.first == bytes[i]; });
       if (repeated == repeated_.end()) {
-        stop = true;
+        ++stops;
       } else {
         calls.push_back(&repeated->second);
       }
@@ -97,7 +97,7 @@ void StopSignals::Drain() {
   for (const auto* call : calls) {
     (*call)();
   }
-  if (stop) {
+  for (; stops > 0; --stops) {
     onStop_();
   }
 }

@@ -11,9 +11,10 @@ class QSocketNotifier;
 
 namespace vex::fw {
 
-// Turns stop signals (SIGINT and SIGTERM unless told others) into a call on the window thread.
-// The handler only writes a byte to a pipe that the event loop watches; it also gives the signal
-// back its default action, so a second Ctrl-C ends a program that does not stop.
+// Turns stop signals (SIGINT and SIGTERM unless told others) into calls on the window thread, one
+// a signal. The handler only writes a byte to a pipe that the event loop watches, and stays in
+// force: a second signal reaches the program too, which ends at once if its stop is still waiting
+// for the engine (the event loop runs during that wait).
 class StopSignals {
  public:
   explicit StopSignals(std::function<void()> onStop,

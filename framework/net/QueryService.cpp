@@ -44,6 +44,7 @@ class QueryService::Impl {
   }
 
   std::uint16_t Port() const { return socket_.localPort(); }
+  remote::QueryCounts Counts() const { return counts_; }
 
  private:
   // Reads every waiting datagram, as the socket tells of new ones only after that, but answers
@@ -53,7 +54,11 @@ class QueryService::Impl {
     int answered = 0;
     while (socket_.hasPendingDatagrams()) {
       const QNetworkDatagram datagram = socket_.receiveDatagram(kLongestQuery);
-      if (!datagram.isValid() || answered >= kDatagramsPerTurn) {
+      if (!datagram.isValid()) {
+        continue;
+      }
+      if (answered >= kDatagramsPerTurn) {
+        ++counts_.Refused;
         continue;
       }
       ++answered;
@@ -62,6 +67,7 @@ class QueryService::Impl {
       const auto answer = responder_.Answer(
           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), key,
           MonotonicMs(), [this] { return host_.QueryStatus(); });
+      ++(answer ? counts_.Answered : counts_.Refused);
       if (answer) {
         socket_.writeDatagram(answer->data(), static_cast<qint64>(answer->size()),
                               datagram.senderAddress(), datagram.senderPort());
@@ -72,6 +78,7 @@ class QueryService::Impl {
   IRemoteHost& host_;
   QuerySettings settings_;
   remote::A2sResponder responder_;
+  remote::QueryCounts counts_;
   QUdpSocket socket_;
 };
 
@@ -86,6 +93,10 @@ bool QueryService::Start(std::string& error) {
 
 std::uint16_t QueryService::Port() const {
   return impl_->Port();
+}
+
+remote::QueryCounts QueryService::Counts() const {
+  return impl_->Counts();
 }
 
 }  // namespace vex::fw::net

@@ -6,6 +6,7 @@
 
 #include "framework/net/RemoteHost.h"
 #include "remote/QueryRateLimiter.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::fw::net {
 
@@ -25,6 +26,7 @@ class QueryService {
 
   bool Start(std::string& error);
   std::uint16_t Port() const;
+  remote::QueryCounts Counts() const;
 
  private:
   class Impl;

@@ -7,102 +7,108 @@
 
 #include "framework/net/MonotonicClock.h"
 #include "framework/net/RconService.h"
+#include "remote/SecretEqual.h"
 
 namespace vex::fw::net {
 
 namespace {
 
-// A client may send its next requests before the answers come; more than this many waiting
-// is a flood, not a console session.
+// A client may send its next requests before the answers come; while this many wait, nothing
+// more is read from it, so its further requests wait in the kernel and then in the client.
 constexpr std::size_t kMostWaitingRequests = 16;
 // A client that does not read its answers is dropped before its unread output grows past this.
-constexpr qint64 kMostUnreadBytes = 1 << 20;
+constexpr std::size_t kMostUnreadBytes = 1 << 20;
 constexpr qint64 kReadChunk = 8192;
 constexpr qint64 kReadAhead = 64 * 1024;
-// Some clients read one packet per socket read and take the whole read for that packet, so the
-// packets of one long answer go out one at a time: the next when the client has sent something
-// again (such clients ask for the next part after each large packet) or after this pause.
-constexpr int kPacePauseMs = 1000;
-
-// Takes as long for a wrong password of any length as for the right one of that length.
-bool SamePassword(std::string_view given, std::string_view expected) {
-  if (expected.empty()) {
-    return false;
-  }
-  unsigned char difference = given.size() == expected.size() ? 0 : 1;
-  for (std::size_t i = 0; i < given.size(); ++i) {
-    difference |= static_cast<unsigned char>(given[i] ^ expected[i % expected.size()]);
-  }
-  return difference == 0;
-}
+// The body of the packet that follows the mirrored end marker: clients that send the marker
+// know the answer before it is complete when this arrives.
+constexpr std::string_view kEndOfAnswerBody("\x00\x01\x00\x00", 4);
 
 }  // namespace
 
 RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
                                const RconSettings& settings, IRemoteHost& host,
-                               remote::AuthFailureBans& bans)
+                               remote::AuthFailureBans& bans, remote::SignInCounts& signIns)
     : socket_(socket),
+      writer_(socket->socketDescriptor()),
       peer_(std::move(peer)),
       addressKey_(std::move(addressKey)),
       settings_(settings),
       host_(host),
-      bans_(bans) {
+      bans_(bans),
+      signIns_(signIns) {
   socket_->setParent(this);
   // Qt reads ahead of the reader only this far; a client that floods waits in the kernel.
   socket_->setReadBufferSize(kReadAhead);
   idle_.setSingleShot(true);
-  idle_.setInterval(settings_.IdleTimeoutMs);
-  pace_.setSingleShot(true);
-  pace_.setInterval(kPacePauseMs);
-  QObject::connect(&idle_, &QTimer::timeout, this, [this] { Drop("idle"); });
-  QObject::connect(&pace_, &QTimer::timeout, this, [this] { Flush(); });
+  idle_.setInterval(settings_.SignInTimeoutMs);
+  QObject::connect(&idle_, &QTimer::timeout, this,
+                   [this] { Drop(authenticated_ ? "idle" : "did not sign in in time"); });
   QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] { ReadAvailable(); });
-  // A command still running when the client goes finds a closing connection and writes nothing.
-  QObject::connect(socket_, &QTcpSocket::disconnected, this, [this] {
-    closing_ = true;
-    deleteLater();
-  });
+  QObject::connect(socket_, &QTcpSocket::disconnected, this, [this] { PeerFinishedSending(); });
   QObject::connect(socket_, &QTcpSocket::errorOccurred, this, [this] {
     if (socket_->state() == QAbstractSocket::UnconnectedState) {
-      closing_ = true;
-      deleteLater();
+      PeerFinishedSending();
     }
   });
+  if (!writer_.Usable()) {
+    Drop("no descriptor to answer on");
+    return;
+  }
   idle_.start();
 }
 
+// The end of the client's stream: it may have shut only its sending side and still wait for
+// the answers to what it sent, so those are served before the connection closes. A client that
+// is gone altogether makes the writes fail, which ends it too.
+void RconConnection::PeerFinishedSending() {
+  if (closing_ || peerFinished_) {
+    return;
+  }
+  peerFinished_ = true;
+  ReadAvailable();
+  FinishIfDone();
+}
+
+void RconConnection::FinishIfDone() {
+  if (closing_ || !peerFinished_ || commandRunning_ || !requests_.empty()) {
+    return;
+  }
+  closing_ = true;
+  idle_.stop();
+  writer_.CloseWhenWritten([this] { deleteLater(); });
+}
+
 void RconConnection::ReadAvailable() {
-  bool spokeWhilePaced = false;
   char chunk[kReadChunk];
-  while (!closing_ && socket_->bytesAvailable() > 0) {
+  while (!closing_ && TakeBufferedRequests() && socket_->bytesAvailable() > 0) {
     const qint64 got = socket_->read(chunk, kReadChunk);
     if (got <= 0) {
       break;
     }
     reader_.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
-    while (auto packet = reader_.Next()) {
-      // Only whole packets count as activity, so a client trickling bytes is still dropped.
-      idle_.start();
-      spokeWhilePaced = spokeWhilePaced || pace_.isActive();
-      requests_.push_back(std::move(*packet));
-      if (requests_.size() > kMostWaitingRequests) {
-        Drop("too many requests waiting");
-        return;
-      }
-    }
-    if (reader_.Error() != remote::RconReadError::None) {
-      Drop("malformed packet");
-      return;
-    }
+  }
+  if (!closing_ && reader_.Error() != remote::RconReadError::None) {
+    Drop(remote::RconReadErrorText(reader_.Error()));
+    return;
   }
   Serve();
-  // Released after the requests were served, so that the end markers answering them go out in
-  // the same write as the last packet of the answer: a client that reads one packet per read
-  // ends its command on that packet, and a marker arriving on its own later would end the next.
-  if (spokeWhilePaced && pace_.isActive()) {
-    pace_.stop();
-    Flush();
+  FinishIfDone();
+}
+
+// Moves the packets the reader holds to the queue while it has room; false when it is full.
+bool RconConnection::TakeBufferedRequests() {
+  while (requests_.size() < kMostWaitingRequests) {
+    auto packet = reader_.Next();
+    if (!packet) {
+      return true;
+    }
+    // Only whole packets count as activity, so a client trickling bytes is still dropped.
+    idle_.start();
+    requests_.push_back(std::move(*packet));
   }
+  readPaused_ = true;
+  return false;
 }
 
 void RconConnection::Serve() {
@@ -116,25 +122,47 @@ void RconConnection::Serve() {
     } else if (packet.Type == remote::kRconExecCommand) {
       Execute(packet);
     } else {
-      // The empty response value a client sends after a command comes back unchanged once the
-      // answers before it are out, which tells the client that the answer is complete.
-      Queue(remote::EncodeRconPacket(packet.Id, remote::kRconResponseValue, ""), false);
+      // The empty response value a client sends after a command comes back once the answers
+      // before it are out, followed by the packet that only ever ends an answer.
+      Send(remote::EncodeRconPacket(packet.Id, remote::kRconResponseValue, ""));
+      Send(remote::EncodeRconPacket(packet.Id, remote::kRconResponseValue, kEndOfAnswerBody));
     }
+  }
+  // The queue has room again: what the client sent meanwhile is read now.
+  if (readPaused_ && !closing_ && requests_.size() < kMostWaitingRequests) {
+    readPaused_ = false;
+    QMetaObject::invokeMethod(
+        this, [this] { ReadAvailable(); }, Qt::QueuedConnection);
   }
 }
 
 void RconConnection::Authenticate(const remote::RconPacket& packet) {
-  if (SamePassword(packet.Body, settings_.Password)) {
+  const std::uint64_t now = MonotonicMs();
+  // A ban that came after the connection did still counts, and so does the budget of attempts
+  // of all addresses; either closes without the wrong-password answer, as no password was tried.
+  if (bans_.IsBanned(addressKey_, now)) {
+    Drop("address banned");
+    return;
+  }
+  if (!bans_.TakeAttempt(now)) {
+    Drop("too many sign-in attempts from all addresses");
+    return;
+  }
+  if (remote::SecretsEqual(packet.Body, settings_.Password)) {
     authenticated_ = true;
+    ++signIns_.Succeeded;
+    idle_.setInterval(settings_.IdleTimeoutMs);
+    idle_.start();
     // Only the auth response, without the empty response value that some servers send first:
     // one client named here takes the first packet after its auth for the verdict, another reads
     // one packet per socket read and would lose the verdict behind it.
-    Queue(remote::EncodeRconPacket(packet.Id, remote::kRconAuthResponse, ""), false);
+    Send(remote::EncodeRconPacket(packet.Id, remote::kRconAuthResponse, ""));
     host_.ReportRemoteEvent("RCON: " + peer_ + " signed in.");
     return;
   }
+  ++signIns_.Failed;
   std::string report = "RCON: wrong password from " + peer_ + ".";
-  if (bans_.RecordFailure(addressKey_, MonotonicMs())) {
+  if (bans_.RecordFailure(addressKey_, now)) {
     report +=
         " The address is banned for " + std::to_string(settings_.Bans.BanMs / 60'000) + " minutes.";
   }
@@ -151,74 +179,56 @@ void RconConnection::Execute(const remote::RconPacket& packet) {
       return;
     }
     self->commandRunning_ = false;
-    // A client that sent the end marker with its command reads the answer as a stream.
-    const bool markerWaiting =
-        std::any_of(self->requests_.begin(), self->requests_.end(),
-                    [](const auto& next) { return next.Type == remote::kRconResponseValue; });
-    self->Answer(id, text, !markerWaiting);
+    self->Answer(id, text);
     self->Serve();
+    self->FinishIfDone();
   });
 }
 
-void RconConnection::Answer(std::int32_t id, const std::string& text, bool paced) {
-  const std::vector<std::string> bodies = remote::SplitRconAnswer(text);
-  for (std::size_t i = 0; i < bodies.size(); ++i) {
-    Queue(remote::EncodeRconPacket(id, remote::kRconResponseValue, bodies[i]),
-          paced && i + 1 < bodies.size());
+// Every packet of an answer goes out at once: a client that sends its next command at once
+// then reads this answer whole before the next one starts.
+void RconConnection::Answer(std::int32_t id, const std::string& text) {
+  for (const std::string& body : remote::SplitRconAnswer(text)) {
+    Send(remote::EncodeRconPacket(id, remote::kRconResponseValue, body));
   }
 }
 
-void RconConnection::Queue(std::string bytes, bool moreOfAnswer) {
+void RconConnection::Send(const std::string& bytes) {
   if (closing_) {
     return;
   }
-  outbox_.push_back({std::move(bytes), moreOfAnswer});
-  if (!pace_.isActive()) {
-    Flush();
-  }
-}
-
-void RconConnection::Flush() {
-  while (!closing_ && !outbox_.empty()) {
-    Outgoing next = std::move(outbox_.front());
-    outbox_.pop_front();
-    socket_->write(next.Bytes.data(), static_cast<qint64>(next.Bytes.size()));
-    if (next.MoreOfAnswer) {
-      pace_.start();
-      break;
-    }
-  }
-  if (socket_->bytesToWrite() > kMostUnreadBytes) {
+  writer_.Write(bytes);
+  if (!writer_.Usable()) {
+    Close();
+  } else if (writer_.Pending() > kMostUnreadBytes) {
     Drop("not reading its answers");
   }
 }
 
-// What the protocol says to a client that is not signed in: an auth response with the failure
-// id, after what was still on its way. The connection closes once that is out.
 void RconConnection::Refuse() {
-  pace_.stop();
   idle_.stop();
-  outbox_.push_back(
-      {remote::EncodeRconPacket(remote::kRconAuthFailedId, remote::kRconAuthResponse, ""), false});
-  for (const Outgoing& next : outbox_) {
-    socket_->write(next.Bytes.data(), static_cast<qint64>(next.Bytes.size()));
-  }
-  outbox_.clear();
+  Send(remote::EncodeRconPacket(remote::kRconAuthFailedId, remote::kRconAuthResponse, ""));
   requests_.clear();
   closing_ = true;
-  socket_->disconnectFromHost();
+  socket_->abort();
+  writer_.CloseWhenWritten([this] { deleteLater(); });
 }
 
-void RconConnection::Drop(const char* reason) {
+void RconConnection::Drop(std::string_view reason) {
   if (closing_) {
     return;
   }
+  host_.ReportRemoteEvent("RCON: closed the connection of " + peer_ + " (" + std::string(reason) +
+                          ").");
+  Close();
+}
+
+// At once, whatever is still unsent: the client is gone or is being sent away.
+void RconConnection::Close() {
   closing_ = true;
-  host_.ReportRemoteEvent("RCON: closed the connection of " + peer_ + " (" + reason + ").");
   requests_.clear();
-  outbox_.clear();
   idle_.stop();
-  pace_.stop();
+  writer_.Close();
   socket_->abort();
   deleteLater();
 }

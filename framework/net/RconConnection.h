@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 
 #include "framework/net/RemoteHost.h"
+#include "framework/net/StreamWriter.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/RconPacket.h"
+#include "remote/ServiceCounts.h"
 
 class QTcpSocket;
 
@@ -22,37 +25,43 @@ class RconConnection : public QObject {
  public:
   // The address key is what bans count: the client's address without its port.
   RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
-                 const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans);
+                 const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans,
+                 remote::SignInCounts& signIns);
+
+  const std::string& AddressKey() const { return addressKey_; }
+  bool SignedIn() const { return authenticated_; }
+  // Closes a connection that has not signed in, so that a new client gets its slot.
+  void MakeRoom() { Drop("made room for a new client"); }
 
  private:
-  struct Outgoing {
-    std::string Bytes;
-    bool MoreOfAnswer = false;  // the next packet belongs to the same answer
-  };
-
   void ReadAvailable();
+  bool TakeBufferedRequests();
   void Serve();
   void Authenticate(const remote::RconPacket& packet);
   void Execute(const remote::RconPacket& packet);
-  void Answer(std::int32_t id, const std::string& text, bool paced);
-  void Queue(std::string bytes, bool moreOfAnswer);
-  void Flush();
+  void Answer(std::int32_t id, const std::string& text);
+  void Send(const std::string& bytes);
+  void PeerFinishedSending();
+  void FinishIfDone();
   void Refuse();
-  void Drop(const char* reason);
+  void Drop(std::string_view reason);
+  void Close();
 
   QTcpSocket* socket_;
+  StreamWriter writer_;
   std::string peer_;
   std::string addressKey_;
   const RconSettings& settings_;
   IRemoteHost& host_;
   remote::AuthFailureBans& bans_;
+  remote::SignInCounts& signIns_;
   remote::RconReader reader_;
   std::deque<remote::RconPacket> requests_;
-  std::deque<Outgoing> outbox_;
   QTimer idle_;
-  QTimer pace_;
   bool authenticated_ = false;
   bool commandRunning_ = false;
+  bool readPaused_ = false;    // the queue was full, so reading stopped
+  bool peerFinished_ = false;  // the client sends nothing more but may still read
   bool closing_ = false;
 };
 

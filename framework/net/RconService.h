@@ -6,6 +6,7 @@
 
 #include "framework/net/RemoteHost.h"
 #include "remote/AuthFailureBans.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::fw::net {
 
@@ -14,8 +15,15 @@ struct RconSettings {
   std::string BindAddress;  // empty for every interface
   std::uint16_t Port = 0;   // 0 takes a free port (tests)
   int MaxConnections = 8;
-  int IdleTimeoutMs = 60'000;
+  // Slots one address (an IPv6 one by its /64) may hold: one host cannot take them all.
+  int MaxConnectionsPerAddress = 2;
+  // A client must sign in this soon; when every slot is taken, the one waiting longest to sign
+  // in makes room for a new client, so strangers holding slots never keep the operator out.
+  int SignInTimeoutMs = 5'000;
+  int IdleTimeoutMs = 600'000;  // of a signed-in client
   remote::AuthFailureBans::Limits Bans;
+  // The wrong passwords counted with the web page's; the service keeps its own when null.
+  std::shared_ptr<remote::AuthFailureBans> SharedBans;
 };
 
 // The Source remote console over TCP, served by the window thread's event loop: no thread of its
@@ -30,6 +38,8 @@ class RconService {
   // Starts listening; false with the reason when the address or port cannot be had.
   bool Start(std::string& error);
   std::uint16_t Port() const;
+  remote::SignInCounts SignIns() const;
+  std::size_t ActiveBans() const;
 
  private:
   class Impl;

@@ -3,8 +3,11 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTimer>
 #include <QWindow>
 
 #include "framework/Application.h"
@@ -54,6 +57,23 @@ class InputFilter final : public QObject {
   }
 };
 
+// A window just shown is placed by the window manager a moment later; a box centred over it
+// before then lands where the window was asked to be, not where it is.
+void AwaitPlacement(QWidget* window) {
+  constexpr int kPlacementWaitMs = 1000;
+  constexpr int kPollMs = 20;
+  if (window == nullptr || !window->isVisible() || window->windowHandle() == nullptr) {
+    return;
+  }
+  QElapsedTimer waited;
+  waited.start();
+  while (!window->windowHandle()->isExposed() && waited.elapsed() < kPlacementWaitMs) {
+    QEventLoop loop;
+    QTimer::singleShot(kPollMs, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+}
+
 class QtBackEnd final : public IBackEnd {
  public:
   QtBackEnd(int& argc, char** argv) {
@@ -63,7 +83,9 @@ class QtBackEnd final : public IBackEnd {
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(&filter_);
     displayLoss_ = std::make_unique<DisplayLossWatch>([this] { OnDisplayLost(); });
-    stopSignals_ = std::make_unique<StopSignals>([this] { OnStopSignal(); });
+    // A closed terminal that started the window stops it as the console front-end stops.
+    stopSignals_ = std::make_unique<StopSignals>(
+        [this] { OnStopSignal(); }, std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
     stopSignals_->Repeat(SIGUSR1, [] {
       if (CWinApp* app = AfxGetApp()) {
         app->OnReopenSignal();
@@ -91,9 +113,11 @@ class QtBackEnd final : public IBackEnd {
     if (unattended_ || DisplayLost()) {
       return AnswerOnStandardError(text, caption, question);
     }
+    QWidget* owner = QtDialogHost::WindowOf(TopOpenDialog());
+    AwaitPlacement(owner);
     QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, ToQt(caption),
                     ToQt(text), question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
-                    QtDialogHost::WindowOf(TopOpenDialog()));
+                    owner);
     QtDialogHost::CentreWhenShown(box, box.parentWidget());
     box.setTextFormat(Qt::PlainText);
     openBox_ = &box;
@@ -103,6 +127,14 @@ class QtBackEnd final : public IBackEnd {
       return IDOK;
     }
     return answer == QMessageBox::Yes ? IDYES : IDNO;
+  }
+
+  bool AnswerOpenQuestion() override {
+    if (openBox_ == nullptr || openBox_->icon() != QMessageBox::Question) {
+      return false;
+    }
+    openBox_->done(QMessageBox::Yes);
+    return true;
   }
 
   std::unique_ptr<PictureWindow> CreatePictureWindow(int bitmapId, CDialog* owner) override {
@@ -126,14 +158,19 @@ class QtBackEnd final : public IBackEnd {
     if (openBox_ != nullptr) {
       openBox_->done(QMessageBox::Yes);
     } else if (CDialog* dialog = TopOpenDialog()) {
-      dialog->PostCommand(IDCANCEL);
+      dialog->PostTask([dialog] { dialog->DispatchStopSignal(); });
     }
   }
 
   void OnDisplayLost() {
-    if (const CWinApp* app = AfxGetApp(); app != nullptr && app->MainWindow() != nullptr) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) {
+      return;
+    }
+    if (app->MainWindow() != nullptr) {
       app->MainWindow()->DispatchDisplayLost();
     }
+    app->OnAbruptEnd();
   }
 
   // Nobody is at the window to read or answer a box: it goes to standard error, as the console

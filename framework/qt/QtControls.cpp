@@ -3,6 +3,7 @@
 #include <qdrawutil.h>
 
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyle>
 
 #include "framework/Dialog.h"
@@ -17,6 +18,17 @@ QtLabel::QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* p
 }
 
 namespace {
+
+// Styles that open a drop-down list as a menu over the box (Fusion) make it as tall as its
+// entries, the whole screen for a long list; a list below the box keeps the height the layout
+// gives it (setMaxVisibleItems).
+class ListBelowStyle final : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    return hint == SH_ComboBox_Popup ? 0 : QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
 
 // A group frame drawn as Windows draws one: the frame's top line runs through the middle of
 // the title, so the frame starts half a line below the layout's top and the controls placed a
@@ -72,6 +84,9 @@ void QtButton::Click() {
 QtComboBox::QtComboBox(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
     : QtWnd(dialog, layout, new QComboBox(parent)), sorted_(layout.Has(res::kSorted)) {
   widget_->setEditable(false);
+  auto* style = new ListBelowStyle();
+  style->setParent(widget_);
+  widget_->setStyle(style);
 }
 
 void QtComboBox::SetWindowText(std::string_view text) {

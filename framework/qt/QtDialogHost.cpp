@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
@@ -252,12 +253,17 @@ void QtDialogHost::Redraw() {
 }
 
 void QtDialogHost::FocusFirstControl() {
-  for (const Placed& placed : placed_) {
-    if (placed.Layout->Has(res::kTabStop) && placed.Widget->isEnabled() &&
-        !placed.Widget->isHidden()) {
-      placed.Widget->setFocus(Qt::TabFocusReason);
-      return;
-    }
+  const auto firstWith = [this](res::ControlStyle style) {
+    return std::find_if(placed_.begin(), placed_.end(), [style](const Placed& placed) {
+      return placed.Layout->Has(style) && placed.Widget->isEnabled() && !placed.Widget->isHidden();
+    });
+  };
+  auto chosen = firstWith(res::kInitialFocus);
+  if (chosen == placed_.end()) {
+    chosen = firstWith(res::kTabStop);
+  }
+  if (chosen != placed_.end()) {
+    chosen->Widget->setFocus(Qt::TabFocusReason);
   }
 }
 

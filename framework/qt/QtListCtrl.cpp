@@ -145,13 +145,15 @@ void QtListCtrl::SetColumnWidth(int column, int width) {
           std::max(width, metrics.horizontalAdvance(Row(i)->text(column)) + icon + kHeaderMargin);
     }
     if (column == GetColumnCount() - 1) {
-      // The last column sized to its header also fills what is left of the list.
-      int others = 0;
-      for (int i = 0; i < column; ++i) {
-        others += widget_->columnWidth(i);
-      }
-      width = std::max(width, widget_->viewport()->width() - others);
+      // The last column sized to its header also fills what is left of the list, at the list's
+      // size now and at every size the window is given later.
+      widget_->setColumnWidth(column, width);
+      widget_->header()->setStretchLastSection(true);
+      return;
     }
+  }
+  if (column == GetColumnCount() - 1) {
+    widget_->header()->setStretchLastSection(false);
   }
   widget_->setColumnWidth(column, std::max(width, 0));
 }

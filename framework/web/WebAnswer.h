@@ -6,7 +6,8 @@
 namespace vex::fw::web {
 
 // One complete HTTP answer, with the headers every answer of the page carries: a strict
-// Content-Security-Policy, no sniffing, no referrer, no caching, and the connection closed.
+// Content-Security-Policy, no sniffing, referrers only to itself, no caching, and the connection
+// closed.
 std::string WebAnswer(int status, std::string_view contentType, std::string_view body,
                       std::string_view extraHeaders = {});
 

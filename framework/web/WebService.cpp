@@ -11,6 +11,8 @@
 #include "framework/net/PeerAddress.h"
 #include "framework/web/WebAnswer.h"
 #include "remote/JsonText.h"
+#include "remote/SecretEqual.h"
+#include "remote/WebOrigin.h"
 #include "remote/WebSessions.h"
 
 namespace vex::fw::web {
@@ -21,10 +23,10 @@ constexpr std::string_view kCookieName = "vexweb";
 constexpr std::size_t kReadChunk = 4096;
 
 // The console line as one event of the stream.
-std::string ConsoleEvent(std::string_view line) {
-  std::string event = "event: console\ndata: ";
+std::string ConsoleEvent(std::string_view line, bool operatorLine) {
+  std::string event = "event: console\ndata: {\"text\":";
   remote::AppendJsonString(event, line);
-  event += "\n\n";
+  event += operatorLine ? ",\"operator\":true}\n\n" : ",\"operator\":false}\n\n";
   return event;
 }
 
@@ -32,24 +34,15 @@ std::string StateEvent(const std::string& json) {
   return "event: state\ndata: " + json + "\n\n";
 }
 
-// A page's request from elsewhere (another site's form or script) carries that site's origin.
-// The page's own requests carry "null": its no-referrer policy hides the origin too, and the
-// session's token is what proves them.
-bool SameOrigin(const remote::HttpRequest& request) {
-  const auto origin = request.Header("origin");
-  if (!origin || *origin == "null") {
-    return true;
-  }
-  const auto host = request.Header("host");
-  return host && *origin == "http://" + std::string(*host);
-}
-
 }  // namespace
 
 class WebService::Impl {
  public:
   Impl(IWebHost& host, WebSettings settings)
-      : host_(host), settings_(std::move(settings)), bans_(settings_.Bans) {}
+      : host_(host),
+        settings_(std::move(settings)),
+        bans_(settings_.SharedBans ? settings_.SharedBans
+                                   : std::make_shared<remote::AuthFailureBans>(settings_.Bans)) {}
 
   ~Impl() {
     // The sockets go with the server object; their handlers must not run into freed members.
@@ -76,15 +69,20 @@ class WebService::Impl {
 
   std::uint16_t Port() const { return server_.serverPort(); }
 
-  void ConsoleLine(std::string_view line) {
-    console_.emplace_back(line);
+  void ConsoleLine(std::string_view line, bool operatorLine) {
+    console_.push_back(ConsoleEvent(line, operatorLine));
     while (console_.size() > settings_.ConsoleLinesKept) {
       console_.pop_front();
     }
-    Broadcast(ConsoleEvent(line));
+    Broadcast(console_.back());
   }
 
+  remote::SignInCounts SignIns() const { return signIns_; }
+  std::size_t ActiveBans() const { return bans_->BannedCount(net::MonotonicMs()); }
+  std::size_t ActiveSessions() const { return sessions_.ActiveCount(net::MonotonicMs()); }
+
   void PublishState() {
+    EndStreamsOfEndedSessions(net::MonotonicMs());
     if (streams_.empty()) {
       return;
     }
@@ -101,7 +99,8 @@ class WebService::Impl {
     std::string AddressKey;
     std::string Peer;
     remote::HttpRequestReader Reader;
-    std::string SessionId;  // of an event stream
+    std::uint64_t Serial = 0;  // the order of acceptance
+    std::string SessionId;     // of an event stream
     bool Streaming = false;
     bool Answered = false;
   };
@@ -110,17 +109,18 @@ class WebService::Impl {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
       socket->setParent(&server_);
       const std::string key = net::PlainAddress(socket->peerAddress()).toString().toStdString();
-      int fromAddress = 0;
-      for (const auto& [other, connection] : connections_) {
-        fromAddress += connection.AddressKey == key ? 1 : 0;
-      }
-      if (static_cast<int>(connections_.size()) >= settings_.MaxConnections ||
-          fromAddress >= settings_.MaxConnectionsPerAddress) {
+      const std::string group = remote::AuthFailureBans::AddressGroup(key);
+      const auto sameAddress = [&](const Connection& c) {
+        return remote::AuthFailureBans::AddressGroup(c.AddressKey) == group;
+      };
+      if (!HasRoom(sameAddress, settings_.MaxConnectionsPerAddress) ||
+          !HasRoom([](const Connection&) { return true; }, settings_.MaxConnections)) {
         Send(socket, WebAnswer(503, "text/plain; charset=utf-8", "Too many connections.\n"));
         Close(socket);
         continue;
       }
       Connection& connection = connections_[socket];
+      connection.Serial = ++accepted_;
       connection.AddressKey = key;
       connection.Peer = net::PeerText(socket->peerAddress(), socket->peerPort());
       connection.Reader = remote::HttpRequestReader(settings_.Limits);
@@ -138,6 +138,35 @@ class WebService::Impl {
         }
       });
     }
+  }
+
+  // Fewer than `limit` of the connections that `counts` are open, or the oldest of them still
+  // waiting for its request gives up its slot (answered and streaming ones keep theirs).
+  template <typename Counts>
+  bool HasRoom(const Counts& counts, int limit) {
+    int counted = 0;
+    QTcpSocket* oldest = nullptr;
+    std::uint64_t oldestSerial = 0;
+    for (const auto& [socket, connection] : connections_) {
+      if (!counts(connection)) {
+        continue;
+      }
+      ++counted;
+      const bool waiting = !connection.Streaming && !connection.Answered;
+      if (waiting && (oldest == nullptr || connection.Serial < oldestSerial)) {
+        oldest = socket;
+        oldestSerial = connection.Serial;
+      }
+    }
+    if (counted < limit) {
+      return true;
+    }
+    if (oldest == nullptr) {
+      return false;
+    }
+    oldest->abort();
+    Forget(oldest);
+    return true;
   }
 
   void Read(QTcpSocket* socket) {
@@ -177,6 +206,10 @@ class WebService::Impl {
     const remote::HttpRequest& request = connection.Reader.Request();
     const std::string_view path = request.Path();
     const std::uint64_t now = net::MonotonicMs();
+    if (!remote::HostAllowed(request, settings_.HostNames)) {
+      Finish(socket, WebAnswer(421, "text/plain; charset=utf-8", "Not a name of this page.\n"));
+      return;
+    }
     const remote::WebSessions::Session* session = nullptr;
     if (const auto cookies = request.Header("cookie")) {
       if (const auto id = remote::CookieValue(*cookies, kCookieName)) {
@@ -187,7 +220,7 @@ class WebService::Impl {
       AnswerGet(socket, connection, path, session);
     } else if (request.Method != "POST") {
       Finish(socket, WebAnswer(405, "text/plain; charset=utf-8", "Not allowed.\n"));
-    } else if (!SameOrigin(request)) {
+    } else if (!remote::FromThisPage(request)) {
       Finish(socket, WebAnswer(403, "text/plain; charset=utf-8", "Not from this page.\n"));
     } else if (path == "/login") {
       Login(socket, connection, request, now);
@@ -208,10 +241,10 @@ class WebService::Impl {
   static bool CarriesToken(const remote::HttpRequest& request,
                            const remote::WebSessions::Session& session) {
     if (const auto header = request.Header("x-csrf-token")) {
-      return remote::ConstantTimeEqual(*header, session.CsrfToken);
+      return remote::SecretsEqual(*header, session.CsrfToken);
     }
     const auto field = remote::FormField(request.Body, "csrf");
-    return field && remote::ConstantTimeEqual(*field, session.CsrfToken);
+    return field && remote::SecretsEqual(*field, session.CsrfToken);
   }
 
   void AnswerGet(QTcpSocket* socket, Connection& connection, std::string_view path,
@@ -237,8 +270,8 @@ class WebService::Impl {
       std::string opening = EventStreamHead();
       lastState_ = host_.WebStateJson();
       opening += StateEvent(lastState_);
-      for (const std::string& line : console_) {
-        opening += ConsoleEvent(line);
+      for (const std::string& event : console_) {
+        opening += event;
       }
       Send(socket, opening);
     } else if (path != "/app.html" && path != "/login.html" && PageFile(path, body, type)) {
@@ -253,15 +286,16 @@ class WebService::Impl {
     std::string body;
     std::string type;
     PageFile("/login.html", body, type);
-    if (bans_.IsBanned(connection.AddressKey, now)) {
+    if (bans_->IsBanned(connection.AddressKey, now) || !bans_->TakeAttempt(now)) {
       Replace(body, "{{message}}", "Too many wrong passwords. Try again later.");
       Finish(socket, WebAnswer(429, type, body));
       return;
     }
     const auto password = remote::FormField(request.Body, "password");
-    if (!password || !remote::ConstantTimeEqual(*password, settings_.Password)) {
+    if (!password || !remote::SecretsEqual(*password, settings_.Password)) {
+      ++signIns_.Failed;
       std::string report = "Web page: wrong password from " + connection.Peer + ".";
-      if (bans_.RecordFailure(connection.AddressKey, now)) {
+      if (bans_->RecordFailure(connection.AddressKey, now)) {
         report += " Its address is banned for a while.";
       }
       host_.ReportRemoteEvent(report);
@@ -274,38 +308,24 @@ class WebService::Impl {
       Finish(socket, WebAnswer(503, "text/plain; charset=utf-8", "No randomness.\n"));
       return;
     }
+    ++signIns_.Succeeded;
+    // A new session may have pushed the least recently used one out.
+    EndStreamsOfEndedSessions(now);
     host_.ReportRemoteEvent("Web page: " + connection.Peer + " logged in.");
     Finish(socket, WebAnswer(303, "text/plain; charset=utf-8", "",
                              "Location: /\r\nSet-Cookie: " + std::string(kCookieName) + "=" +
                                  session->Id + "; HttpOnly; SameSite=Strict; Path=/\r\n"));
   }
 
-  // The window's controls, through the remote console's command path: the page's buttons do
-  // what the terminal's commands for them do.
+  // Every control of the page is a command line, which takes the remote console's path: the
+  // page's buttons send the server's own commands for them.
   void Control(QTcpSocket* socket, Connection& connection, const remote::HttpRequest& request,
                std::string_view path) {
-    std::string line;
-    const auto number = [&](std::string_view field) {
-      const auto value = remote::FormField(request.Body, field);
-      return value && !value->empty() && value->size() < 10 &&
-                     value->find_first_not_of("0123456789") == std::string::npos
-                 ? *value
-                 : std::string();
-    };
-    if (path == "/api/command") {
-      line = remote::FormField(request.Body, "line").value_or("");
-    } else if (path == "/api/next") {
-      line = "/next";
-    } else if (path == "/api/stop") {
-      line = "/stop";
-    } else if (path == "/api/level" && !number("row").empty()) {
-      line = "/level " + number("row");
-    } else if (path == "/api/boot" && !number("id").empty()) {
-      line = "/boot " + number("id");
-    } else {
+    if (path != "/api/command") {
       Finish(socket, WebAnswer(404, "text/plain; charset=utf-8", "Not found.\n"));
       return;
     }
+    const std::string line = remote::FormField(request.Body, "line").value_or("");
     QPointer<QTcpSocket> alive(socket);
     host_.RunRemoteCommand(line, "Web " + connection.Peer, [this, alive](std::string answer) {
       if (alive == nullptr || connections_.find(alive.data()) == connections_.end()) {
@@ -325,7 +345,35 @@ class WebService::Impl {
     }
   }
 
+  // Nothing goes to a stream whose session has ended (logged out, pushed out or expired).
+  void EndStreamsOfEndedSessions(std::uint64_t now) {
+    EndStreams([&](const Connection& c) { return !sessions_.IsOpen(c.SessionId, now); });
+  }
+
+  void EndStreamsOf(const std::string& sessionId) {
+    EndStreams([&](const Connection& c) { return c.SessionId == sessionId; });
+  }
+
+  // Closing a socket may forget it at once (its disconnected signal), which changes the map: the
+  // streams are picked first and closed after.
+  template <typename Ends>
+  void EndStreams(const Ends& ends) {
+    std::vector<QPointer<QTcpSocket>> ending;
+    for (const auto& [socket, connection] : connections_) {
+      if (connection.Streaming && ends(connection)) {
+        ending.emplace_back(socket);
+      }
+    }
+    for (const QPointer<QTcpSocket>& socket : ending) {
+      if (socket != nullptr) {
+        std::erase(streams_, socket.data());
+        socket->disconnectFromHost();
+      }
+    }
+  }
+
   void Broadcast(const std::string& event) {
+    EndStreamsOfEndedSessions(net::MonotonicMs());
     const std::vector<QTcpSocket*> streams = streams_;
     for (QTcpSocket* socket : streams) {
       if (static_cast<std::size_t>(socket->bytesToWrite()) > settings_.MaxUnsentBytes) {
@@ -336,20 +384,15 @@ class WebService::Impl {
     }
   }
 
-  void EndStreamsOf(const std::string& sessionId) {
-    for (auto& [socket, connection] : connections_) {
-      if (connection.Streaming && connection.SessionId == sessionId) {
-        socket->disconnectFromHost();
-      }
-    }
-  }
-
   static void Send(QTcpSocket* socket, const std::string& bytes) {
     socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
   }
 
+  // The answer leaves at once, as far as the socket takes it: an answer to a stop must not wait
+  // for an event loop that the stop is about to end.
   void Finish(QTcpSocket* socket, const std::string& answer) {
     Send(socket, answer);
+    socket->flush();
     Close(socket);
   }
 
@@ -372,9 +415,11 @@ class WebService::Impl {
 
   IWebHost& host_;
   WebSettings settings_;
-  remote::AuthFailureBans bans_;
+  std::shared_ptr<remote::AuthFailureBans> bans_;
   remote::WebSessions sessions_;
+  remote::SignInCounts signIns_;
   std::map<QTcpSocket*, Connection> connections_;
+  std::uint64_t accepted_ = 0;
   std::vector<QTcpSocket*> streams_;
   std::deque<std::string> console_;
   std::string lastState_;
@@ -391,11 +436,21 @@ bool WebService::Start(std::string& error) {
 std::uint16_t WebService::Port() const {
   return impl_->Port();
 }
-void WebService::ConsoleLine(std::string_view line) {
-  impl_->ConsoleLine(line);
+void WebService::ConsoleLine(std::string_view line, bool operatorLine) {
+  impl_->ConsoleLine(line, operatorLine);
 }
 void WebService::PublishState() {
   impl_->PublishState();
+}
+
+remote::SignInCounts WebService::SignIns() const {
+  return impl_->SignIns();
+}
+std::size_t WebService::ActiveBans() const {
+  return impl_->ActiveBans();
+}
+std::size_t WebService::ActiveSessions() const {
+  return impl_->ActiveSessions();
 }
 
 }  // namespace vex::fw::web

@@ -5,10 +5,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/web/WebHost.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::fw::web {
 
@@ -16,6 +18,8 @@ struct WebSettings {
   std::string Password;
   std::string BindAddress = "127.0.0.1";
   std::uint16_t Port = 0;  // 0 takes a free port (tests)
+  // Past either bound, the connection that has waited longest for its request to complete
+  // makes room, so slow strangers never keep the operator from logging in.
   int MaxConnections = 32;
   int MaxConnectionsPerAddress = 8;
   int RequestTimeoutMs = 10'000;
@@ -25,11 +29,15 @@ struct WebSettings {
   std::size_t MaxUnsentBytes = 512 * 1024;
   remote::HttpLimits Limits;
   remote::AuthFailureBans::Limits Bans;
+  // Wrong passwords counted with the remote console's; the service keeps its own when null.
+  std::shared_ptr<remote::AuthFailureBans> SharedBans;
+  // Host names the page answers for besides addresses and localhost (a proxy's name).
+  std::vector<std::string> HostNames;
 };
 
 // The operator's web page over HTTP/1.1, served by the window thread's event loop like the
 // remote console: a login form, the page's files, an event stream that pushes the state and the
-// console, and the controls as POST requests that carry the session's token.
+// console, and the page's command lines as POST requests that carry the session's token.
 class WebService {
  public:
   WebService(IWebHost& host, WebSettings settings);
@@ -40,10 +48,15 @@ class WebService {
   bool Start(std::string& error);
   std::uint16_t Port() const;
 
-  // A console line for the open pages (and the ones that open later, up to the kept lines).
-  void ConsoleLine(std::string_view line);
+  // A console line for the open pages (and the ones that open later, up to the kept lines);
+  // `operatorLine` marks an operator's own command.
+  void ConsoleLine(std::string_view line, bool operatorLine);
   // Asks the host for the state and pushes it to the open pages when it changed.
   void PublishState();
+
+  remote::SignInCounts SignIns() const;
+  std::size_t ActiveBans() const;
+  std::size_t ActiveSessions() const;
 
  private:
   class Impl;

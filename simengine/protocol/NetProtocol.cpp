@@ -1,8 +1,11 @@
 #include "simengine/protocol/NetProtocol.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 namespace vex::net {
 
@@ -12,33 +15,53 @@ constexpr std::uint8_t kMagic0 = 'V';
 constexpr std::uint8_t kMagic1 = 'X';
 constexpr std::size_t kHelloPadding = 8;
 
+constexpr std::uint8_t Code(auto value) {
+  return static_cast<std::uint8_t>(value);
+}
+
+// Bytes that no field holds, zero on the wire; a reader refuses anything else in them.
+struct Padding {
+  std::size_t Bytes;
+};
+
 class Writer {
  public:
   Writer(std::uint8_t version, MessageType type) {
     bytes_ = {kMagic0, kMagic1, version, static_cast<std::uint8_t>(type)};
   }
-  void U8(std::uint8_t value) { bytes_.push_back(value); }
-  void U32(std::uint32_t value) {
+  void Put(std::uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) {
       bytes_.push_back(static_cast<std::uint8_t>(value >> shift));
     }
   }
-  void U64(std::uint64_t value) {
-    U32(static_cast<std::uint32_t>(value >> 32));
-    U32(static_cast<std::uint32_t>(value));
+  void Put(std::uint64_t value) {
+    Put(static_cast<std::uint32_t>(value >> 32));
+    Put(static_cast<std::uint32_t>(value));
   }
-  void I32(std::int32_t value) { U32(static_cast<std::uint32_t>(value)); }
-  void Text(std::string_view text) {
+  void Put(std::int32_t value) { Put(static_cast<std::uint32_t>(value)); }
+  void Put(std::string_view text) {
     text = text.substr(0, kMaxTextBytes);
-    U8(static_cast<std::uint8_t>(text.size()));
+    bytes_.push_back(static_cast<std::uint8_t>(text.size()));
     bytes_.insert(bytes_.end(), text.begin(), text.end());
   }
-  void Zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, 0); }
+  void Put(const std::string& text) { Put(std::string_view(text)); }
+  template <class Code>
+  requires std::is_enum_v<Code>
+  void Put(Code code) { bytes_.push_back(static_cast<std::uint8_t>(code)); }
+  void Put(Padding padding) { bytes_.insert(bytes_.end(), padding.Bytes, 0); }
   std::vector<std::uint8_t> Take() { return std::move(bytes_); }
 
  private:
   std::vector<std::uint8_t> bytes_;
 };
+
+// The codes each code field may hold, first to last.
+constexpr std::pair<RefuseReason, RefuseReason> CodeRange(RefuseReason) {
+  return {RefuseReason::WrongPassword, RefuseReason::WrongVersion};
+}
+constexpr std::pair<DisconnectReason, DisconnectReason> CodeRange(DisconnectReason) {
+  return {DisconnectReason::Kicked, DisconnectReason::ServerClosing};
+}
 
 // Remembers its first failure: every later read yields zero, and Complete() says whether the
 // body was read whole and exactly.
@@ -46,44 +69,57 @@ class Reader {
  public:
   explicit Reader(std::span<const std::uint8_t> body) : body_(body) {}
 
-  std::uint8_t U8() {
-    if (!Have(1)) {
-      return 0;
-    }
-    return body_[position_++];
-  }
-  std::uint32_t U32() {
-    std::uint32_t value = 0;
+  void Take(std::uint32_t& value) {
+    value = 0;
     for (int i = 0; i < 4; ++i) {
-      value = (value << 8) | U8();
+      value = (value << 8) | Byte();
     }
-    return value;
   }
-  std::uint64_t U64() {
-    const std::uint64_t high = U32();
-    return (high << 32) | U32();
+  void Take(std::uint64_t& value) {
+    std::uint32_t high = 0;
+    std::uint32_t low = 0;
+    Take(high);
+    Take(low);
+    value = (std::uint64_t{high} << 32) | low;
   }
-  std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
-  std::string Text() {
-    const std::size_t length = U8();
+  void Take(std::int32_t& value) {
+    std::uint32_t bits = 0;
+    Take(bits);
+    value = static_cast<std::int32_t>(bits);
+  }
+  void Take(std::string& text) {
+    const std::size_t length = Byte();
     if (!Have(length)) {
-      return {};
+      text.clear();
+      return;
     }
-    std::string text(reinterpret_cast<const char*>(body_.data() + position_), length);
+    text.assign(reinterpret_cast<const char*>(body_.data() + position_), length);
     position_ += length;
-    return text;
   }
-  void Zeros(std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-      if (U8() != 0) {
+  template <class Code>
+  requires std::is_enum_v<Code>
+  void Take(Code& code) {
+    const auto [first, last] = CodeRange(code);
+    const std::uint8_t value = Byte();
+    if (value < static_cast<std::uint8_t>(first) || value > static_cast<std::uint8_t>(last)) {
+      failed_ = true;
+      code = first;
+      return;
+    }
+    code = static_cast<Code>(value);
+  }
+  void Take(Padding padding) {
+    for (std::size_t i = 0; i < padding.Bytes; ++i) {
+      if (Byte() != 0) {
         failed_ = true;
       }
     }
   }
-  void Fail() { failed_ = true; }
+  bool Failed() const { return failed_; }
   bool Complete() const { return !failed_ && position_ == body_.size(); }
 
  private:
+  std::uint8_t Byte() { return Have(1) ? body_[position_++] : 0; }
   bool Have(std::size_t count) {
     if (failed_ || body_.size() - position_ < count) {
       failed_ = true;
@@ -97,190 +133,159 @@ class Reader {
   bool failed_ = false;
 };
 
-template <class Enum>
-Enum ReadCode(Reader& reader, Enum first, Enum last) {
-  const std::uint8_t code = reader.U8();
-  if (code < static_cast<std::uint8_t>(first) || code > static_cast<std::uint8_t>(last)) {
-    reader.Fail();
-    return first;
-  }
-  return static_cast<Enum>(code);
+template <MessageType Type, auto... Field>
+struct Fields {
+  static constexpr MessageType kType = Type;
+  static constexpr auto kFields = std::tuple(Field...);
+};
+
+// Each message's type and its fields in the order they travel: the one description that both
+// the encoder and the decoder follow. A join of another version keeps only what every version's
+// join shares, and its version is its own.
+template <class M>
+struct Layout;
+template <>
+struct Layout<Hello> : Fields<MessageType::Hello, &Hello::Token, Padding{kHelloPadding}> {};
+template <>
+struct Layout<Challenge> : Fields<MessageType::Challenge, &Challenge::Token, &Challenge::Cookie> {};
+template <>
+struct Layout<Join> : Fields<MessageType::Join, &Join::Cookie, &Join::Name, &Join::Password> {};
+template <>
+struct Layout<ForeignJoin> : Fields<MessageType::Join, &ForeignJoin::Cookie> {};
+template <>
+struct Layout<Accepted> : Fields<MessageType::Accepted, &Accepted::ClientId, &Accepted::Key> {};
+template <>
+struct Layout<Refused> : Fields<MessageType::Refused, &Refused::Reason> {};
+template <>
+struct Layout<Ping> : Fields<MessageType::Ping, &Ping::Sequence, &Ping::RoundTripMicros> {};
+template <>
+struct Layout<Pong> : Fields<MessageType::Pong, &Pong::ClientId, &Pong::Key, &Pong::Sequence> {};
+template <>
+struct Layout<Chat> : Fields<MessageType::Chat, &Chat::ClientId, &Chat::Key, &Chat::Text> {};
+template <>
+struct Layout<Leave> : Fields<MessageType::Leave, &Leave::ClientId, &Leave::Key> {};
+template <>
+struct Layout<Disconnect> : Fields<MessageType::Disconnect, &Disconnect::Reason> {};
+template <>
+struct Layout<Level> : Fields<MessageType::Level, &Level::Index, &Level::Name> {};
+template <>
+struct Layout<Query> : Fields<MessageType::Query, &Query::Cookie> {};
+template <>
+struct Layout<Info> : Fields<MessageType::Info, &Info::Text> {};
+
+// Where a layout's entry lives in a message: its field, or the padding itself.
+template <class M, class T>
+const T& Slot(const M& message, T M::*field) {
+  return message.*field;
+}
+template <class M, class T>
+T& Slot(M& message, T M::*field) {
+  return message.*field;
+}
+Padding Slot(const auto&, Padding padding) {
+  return padding;
 }
 
-std::uint8_t Code(auto value) {
-  return static_cast<std::uint8_t>(value);
+std::uint8_t VersionOf(const ForeignJoin& join, std::uint8_t) {
+  return join.Version;
+}
+std::uint8_t VersionOf(const auto&, std::uint8_t version) {
+  return version;
 }
 
-Message ReadBody(MessageType type, Reader& r) {
-  switch (type) {
-    case MessageType::kHello: {
-      Hello m{r.U32()};
-      r.Zeros(kHelloPadding);
-      return m;
-    }
-    case MessageType::kChallenge:
-      return Challenge{r.U32(), r.U64()};
-    case MessageType::kJoin: {
-      Join m;
-      m.Cookie = r.U64();
-      m.Name = r.Text();
-      m.Password = r.Text();
-      return m;
-    }
-    case MessageType::kAccepted:
-      return Accepted{r.I32(), r.U32()};
-    case MessageType::kRefused:
-      return Refused{ReadCode(r, RefuseReason::kWrongPassword, RefuseReason::kWrongVersion)};
-    case MessageType::kPing:
-      return Ping{r.U32(), r.U32()};
-    case MessageType::kPong:
-      return Pong{r.I32(), r.U32(), r.U32()};
-    case MessageType::kChat: {
-      Chat m;
-      m.ClientId = r.I32();
-      m.Key = r.U32();
-      m.Text = r.Text();
-      return m;
-    }
-    case MessageType::kLeave:
-      return Leave{r.I32(), r.U32()};
-    case MessageType::kDisconnect:
-      return Disconnect{ReadCode(r, DisconnectReason::kKicked, DisconnectReason::kServerClosing)};
-    case MessageType::kLevel: {
-      Level m;
-      m.Index = r.I32();
-      m.Name = r.Text();
-      return m;
-    }
-    case MessageType::kQuery:
-      return Query{r.U64()};
-    case MessageType::kInfo: {
-      Info m;
-      m.Text = r.Text();
-      return m;
-    }
-  }
-  r.Fail();
-  return Hello{};
+template <class M>
+std::vector<std::uint8_t> Write(const M& message, std::uint8_t version) {
+  Writer writer(VersionOf(message, version), Layout<M>::kType);
+  std::apply([&](auto... field) { (writer.Put(Slot(message, field)), ...); }, Layout<M>::kFields);
+  return writer.Take();
 }
+
+template <class M>
+M Read(Reader& reader) {
+  M message;
+  std::apply([&](auto... field) { (reader.Take(Slot(message, field)), ...); }, Layout<M>::kFields);
+  return message;
+}
+
+using BodyReader = Message (*)(Reader&);
+using BodyReaderTable = std::array<BodyReader, Code(MessageType::Info) + 1>;
+
+template <class M>
+Message ReadMessage(Reader& reader) {
+  return Read<M>(reader);
+}
+
+// A join of another version is read apart, before its type is looked up.
+template <class M>
+constexpr void AddBodyReader([[maybe_unused]] BodyReaderTable& readers) {
+  if constexpr (!std::is_same_v<M, ForeignJoin>) {
+    readers[Code(Layout<M>::kType)] = &ReadMessage<M>;
+  }
+}
+
+template <class... M>
+constexpr BodyReaderTable BodyReaders(std::type_identity<std::variant<M...>>) {
+  BodyReaderTable readers{};
+  (AddBodyReader<M>(readers), ...);
+  return readers;
+}
+
+template <class... M>
+constexpr bool EveryTypeHasALayout(std::type_identity<std::variant<M...>>) {
+  std::array<bool, Code(MessageType::Info) + 1> described{};
+  ((described[Code(Layout<M>::kType)] = true), ...);
+  return std::all_of(described.begin() + Code(MessageType::Hello), described.end(),
+                     [](bool yes) { return yes; });
+}
+static_assert(EveryTypeHasALayout(std::type_identity<Message>()));
+
+// The reader of each type of this version, by its code.
+constexpr auto kBodyReaders = BodyReaders(std::type_identity<Message>());
 
 }  // namespace
 
 std::vector<std::uint8_t> Encode(const Message& message, std::uint8_t version) {
-  return std::visit(
-      [version](const auto& m) {
-        using T = std::decay_t<decltype(m)>;
-        if constexpr (std::is_same_v<T, Hello>) {
-          Writer w(version, MessageType::kHello);
-          w.U32(m.Token);
-          w.Zeros(kHelloPadding);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Challenge>) {
-          Writer w(version, MessageType::kChallenge);
-          w.U32(m.Token);
-          w.U64(m.Cookie);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Join>) {
-          Writer w(version, MessageType::kJoin);
-          w.U64(m.Cookie);
-          w.Text(m.Name);
-          w.Text(m.Password);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, ForeignJoin>) {
-          Writer w(m.Version, MessageType::kJoin);
-          w.U64(m.Cookie);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Accepted>) {
-          Writer w(version, MessageType::kAccepted);
-          w.I32(m.ClientId);
-          w.U32(m.Key);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Refused>) {
-          Writer w(version, MessageType::kRefused);
-          w.U8(Code(m.Reason));
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Ping>) {
-          Writer w(version, MessageType::kPing);
-          w.U32(m.Sequence);
-          w.U32(m.RoundTripMicros);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Pong>) {
-          Writer w(version, MessageType::kPong);
-          w.I32(m.ClientId);
-          w.U32(m.Key);
-          w.U32(m.Sequence);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Chat>) {
-          Writer w(version, MessageType::kChat);
-          w.I32(m.ClientId);
-          w.U32(m.Key);
-          w.Text(m.Text);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Leave>) {
-          Writer w(version, MessageType::kLeave);
-          w.I32(m.ClientId);
-          w.U32(m.Key);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Disconnect>) {
-          Writer w(version, MessageType::kDisconnect);
-          w.U8(Code(m.Reason));
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Level>) {
-          Writer w(version, MessageType::kLevel);
-          w.I32(m.Index);
-          w.Text(m.Name);
-          return w.Take();
-        } else if constexpr (std::is_same_v<T, Query>) {
-          Writer w(version, MessageType::kQuery);
-          w.U64(m.Cookie);
-          return w.Take();
-        } else {
-          static_assert(std::is_same_v<T, Info>);
-          Writer w(version, MessageType::kInfo);
-          w.Text(m.Text);
-          return w.Take();
-        }
-      },
-      message);
+  return std::visit([version](const auto& m) { return Write(m, version); }, message);
 }
 
 Decoded Decode(std::span<const std::uint8_t> datagram) {
   if (datagram.size() < kHeaderBytes || datagram.size() > kMaxDatagramBytes ||
       datagram[0] != kMagic0 || datagram[1] != kMagic1) {
-    return DecodeError::kMalformed;
+    return DecodeError::Malformed;
   }
   const std::uint8_t version = datagram[2];
   const std::uint8_t type = datagram[3];
   Reader reader(datagram.subspan(kHeaderBytes));
   if (version != kProtocolVersion) {
-    if (type != Code(MessageType::kJoin)) {
-      return DecodeError::kWrongVersion;
+    if (type != Code(MessageType::Join)) {
+      return DecodeError::WrongVersion;
     }
-    ForeignJoin join{version, reader.U64()};
-    if (datagram.size() < kHeaderBytes + sizeof join.Cookie) {
-      return DecodeError::kMalformed;
+    ForeignJoin join = Read<ForeignJoin>(reader);
+    if (reader.Failed()) {
+      return DecodeError::Malformed;
     }
+    join.Version = version;
     return Message(join);
   }
-  if (type < Code(MessageType::kHello) || type > Code(MessageType::kInfo)) {
-    return DecodeError::kUnknownType;
+  if (type >= kBodyReaders.size() || kBodyReaders[type] == nullptr) {
+    return DecodeError::UnknownType;
   }
-  Message message = ReadBody(static_cast<MessageType>(type), reader);
+  Message message = kBodyReaders[type](reader);
   if (!reader.Complete()) {
-    return DecodeError::kMalformed;
+    return DecodeError::Malformed;
   }
   return message;
 }
 
 const char* RefuseReasonText(RefuseReason reason) {
   switch (reason) {
-    case RefuseReason::kWrongPassword:
+    case RefuseReason::WrongPassword:
       return "wrong password";
-    case RefuseReason::kServerFull:
+    case RefuseReason::ServerFull:
       return "server full";
-    case RefuseReason::kBadName:
+    case RefuseReason::BadName:
       return "bad name";
-    case RefuseReason::kWrongVersion:
+    case RefuseReason::WrongVersion:
       return "wrong version";
   }
   return "unknown reason";
@@ -288,11 +293,11 @@ const char* RefuseReasonText(RefuseReason reason) {
 
 const char* DisconnectReasonText(DisconnectReason reason) {
   switch (reason) {
-    case DisconnectReason::kKicked:
+    case DisconnectReason::Kicked:
       return "kicked";
-    case DisconnectReason::kTimedOut:
+    case DisconnectReason::TimedOut:
       return "timed out";
-    case DisconnectReason::kServerClosing:
+    case DisconnectReason::ServerClosing:
       return "server closing";
   }
   return "unknown reason";

@@ -19,32 +19,32 @@ inline constexpr std::size_t kHeaderBytes = 4;
 inline constexpr std::size_t kMaxTextBytes = 255;
 
 enum class MessageType : std::uint8_t {
-  kHello = 1,
-  kChallenge = 2,
-  kJoin = 3,
-  kAccepted = 4,
-  kRefused = 5,
-  kPing = 6,
-  kPong = 7,
-  kChat = 8,
-  kLeave = 9,
-  kDisconnect = 10,
-  kLevel = 11,
-  kQuery = 12,
-  kInfo = 13,
+  Hello = 1,
+  Challenge = 2,
+  Join = 3,
+  Accepted = 4,
+  Refused = 5,
+  Ping = 6,
+  Pong = 7,
+  Chat = 8,
+  Leave = 9,
+  Disconnect = 10,
+  Level = 11,
+  Query = 12,
+  Info = 13,
 };
 
 enum class RefuseReason : std::uint8_t {
-  kWrongPassword = 1,
-  kServerFull = 2,
-  kBadName = 3,
-  kWrongVersion = 4,
+  WrongPassword = 1,
+  ServerFull = 2,
+  BadName = 3,
+  WrongVersion = 4,
 };
 
 enum class DisconnectReason : std::uint8_t {
-  kKicked = 1,
-  kTimedOut = 2,
-  kServerClosing = 3,
+  Kicked = 1,
+  TimedOut = 2,
+  ServerClosing = 3,
 };
 
 // Client to server: asks for a challenge. Padded to the size of the answer, so that the answer
@@ -73,7 +73,7 @@ struct Accepted {
   std::uint32_t Key = 0;
 };
 struct Refused {
-  RefuseReason Reason = RefuseReason::kBadName;
+  RefuseReason Reason = RefuseReason::BadName;
 };
 // Server to client about once a second; the round trip is the server's latest measurement
 // for this client (0 before the first).
@@ -96,7 +96,7 @@ struct Leave {
   std::uint32_t Key = 0;
 };
 struct Disconnect {
-  DisconnectReason Reason = DisconnectReason::kKicked;
+  DisconnectReason Reason = DisconnectReason::Kicked;
 };
 struct Level {
   std::int32_t Index = 0;
@@ -113,9 +113,9 @@ using Message = std::variant<Hello, Challenge, Join, ForeignJoin, Accepted, Refu
                              Chat, Leave, Disconnect, Level, Query, Info>;
 
 enum class DecodeError {
-  kMalformed,    // no header, a short or over-long body, a bad length or code
-  kUnknownType,  // a type this version does not know
-  kWrongVersion  // another version, and not a join
+  Malformed,    // no header, a short or over-long body, a bad length or code
+  UnknownType,  // a type this version does not know
+  WrongVersion  // another version, and not a join
 };
 
 using Decoded = std::variant<Message, DecodeError>;

@@ -165,6 +165,10 @@ struct TimestampCase {
   bool Stamped;
 };
 
+void PrintTo(const TimestampCase& c, std::ostream* out) {
+  *out << c.Name;
+}
+
 class TerminalTimestamps : public ::testing::TestWithParam<TimestampCase> {};
 
 // Standard output is a pipe here, so lines carry their time unless told otherwise.

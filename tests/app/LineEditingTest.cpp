@@ -1,6 +1,7 @@
 // vexserver -console on a real pseudo-terminal: line editing, history kept across runs, Tab
 // completion of commands and player names, and game lines arriving while a line is half typed.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
 #include <filesystem>
@@ -24,12 +25,12 @@ const std::string kUpArrow = "\x1b[A";
 
 class LineEditing : public ::testing::Test {
  protected:
-  void Start(const std::string& bots) {
+  void Start(const std::string& bots, const std::string& term = "xterm") {
     terminal_.emplace(
         kProgram,
         std::vector<std::string>{"-console", "-config", "deathmatch", "-port", FreePort()},
         game_.Path(),
-        std::vector<std::string>{"HOME=" + game_.Path(), "TERM=xterm", "VEX_SIM_BOTS=" + bots,
+        std::vector<std::string>{"HOME=" + game_.Path(), "TERM=" + term, "VEX_SIM_BOTS=" + bots,
                                  "VEX_SIM_SEED=7"});
     ASSERT_TRUE(terminal_->WaitFor("Server is running.")) << terminal_->Screen();
   }
@@ -57,7 +58,8 @@ TEST_F(LineEditing, HistoryIsRecalledWithTheUpArrowInTheNextRun) {
   terminal_->Type(kUpArrow);
   ASSERT_TRUE(terminal_->WaitFor("/stop", mark)) << terminal_->Screen().substr(mark);
   terminal_->Type(kUpArrow);
-  ASSERT_TRUE(terminal_->WaitFor("/status", mark)) << terminal_->Screen().substr(mark);
+  // The editor may redraw only what differs from the line shown: "atus" after "/st".
+  ASSERT_TRUE(terminal_->WaitFor("atus", mark)) << terminal_->Screen().substr(mark);
   terminal_->Type("\r");
   EXPECT_TRUE(terminal_->WaitFor("Running Time:", mark)) << terminal_->Screen().substr(mark);
   Stop();
@@ -76,15 +78,19 @@ TEST_F(LineEditing, TabCompletesTheCommandAndThePlayerName) {
   EXPECT_TRUE(terminal_->WaitFor("Ash was kicked from the server.", mark))
       << terminal_->Screen().substr(mark);
 
-  // The engine's own commands come from its help, asked for at the first Tab that needs them.
+  // Tab never sends the game a command of its own: the engine's commands are learnt from the
+  // help the operator asks for.
   const std::size_t engineMark = terminal_->Screen().size();
-  terminal_->Type("nextm\t");
+  terminal_->Type("nextm\t\t");
+  terminal_->Type("\x15help\r");  // Ctrl-U: the half-typed line is not sent
   ASSERT_TRUE(terminal_->WaitFor("Commands: ", engineMark))
       << terminal_->Screen().substr(engineMark);
   const std::size_t helpShown = terminal_->Screen().find("Commands: ", engineMark);
-  terminal_->Type("\t");
+  terminal_->Type("nextm\t");
   EXPECT_TRUE(terminal_->WaitFor("> nextmap", helpShown)) << terminal_->Screen().substr(engineMark);
-  terminal_->Type("\x15");  // Ctrl-U: the line is not sent
+  EXPECT_EQ(terminal_->Screen().find("Commands: ", helpShown + 1), std::string::npos)
+      << terminal_->Screen().substr(engineMark);
+  terminal_->Type("\x15");
   Stop();
 }
 
@@ -102,6 +108,66 @@ TEST_F(LineEditing, AGameLineWhileTypingLeavesTheLineWhole) {
   EXPECT_TRUE(terminal_->WaitFor("Running Time:", gameLine)) << terminal_->Screen().substr(mark);
   Stop();
 }
+
+TEST_F(LineEditing, CtrlDOnAnEmptyLineKeepsTheCommandsWorking) {
+  Start("0");
+  const std::size_t mark = terminal_->Screen().size();
+  terminal_->Type("\x04");
+  ASSERT_TRUE(terminal_->WaitFor("Type /stop to stop the server.", mark))
+      << terminal_->Screen().substr(mark);
+  terminal_->Type("/status\r");
+  EXPECT_TRUE(terminal_->WaitFor("Running Time:", mark)) << terminal_->Screen().substr(mark);
+  Stop();
+}
+
+TEST_F(LineEditing, ADumbTerminalGetsNoEscapeSequences) {
+  Start("3", "dumb");
+  terminal_->Type("/status\r");
+  ASSERT_TRUE(terminal_->WaitFor("Running Time:"));
+  terminal_->Type("say plain\r");
+  ASSERT_TRUE(terminal_->WaitFor("Server: plain"));
+  Stop();
+  EXPECT_EQ(terminal_->Screen().find('\x1b'), std::string::npos) << terminal_->Screen();
+}
+
+// Nobody reads the terminal (a stalled SSH session, a paused tmux pane): the output fills the
+// terminal's buffer, and the server still takes its commands and stops.
+TEST_F(LineEditing, AStalledTerminalDoesNotHoldTheCommandsUp) {
+  Start("8");
+  for (int i = 0; i < 200; ++i) {
+    terminal_->Type("/help\r");
+  }
+  terminal_->Type("/stop\r");
+  EXPECT_EQ(terminal_->WaitForExitUnread(20s), 2);
+}
+
+// Ctrl-C as typed, SIGTERM and SIGHUP as sent (a tmux or SSH session that ends), each after the
+// operator has typed a line, which is when the line editor had taken the signals over.
+class StopSignalAtTheTerminal : public LineEditing, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StopSignalAtTheTerminal, AfterATypedLineStopsTheServerAndExitsWith2) {
+  Start("3");
+  terminal_->Type("/status\r");
+  ASSERT_TRUE(terminal_->WaitFor("Running Time:"));
+  const std::size_t mark = terminal_->Screen().size();
+  if (GetParam() == SIGINT) {
+    terminal_->Type("\x03");
+  } else {
+    terminal_->Signal(GetParam());
+  }
+  EXPECT_EQ(terminal_->WaitForExit(20s), 2) << terminal_->Screen().substr(mark);
+  EXPECT_NE(terminal_->Screen().find("Server stopped.", mark), std::string::npos)
+      << terminal_->Screen().substr(mark);
+  EXPECT_TRUE(std::filesystem::exists(game_.Path() + "/.local/state/vexserver/history"));
+}
+
+INSTANTIATE_TEST_SUITE_P(LineEditing, StopSignalAtTheTerminal,
+                         ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& signal) {
+                           return signal.param == SIGINT    ? std::string("CtrlC")
+                                  : signal.param == SIGTERM ? std::string("Sigterm")
+                                                            : std::string("Sighup");
+                         });
 
 }  // namespace
 }  // namespace vex

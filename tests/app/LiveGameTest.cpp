@@ -109,11 +109,14 @@ TEST_F(LiveGame, OperatorWatchesAndSteersAGameWithBots) {
            });
   })) << server_->Output();
 
-  ASSERT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 0; })) << server_->Output();
+  // /levels and /level count as the engine's "level N of M" does.
+  ASSERT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 1; })) << server_->Output();
   server_->Write("/next\n");
-  EXPECT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 1; })) << server_->Output();
-  server_->Write("/level 2\n");
   EXPECT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 2; })) << server_->Output();
+  EXPECT_TRUE(server_->WaitForOutput("(level 2 of")) << server_->Output();
+  server_->Write("/level 3\n");
+  EXPECT_TRUE(Poll("/levels", [&] { return MarkedLevel() == 3; })) << server_->Output();
+  EXPECT_TRUE(server_->WaitForOutput("(level 3 of")) << server_->Output();
 
   const int booted = Players().front().Id;
   server_->Write("/boot " + std::to_string(booted) + "\n");

@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <ostream>
@@ -96,6 +97,17 @@ void PrintTo(const StopWay& way, std::ostream* out) {
 
 class HungFrame : public ConsoleServer, public ::testing::WithParamInterface<StopWay> {};
 
+const std::string kNotResponding = "The engine is not responding; it last answered at ";
+const std::string kWaiting = "Waiting up to 5 seconds for the engine to finish its frame";
+
+void AskToStop(ChildProcess& server, const StopWay& way) {
+  if (way.Signal != 0) {
+    server.Signal(way.Signal);
+  } else {
+    server.Write(way.Line);
+  }
+}
+
 TEST_P(HungFrame, EveryStopReachesTheGiveUpAndEndsTheProcess) {
   Start({"VEX_SIM_FAULT=hang:1"});
   // The window thread stays free: an action that needs the engine is refused on the console.
@@ -105,16 +117,19 @@ TEST_P(HungFrame, EveryStopReachesTheGiveUpAndEndsTheProcess) {
     refused = server_->WaitForOutput("The engine is not answering", 500ms);
   }
   ASSERT_TRUE(refused) << Everything();
+  ASSERT_TRUE(server_->WaitForOutput(kNotResponding)) << Everything();
 
-  if (GetParam().Signal != 0) {
-    server_->Signal(GetParam().Signal);
-  } else {
-    server_->Write(GetParam().Line);
-  }
+  AskToStop(*server_, GetParam());
+  // The wait runs in the event loop, which still takes the operator's lines.
+  ASSERT_TRUE(server_->WaitForOutput(kWaiting)) << Everything();
+  server_->Write("/status\n");
+  EXPECT_TRUE(server_->WaitForOutput("Server Name:")) << Everything();
   EXPECT_EQ(server_->WaitForExit(30s), 2) << Everything();
   const std::string& output = server_->Output();
+  EXPECT_EQ(Occurrences(output, kNotResponding), 1u) << output;
   const auto abandoned = output.find("The engine did not stop within 5 seconds and was abandoned.");
   ASSERT_NE(abandoned, std::string::npos) << output;
+  EXPECT_GT(abandoned, output.find(kWaiting)) << output;
   EXPECT_NE(output.find(kStopped, abandoned), std::string::npos) << output;
 }
 
@@ -124,6 +139,41 @@ INSTANTIATE_TEST_SUITE_P(Stops, HungFrame,
                                            StopWay{"Sighup", SIGHUP, nullptr},
                                            StopWay{"StopCommand", 0, "/stop\n"}),
                          [](const auto& stop) { return std::string(stop.param.Name); });
+
+struct TwoStops {
+  StopWay First;
+  int Second;
+};
+
+void PrintTo(const TwoStops& stops, std::ostream* out) {
+  *out << stops.First.Name << "Then" << stops.Second;
+}
+
+class SecondStopSignal : public ConsoleServer, public ::testing::WithParamInterface<TwoStops> {};
+
+// Documented: exit code 3, the engine left as it was, the last lines still written.
+TEST_P(SecondStopSignal, DuringTheWaitForAHungEngineEndsTheProcessAtOnce) {
+  Start({"VEX_SIM_FAULT=hang:1"});
+  AskToStop(*server_, GetParam().First);
+  ASSERT_TRUE(server_->WaitForOutput(kWaiting)) << Everything();
+  server_->Signal(GetParam().Second);
+  EXPECT_EQ(server_->WaitForExit(30s), 3) << Everything();
+  const std::string& output = server_->Output();
+  const auto ended = output.find("The engine was abandoned without waiting for its frame to end.");
+  ASSERT_NE(ended, std::string::npos) << output;
+  EXPECT_NE(output.find(kStopped, ended), std::string::npos) << output;
+  EXPECT_EQ(output.find("within 5 seconds"), std::string::npos) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, SecondStopSignal,
+                         ::testing::Values(TwoStops{{"Sigterm", SIGTERM, nullptr}, SIGTERM},
+                                           TwoStops{{"Sigterm", SIGTERM, nullptr}, SIGINT},
+                                           TwoStops{{"Sighup", SIGHUP, nullptr}, SIGTERM},
+                                           TwoStops{{"StopCommand", 0, "/stop\n"}, SIGINT}),
+                         [](const auto& stops) {
+                           return std::string(stops.param.First.Name) + "Then" +
+                                  strsignal(stops.param.Second);
+                         });
 
 TEST_F(ConsoleServer, HangUpStopsTheServerLikeSigterm) {
   Start();

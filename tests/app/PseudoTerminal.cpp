@@ -65,6 +65,14 @@ bool PseudoTerminal::WaitFor(const std::string& text, std::size_t from,
 }
 
 int PseudoTerminal::WaitForExit(std::chrono::milliseconds limit) {
+  return AwaitExit(limit, true);
+}
+
+int PseudoTerminal::WaitForExitUnread(std::chrono::milliseconds limit) {
+  return AwaitExit(limit, false);
+}
+
+int PseudoTerminal::AwaitExit(std::chrono::milliseconds limit, bool reading) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < deadline) {
     int status = 0;
@@ -72,9 +80,19 @@ int PseudoTerminal::WaitForExit(std::chrono::milliseconds limit) {
       pid_ = -1;
       return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    Read(20);
+    if (reading) {
+      Read(20);
+    } else {
+      poll(nullptr, 0, 20);
+    }
   }
   return -1;
+}
+
+void PseudoTerminal::Signal(int number) {
+  if (pid_ > 0) {
+    kill(pid_, number);
+  }
 }
 
 }  // namespace vex::test

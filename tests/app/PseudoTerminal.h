@@ -23,10 +23,14 @@ class PseudoTerminal {
   bool WaitFor(const std::string& text, std::size_t from = 0,
                std::chrono::milliseconds limit = std::chrono::seconds(20));
   int WaitForExit(std::chrono::milliseconds limit = std::chrono::seconds(20));
+  // Waits for the exit while nobody reads the screen, as a terminal whose reader stalled.
+  int WaitForExitUnread(std::chrono::milliseconds limit = std::chrono::seconds(20));
+  void Signal(int number);
   const std::string& Screen() const { return screen_; }
 
  private:
   void Read(int timeoutMs);
+  int AwaitExit(std::chrono::milliseconds limit, bool reading);
 
   pid_t pid_ = -1;
   int master_ = -1;

@@ -10,16 +10,19 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ChildProcess.h"
 #include "ProgramFixtures.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::FreePort;
 using test::GameFolder;
@@ -29,17 +32,48 @@ using test::kProgram;
 const std::string kUnreadable =
     "ERROR - The config file could not be read properly. The file may be corrupt.";
 
+constexpr const char* kNobody = "65534";
+
 // Root reads any file whatever its mode, so a permission fault needs the server run as nobody.
-ChildProcess StartWithoutPrivileges(const GameFolder& game, std::vector<std::string> arguments) {
-  if (geteuid() != 0) {
-    return ChildProcess(kProgram, arguments, game.Path());
+// Nobody may not reach the build (a clone in a private folder), so it runs a copy of the program
+// and its engine module in a folder of its own.
+class UnprivilegedServer {
+ public:
+  explicit UnprivilegedServer(const GameFolder& game) : game_(game.Path()) {
+    for (const char* file : {"vexserver", "server.so"}) {
+      fs::copy_file(fs::path(VEX_BIN_DIR) / file, copy_.Path() / file);
+    }
+    for (const fs::path& folder : {copy_.Path(), fs::path(game_)}) {
+      fs::permissions(folder, fs::perms::others_read | fs::perms::others_exec,
+                      fs::perm_options::add);
+    }
   }
-  fs::permissions(game.Path(), fs::perms::others_read | fs::perms::others_exec,
-                  fs::perm_options::add);
-  arguments.insert(arguments.begin(),
-                   {"--reuid=65534", "--regid=65534", "--clear-groups", kProgram});
-  return ChildProcess("/usr/bin/setpriv", arguments, game.Path());
-}
+
+  // Why nobody cannot run the copy in the game folder, or empty when it can.
+  std::string Unreachable() const {
+    ChildProcess probe("/usr/bin/setpriv",
+                       {"--reuid", kNobody, "--regid", kNobody, "--clear-groups", "/usr/bin/test",
+                        "-x", Program(), "-a", "-x", game_},
+                       "/");
+    if (probe.WaitForExit() == 0) {
+      return {};
+    }
+    return "the user nobody cannot reach " + Program() + " or " + game_ +
+           " (a folder on the way is private)";
+  }
+
+  ChildProcess Start(std::vector<std::string> arguments) const {
+    arguments.insert(arguments.begin(),
+                     {"--reuid", kNobody, "--regid", kNobody, "--clear-groups", Program()});
+    return ChildProcess("/usr/bin/setpriv", arguments, game_);
+  }
+
+ private:
+  std::string Program() const { return (copy_.Path() / "vexserver").string(); }
+
+  std::string game_;
+  test::ScratchFolder copy_;
+};
 
 struct UnreadableCase {
   const char* name;
@@ -57,8 +91,17 @@ TEST_P(UnreadableConfig, IsError11WithTheFileAndTheCause) {
   GameFolder game;
   const fs::path config = fs::path(game.Path()) / "VexMod/ServerData/config.txt";
   GetParam().make(game, config);
-  ChildProcess server =
-      StartWithoutPrivileges(game, {"-console", "-config", "config", "-port", FreePort()});
+  const std::vector<std::string> arguments = {"-console", "-config", "config", "-port", FreePort()};
+  std::optional<UnprivilegedServer> unprivileged;
+  if (geteuid() == 0) {
+    unprivileged.emplace(game);
+    const std::string unreachable = unprivileged->Unreachable();
+    if (!unreachable.empty()) {
+      GTEST_SKIP() << "run as root, and " << unreachable;
+    }
+  }
+  ChildProcess server = unprivileged ? unprivileged->Start(arguments)
+                                     : ChildProcess(kProgram, arguments, game.Path());
   ASSERT_EQ(server.WaitForExit(), 1) << server.Output() << server.Errors();
   EXPECT_NE(server.Errors().find(kUnreadable), std::string::npos) << server.Errors();
   EXPECT_NE(server.Errors().find(GetParam().cause), std::string::npos) << server.Errors();
@@ -134,6 +177,62 @@ TEST(HostingFailure, SaysThatThePortIsInUse) {
   EXPECT_NE(server.Errors().find(cause), std::string::npos) << server.Errors();
   EXPECT_NE(server.Output().find(cause), std::string::npos) << server.Output();
   EXPECT_NE(server.Errors().find("ERROR - Unable to host the game."), std::string::npos);
+}
+
+struct RefusalCase {
+  const char* name;
+  const char* fault;
+  const char* reason;
+  const char* error;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class EngineRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(EngineRefusal, SaysTheEnginesReasonBeforeTheError) {
+  GameFolder game;
+  ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", FreePort()},
+                      game.Path(), {std::string("VEX_SIM_FAULT=") + GetParam().fault});
+  EXPECT_EQ(server.WaitForExit(), 1);
+  const std::string& errors = server.Errors();
+  const std::size_t reason = errors.find(GetParam().reason);
+  ASSERT_NE(reason, std::string::npos) << errors;
+  EXPECT_NE(errors.find(GetParam().error, reason), std::string::npos) << errors;
+  EXPECT_NE(server.Output().find(GetParam().reason), std::string::npos) << server.Output();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, EngineRefusal,
+    ::testing::Values(RefusalCase{"archives", "archives",
+                                  "Mounting the resource archives was refused",
+                                  "ERROR - Unable to load resources."},
+                      RefusalCase{"network_service", "service",
+                                  "Choosing the network service was refused",
+                                  "ERROR - Unable to set the network service."},
+                      RefusalCase{"game_code", "gamecode", "Loading the game code was refused",
+                                  "ERROR - Unable to load the game binaries."}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The README's second instance once went on the first one's query port.
+TEST(HostingFailure, OnAnotherServersQueryPortAsksWhetherItIsOne) {
+  GameFolder game;
+  const std::string port = FreePort();
+  const std::string queryPort = std::to_string(std::stoi(port) + 1);
+  ChildProcess first(kProgram, {"-console", "-config", "deathmatch", "-port", port}, game.Path());
+  ASSERT_TRUE(first.WaitForOutput("Query: answering on UDP port " + queryPort, 20s))
+      << first.Output() << first.Errors();
+  ChildProcess second(kProgram, {"-console", "-config", "deathmatch", "-port", queryPort},
+                      game.Path());
+  EXPECT_EQ(second.WaitForExit(20s), 1);
+  const std::string question = "UDP port " + queryPort +
+                               " is in use. Is it another server's query port (its game port + 1)?";
+  EXPECT_NE(second.Errors().find(question), std::string::npos) << second.Errors();
+  EXPECT_NE(second.Output().find(question), std::string::npos) << second.Output();
+  first.Signal(SIGTERM);
+  EXPECT_EQ(first.WaitForExit(20s), 2);
 }
 
 }  // namespace

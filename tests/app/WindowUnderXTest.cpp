@@ -4,7 +4,10 @@
 #include <signal.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -46,6 +49,17 @@ class DialogOnScreen {
 
   bool Found() const { return window_ != 0 && scaleX_ > 0 && scaleY_ > 0; }
 
+  // A point of a control in screen coordinates, given in dialog units from its top left corner.
+  std::optional<std::pair<int, int>> ScreenPoint(int id, int unitsRight, int unitsDown) {
+    const res::ControlTemplate* control = layout_ == nullptr ? nullptr : layout_->FindControl(id);
+    const auto geometry = display_.WindowGeometry(window_);
+    if (!Found() || control == nullptr || !geometry) {
+      return std::nullopt;
+    }
+    return std::pair{geometry->X + static_cast<int>((control->rect.x + unitsRight) * scaleX_),
+                     geometry->Y + static_cast<int>((control->rect.y + unitsDown) * scaleY_)};
+  }
+
   // The splash picture takes the first click while it shows; a click on a label is harmless
   // whether it still shows or not.
   bool ClickSplashAway() { return ClickControl(res::IDC_SERVER_NAME); }
@@ -77,17 +91,19 @@ class WindowUnderX : public ::testing::Test {
   ~WindowUnderX() override { server_.reset(); }
   void SetUp() override { ASSERT_FALSE(display_.Name().empty()) << display_.Failure(); }
 
-  void StartServer(std::vector<std::string> arguments) {
+  void StartServer(std::vector<std::string> arguments, const std::string& fault = "") {
     std::vector<std::string> environment = display_.Environment();
     environment.push_back("VEX_SIM_BOTS=4");
+    environment.push_back("VEX_SIM_FAULT=" + fault);
     environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
                           "/tests/app/x11-lsan.supp");
     arguments.insert(arguments.end(), {"-port", "0"});
     server_.emplace(kProgram, arguments, folder_.Path().string(), environment);
   }
   // Starts a server on the sample deathmatch configuration and waits for its running window.
-  unsigned long StartRunningServer() {
-    StartServer({"-config", "deathmatch"});
+  unsigned long StartRunningServer(std::vector<std::string> arguments = {}) {
+    arguments.insert(arguments.begin(), {"-config", "deathmatch"});
+    StartServer(arguments);
     if (!server_->WaitForOutput("Server is running.", kLongWait)) {
       return 0;
     }
@@ -150,10 +166,78 @@ TEST_F(WindowUnderX, OperatorRunsTheServerAndStopsIt) {
 }
 
 TEST_F(WindowUnderX, LosingTheDisplayStopsTheServerAndExitsWith1) {
-  ASSERT_NE(StartRunningServer(), 0u) << Transcript();
+  const fs::path log = folder_.Path() / "server.log";
+  ASSERT_NE(StartRunningServer({"-log", log.string()}), 0u) << Transcript();
   display_.End();
   EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
   EXPECT_NE(server_->Errors().find("Server stopped."), std::string::npos) << Transcript();
+  std::ifstream file(log);
+  const std::string logged((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+  EXPECT_NE(logged.find("Server stopped."), std::string::npos) << logged;
+}
+
+TEST_F(WindowUnderX, ALongConfigurationListDropsDownToASaneHeight) {
+  const fs::path data = folder_.Path() / "VexMod/ServerData";
+  for (int i = 0; i < 47; ++i) {
+    fs::copy_file(data / "deathmatch.txt", data / ("server" + std::to_string(i) + ".txt"));
+  }
+  StartServer({});
+  const unsigned long selectionWindow = display_.WaitForWindow("Select Config");
+  ASSERT_NE(selectionWindow, 0u) << Transcript();
+  ASSERT_TRUE(display_.WaitForFocus(selectionWindow));
+  DialogOnScreen selection(display_, res::IDD_SELECT_CONFIG, selectionWindow);
+  ASSERT_TRUE(selection.ClickControl(res::IDC_CONFIG_LIST, {}, 5));
+  // Below the closed box, where the opened list lies, whichever way the style opens it.
+  const auto below = selection.ScreenPoint(res::IDC_CONFIG_LIST, 20, 25);
+  ASSERT_TRUE(below);
+  const unsigned long dropDown =
+      display_.WaitForWindowAt(below->first, below->second, selectionWindow);
+  ASSERT_NE(dropDown, 0u) << Transcript();
+  const auto geometry = display_.WindowGeometry(dropDown);
+  ASSERT_TRUE(geometry);
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-config-drop-down.png").string()));
+  EXPECT_LE(geometry->Height, XDisplay::kScreenHeight / 2);
+  EXPECT_GT(geometry->Height, 0);
+  ASSERT_TRUE(display_.Key("Escape"));
+}
+
+// A click at the right end of a level's row in a grown window picks the level: the one column
+// fills the list at any size.
+TEST_F(WindowUnderX, TheLevelColumnFillsTheListsWidthInAGrownWindow) {
+  const unsigned long statusWindow = StartRunningServer();
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.ClickSplashAway());
+  ASSERT_TRUE(status.ClickControl(res::IDC_NEXT_LEVEL));
+  ASSERT_TRUE(server_->WaitForOutput("(level 2 of", kLongWait)) << Transcript();
+  const std::size_t mark = server_->Output().size();
+
+  const auto before = display_.WindowGeometry(statusWindow);
+  ASSERT_TRUE(before);
+  constexpr int kGrowth = 400;
+  ASSERT_TRUE(display_.Resize(statusWindow, before->Width + kGrowth, before->Height));
+  const auto after = display_.WindowGeometry(statusWindow);
+  ASSERT_TRUE(after && after->Width == before->Width + kGrowth);
+  // The list's right edge and Select Level follow the window's right edge; their tops stay.
+  const res::DialogTemplate& layout = *res::FindDialogTemplate(res::IDD_SERVER);
+  const double scaleX = static_cast<double>(before->Width) / layout.rect.width;
+  const double scaleY = static_cast<double>(before->Height) / layout.rect.height;
+  const auto clickMoved = [&](int id, int unitsFromRight, int unitsDown) {
+    const res::DialogRect& r = layout.FindControl(id)->rect;
+    return display_.Click(statusWindow,
+                          static_cast<int>((r.x + r.width - unitsFromRight) * scaleX) + kGrowth,
+                          static_cast<int>((r.y + unitsDown) * scaleY));
+  };
+  ASSERT_TRUE(clickMoved(res::IDC_LEVEL_LIST, 6, 4));  // the first row, Arena
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-level-list-grown.png").string()));
+  ASSERT_TRUE(clickMoved(res::IDC_SELECT_LEVEL, 27, 6));
+  const auto deadline = std::chrono::steady_clock::now() + kLongWait;
+  while (server_->Output().find("(level 1 of", mark) == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    server_->Collect(100ms);
+  }
+  EXPECT_NE(server_->Output().find("(level 1 of", mark), std::string::npos) << Transcript();
 }
 
 class StopSignalUnderX : public WindowUnderX, public ::testing::WithParamInterface<int> {};
@@ -180,9 +264,28 @@ TEST_F(WindowUnderX, StopSignalAnswersTheStopQuestionLeftOpen) {
   EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos) << Transcript();
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowUnderX, StopSignalUnderX, ::testing::Values(SIGTERM, SIGINT),
+// The window says that the engine hangs, its stop waits in the event loop and says so, and a
+// second stop signal there ends the process at once with its own exit code.
+TEST_F(WindowUnderX, AHungEngineIsSaidAndASecondStopSignalEndsTheWait) {
+  StartServer({"-config", "deathmatch"}, "hang:20");
+  ASSERT_NE(display_.WaitForWindow(kStatusTitle), 0u) << Transcript();
+  ASSERT_TRUE(
+      server_->WaitForOutput("The engine is not responding; it last answered at ", kLongWait))
+      << Transcript();
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-engine-not-responding.png").string()));
+  server_->Signal(SIGTERM);
+  ASSERT_TRUE(server_->WaitForOutput("Waiting up to 5 seconds for the engine", kLongWait))
+      << Transcript();
+  server_->Signal(SIGINT);
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 3) << Transcript();
+  EXPECT_NE(server_->Output().find("abandoned without waiting"), std::string::npos) << Transcript();
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowUnderX, StopSignalUnderX, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const ::testing::TestParamInfo<int>& signal) {
-                           return signal.param == SIGTERM ? "Sigterm" : "Sigint";
+                           return signal.param == SIGTERM  ? std::string("Sigterm")
+                                  : signal.param == SIGINT ? std::string("Sigint")
+                                                           : std::string("Sighup");
                          });
 
 }  // namespace

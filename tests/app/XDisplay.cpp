@@ -49,8 +49,10 @@ XDisplay::XDisplay() {
     return;
   }
   server_.emplace(xvfb,
-                  std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x1024x24",
-                                           "-nolisten", "tcp"},
+                  std::vector<std::string>{
+                      "-displayfd", "1", "-screen", "0",
+                      std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                      "-nolisten", "tcp"},
                   "/");
   // Xvfb writes the display number it took once it accepts connections.
   if (!server_->WaitForOutput("\n", 30s)) {
@@ -136,6 +138,28 @@ std::optional<XDisplay::Geometry> XDisplay::WindowGeometry(unsigned long window)
     return std::nullopt;
   }
   return Geometry{*x, *y, *width, *height};
+}
+
+unsigned long XDisplay::WaitForWindowAt(int x, int y, unsigned long except,
+                                        std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (const auto shell = Run("xdotool", {"mousemove", "--sync", std::to_string(x),
+                                           std::to_string(y), "getmouselocation", "--shell"})) {
+      if (const auto window = ShellNumber(*shell, "WINDOW");
+          window && *window > 0 && static_cast<unsigned long>(*window) != except) {
+        return static_cast<unsigned long>(*window);
+      }
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return 0;
+}
+
+bool XDisplay::Resize(unsigned long window, int width, int height) {
+  return Run("xdotool", {"windowsize", "--sync", std::to_string(window), std::to_string(width),
+                         std::to_string(height)})
+      .has_value();
 }
 
 bool XDisplay::Click(unsigned long window, int x, int y) {

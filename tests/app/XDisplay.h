@@ -21,6 +21,9 @@ class XDisplay {
     int Height = 0;
   };
 
+  static constexpr int kScreenWidth = 1280;
+  static constexpr int kScreenHeight = 1024;
+
   XDisplay();
   ~XDisplay();
   XDisplay(const XDisplay&) = delete;
@@ -42,6 +45,12 @@ class XDisplay {
   // learns that the window is mapped; false when that does not happen in time.
   bool WaitForFocus(unsigned long window, std::chrono::seconds limit = std::chrono::seconds(30));
   std::optional<Geometry> WindowGeometry(unsigned long window);
+  // The top-level window under a point of the screen other than `except` (the pointer goes
+  // there); 0 when none appears in time.
+  unsigned long WaitForWindowAt(int x, int y, unsigned long except,
+                                std::chrono::seconds limit = std::chrono::seconds(10));
+  // Gives the window a new size, as the operator's dragging of its border does.
+  bool Resize(unsigned long window, int width, int height);
   // Moves the pointer to a point of the window and clicks the left button there.
   bool Click(unsigned long window, int x, int y);
   // Types text or presses a key (xdotool's names: Return, Down, ...) into the focused window.

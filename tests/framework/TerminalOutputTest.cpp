@@ -17,6 +17,10 @@ struct VisibleCase {
   std::string Shown;
 };
 
+void PrintTo(const VisibleCase& c, std::ostream* out) {
+  *out << c.Name;
+}
+
 class VisibleTextTest : public ::testing::TestWithParam<VisibleCase> {};
 
 TEST_P(VisibleTextTest, ShowsControlBytesAndKeepsPrintableText) {

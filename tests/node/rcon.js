@@ -1,15 +1,29 @@
-// Usage: node rcon.js CLIENT PORT PASSWORD [COMMAND...]
-// Signs in to 127.0.0.1:PORT with the named npm client (rcon-srcds or rcon-client), runs the
-// commands in order and prints each answer between BEGIN and END lines. Exit codes: 0 done,
-// 3 sign-in refused, 1 anything else (including no answer within the time limit).
+// Usage: node rcon.js CLIENT PORT PASSWORD [--together] [COMMAND...]
+// Signs in to 127.0.0.1:PORT with the named npm client, runs the commands and prints each answer
+// between BEGIN and END lines, in the order of the commands. Without --together each command is
+// written as soon as the answer before it is in; with it every command is written at once.
+// Exit codes: 0 done, 3 sign-in refused, 1 anything else (including no answer in time).
 'use strict';
 
-const [clientName, portText, password, ...commands] = process.argv.slice(2);
+const args = process.argv.slice(2);
+const together = args.includes('--together');
+const [clientName, portText, password, ...commands] = args.filter((a) => a !== '--together');
 const port = Number(portText);
 const limitMs = 10000;
 
 function print(command, answer) {
   process.stdout.write(`BEGIN ${command}\n${answer}\nEND ${command}\n`);
+}
+
+async function runAll(run) {
+  if (together) {
+    const answers = await Promise.all(commands.map((command) => run(command)));
+    commands.forEach((command, i) => print(command, answers[i]));
+  } else {
+    for (const command of commands) {
+      print(command, await run(command));
+    }
+  }
 }
 
 async function withRconSrcds() {
@@ -20,9 +34,7 @@ async function withRconSrcds() {
   } catch (error) {
     return { refused: error.message };
   }
-  for (const command of commands) {
-    print(command, await rcon.execute(command));
-  }
+  await runAll((command) => rcon.execute(command));
   await rcon.disconnect();
   return {};
 }
@@ -31,18 +43,97 @@ async function withRconClient() {
   const { Rcon } = require('rcon-client');
   let rcon;
   try {
-    rcon = await Rcon.connect({ host: '127.0.0.1', port, password, timeout: limitMs });
+    rcon = await Rcon.connect({
+      host: '127.0.0.1', port, password, timeout: limitMs, maxPending: 16,
+    });
   } catch (error) {
     return { refused: error.message };
   }
-  for (const command of commands) {
-    print(command, await rcon.send(command));
-  }
+  await runAll((command) => rcon.send(command));
   await rcon.end();
   return {};
 }
 
-const clients = { 'rcon-srcds': withRconSrcds, 'rcon-client': withRconClient };
+async function withMinecraftServerUtil() {
+  const { RCON } = require('minecraft-server-util');
+  const rcon = new RCON();
+  try {
+    await rcon.connect('127.0.0.1', port, { timeout: limitMs });
+    await rcon.login(password, { timeout: limitMs });
+  } catch (error) {
+    rcon.close();
+    return { refused: error.message };
+  }
+  await runAll((command) => rcon.execute(command));
+  rcon.close();
+  return {};
+}
+
+async function withValveServerQuery() {
+  const { RCON } = require('@fabricio-191/valve-server-query');
+  let rcon;
+  try {
+    rcon = await RCON({ ip: '127.0.0.1', port, password, timeout: limitMs });
+  } catch (error) {
+    return { refused: error.message };
+  }
+  await runAll((command) => rcon.exec(command));
+  rcon.destroy();
+  return {};
+}
+
+// node-rcon hands over each response packet as it comes and leaves it to its user to tell where
+// an answer ends: after each command this sends the protocol's empty response value with an id
+// of its own, which the server sends back once the answer is out.
+async function withNodeRcon() {
+  const Rcon = require('rcon');
+  const rcon = new Rcon('127.0.0.1', port, password);
+  const waiting = [];
+  let current = '';
+  const signedIn = new Promise((resolve) => {
+    rcon.on('auth', () => resolve(true));
+    rcon.on('error', (error) => resolve(error.message));
+    rcon.on('end', () => resolve('connection closed'));
+  });
+  rcon.on('response', (text) => { current += text; });
+  rcon.on('server', (text) => {
+    if (text === '' && waiting.length > 0) {
+      const answer = current.endsWith('\n') ? current.slice(0, -1) : current;
+      current = '';
+      waiting.shift()(answer);
+    }
+  });
+  rcon.connect();
+  const verdict = await signedIn;
+  if (verdict !== true) {
+    rcon.disconnect();
+    return { refused: verdict };
+  }
+  // Written by hand: node-rcon's send() turns the packet type 0 into a command.
+  let markerId = 1;
+  const marker = () => {
+    const packet = Buffer.alloc(14);
+    packet.writeInt32LE(10, 0);
+    packet.writeInt32LE(markerId++, 4);
+    packet.writeInt32LE(0, 8);
+    return packet;
+  };
+  await runAll((command) => new Promise((resolve) => {
+    waiting.push(resolve);
+    rcon.send(command);
+    rcon._sendSocket(marker());
+  }));
+  rcon.disconnect();
+  return {};
+}
+
+const clients = {
+  'rcon-srcds': withRconSrcds,
+  'rcon-client': withRconClient,
+  'minecraft-server-util': withMinecraftServerUtil,
+  '@fabricio-191/valve-server-query': withValveServerQuery,
+  rcon: withNodeRcon,
+};
 
 const timer = setTimeout(() => {
   process.stdout.write('TIMEOUT\n');
@@ -57,6 +148,7 @@ clients[clientName]()
       process.exit(3);
     }
     process.stdout.write('DONE\n');
+    process.exit(0);
   })
   .catch((error) => {
     clearTimeout(timer);

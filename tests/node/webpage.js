@@ -1,14 +1,16 @@
-// Usage: node webpage.js URL PASSWORD ARTIFACT_FOLDER HOSTILE_NAME
+// Usage: node webpage.js URL PASSWORD ARTIFACT_FOLDER HOSTILE_NAME LOOKALIKE_NAME
 // Drives the operator's web page of a running vexserver in headless Chromium: a wrong password,
 // the login, the live players and console, a command, Next Level, a boot after confirming, the
 // plots, requests without the CSRF token, screenshots at desktop and phone widths, and the stop.
+// LOOKALIKE_NAME is a chatting player named like a remote operator, whose lines must look like
+// any player's.
 // Prints one "OK step" line per step passed; exits 0 when all passed, 1 at the first failure.
 'use strict';
 
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 
-const [url, password, artifacts, hostileName] = process.argv.slice(2);
+const [url, password, artifacts, hostileName, lookalikeName] = process.argv.slice(2);
 const limitMs = 15000;
 
 function ok(step) {
@@ -94,6 +96,18 @@ async function main() {
     check((await consoleText(page)).includes(': status'), 'the command is not on the console');
     ok('status answered');
 
+    await page.waitForFunction(
+      (name) => [...document.querySelectorAll('#console div')].some((d) => d.textContent.startsWith(name + ': ')),
+      { timeout: limitMs }, lookalikeName);
+    const marks = await page.$$eval('#console div', (lines, name) => ({
+      lookalike: lines.filter((d) => d.textContent.startsWith(name + ': ')).map((d) => d.className),
+      operator: lines.filter((d) => /^Web [0-9.:]+: status$/.test(d.textContent)).map((d) => d.className),
+    }), lookalikeName);
+    check(marks.operator.length > 0 && marks.operator.every((c) => c === 'own'),
+      `the operator's command is not marked: ${JSON.stringify(marks)}`);
+    check(marks.lookalike.every((c) => c !== 'own'), `a player's chat looks like an operator's: ${JSON.stringify(marks)}`);
+    ok('only operator lines marked');
+
     const current = () => page.$eval('#level-list li.current', (e) => e.textContent);
     const before = await current();
     await page.click('#next-level');
@@ -141,20 +155,23 @@ async function main() {
 
     const session = (await page.cookies()).find((c) => c.name === 'vexweb');
     check(session && session.httpOnly && session.sameSite === 'Strict', 'session cookie attributes');
-    for (const target of ['/api/next', '/api/stop', '/logout']) {
+    for (const target of ['/api/command', '/logout']) {
       const answer = await fetch(url.replace(/\/$/, '') + target, {
         method: 'POST',
         headers: { Cookie: `vexweb=${session.value}`, 'Content-Type': 'application/x-www-form-urlencoded' },
-        body: 'row=0',
+        body: 'line=%2Fstop',
         redirect: 'manual',
       });
       check(answer.status === 403, `${target} without a token answered ${answer.status}`);
     }
-    const fromPage = await page.evaluate(() => fetch('/api/next', { method: 'POST' }).then((r) => r.status));
+    const fromPage = await page.evaluate(() => fetch('/api/command', { method: 'POST', body: new URLSearchParams({ line: '/next' }) }).then((r) => r.status));
     check(fromPage === 403, `the page's own POST without a token answered ${fromPage}`);
     ok('requests without the CSRF token refused');
 
+    const stopAnswer = page.waitForResponse((r) => r.url().endsWith('/api/command'), { timeout: limitMs });
     await page.click('#stop-server');
+    const stopped = await (await stopAnswer).json();
+    check(stopped.answer === 'Stopping the server.\n', `the stop answered ${JSON.stringify(stopped)}`);
     await page.waitForSelector('#connection.offline', { timeout: limitMs });
     check(dialogs.some((d) => d.type === 'confirm' && d.message.includes('Stop the server')),
       'no stop confirmation');

@@ -87,6 +87,42 @@ TEST(RecursiveLock, BoundedTryGivesUpOnAHolderThatKeepsItAndGetsItOnceLetGo) {
   lock.unlock();
 }
 
+// The update thread after frames of 33 ms or more: it takes the lock again as soon as it lets go.
+// A thread waiting with a time limit must still get the lock before the next frame begins, on
+// every turn; counted, not timed.
+TEST(RecursiveLock, AWaiterWithATimeLimitGoesBeforeTheHoldersNextFrame) {
+  RecursiveLock lock;
+  std::atomic<std::uint64_t> framesBegun{0};
+  std::atomic<bool> done{false};
+  ManualResetEvent firstFrame;
+  std::thread frames([&] {
+    while (!done) {
+      std::lock_guard frame(lock);
+      ++framesBegun;
+      firstFrame.Set();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  ASSERT_TRUE(firstFrame.Wait(kInfinite));
+  int servedLate = 0;
+  for (int turn = 0; turn < 25; ++turn) {
+    const std::uint64_t before = framesBegun;
+    ASSERT_TRUE(lock.TryLockFor(60000));
+    // The frame under way ends first, and one may have begun just before the wait did.
+    const std::uint64_t served = framesBegun;
+    if (served - before > 1) {
+      ++servedLate;
+    }
+    lock.unlock();
+    while (framesBegun == served) {
+      std::this_thread::yield();
+    }
+  }
+  done = true;
+  frames.join();
+  EXPECT_EQ(servedLate, 0);
+}
+
 TEST(WorkerThread, JoinsABodyThatEndsInTime) {
   WorkerThread thread;
   std::atomic<bool> ran{false};

@@ -61,6 +61,10 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"InfoWithWrongText", kHeader + "T" + std::string("Other Query\0", 12),
                     std::nullopt, std::nullopt},
         RequestCase{"InfoWithShortChallenge", kInfo + "ab", std::nullopt, std::nullopt},
+        RequestCase{"InfoWithBytesAfterChallenge", kInfo + Uint32(0x12345678) + "padding",
+                    A2sKind::Info, 0x12345678u},
+        RequestCase{"PlayersWithBytesAfterChallenge", kHeader + "U" + Uint32(7) + Uint32(0),
+                    A2sKind::Players, 7u},
         RequestCase{"PlayersWithoutChallenge", kHeader + "U", std::nullopt, std::nullopt},
         RequestCase{"SplitHeader", std::string("\xFE\xFF\xFF\xFF", 4) + "U" + Uint32(1),
                     std::nullopt, std::nullopt},
@@ -77,7 +81,7 @@ A2sStatus SampleStatus() {
   status.Version = "0.1.0";
   status.MaxPlayers = 16;
   status.GamePort = 27888;
-  status.Players = {{"Ash", 20, 3.5f}, {"Brick", -5, 1.0f}};
+  status.Players = {{"Ash", 20, 3.5f, false}, {"Brick", -5, 1.0f, true}};
   status.Rules = {{"FragLimit", "25"}};
   return status;
 }
@@ -114,7 +118,7 @@ TEST_F(A2sResponderTest, ProvenInfoCarriesTheStatus) {
   ASSERT_TRUE(info);
   const std::string expected = kHeader + "I" + '\x11' + std::string("Vex Deathmatch\0Arena\0", 21) +
                                std::string("VexMod\0Deathmatch\0", 18) + std::string("\0\0", 2) +
-                               '\x02' + '\x10' + '\0' + "dl" + '\0' + '\0' +
+                               '\x02' + '\x10' + '\x01' + "dl" + '\0' + '\0' +
                                std::string("0.1.0\0", 6) + '\x80' + Uint32(27888).substr(0, 2);
   EXPECT_EQ(*info, expected);
 }
@@ -185,6 +189,14 @@ TEST(A2sMessages, PlayersFitOneDatagramAndTextsStopAtZeroBytes) {
   const std::string info = BuildA2sInfo(status);
   EXPECT_LE(info.size(), kA2sMaxDatagram);
   EXPECT_EQ(info.substr(6, 5), std::string("Evil\0", 5));
+}
+
+TEST(A2sMessages, LongTextsAreCutBetweenCharacters) {
+  A2sStatus status = SampleStatus();
+  // 199 bytes, then a two-byte character that the 200-byte field would split.
+  status.Name = std::string(199, 'n') + "\xC3\xA9" + "tail";
+  const std::string info = BuildA2sInfo(status);
+  EXPECT_EQ(info.substr(6, 200), std::string(199, 'n') + '\0');
 }
 
 }  // namespace

@@ -116,6 +116,23 @@ TEST_F(RconPasswordFile, RefusesWhatIsNoUsablePassword) {
   EXPECT_FALSE(ReadRconPassword(options, nullptr).Error.empty());
 }
 
+TEST_F(RconPasswordFile, TheMetricsTokenIsReadAsThePasswordIs) {
+  const fs::path file = folder_.Write("token", "t0ken\n");
+  chmod(file.c_str(), 0640);
+  const RemoteOptions options =
+      ParseRemoteOptions({"vexserver", "-metricsport", "9188", "-metricsbind", "::1",
+                          "-metricstoken-file", file.string()});
+  EXPECT_TRUE(options.Error.empty()) << options.Error;
+  EXPECT_EQ(options.MetricsPort, 9188);
+  EXPECT_EQ(options.MetricsBind, "::1");
+  const RconPassword token = ReadMetricsToken(options);
+  EXPECT_EQ(token.Text, "t0ken");
+  EXPECT_NE(token.Warning.find("metrics token"), std::string::npos) << token.Warning;
+  EXPECT_TRUE(ReadMetricsToken(RemoteOptions{}).Text.empty());
+  EXPECT_EQ(RemoteOptions{}.MetricsBind, "127.0.0.1");
+  EXPECT_FALSE(ParseRemoteOptions({"vexserver", "-metricsport", "off"}).Error.empty());
+}
+
 TEST(RconPasswordEnvironment, UsedWithoutAFileAndOffWhenUnset) {
   EXPECT_EQ(ReadRconPassword(RemoteOptions{}, "env-pass").Text, "env-pass");
   EXPECT_TRUE(ReadRconPassword(RemoteOptions{}, nullptr).Text.empty());

@@ -29,7 +29,7 @@ std::string NodeProgram() {
 
 }  // namespace
 
-RemoteServer::RemoteServer() {
+RemoteServer::RemoteServer(const std::vector<std::string>& extraArguments) {
   folder_.MakeDirectory("game");
   fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
            fs::copy_options::recursive);
@@ -37,13 +37,23 @@ RemoteServer::RemoteServer() {
   std::ofstream(passwordFile) << kPassword << "\n";
   chmod(passwordFile.c_str(), 0600);
   queryPort_ = UnusedPort();
-  server_.emplace(
-      std::string(VEX_BIN_DIR) + "/vexserver",
-      std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0", "-rconport", "0",
-                               "-rconbind", "127.0.0.1", "-rconpassword-file",
-                               passwordFile.string(), "-queryport", std::to_string(queryPort_)},
-      (folder_.Path() / "game").string(),
-      std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+  std::vector<std::string> arguments{"-console",
+                                     "-config",
+                                     "deathmatch",
+                                     "-port",
+                                     "0",
+                                     "-rconport",
+                                     "0",
+                                     "-rconbind",
+                                     "127.0.0.1",
+                                     "-rconpassword-file",
+                                     passwordFile.string(),
+                                     "-queryport",
+                                     std::to_string(queryPort_)};
+  arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+  server_.emplace(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
+                  (folder_.Path() / "game").string(),
+                  std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
 }
 
 RemoteServer::~RemoteServer() {

@@ -17,7 +17,8 @@ class RemoteServer {
  public:
   static constexpr const char* kPassword = "s3cret %n";
 
-  RemoteServer();
+  // The extra arguments go after the ones above (a later -name wins, for example).
+  explicit RemoteServer(const std::vector<std::string>& extraArguments = {});
   ~RemoteServer();
 
   // False (with the output so far in the test's failure) when the services did not come up.

@@ -22,6 +22,8 @@ using namespace std::chrono_literals;
 
 constexpr const char* kPassword = "web s3cret";
 constexpr const char* kHostileName = "<img src=x onerror=alert(1)>";
+// A player whose chat reads like a remote operator's command line.
+constexpr const char* kLookalikeName = "RCON 10.0.0.9";
 
 fs::path ArtifactFolder() {
   const fs::path folder = fs::path(VEX_BIN_DIR).parent_path() / "artifacts";
@@ -67,10 +69,14 @@ TEST_F(WebPage, OperatorLogsInWatchesAndActsAndStopsTheServerFromABrowser) {
       folder_.Path().string());
   ASSERT_TRUE(server.WaitForOutput(std::string(kHostileName) + " joined the game.", 20s))
       << server.Output();
+  ChildProcess lookalike(std::string(VEX_BIN_DIR) + "/vexclient",
+                         {"--name", kLookalikeName, "--chat", "--seconds", "60",
+                          "127.0.0.1:" + std::to_string(gamePort_)},
+                         folder_.Path().string());
 
   const NodeRun run =
       RunNodeScript("webpage.js", {"http://127.0.0.1:" + std::to_string(webPort) + "/", kPassword,
-                                   ArtifactFolder().string(), kHostileName});
+                                   ArtifactFolder().string(), kHostileName, kLookalikeName});
   EXPECT_EQ(run.ExitCode, 0) << run.Output;
   EXPECT_NE(run.Output.find("OK stop sent"), std::string::npos) << run.Output;
   EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
@@ -80,6 +86,27 @@ TEST_F(WebPage, OperatorLogsInWatchesAndActsAndStopsTheServerFromABrowser) {
   EXPECT_NE(console.find(": /next"), std::string::npos) << console;
   EXPECT_TRUE(fs::exists(ArtifactFolder() / "web-page-desktop.png"));
   EXPECT_TRUE(fs::exists(ArtifactFolder() / "web-page-phone.png"));
+}
+
+// Logging out ends the session's event stream; the server goes on serving its players and the
+// page.
+TEST_F(WebPage, LoggingOutWithTheEventStreamOpenLeavesTheServerServing) {
+  const int webPort = UnusedPort();
+  ChildProcess server = StartServer(
+      {"-rconpassword-file", passwordFile_.string(), "-webport", std::to_string(webPort)});
+  ASSERT_TRUE(server.WaitForOutput("joined the game.", 20s)) << server.Output() << server.Errors();
+  const NodeRun run = RunNodeScript(
+      "webcontrol.js", {"logout", "http://127.0.0.1:" + std::to_string(webPort) + "/", kPassword});
+  EXPECT_EQ(run.ExitCode, 0) << run.Output << server.Output() << server.Errors();
+  EXPECT_NE(run.Output.find("OK logged in again"), std::string::npos) << run.Output;
+  ChildProcess player(
+      std::string(VEX_BIN_DIR) + "/vexclient",
+      {"--name", "Latecomer", "--seconds", "30", "127.0.0.1:" + std::to_string(gamePort_)},
+      folder_.Path().string());
+  EXPECT_TRUE(server.WaitForOutput("Latecomer joined the game.", 20s))
+      << server.Output() << server.Errors();
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
 }
 
 TEST_F(WebPage, StaysOffWithoutAPasswordAndSaysWhy) {

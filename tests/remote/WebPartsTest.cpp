@@ -2,11 +2,15 @@
 // and their tokens, JSON text, and the plots' minute ring.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
+#include <vector>
 
 #include "remote/HttpRequest.h"
 #include "remote/JsonText.h"
 #include "remote/PlotHistory.h"
+#include "remote/SecretEqual.h"
+#include "remote/WebOrigin.h"
 #include "remote/WebSessions.h"
 
 namespace vex::remote {
@@ -30,35 +34,145 @@ TEST(HttpRequestReader, ReadsARequestThatArrivesInPiecesWithItsBody) {
   EXPECT_EQ(CookieValue(*read.Header("cookie"), "vexweb"), "abc");
 }
 
-TEST(HttpRequestReader, RefusesWhatIsTooLargeOrNotStrictHttp) {
-  const struct {
-    std::string Bytes;
-    int Status;
-  } cases[] = {
-      {"GET /" + std::string(3000, 'a'), 414},
-      {"GET / HTTP/1.1\r\nA: " + std::string(9000, 'b'), 431},
-      {"POST / HTTP/1.1\r\nContent-Length: 8193\r\n\r\n", 413},
-      {"POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n", 400},
-      {"POST / HTTP/1.1\r\nContent-Length: 2\r\n\r\nabc", 400},
-      {"POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", 501},
-      {"GET / HTTP/1.0\r\n\r\n", 400},
-      {"GET http://x/ HTTP/1.1\r\n\r\n", 400},
-      {"GET / HTTP/1.1\r\nBad Name: 1\r\n\r\n", 400},
-      {"GET / HTTP/1.1\r\n folded\r\n\r\n", 400},
-      {"GET / HTTP/1.1\r\nA: \x01\r\n\r\n", 400},
-  };
-  for (const auto& c : cases) {
-    HttpRequestReader reader;
-    EXPECT_EQ(reader.Feed(c.Bytes), State::Failed) << c.Bytes.substr(0, 50);
-    EXPECT_EQ(reader.FailureStatus(), c.Status) << c.Bytes.substr(0, 50);
+struct RefusedCase {
+  std::string Name;
+  std::string Bytes;
+  int Status;
+};
+
+void PrintTo(const RefusedCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+class RefusedRequests : public ::testing::TestWithParam<RefusedCase> {};
+
+// Whole, and a byte at a time: the same status, and at the byte that decides it.
+TEST_P(RefusedRequests, FailAsSoonAsTheBytesDecide) {
+  HttpRequestReader whole;
+  EXPECT_EQ(whole.Feed(GetParam().Bytes), State::Failed);
+  EXPECT_EQ(whole.FailureStatus(), GetParam().Status);
+  HttpRequestReader trickled;
+  for (const char byte : GetParam().Bytes) {
+    trickled.Feed(std::string_view(&byte, 1));
   }
-  std::string manyHeaders = "GET / HTTP/1.1\r\n";
-  for (int i = 0; i < 49; ++i) {
-    manyHeaders += "A" + std::to_string(i) + ": 1\r\n";
+  EXPECT_EQ(trickled.Current(), State::Failed);
+  EXPECT_EQ(trickled.FailureStatus(), GetParam().Status);
+}
+
+const std::string kHost = "Host: localhost\r\n";
+
+std::string ManyHeaders(int count) {
+  std::string head = "GET / HTTP/1.1\r\n" + kHost;
+  for (int i = 1; i < count; ++i) {
+    head += "A" + std::to_string(i) + ": 1\r\n";
   }
+  return head + "\r\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Http, RefusedRequests,
+    ::testing::Values(
+        RefusedCase{"LongRequestLine", "GET /" + std::string(3000, 'a'), 414},
+        RefusedCase{"LongHead", "GET / HTTP/1.1\r\nA: " + std::string(9000, 'b'), 431},
+        RefusedCase{"LargeBody", "POST / HTTP/1.1\r\n" + kHost + "Content-Length: 8193\r\n\r\n",
+                    413},
+        RefusedCase{"NegativeLength", "POST / HTTP/1.1\r\n" + kHost + "Content-Length: -1\r\n\r\n",
+                    400},
+        RefusedCase{
+            "TwoDifferentLengths",
+            "POST / HTTP/1.1\r\n" + kHost + "Content-Length: 2\r\nContent-Length: 3\r\n\r\nabc",
+            400},
+        RefusedCase{"Chunked", "POST / HTTP/1.1\r\n" + kHost + "Transfer-Encoding: chunked\r\n\r\n",
+                    501},
+        RefusedCase{"NoHost", "GET / HTTP/1.1\r\n\r\n", 400},
+        RefusedCase{"TwoHosts", "GET / HTTP/1.1\r\n" + kHost + kHost + "\r\n", 400},
+        RefusedCase{"BareLineFeedEndsTheRequestLine", "GET / HTTP/1.1\n", 400},
+        RefusedCase{"BareLineFeedEndsAHeader", "GET / HTTP/1.1\r\nHost: a\n", 400},
+        RefusedCase{"Http10", "GET / HTTP/1.0\r\n\r\n", 400},
+        RefusedCase{"AbsoluteTarget", "GET http://x/ HTTP/1.1\r\n\r\n", 400},
+        RefusedCase{"BlankInName", "GET / HTTP/1.1\r\nBad Name: 1\r\n\r\n", 400},
+        RefusedCase{"FoldedLine", "GET / HTTP/1.1\r\n folded\r\n\r\n", 400},
+        RefusedCase{"ControlByte", "GET / HTTP/1.1\r\nA: \x01\r\n\r\n", 400},
+        RefusedCase{"FortyNineHeaders", ManyHeaders(49), 431}),
+    [](const auto& row) { return row.param.Name; });
+
+struct Outcome {
+  State Final;
+  int Status;
+  std::string Body;
+  bool operator==(const Outcome&) const = default;
+};
+
+Outcome Read(const std::string& bytes, std::size_t cut) {
   HttpRequestReader reader;
-  EXPECT_EQ(reader.Feed(manyHeaders + "\r\n"), State::Failed);
-  EXPECT_EQ(reader.FailureStatus(), 431);
+  reader.Feed(std::string_view(bytes).substr(0, cut));
+  reader.Feed(std::string_view(bytes).substr(cut));
+  return {reader.Current(), reader.FailureStatus(),
+          reader.Current() == State::Complete ? reader.Request().Body : ""};
+}
+
+// Requests at the edges of the limits, cut in two at every place near an edge.
+TEST(HttpRequestReader, GivesOneAnswerHoweverTheBytesAreSplit) {
+  const std::string longestLine = "GET /" + std::string(2048 - 14, 'a') + " HTTP/1.1";
+  const std::string fullHead = [] {
+    std::string head = "GET / HTTP/1.1\r\n" + kHost + "A: ";
+    head += std::string(8192 - head.size() - 2, 'b') + "\r\n";
+    return head;
+  }();
+  const std::vector<std::string> requests = {
+      longestLine + "\r\n" + kHost + "\r\n",
+      "G" + longestLine + "\r\n" + kHost + "\r\n",
+      fullHead + "\r\n",
+      "B" + fullHead + "\r\n",
+      "POST / HTTP/1.1\r\n" + kHost + "Content-Length: 3\r\n\r\nabcdef",
+      "GET / HTTP/1.1\r\nHost: a\r\n\n",
+  };
+  for (const std::string& request : requests) {
+    const Outcome whole = Read(request, request.size());
+    for (const std::size_t edge : {std::size_t{2048}, std::size_t{8192}, request.size()}) {
+      for (std::size_t cut = edge > 8 ? edge - 8 : 0; cut <= std::min(edge + 8, request.size());
+           ++cut) {
+        EXPECT_EQ(Read(request, cut), whole) << request.size() << " bytes cut at " << cut;
+      }
+    }
+  }
+  EXPECT_EQ(Read(requests[0], 0).Final, State::Complete);
+  EXPECT_EQ(Read(requests[1], 0).Status, 414);
+  EXPECT_EQ(Read(requests[2], 0).Final, State::Complete);
+  EXPECT_EQ(Read(requests[3], 0).Status, 431);
+  EXPECT_EQ(Read(requests[4], 0).Body, "abc");
+}
+
+HttpRequest WithHeaders(std::vector<std::pair<std::string, std::string>> headers) {
+  HttpRequest request;
+  request.Method = "POST";
+  request.Target = "/login";
+  request.Headers = std::move(headers);
+  return request;
+}
+
+TEST(WebOrigin, AnswersForAddressesLocalhostAndGivenNamesOnly) {
+  const std::vector<std::string> names = {"admin.example"};
+  for (const char* host : {"127.0.0.1:8080", "localhost:8080", "LOCALHOST", "[::1]:8080",
+                           "192.0.2.4", "admin.example:80"}) {
+    EXPECT_TRUE(HostAllowed(WithHeaders({{"host", host}}), names)) << host;
+  }
+  for (const char* host : {"attacker.example", "localhost.attacker.example:8080", "", "[::1"}) {
+    EXPECT_FALSE(HostAllowed(WithHeaders({{"host", host}}), names)) << host;
+  }
+  EXPECT_FALSE(HostAllowed(WithHeaders({}), names));
+}
+
+TEST(WebOrigin, ChangesComeOnlyFromThePageItself) {
+  const std::pair<std::string, std::string> host{"host", "127.0.0.1:8080"};
+  EXPECT_TRUE(FromThisPage(WithHeaders({host, {"origin", "http://127.0.0.1:8080"}})));
+  EXPECT_TRUE(FromThisPage(WithHeaders({host})));  // a tool, not a browser
+  EXPECT_TRUE(FromThisPage(
+      WithHeaders({host, {"origin", "http://127.0.0.1:8080"}, {"sec-fetch-site", "same-origin"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"origin", "null"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"origin", "http://127.0.0.1:9090"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"origin", "https://attacker.example"}})));
+  EXPECT_FALSE(FromThisPage(WithHeaders({host, {"sec-fetch-site", "cross-site"}})));
 }
 
 TEST(FormField, DecodesAndRefusesBrokenEscapes) {
@@ -92,11 +206,13 @@ TEST(WebSessions, FindOnlyOpenUnexpiredSessionsAndEvictTheLeastRecentlyUsed) {
   EXPECT_EQ(sessions.Find(third->Id, 990), nullptr);
 }
 
-TEST(ConstantTimeEqual, ComparesWholeTexts) {
-  EXPECT_TRUE(ConstantTimeEqual("token", "token"));
-  EXPECT_FALSE(ConstantTimeEqual("token", "tokem"));
-  EXPECT_FALSE(ConstantTimeEqual("token", "token2"));
-  EXPECT_FALSE(ConstantTimeEqual("", "x"));
+TEST(SecretsEqual, MatchesTheWholeSecretOnly) {
+  EXPECT_TRUE(SecretsEqual("token", "token"));
+  EXPECT_FALSE(SecretsEqual("token", "tokem"));
+  EXPECT_FALSE(SecretsEqual("token", "token2"));
+  EXPECT_FALSE(SecretsEqual("tokentoken", "token"));  // the secret twice over
+  EXPECT_FALSE(SecretsEqual("", "x"));
+  EXPECT_FALSE(SecretsEqual("", ""));
 }
 
 TEST(JsonText, EveryByteSequenceBecomesValidJson) {

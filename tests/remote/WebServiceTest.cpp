@@ -58,6 +58,15 @@ class Client {
   test::LoopbackStream stream_;
 };
 
+std::string Login(int port, const std::string& password, const std::string& origin,
+                  const std::string& extraHeaders = "") {
+  const std::string body = "password=" + password;
+  return "POST /login HTTP/1.1\r\nHost: localhost:" + std::to_string(port) +
+         "\r\nOrigin: " + origin + "\r\n" + extraHeaders +
+         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+         std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
 class WebServiceTest : public test::NetworkServiceTest {
  protected:
   void Start(WebSettings settings) {
@@ -88,10 +97,18 @@ TEST_F(WebServiceTest, OversizedOrMalformedRequestsAreAnsweredWithTheirStatusAnd
   } cases[] = {
       {"GET / HTTP/1.1\r\nX-Long: " + std::string(9000, 'a') + "\r\n\r\n", "431"},
       {"GET /" + std::string(3000, 'a') + " HTTP/1.1\r\n", "414"},
-      {"POST /login HTTP/1.1\r\nContent-Length: 100000000\r\n\r\n", "413"},
-      {"POST /login HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", "501"},
+      {"POST /login HTTP/1.1\r\nHost: localhost\r\nContent-Length: 100000000\r\n\r\n", "413"},
+      {"POST /login HTTP/1.1\r\nHost: localhost\r\nTransfer-Encoding: chunked\r\n\r\n", "501"},
       {"GET / HTTP/1.0\r\n\r\n", "400"},
-      {"POST /api/next HTTP/1.1\r\nContent-Length: 0\r\n\r\n", "401"},
+      {"GET / HTTP/1.1\r\n\r\n", "400"},
+      // Line ends without their CR: refused at once rather than after the request time.
+      {"GET / HTTP/1.1\nHost: localhost\n", "400"},
+      {"POST /login HTTP/1.1\r\nHost: localhost\r\nContent-Length: 1\r\nContent-Length: 2\r\n"
+       "\r\nab",
+       "400"},
+      {"POST /api/command HTTP/1.1\r\nHost: localhost\r\nContent-Length: 0\r\n\r\n", "401"},
+      // A name that some DNS points here is not this page's name.
+      {"GET / HTTP/1.1\r\nHost: attacker.example:8080\r\n\r\n", "421"},
   };
   for (const auto& c : cases) {
     WithClients([&](int port) {
@@ -107,10 +124,12 @@ TEST_F(WebServiceTest, OversizedOrMalformedRequestsAreAnsweredWithTheirStatusAnd
   EXPECT_TRUE(host_.commands.empty());
 }
 
-TEST_F(WebServiceTest, ConnectionsPastTheBoundsAreRefusedAndSlowRequestsTimedOut) {
+// Slow strangers hold every slot of the operator's address; the operator's login still gets in,
+// as the stranger that has waited longest gives up its slot, and half requests time out.
+TEST_F(WebServiceTest, SlowRequestsNeitherKeepTheOperatorOutNorHoldSlotsForLong) {
   WebSettings settings;
   settings.MaxConnectionsPerAddress = 3;
-  settings.RequestTimeoutMs = 300;
+  settings.RequestTimeoutMs = 1000;
   Start(settings);
   WithClients([&](int port) {
     std::vector<std::unique_ptr<Client>> held;
@@ -118,17 +137,72 @@ TEST_F(WebServiceTest, ConnectionsPastTheBoundsAreRefusedAndSlowRequestsTimedOut
       held.push_back(std::make_unique<Client>(port));
       held.back()->Send("GET / HTTP/1.1\r\n");
     }
-    Client refused(port);
-    EXPECT_EQ(refused.ReadToClose().substr(0, 12), "HTTP/1.1 503");
-    EXPECT_TRUE(refused.closed);
-    // Half a request never finished: each slot is given back after the time.
-    for (auto& client : held) {
-      EXPECT_EQ(client->ReadToClose().substr(0, 12), "HTTP/1.1 408");
-      EXPECT_TRUE(client->closed);
+    Client operatorLogin(port);
+    operatorLogin.Send(Login(port, "pw", "http://localhost:" + std::to_string(port)));
+    const std::string answer = operatorLogin.ReadToClose();
+    EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 303") << answer;
+    EXPECT_NE(answer.find("Set-Cookie: vexweb="), std::string::npos);
+    EXPECT_NE(answer.find("Referrer-Policy: same-origin\r\n"), std::string::npos);
+    // The oldest stranger made room; the others' half requests end after the time.
+    EXPECT_EQ(held[0]->ReadToClose(), "");
+    EXPECT_TRUE(held[0]->closed);
+    for (std::size_t i = 1; i < held.size(); ++i) {
+      EXPECT_EQ(held[i]->ReadToClose().substr(0, 12), "HTTP/1.1 408");
+      EXPECT_TRUE(held[i]->closed);
     }
-    Client later(port);
-    later.Send("GET /app.css HTTP/1.1\r\nHost: x\r\n\r\n");
-    EXPECT_EQ(later.ReadToClose().substr(0, 12), "HTTP/1.1 200");
+  });
+}
+
+// Another site's form, a sandboxed document's (Origin null), a cross-site fetch: refused before
+// the password is looked at, so none of them counts towards a ban of the operator's address.
+TEST_F(WebServiceTest, PostsFromElsewhereAreRefusedAndNeverCountAsWrongPasswords) {
+  Start({});
+  WithClients([&](int port) {
+    const std::string self = "http://localhost:" + std::to_string(port);
+    const std::string foreign[] = {
+        Login(port, "wrong", "null"),
+        Login(port, "wrong", "http://attacker.example"),
+        Login(port, "wrong", "http://localhost:1"),
+        Login(port, "wrong", self, "Sec-Fetch-Site: cross-site\r\n"),
+    };
+    for (int round = 0; round < 3; ++round) {
+      for (const std::string& request : foreign) {
+        Client client(port);
+        client.Send(request);
+        EXPECT_EQ(client.ReadToClose().substr(0, 12), "HTTP/1.1 403") << request;
+      }
+    }
+    Client operatorLogin(port);
+    operatorLogin.Send(Login(port, "pw", self, "Sec-Fetch-Site: same-origin\r\n"));
+    EXPECT_EQ(operatorLogin.ReadToClose().substr(0, 12), "HTTP/1.1 303");
+  });
+}
+
+// Logging in past the sessions' limit pushes the least recently used one out; its event stream
+// ends with it and gets nothing more.
+TEST_F(WebServiceTest, AStreamEndsWithItsSession) {
+  Start({});
+  WithClients([&](int port) {
+    const std::string self = "http://localhost:" + std::to_string(port);
+    const auto login = [&] {
+      Client client(port);
+      client.Send(Login(port, "pw", self));
+      const std::string answer = client.ReadToClose();
+      const std::size_t at = answer.find("vexweb=");
+      return at == std::string::npos ? std::string()
+                                     : answer.substr(at + 7, answer.find(';', at) - at - 7);
+    };
+    const std::string first = login();
+    ASSERT_FALSE(first.empty());
+    Client stream(port);
+    stream.Send("GET /events HTTP/1.1\r\nHost: localhost\r\nCookie: vexweb=" + first + "\r\n\r\n");
+    stream.ReadToClose(300ms);
+    ASSERT_NE(stream.text.find("event: state"), std::string::npos) << stream.text;
+    for (int i = 0; i < 16; ++i) {
+      ASSERT_FALSE(login().empty());
+    }
+    stream.ReadToClose(2s);
+    EXPECT_TRUE(stream.closed);
   });
 }
 

@@ -96,8 +96,11 @@ TEST_F(SessionTest, FrameErrorKeepsTheReasonAndStopsFurtherFrames) {
   ASSERT_TRUE(session.Initialise());
   ASSERT_TRUE(session.Start());
   ASSERT_TRUE(WaitUntil([&] { return session.EngineError(); }));
-  std::this_thread::sleep_for(100ms);
+  // The frame steps that follow the failed one, as the update thread would run them next.
+  const std::uint64_t frames = session.FramesRun();
   session.RunFrameStep();
+  session.RunFrameStep();
+  EXPECT_EQ(session.FramesRun(), frames);
   EXPECT_TRUE(session.PendingConsoleLines().Empty());
   EXPECT_FALSE(session.EngineErrorReason().empty());
   EXPECT_TRUE(host.Errors.empty());

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "tests/simengine/SimEngineHarness.h"
@@ -75,13 +79,13 @@ TEST(SimEngineEntries, OffersTwoServicesAndOnlyTheSecondIsMarked) {
 }
 
 // The host's start-up order; each fault must fail its own step and no step before it.
-enum class Step { kCreate, kAttach, kArchives, kService, kHost, kGameCode, kStart, kNone };
+enum class Step { Create, Attach, Archives, Service, Host, GameCode, Start, None };
 
 Step FirstFailingStep(const char* fault) {
   ScopedSimEnvironment env({{"VEX_SIM_FAULT", fault}});
   IServerEngine* engine = nullptr;
   if (Module().Create(2, kServerEngineInterfaceId.data(), &engine) != 0 || engine == nullptr) {
-    return Step::kCreate;
+    return Step::Create;
   }
   struct Release {
     IServerEngine* Engine;
@@ -92,50 +96,50 @@ Step FirstFailingStep(const char* fault) {
   } release{engine};
   RecordingHandler handler;
   if (engine->AttachHandler(&handler) != 0) {
-    return Step::kAttach;
+    return Step::Attach;
   }
   const char* archives[] = {"orvo.rez", "sounds.rez"};
   if (engine->LoadResourceArchives(archives, 2) == 0) {
-    return Step::kArchives;
+    return Step::Archives;
   }
   NetServiceEntry* list = nullptr;
   if (engine->StartNetwork(0, 0) == 0 || engine->ListNetServices(&list) == 0) {
-    return Step::kService;
+    return Step::Service;
   }
   const std::uint32_t handle = list->Next->Handle;
   engine->ReleaseNetServices(list);
   if (engine->ChooseNetService(handle) == 0) {
-    return Step::kService;
+    return Step::Service;
   }
   const CGameOptions block = MakeOptions({});
   engine->SetGameOptions(&block, sizeof block);
   HostRecord record{};
   if (engine->StartHosting(&record) == 0) {
-    return Step::kHost;
+    return Step::Host;
   }
   if (engine->LoadGameCode() == 0) {
-    return Step::kGameCode;
+    return Step::GameCode;
   }
   const std::uint8_t start[32] = {0, 10};
   if (engine->PostShellMessage(start, sizeof start) != 0) {
-    return Step::kStart;
+    return Step::Start;
   }
   char reason[256] = {};
   engine->ReadLastError(reason, 255);
-  return reason[0] == '\0' ? Step::kNone : Step::kCreate;
+  return reason[0] == '\0' ? Step::None : Step::Create;
 }
 
 TEST(SimEngineFaults, EachStepFaultFailsThatStepOnly) {
   const std::pair<const char*, Step> cases[] = {
-      {"", Step::kNone},
-      {"create", Step::kCreate},
-      {"attach", Step::kAttach},
-      {"archives", Step::kArchives},
-      {"service", Step::kService},
-      {"host", Step::kHost},
-      {"gamecode", Step::kGameCode},
-      {"start", Step::kStart},
-      {"frame:1", Step::kNone},
+      {"", Step::None},
+      {"create", Step::Create},
+      {"attach", Step::Attach},
+      {"archives", Step::Archives},
+      {"service", Step::Service},
+      {"host", Step::Host},
+      {"gamecode", Step::GameCode},
+      {"start", Step::Start},
+      {"frame:1", Step::None},
   };
   for (const auto& [fault, step] : cases) {
     EXPECT_EQ(FirstFailingStep(fault), step) << "VEX_SIM_FAULT=" << fault;
@@ -186,19 +190,38 @@ double ThreadCpuSeconds(pthread_t thread) {
   return static_cast<double>(spent.tv_sec) + static_cast<double>(spent.tv_nsec) / 1e9;
 }
 
+// The system call that a thread of this process is blocked in, or -1 while it runs.
+long BlockingSystemCall(pid_t thread) {
+  std::ifstream file("/proc/self/task/" + std::to_string(thread) + "/syscall");
+  long call = -1;
+  return file >> call ? call : -1;
+}
+
 TEST(SimEngineFaults, HungFrameSleepsWithoutHoldingTheEngine) {
   TestEngine engine({{"VEX_SIM_FAULT", "hang:2"}});
   ASSERT_TRUE(engine.Created());
   EXPECT_NE(engine->RunFrame(0), 0);
   auto returned = std::make_shared<std::atomic<bool>>(false);
+  auto threadId = std::make_shared<std::atomic<pid_t>>(0);
   IServerEngine* raw = engine.Raw();
-  std::thread frame([raw, returned] {
+  std::thread frame([raw, returned, threadId] {
+    *threadId = gettid();
     raw->RunFrame(0);
     *returned = true;
   });
   const pthread_t native = frame.native_handle();
   frame.detach();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // Asleep in the kernel: past the engine's lock and past where a frame that returns would have
+  // returned.
+  const auto asleep = [&threadId] {
+    const long call = *threadId != 0 ? BlockingSystemCall(*threadId) : -1;
+    return call == SYS_clock_nanosleep || call == SYS_nanosleep;
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!asleep() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(asleep());
 
   EXPECT_FALSE(*returned);
   float ping = 0;

@@ -114,16 +114,16 @@ TEST_P(JoinRefusal, SaysWhyAndAddsNoPlayer) {
 INSTANTIATE_TEST_SUITE_P(
     GamePort, JoinRefusal,
     ::testing::Values(
-        RefusalCase{"wrong password", "Ann", "guess", 1, false, net::RefuseReason::kWrongPassword},
-        RefusalCase{"no password", "Ann", "", 1, false, net::RefuseReason::kWrongPassword},
+        RefusalCase{"wrong password", "Ann", "guess", 1, false, net::RefuseReason::WrongPassword},
+        RefusalCase{"no password", "Ann", "", 1, false, net::RefuseReason::WrongPassword},
         RefusalCase{"name of control bytes only", "\x01\x02\n", kPassword, 1, false,
-                    net::RefuseReason::kBadName},
-        RefusalCase{"blank name", "   ", kPassword, 1, false, net::RefuseReason::kBadName},
+                    net::RefuseReason::BadName},
+        RefusalCase{"blank name", "   ", kPassword, 1, false, net::RefuseReason::BadName},
         RefusalCase{"name of 65 bytes", std::string(65, 'a'), kPassword, 1, false,
-                    net::RefuseReason::kBadName},
+                    net::RefuseReason::BadName},
         RefusalCase{"another version", "Ann", kPassword, 2, false,
-                    net::RefuseReason::kWrongVersion},
-        RefusalCase{"server full", "Ann", kPassword, 1, true, net::RefuseReason::kServerFull}),
+                    net::RefuseReason::WrongVersion},
+        RefusalCase{"server full", "Ann", kPassword, 1, true, net::RefuseReason::ServerFull}),
     [](const auto& param) {
       std::string name = param.param.Title;
       std::replace(name.begin(), name.end(), ' ', '_');
@@ -207,7 +207,7 @@ TEST(GamePortTraffic, AJoinFloodFillsTheServerAndNoMore) {
     clients.push_back(port.Client());
     const auto answer = clients.back()->Join("P" + std::to_string(i), kPassword);
     accepted += AcceptedId(answer) ? 1 : 0;
-    full += Refusal(answer) == net::RefuseReason::kServerFull ? 1 : 0;
+    full += Refusal(answer) == net::RefuseReason::ServerFull ? 1 : 0;
   }
   EXPECT_EQ(accepted, 4);
   EXPECT_EQ(full, 6);
@@ -286,13 +286,13 @@ TEST(GamePortClients, ArePingedToldOfLevelsAndKicksAndDroppedWhenSilent) {
   ASSERT_EQ(port.Engine()->KickClient(annId), 1);
   const auto kicked = ann->Await<net::Disconnect>();
   ASSERT_TRUE(kicked);
-  EXPECT_EQ(kicked->Reason, net::DisconnectReason::kKicked);
+  EXPECT_EQ(kicked->Reason, net::DisconnectReason::Kicked);
 
   auto bo = port.Client();
   ASSERT_TRUE(AcceptedId(bo->Join("Bo", kPassword)));
   const auto dropped = bo->Await<net::Disconnect>(10s);
   ASSERT_TRUE(dropped);
-  EXPECT_EQ(dropped->Reason, net::DisconnectReason::kTimedOut);
+  EXPECT_EQ(dropped->Reason, net::DisconnectReason::TimedOut);
   EXPECT_TRUE(Contains(GameLines(port.Engine().Handler().TakeMessages()), "Bo timed out."));
 }
 

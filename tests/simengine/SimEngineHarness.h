@@ -221,7 +221,7 @@ inline CGameOptions MakeOptions(const GameSetup& setup) {
   return block;
 }
 
-// The text of a GameConsoleLine message, or nullopt for another type.
+// The text of a console line message, or nullopt for another type.
 inline std::optional<std::string> GameLineText(const std::string& message) {
   if (message.empty() || message.front() != 5 || message.back() != '\0') {
     return std::nullopt;

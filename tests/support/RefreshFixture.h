@@ -73,7 +73,7 @@ class RefreshFixture {
                                Printed.emplace_back(line);
                                Severities.push_back(severity);
                              },
-                             [this] { ++Pushes; }, [this] { return Now; }});
+                             [](QueuedLineKind) {}, [this] { ++Pushes; }, [this] { return Now; }});
   }
   ~RefreshFixture() {
     session_->Stop();
@@ -92,9 +92,9 @@ class RefreshFixture {
     HandleGameMessage(Tracking, session_->PendingConsoleLines(), message.data(),
                       static_cast<int>(message.size()), Now);
   }
-  void Tick(std::int64_t now) {
+  RefreshOutcome Tick(std::int64_t now) {
     Now = now;
-    RefreshStatus(*context_);
+    return RefreshStatus(*context_);
   }
 
   GameTracking Tracking;

@@ -22,12 +22,14 @@ struct Player {
   int Kind = 0;
   int Ringed = 0;
   std::int64_t JoinTime = kEarlier;
+  bool Bot = false;
   bool operator==(const Player&) const = default;
 };
 
 void PrintTo(const Player& p, std::ostream* os) {
   *os << "{" << p.Id << " '" << p.Name << "' " << p.Kills << "/" << p.Score << "/" << p.Lives
-      << " kind " << p.Kind << " ringed " << p.Ringed << " joined " << p.JoinTime << "}";
+      << " kind " << p.Kind << " ringed " << p.Ringed << " joined " << p.JoinTime
+      << (p.Bot ? " bot" : "") << "}";
 }
 
 struct State {
@@ -66,7 +68,7 @@ State Read(GameTracking& tracking, ConsoleLineQueue& pending) {
   State state;
   tracking.Roster.ForEach([&](const CPlayerInfo& p) {
     state.Roster.push_back(
-        Player{p.ClientId, p.Name, p.Kills, p.Score, p.Lives, p.Kind, p.Ringed, p.JoinTime});
+        Player{p.ClientId, p.Name, p.Kills, p.Score, p.Lives, p.Kind, p.Ringed, p.JoinTime, p.Bot});
   });
   state.RosterChanged = tracking.RosterChanged;
   state.LevelStarted = tracking.LevelStarted;
@@ -74,7 +76,9 @@ State Read(GameTracking& tracking, ConsoleLineQueue& pending) {
   state.CurrentLevel = tracking.CurrentLevel;
   state.ProtectedId = tracking.ProtectedClientId;
   state.TotalPlayers = tracking.TotalPlayers;
-  state.Lines = pending.TakeAll();
+  for (const QueuedLine& line : pending.TakeAll()) {
+    state.Lines.push_back(line.Text);
+  }
   return state;
 }
 
@@ -134,6 +138,22 @@ Player Incoming(std::int32_t id) {
 std::vector<MessageCase> Cases() {
   return {
       {"player added", kAdded + " 12",
+       With(Baseline(),
+            [](State& s) {
+              s.Roster.insert(s.Roster.begin(), Incoming(12));
+              s.RosterChanged = true;
+              s.TotalPlayers = 6;
+            })},
+      {"bot added", kAdded + "12 B",
+       With(Baseline(),
+            [](State& s) {
+              Player bot = Incoming(12);
+              bot.Bot = true;
+              s.Roster.insert(s.Roster.begin(), bot);
+              s.RosterChanged = true;
+              s.TotalPlayers = 6;
+            })},
+      {"player added with another mark", kAdded + "12 x",
        With(Baseline(),
             [](State& s) {
               s.Roster.insert(s.Roster.begin(), Incoming(12));
@@ -292,7 +312,7 @@ TEST(GameMessages, LengthZeroRunsToTheFirstZeroByte) {
   const char message[] = "\x05hello\0ignored";
   HandleGameMessage(tracking, pending, message, 0, kNow);
   HandleGameMessage(tracking, pending, "\x04 3\0 9", 0, kNow);
-  EXPECT_EQ(pending.TakeAll(), std::vector<std::string>{"hello"});
+  EXPECT_EQ(pending.TakeAll(), std::vector<QueuedLine>{{"hello"}});
   EXPECT_EQ(tracking.CurrentLevel, 3);
 }
 
@@ -314,7 +334,7 @@ TEST(GameMessages, ReadsNoByteBeyondLength) {
   const std::string message = kConsole + "visible|hidden";
   HandleGameMessage(tracking, pending, message.data(), 8, kNow);
   HandleGameMessage(tracking, pending, "\x04 12345", 4, kNow);
-  EXPECT_EQ(pending.TakeAll(), std::vector<std::string>{"visible"});
+  EXPECT_EQ(pending.TakeAll(), std::vector<QueuedLine>{{"visible"}});
   EXPECT_EQ(tracking.CurrentLevel, 12);
 }
 

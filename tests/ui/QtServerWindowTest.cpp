@@ -84,6 +84,9 @@ TEST_F(QtServerWindowTest, StartsWithTheSelectionButtonsDisabledAndTheHiddenButt
   EXPECT_FALSE(server.Item(res::IDC_SEND).IsWindowVisible());
   EXPECT_FALSE(server.Item(res::IDC_START).IsWindowVisible());
   EXPECT_EQ(server.Item(res::IDC_GAME_TYPE).GetWindowText(), "Deathmatch");
+  // The operator starts typing at once; the read-only boxes that come first in the tab order
+  // are passed over.
+  EXPECT_EQ(window->focusWidget(), Widget(res::IDC_COMMAND));
 }
 
 TEST_F(QtServerWindowTest, PlayerColumnsKeepTheirSharesOfAResizedList) {

@@ -17,6 +17,10 @@ struct PrintCase {
   std::string Expected;
 };
 
+void PrintTo(const PrintCase& c, std::ostream* out) {
+  *out << c.Name;
+}
+
 class PrintConsoleLineTest : public ::testing::TestWithParam<PrintCase> {};
 
 TEST_P(PrintConsoleLineTest, AppendsOneLineEndedByCarriageReturnAndLineFeed) {

@@ -165,6 +165,10 @@ struct CancelCase {
   bool KeepsRunning;
 };
 
+void PrintTo(const CancelCase& c, std::ostream* out) {
+  *out << c.Name;
+}
+
 class CancelPathTest : public ::testing::TestWithParam<CancelCase> {};
 
 TEST_P(CancelPathTest, AsksOnlyWhileAnEngineExists) {
@@ -205,6 +209,10 @@ struct StartFailureCase {
   std::vector<std::string> Arguments;
   int ErrorId;
 };
+
+void PrintTo(const StartFailureCase& c, std::ostream* out) {
+  *out << c.Name;
+}
 
 class StartFailureTest : public ::testing::TestWithParam<StartFailureCase> {};
 

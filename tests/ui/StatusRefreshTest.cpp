@@ -5,6 +5,7 @@
 #include <limits>
 #include <thread>
 
+#include "platform/ManualResetEvent.h"
 #include "tests/support/GameMessageBytes.h"
 #include "tests/support/RefreshFixture.h"
 
@@ -230,6 +231,10 @@ struct RosterMove {
   int SelectedRow;  // where client 1 is expected selected; -1: nothing selected
 };
 
+void PrintTo(const RosterMove& c, std::ostream* out) {
+  *out << c.Name;
+}
+
 class SelectionAcrossRosterMoves : public StatusRefresh,
                                    public testing::WithParamInterface<RosterMove> {};
 
@@ -294,6 +299,33 @@ TEST_F(StatusRefresh, LevelStartRestartsTimeInLevelWhileRunningTimeGoesOn) {
   EXPECT_EQ(f.Display.RunningTimeText, "02m:20s");
   f.Tick(kStart + 145);
   EXPECT_EQ(f.Display.LevelTimeText, "00m:05s");
+}
+
+// A frame that keeps the session lock (here a thread that holds it until told) skips the tick;
+// the clocks need no lock and move on, the rest waits for the next tick.
+TEST_F(StatusRefresh, ATickThatAFrameHoldsUpMovesOnlyTheClocks) {
+  f.Send(LevelStarted(0));
+  ASSERT_EQ(f.Tick(kStart + 10), RefreshOutcome::Ran);
+  f.Printed.clear();
+  f.Send(ConsoleLine("held back"));
+  platform::ManualResetEvent held;
+  platform::ManualResetEvent letGo;
+  std::thread frame([&] {
+    std::lock_guard lock(f.Session().Lock());
+    held.Set();
+    letGo.Wait(platform::kInfinite);
+  });
+  ASSERT_TRUE(held.Wait(platform::kInfinite));
+  const int pushes = f.Pushes;
+  EXPECT_EQ(f.Tick(kStart + 75), RefreshOutcome::EngineBusy);
+  EXPECT_EQ(f.Display.RunningTimeText, "01m:15s");
+  EXPECT_EQ(f.Display.LevelTimeText, "01m:05s");
+  EXPECT_EQ(f.Pushes, pushes + 1);
+  EXPECT_TRUE(f.Printed.empty());
+  letGo.Set();
+  frame.join();
+  EXPECT_EQ(f.Tick(kStart + 76), RefreshOutcome::Ran);
+  EXPECT_EQ(f.Printed, std::vector<std::string>{"held back"});
 }
 
 TEST_F(StatusRefresh, LevelUnloadedFreezesTimesRowsAndConsoleUntilTheNextLevel) {

@@ -37,9 +37,9 @@ TEST(TerminalLines, TablesShowTheControlsAligned) {
 
   EXPECT_EQ(Typed(server, "/levels"),
             "N     World\n"
-            "0  *  Arena\n"
-            "1\n"
-            "2     Foundry\n");
+            "1  *  Arena\n"
+            "2\n"
+            "3     Foundry\n");
   EXPECT_EQ(Typed(server, "/players"),
             "ID  Name  Ping  Kills  Score  Lives  Time\n"
             "No players.\n");
@@ -62,7 +62,7 @@ TEST(TerminalLines, SlashCommandsStandForTheButtons) {
   EXPECT_TRUE(PumpUntil([&] { return players.GetItemCount() == 1; }));
   EXPECT_NE(players.GetItemData(0), id);
 
-  Typed(server, "/level 2");
+  Typed(server, "/level 3");
   EXPECT_TRUE(PumpUntil([&] { return levels.GetStateImage(2) == kCurrentLevelImage; }));
   Typed(server, "/next");
   EXPECT_TRUE(PumpUntil([&] { return levels.GetStateImage(0) == kCurrentLevelImage; }));
@@ -73,11 +73,31 @@ TEST(TerminalLines, SlashCommandsStandForTheButtons) {
   EXPECT_FALSE(server.Window().IsWindowVisible());
 }
 
+TEST(TerminalLines, BootRefusesANameThatSeveralPlayersShareAndListsThem) {
+  ScopedEnvironment bots("VEX_SIM_BOTS", "2");
+  ServerWindow server;
+  ASSERT_TRUE(server.Start());
+  auto& players = server.List(res::IDC_PLAYER_LIST);
+  ASSERT_TRUE(PumpUntil([&] { return players.GetItemCount() == 2; }, 10000));
+  // The bundled engine names its bots apart; real players may join under one name.
+  const std::string name = players.GetItemText(0, kNameColumn);
+  players.SetItemText(1, kNameColumn, name);
+
+  const std::string answer = Typed(server, "/boot " + name);
+  EXPECT_NE(answer.find("Several players have that name"), std::string::npos) << answer;
+  for (int row = 0; row < 2; ++row) {
+    EXPECT_NE(answer.find("\n" + std::to_string(players.GetItemData(row)) + " "), std::string::npos)
+        << answer;
+  }
+  fw::PumpEvents(300);
+  EXPECT_EQ(players.GetItemCount(), 2);
+}
+
 TEST(TerminalLines, BadArgumentsAndUnknownCommandsOnlyExplain) {
   ServerWindow server;
   ASSERT_TRUE(server.Start());
   for (const char* line :
-       {"/boot", "/boot x", "/boot 999", "/level 3", "/level -1", "/frobnicate"}) {
+       {"/boot", "/boot x", "/boot 999", "/level 4", "/level 0", "/frobnicate"}) {
     const std::string before = server.ConsoleText();
     EXPECT_FALSE(Typed(server, line).empty()) << line;
     EXPECT_EQ(server.ConsoleText(), before) << line;

@@ -82,14 +82,14 @@ void Player::Handle(const net::Message& message, Clock::time_point now) {
       [&](const auto& m) {
         using T = std::decay_t<decltype(m)>;
         if constexpr (std::is_same_v<T, net::Challenge>) {
-          if (state_ == PlayerState::kJoining && m.Token == token_ && !cookie_) {
+          if (state_ == PlayerState::Joining && m.Token == token_ && !cookie_) {
             cookie_ = m.Cookie;
             Send(net::Join{m.Cookie, name_, password_});
             nextSend_ = now + kResendPeriod;
           }
         } else if constexpr (std::is_same_v<T, net::Accepted>) {
-          if (state_ == PlayerState::kJoining) {
-            state_ = PlayerState::kPlaying;
+          if (state_ == PlayerState::Joining) {
+            state_ = PlayerState::Playing;
             joined_ = true;
             clientId_ = m.ClientId;
             key_ = m.Key;
@@ -98,28 +98,28 @@ void Player::Handle(const net::Message& message, Clock::time_point now) {
                         static_cast<int>(clientId_));
           }
         } else if constexpr (std::is_same_v<T, net::Refused>) {
-          if (state_ == PlayerState::kJoining) {
+          if (state_ == PlayerState::Joining) {
             refusal_ = m.Reason;
-            Finish(PlayerState::kRefused,
+            Finish(PlayerState::Refused,
                    (std::string("refused: ") + net::RefuseReasonText(m.Reason)).c_str());
           }
         } else if constexpr (std::is_same_v<T, net::Ping>) {
-          if (state_ == PlayerState::kPlaying) {
+          if (state_ == PlayerState::Playing) {
             Send(net::Pong{clientId_, key_, m.Sequence});
             if (m.RoundTripMicros > 0) {
               roundTripsMs_.push_back(m.RoundTripMicros / 1000.0);
             }
           }
         } else if constexpr (std::is_same_v<T, net::Disconnect>) {
-          if (state_ == PlayerState::kPlaying) {
+          if (state_ == PlayerState::Playing) {
             const PlayerState state =
-                m.Reason == net::DisconnectReason::kKicked     ? PlayerState::kKicked
-                : m.Reason == net::DisconnectReason::kTimedOut ? PlayerState::kTimedOut
-                                                               : PlayerState::kServerClosed;
+                m.Reason == net::DisconnectReason::Kicked     ? PlayerState::Kicked
+                : m.Reason == net::DisconnectReason::TimedOut ? PlayerState::TimedOut
+                                                               : PlayerState::ServerClosed;
             Finish(state, net::DisconnectReasonText(m.Reason));
           }
         } else if constexpr (std::is_same_v<T, net::Level>) {
-          if (state_ == PlayerState::kPlaying) {
+          if (state_ == PlayerState::Playing) {
             std::printf("player %d (%s): level %d, %s\n", number_, name_.c_str(),
                         static_cast<int>(m.Index) + 1, m.Name.c_str());
           }
@@ -129,12 +129,12 @@ void Player::Handle(const net::Message& message, Clock::time_point now) {
 }
 
 void Player::Tick(Clock::time_point now) {
-  if (state_ == PlayerState::kJoining) {
+  if (state_ == PlayerState::Joining) {
     if (startedJoining_ == Clock::time_point{}) {
       startedJoining_ = now;
     }
     if (now - startedJoining_ > kJoinPatience) {
-      Finish(PlayerState::kNoAnswer, "no answer from the server");
+      Finish(PlayerState::NoAnswer, "no answer from the server");
       return;
     }
     if (now >= nextSend_) {
@@ -147,11 +147,11 @@ void Player::Tick(Clock::time_point now) {
     }
     return;
   }
-  if (state_ != PlayerState::kPlaying) {
+  if (state_ != PlayerState::Playing) {
     return;
   }
   if (now - lastHeard_ > kServerSilence) {
-    Finish(PlayerState::kTimedOut, "timed out (the server fell silent)");
+    Finish(PlayerState::TimedOut, "timed out (the server fell silent)");
     return;
   }
   if (chat_ && now >= nextChat_) {
@@ -161,9 +161,9 @@ void Player::Tick(Clock::time_point now) {
 }
 
 void Player::Leave() {
-  if (state_ == PlayerState::kPlaying) {
+  if (state_ == PlayerState::Playing) {
     Send(net::Leave{clientId_, key_});
-    state_ = PlayerState::kLeft;
+    state_ = PlayerState::Left;
   }
 }
 

@@ -16,14 +16,14 @@ namespace vex::tools {
 using Clock = std::chrono::steady_clock;
 
 enum class PlayerState {
-  kJoining,  // asking for a challenge, then joining
-  kPlaying,
-  kRefused,   // Refusal() says why
-  kNoAnswer,  // the server never answered the join
-  kKicked,
-  kTimedOut,  // the server dropped it, or fell silent
-  kServerClosed,
-  kLeft,
+  Joining,  // asking for a challenge, then joining
+  Playing,
+  Refused,   // Refusal() says why
+  NoAnswer,  // the server never answered the join
+  Kicked,
+  TimedOut,  // the server dropped it, or fell silent
+  ServerClosed,
+  Left,
 };
 
 // One player of vexclient on a UDP socket of its own, connected to the server: it proves its
@@ -47,7 +47,7 @@ class Player {
 
   PlayerState State() const { return state_; }
   bool Finished() const {
-    return state_ != PlayerState::kJoining && state_ != PlayerState::kPlaying;
+    return state_ != PlayerState::Joining && state_ != PlayerState::Playing;
   }
   bool Joined() const { return joined_; }
   std::optional<net::RefuseReason> Refusal() const { return refusal_; }
@@ -65,7 +65,7 @@ class Player {
   bool chat_;
   int fd_ = -1;
   std::mt19937 random_;
-  PlayerState state_ = PlayerState::kJoining;
+  PlayerState state_ = PlayerState::Joining;
   bool joined_ = false;
   std::optional<net::RefuseReason> refusal_;
   std::uint32_t token_ = 0;

@@ -21,24 +21,24 @@ Summary Summarise(const std::vector<std::unique_ptr<Player>>& players) {
   for (const auto& player : players) {
     summary.Joined += player->Joined() ? 1 : 0;
     switch (player->State()) {
-      case PlayerState::kRefused:
+      case PlayerState::Refused:
         ++summary.Refused[static_cast<int>(*player->Refusal()) - 1];
         break;
-      case PlayerState::kNoAnswer:
+      case PlayerState::NoAnswer:
         ++summary.NoAnswer;
         break;
-      case PlayerState::kKicked:
+      case PlayerState::Kicked:
         ++summary.Kicked;
         break;
-      case PlayerState::kTimedOut:
+      case PlayerState::TimedOut:
         ++summary.TimedOut;
         break;
-      case PlayerState::kServerClosed:
+      case PlayerState::ServerClosed:
         ++summary.ServerClosed;
         break;
-      case PlayerState::kJoining:
-      case PlayerState::kPlaying:
-      case PlayerState::kLeft:
+      case PlayerState::Joining:
+      case PlayerState::Playing:
+      case PlayerState::Left:
         break;
     }
     const auto& trips = player->RoundTripsMs();

@@ -12,9 +12,10 @@
 
   $('logout-csrf').value = csrf;
 
-  function post(path, fields) {
-    const body = new URLSearchParams(fields || {});
-    return fetch(path, {
+  // Every control is a command line, as the remote console would send it.
+  function run(line) {
+    const body = new URLSearchParams({ line });
+    return fetch('/api/command', {
       method: 'POST',
       headers: { 'X-CSRF-Token': csrf },
       body,
@@ -27,14 +28,13 @@
     });
   }
 
-  // The commands that operators sent, from this page or elsewhere, stand out from the game's lines.
-  const kCommandLine = /^(Web|RCON) [0-9a-fA-F.:[\]]+: /;
-
-  function appendConsole(text) {
+  // The commands that operators sent, from this page or elsewhere, stand out from the game's
+  // lines: the server marks them, whatever their text.
+  function appendConsole(entry) {
     const atBottom = consoleView.scrollTop + consoleView.clientHeight >= consoleView.scrollHeight - 4;
     const line = document.createElement('div');
-    line.textContent = text;
-    if (kCommandLine.test(text)) {
+    line.textContent = entry.text;
+    if (entry.operator === true) {
       line.className = 'own';
     }
     consoleView.appendChild(line);
@@ -67,11 +67,13 @@
       const row = document.createElement('tr');
       row.dataset.id = String(player.id);
       const dot = document.createElement('span');
-      dot.className = 'dot state-' + player.state + (player.state >= 6 ? ' ringed' : '');
+      // A kind that the colours do not cover gets no colour rather than another one's.
+      dot.className = 'dot' + ([0, 1, 2, 3].includes(player.kind) ? ' kind-' + player.kind : '') +
+        (player.ringed === true ? ' ringed' : '');
       cell(row, '').appendChild(dot);
       cell(row, player.name, 'name');
       for (const key of ['ping', 'kills', 'score', 'lives', 'time']) {
-        cell(row, player[key]);
+        cell(row, String(player[key]));
       }
       if (player.id === selectedPlayer) {
         row.classList.add('selected');
@@ -148,23 +150,23 @@
       return;
     }
     $('command').value = '';
-    post('/api/command', { line });
+    run(line);
   });
-  $('next-level').addEventListener('click', () => post('/api/next'));
+  $('next-level').addEventListener('click', () => run('/next'));
   $('select-level').addEventListener('click', () => {
     if (selectedLevel !== null) {
-      post('/api/level', { row: String(selectedLevel) });
+      run('/level ' + (selectedLevel + 1));
     }
   });
   $('boot-player').addEventListener('click', () => {
     const player = players.find((p) => p.id === selectedPlayer);
     if (player && confirm('Boot ' + player.name + ' from the server?')) {
-      post('/api/boot', { id: String(player.id) });
+      run('/boot ' + player.id);
     }
   });
   $('stop-server').addEventListener('click', () => {
     if (confirm('Stop the server? Every player is disconnected.')) {
-      post('/api/stop');
+      run('/stop');
     }
   });
   connect();

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "remote/HttpRequest.h"
+
+namespace vex::fw::web {
+
+// What a scrape reads. Every call comes on the window thread.
+class IMetricsHost {
+ public:
+  // The whole answer of /metrics in the Prometheus text format.
+  virtual std::string MetricsText() = 0;
+
+ protected:
+  ~IMetricsHost() = default;
+};
+
+struct MetricsSettings {
+  std::string BindAddress = "127.0.0.1";
+  std::uint16_t Port = 0;  // 0 takes a free port (tests)
+  // Empty: no token is asked for; else every scrape carries "Authorization: Bearer TOKEN".
+  std::string Token;
+  int MaxConnections = 8;
+  int RequestTimeoutMs = 10'000;
+  remote::HttpLimits Limits;
+};
+
+// GET /metrics for Prometheus, served by the window thread's event loop like the other remote
+// services: one request per connection, answered at once and closed.
+class MetricsService {
+ public:
+  MetricsService(IMetricsHost& host, MetricsSettings settings);
+  ~MetricsService();
+  MetricsService(const MetricsService&) = delete;
+  MetricsService& operator=(const MetricsService&) = delete;
+
+  bool Start(std::string& error);
+  std::uint16_t Port() const;
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vex::fw::web

@@ -1,0 +1,62 @@
+#include "remote/WebOrigin.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace vex::remote {
+
+namespace {
+
+bool SameText(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// The host part of a Host header: without its port, an IPv6 address without its brackets.
+std::string_view HostName(std::string_view host) {
+  if (!host.empty() && host.front() == '[') {
+    const std::size_t close = host.find(']');
+    return close == std::string_view::npos ? std::string_view() : host.substr(1, close - 1);
+  }
+  return host.substr(0, host.find(':'));
+}
+
+bool IsAddress(std::string_view name) {
+  const std::string text(name);
+  std::array<unsigned char, 16> bytes{};
+  return inet_pton(AF_INET, text.c_str(), bytes.data()) == 1 ||
+         inet_pton(AF_INET6, text.c_str(), bytes.data()) == 1;
+}
+
+}  // namespace
+
+bool HostAllowed(const HttpRequest& request, const std::vector<std::string>& names) {
+  const auto host = request.Header("host");
+  if (!host) {
+    return false;
+  }
+  const std::string_view name = HostName(*host);
+  return !name.empty() && (IsAddress(name) || SameText(name, "localhost") ||
+                           std::any_of(names.begin(), names.end(), [&](const std::string& given) {
+                             return SameText(name, given);
+                           }));
+}
+
+bool FromThisPage(const HttpRequest& request) {
+  if (const auto site = request.Header("sec-fetch-site"); site && SameText(*site, "cross-site")) {
+    return false;
+  }
+  const auto origin = request.Header("origin");
+  if (!origin) {
+    return true;
+  }
+  const auto host = request.Header("host");
+  return host && SameText(*origin, "http://" + std::string(*host));
+}
+
+}  // namespace vex::remote

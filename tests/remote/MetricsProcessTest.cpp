@@ -1,0 +1,180 @@
+// The metrics of a real vexserver whose engine is slow or hangs, in the terminal and in the
+// window under a real X server: a scrape never waits for the engine, and tells what it does.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "tests/app/ChildProcess.h"
+#include "tests/app/XDisplay.h"
+#include "tests/remote/HttpGet.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/UnusedPort.h"
+
+namespace vex::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The value of the sample written exactly so (name and labels), or nothing.
+std::optional<double> Sample(const std::string& text, const std::string& sample) {
+  const std::size_t at = text.find("\n" + sample + " ");
+  if (at == std::string::npos) {
+    return std::nullopt;
+  }
+  return std::stod(text.substr(at + sample.size() + 2));
+}
+
+struct EngineCase {
+  const char* Name;
+  bool Window;
+  const char* Engine;  // the bundled engine's switch
+  bool Hangs;
+};
+
+void PrintTo(const EngineCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+class RealServerMetrics : public ::testing::Test {
+ protected:
+  RealServerMetrics() {
+    folder_.MakeDirectory("game");
+    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
+             fs::copy_options::recursive);
+  }
+
+  // Scrapes until `good` holds for the text or time is up; the last text.
+  template <class Good>
+  std::string ScrapeUntil(Good good) {
+    const auto deadline = Clock::now() + 30s;
+    std::string text;
+    while (Clock::now() < deadline) {
+      text = HttpGet(metricsPort_, "/metrics").value_or("");
+      if (good(text)) {
+        break;
+      }
+      std::this_thread::sleep_for(100ms);
+    }
+    return text;
+  }
+
+  ScratchFolder folder_;
+  int metricsPort_ = UnusedPort();
+};
+
+class MetricsOfATroubledEngine : public RealServerMetrics,
+                                 public ::testing::WithParamInterface<EngineCase> {};
+
+TEST_P(MetricsOfATroubledEngine, ScrapesAreAnsweredAndTellHowTheFramesGo) {
+  std::optional<XDisplay> display;
+  std::vector<std::string> environment{"VEX_SIM_BOTS=2", GetParam().Engine};
+  std::vector<std::string> arguments{
+      "-config",    "deathmatch", "-port",        "0",
+      "-queryport", "0",          "-metricsport", std::to_string(metricsPort_)};
+  if (GetParam().Window) {
+    display.emplace();
+    ASSERT_FALSE(display->Name().empty()) << display->Failure();
+    const std::vector<std::string> x = display->Environment();
+    environment.insert(environment.end(), x.begin(), x.end());
+    environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
+                          "/tests/app/x11-lsan.supp");
+  } else {
+    arguments.insert(arguments.begin(), "-console");
+  }
+  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
+                      (folder_.Path() / "game").string(), environment);
+  ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
+
+  if (GetParam().Hangs) {
+    const std::string text = ScrapeUntil([](const std::string& scraped) {
+      return Sample(scraped, "vexserver_engine_responding") == 0.0 &&
+             Sample(scraped, "vexserver_frames_total") > 0.0;
+    });
+    EXPECT_EQ(Sample(text, "vexserver_engine_responding"), 0.0) << text;
+    EXPECT_GT(Sample(text, "vexserver_seconds_since_last_frame").value_or(0), 1.0) << text;
+    // Frames stay where they stopped, and the scrape still answers.
+    const std::optional<double> frames = Sample(text, "vexserver_frames_total");
+    EXPECT_EQ(Sample(HttpGet(metricsPort_, "/metrics").value_or(""), "vexserver_frames_total"),
+              frames);
+  } else {
+    // Every frame takes 60 ms: none within 50 ms, and each next one starts about 27 ms late.
+    const std::string text = ScrapeUntil([](const std::string& scraped) {
+      return Sample(scraped, "vexserver_frame_start_lateness_seconds_count") >= 10.0;
+    });
+    EXPECT_EQ(Sample(text, "vexserver_frame_duration_seconds_bucket{le=\"0.05\"}"), 0.0) << text;
+    EXPECT_LT(Sample(text, "vexserver_frame_start_lateness_seconds_bucket{le=\"0.02\"}"),
+              Sample(text, "vexserver_frame_start_lateness_seconds_count"))
+        << text;
+    EXPECT_EQ(Sample(text, "vexserver_engine_responding"), 1.0) << text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FrontEnds, MetricsOfATroubledEngine,
+    ::testing::Values(EngineCase{"ConsoleSlow", false, "VEX_SIM_FRAME_MS=60", false},
+                      EngineCase{"ConsoleHung", false, "VEX_SIM_FAULT=hang:30", true},
+                      EngineCase{"WindowSlow", true, "VEX_SIM_FRAME_MS=60", false},
+                      EngineCase{"WindowHung", true, "VEX_SIM_FAULT=hang:30", true}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
+  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+                      {"-console", "-config", "deathmatch", "-port", "0", "-queryport", "0",
+                       "-metricsport", std::to_string(metricsPort_)},
+                      (folder_.Path() / "game").string());
+  ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
+  EXPECT_EQ(Sample(HttpGet(metricsPort_, "/metrics").value_or(""),
+                   "vexserver_console_lines_dropped_total"),
+            0.0);
+  server.StallOutput();
+  std::string lines;
+  for (int i = 0; i < 2000; ++i) {
+    lines += "/help\n";
+  }
+  server.Write(lines);
+  const std::string text = ScrapeUntil([](const std::string& scraped) {
+    return Sample(scraped, "vexserver_console_lines_dropped_total") > 0.0;
+  });
+  EXPECT_GT(Sample(text, "vexserver_console_lines_dropped_total"), 0.0) << text;
+}
+
+TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
+  const int gamePort = UnusedPort();
+  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+                      {"-console", "-config", "deathmatch", "-port", std::to_string(gamePort),
+                       "-queryport", "0", "-metricsport", std::to_string(metricsPort_)},
+                      (folder_.Path() / "game").string());
+  ASSERT_TRUE(server.WaitForOutput("Hosting", 30s)) << server.Output() << server.Errors();
+  constexpr const char* kDropped = "vexserver_game_port_dropped_datagrams_total";
+  EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {
+                     return Sample(scraped, kDropped).has_value();
+                   }),
+                   kDropped),
+            0.0);
+  const int sender = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(gamePort));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  for (const std::string& garbage :
+       {std::string("x"), std::string("not the protocol at all"), std::string(40, '\xff')}) {
+    sendto(sender, garbage.data(), garbage.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+           sizeof to);
+  }
+  close(sender);
+  const std::string text =
+      ScrapeUntil([&](const std::string& scraped) { return Sample(scraped, kDropped) >= 3.0; });
+  EXPECT_EQ(Sample(text, kDropped), 3.0) << text;
+}
+
+}  // namespace
+}  // namespace vex::test

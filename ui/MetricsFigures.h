@@ -1,0 +1,30 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "framework/net/QueryService.h"
+#include "framework/net/RconService.h"
+#include "framework/web/WebService.h"
+#include "remote/ServerMetrics.h"
+#include "session/FrameTimings.h"
+#include "ui/StatusDisplay.h"
+
+namespace vex {
+
+// No frame finished for this long: the engine does not respond.
+inline constexpr std::chrono::milliseconds kEngineSilentAfter{1000};
+
+// The figures of a scrape from what remote administration reads (window thread only).
+void AddDisplayFigures(remote::ServerMetrics& metrics, const StatusDisplay& display,
+                       std::uint32_t totalPlayers, std::int64_t nowSeconds);
+// `running`: an engine runs frames on the update thread. Before its first frame, the time since
+// the game was hosted counts as the time since the last frame.
+void AddFrameFigures(remote::ServerMetrics& metrics, const FrameTimings& timings,
+                     std::uint64_t frames, bool running, FrameTimings::Clock::time_point now);
+// Each service that runs adds its counts; the bans of the remote console and the web page add up.
+void AddServiceFigures(remote::ServerMetrics& metrics, const fw::net::RconService* rcon,
+                       const fw::net::QueryService* query, const fw::web::WebService* web);
+
+}  // namespace vex

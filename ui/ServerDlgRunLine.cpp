@@ -1,0 +1,121 @@
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/Dialog.h"
+#include "framework/MessageBox.h"
+#include "framework/StringTable.h"
+#include "platform/Clock.h"
+#include "platform/TextCut.h"
+#include "res/Resource.h"
+#include "session/LevelControls.h"
+#include "session/ShellMessages.h"
+#include "ui/ServerDlg.h"
+
+namespace vex {
+
+void CServerDlg::OnTerminalLine(const std::string& line) {
+  RunLine(line, {CommandSource::Terminal, {}}, {});
+}
+
+void CServerDlg::RunLine(std::string_view input, const CommandOrigin& origin,
+                         CommandAnswer answer) {
+  // One line is one command, as one line typed at the terminal is.
+  const std::string_view line = input.substr(0, input.find_first_of("\r\n"));
+  if (origin.Remote()) {
+    std::string shown = origin.Peer;
+    shown += ": ";
+    shown += line;
+    PrintOperatorLine(shown);
+  }
+  if (origin.Source == CommandSource::Window || line.empty() || line.front() != '/') {
+    RunGameCommand(line, origin, std::move(answer));
+    return;
+  }
+  std::string text = RunServerCommand(line, origin);
+  if (answer) {
+    answer(std::move(text));
+  } else {
+    fw::TerminalWrite(text);
+  }
+}
+
+void CServerDlg::RunGameCommand(std::string_view line, const CommandOrigin& origin,
+                                CommandAnswer answer) {
+  // The game reads the command as a zero-terminated text of at most 119 bytes; the echo shows
+  // what is sent, without a character that the cut would split.
+  const std::string command(
+      platform::CutAtCharacter(line.substr(0, line.find('\0')), kMaxConsoleCommand));
+  if (session_.Engine() == nullptr || command.empty()) {
+    if (answer) {
+      answer(command.empty() ? "" : "The server is not running.\n");
+    }
+    return;
+  }
+  if (!origin.Remote()) {
+    std::string echo = "<< ";
+    echo += fw::LoadStringOrEmpty(res::IDS_SERVER_SPEAKER);
+    echo += " >>  ";
+    echo += command;
+    PrintOperatorLine(echo);
+  }
+  PostConsoleCommand(command, std::move(answer));
+}
+
+bool CServerDlg::PostConsoleCommand(std::string_view command, CommandAnswer answer) {
+  const std::uint64_t framesBefore = session_.FramesRun();
+  if (!SendConsoleCommand(session_, command)) {
+    if (answer) {
+      answer("The engine is not answering; the action was not carried out.\n");
+    }
+    return false;
+  }
+  answers_.Posted(std::move(answer), framesBefore, platform::MillisecondClock());
+  return true;
+}
+
+// Engine callbacks of the kick arrive while the window thread holds the lock, so the lines
+// queued meanwhile are the engine's output for it.
+bool CServerDlg::KickPlayer(std::int32_t clientId, std::string& engineOutput) {
+  IServerEngine* engine = session_.Engine();
+  if (engine == nullptr || clientId == tracking_.ProtectedClientId.load()) {
+    return false;
+  }
+  const SessionLockHold hold = session_.LockForOperator();
+  if (!hold) {
+    return false;
+  }
+  ConsoleLineQueue& queue = session_.PendingConsoleLines();
+  const std::size_t before = queue.Size();
+  engine->KickClient(clientId);
+  for (const std::string& text : queue.TextsFrom(before)) {
+    engineOutput += text;
+    engineOutput += '\n';
+  }
+  return true;
+}
+
+// A remote stop is already confirmed, as a stop signal is: nobody may be at the window to
+// answer a question, and a question's own event loop must never run under a network handler.
+std::string CServerDlg::StopOnRequest(const CommandOrigin& origin) {
+  if (!origin.Remote()) {
+    OnCommand(res::IDC_STOP_SERVER);
+    return {};
+  }
+  if (stopRequested_) {
+    return "A stop is already under way.\n";
+  }
+  stopRequested_ = true;
+  PrintConsoleLine("Stopping the server, as " + origin.Peer + " asked.");
+  // The answer goes out before the stop, which waits for the engine and ends the event loop.
+  PostTask([this] {
+    confirmOnStop_ = false;
+    // The window's own stop question may be open, its loop running under this task: answered
+    // yes, the stop it asked about runs as the question returns.
+    if (!fw::AnswerOpenQuestion()) {
+      OnCancel();
+    }
+  });
+  return "Stopping the server.\n";
+}
+
+}  // namespace vex
