@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -129,6 +130,36 @@ TEST_F(LiveGame, OperatorWatchesAndSteersAGameWithBots) {
   server_->Write("/stop\n");
   EXPECT_EQ(server_->WaitForExit(), 2);
   EXPECT_NE(server_->Output().find("Server stopped."), std::string::npos);
+}
+
+// Real players may join under one name; booting the first of them could hit the wrong one.
+TEST_F(LiveGame, BootRefusesANameThatSeveralPlayersShareAndListsThem) {
+  ASSERT_TRUE(server_->WaitForOutput(" players.")) << server_->Errors();
+  static const std::regex hosting(R"(on UDP port (\d+))");
+  std::smatch port;
+  const std::string output = server_->Output();
+  ASSERT_TRUE(std::regex_search(output, port, hosting)) << output;
+  std::vector<std::unique_ptr<ChildProcess>> twins;
+  for (int twin = 0; twin < 2; ++twin) {
+    twins.push_back(std::make_unique<ChildProcess>(
+        std::string(VEX_BIN_DIR) + "/vexclient",
+        std::vector<std::string>{"-n", "1", "--name", "Twin", "--seconds", "60",
+                                 "127.0.0.1:" + port[1].str()},
+        folder_.Path().string()));
+  }
+  ASSERT_TRUE(Poll("/players", [&] {
+    const auto players = Players();
+    return std::count_if(players.begin(), players.end(), [](const auto& p) {
+             return p.Name.find("Twin") != std::string::npos;
+           }) == 2;
+  })) << server_->Output();
+
+  server_->Write("/boot Twin\n");
+  ASSERT_TRUE(server_->WaitForOutput("Several players have that name")) << server_->Output();
+  EXPECT_TRUE(Poll("/players", [&] { return Players().size() == 5; })) << server_->Output();
+
+  server_->Write("/stop\n");
+  EXPECT_EQ(server_->WaitForExit(), 2);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -242,6 +243,10 @@ struct Forbidden {
   std::vector<std::string> command;
 };
 
+void PrintTo(const Forbidden& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class UnitSandboxForbids : public UnitSandbox, public ::testing::WithParamInterface<Forbidden> {};
 
 TEST_P(UnitSandboxForbids, WhatWorksOutside) {
@@ -276,6 +281,10 @@ struct BadStart {
   const char* options;
   int exitCode;
 };
+
+void PrintTo(const BadStart& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class UnitStartRefuses : public UnitSandbox, public ::testing::WithParamInterface<BadStart> {};
 

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct ErrorBoxCase {
   int ErrorId;
   std::string Cause;
 };
+
+void PrintTo(const ErrorBoxCase& c, std::ostream* out) {
+  *out << c.Name;
+}
 
 class QtErrorBox : public ::testing::TestWithParam<ErrorBoxCase> {};
 
