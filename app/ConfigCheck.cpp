@@ -8,6 +8,7 @@
 #include "config/GamePreparation.h"
 #include "framework/StringTable.h"
 #include "framework/TerminalStyle.h"
+#include "framework/VisibleText.h"
 #include "res/Resource.h"
 
 namespace vex {
@@ -26,13 +27,13 @@ void CollectLibraryMessage(const char* message) {
 void ListConfigFiles() {
   const std::vector<std::string> titles = ListConfigTitles();
   if (titles.empty()) {
-    std::fprintf(stderr, "No configuration files in VexMod\\ServerData\\.\n");
+    fw::WriteDiagnostic(platform::Severity::Info, "No configuration files in VexMod/ServerData/.");
     return;
   }
-  std::fprintf(stderr,
-               "Configuration files in VexMod\\ServerData\\ (choose one with -config NAME):\n");
+  fw::WriteDiagnostic(platform::Severity::Info,
+                      "Configuration files in VexMod/ServerData/ (choose one with -config NAME):");
   for (const auto& title : titles) {
-    std::fprintf(stderr, "  %s\n", title.c_str());
+    fw::WriteDiagnostic(platform::Severity::Info, "  " + title);
   }
 }
 
@@ -72,16 +73,20 @@ int RunConfigCheck(const std::vector<std::string>& arguments,
     if (!result.ErrorText.empty()) {
       fw::WriteDiagnostic(platform::Severity::Error, result.ErrorText);
     }
-    if (result.ErrorId == res::IDS_NO_CONFIG) {
+    if (const auto missing = MissingConfigFolder()) {
+      fw::WriteDiagnostic(platform::Severity::Error, *missing);
+    } else if (result.ErrorId == res::IDS_NO_CONFIG) {
       ListConfigFiles();
     }
     return result.ErrorId;
   }
   const auto text = [](int id) { return std::string(fw::LoadStringOrEmpty(id)); };
-  std::fputs(ConfigSummary(result.Game, text).c_str(), stdout);
+  // The names and texts of the file are the operator's, shown as text on the terminal.
+  std::fputs(fw::VisibleText(ConfigSummary(result.Game, text), fw::LineFeeds::Keep).c_str(),
+             stdout);
   if (dumpOptionsFile && !WriteBlock(*dumpOptionsFile, result.Game.Block)) {
-    std::fprintf(stderr, "vexserver: cannot write the options block to %s\n",
-                 dumpOptionsFile->c_str());
+    fw::WriteDiagnostic(platform::Severity::Error,
+                        "vexserver: cannot write the options block to " + *dumpOptionsFile);
     return 1;
   }
   return 0;

@@ -9,6 +9,7 @@
 #include "app/ProgramOptions.h"
 #include "app/ServerApp.h"
 #include "framework/TerminalStyle.h"
+#include "framework/VisibleText.h"
 #include "platform/LogFile.h"
 
 int main(int argc, char** argv) {
@@ -17,8 +18,12 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string> arguments(argv, argv + argc);
   const vex::ProgramOptions options = vex::ParseProgramOptions(arguments);
+  for (const std::string& warning : options.Warnings) {
+    vex::fw::WriteDiagnostic(vex::platform::Severity::Warning, "vexserver: warning: " + warning);
+  }
   if (options.Help) {
-    std::fputs(vex::UsageText(arguments.empty() ? "vexserver" : arguments[0]).c_str(), stdout);
+    const std::string usage = vex::UsageText(arguments.empty() ? "vexserver" : arguments[0]);
+    std::fputs(vex::fw::VisibleText(usage, vex::fw::LineFeeds::Keep).c_str(), stdout);
     return 0;
   }
   if (options.Version) {
@@ -26,7 +31,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.Error.empty()) {
-    std::fprintf(stderr, "vexserver: %s\n", options.Error.c_str());
+    vex::fw::WriteDiagnostic(vex::platform::Severity::Error, "vexserver: " + options.Error);
     return 64;
   }
   if (options.CheckConfig) {
@@ -36,10 +41,13 @@ int main(int argc, char** argv) {
   if (options.LogFile) {
     std::string error;
     std::unique_ptr<vex::platform::LogFile> log =
-        vex::platform::LogFile::Open(*options.LogFile, error);
+        vex::platform::LogFile::Open(*options.LogFile, error, [](const std::string& problem) {
+          vex::fw::WriteDiagnostic(vex::platform::Severity::Warning, "vexserver: " + problem);
+        });
     if (!log) {
-      std::fprintf(stderr, "vexserver: cannot open the log file %s: %s\n", options.LogFile->c_str(),
-                   error.c_str());
+      vex::fw::WriteDiagnostic(
+          vex::platform::Severity::Error,
+          "vexserver: cannot open the log file " + *options.LogFile + ": " + error);
       return 1;
     }
     app.SetConsoleLog(std::move(log));

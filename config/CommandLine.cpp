@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdint>
 
 #include "config/FixedText.h"
@@ -11,38 +12,173 @@
 namespace vex {
 namespace {
 
-// onOption(i) answers whether argument i was an option taking argument i + 1 as its value.
-template <typename OnOption>
-void WalkOptions(std::span<const std::string> arguments, OnOption onOption) {
-  std::size_t i = 1;
-  while (i + 1 < arguments.size()) {
-    i += onOption(i) ? 2 : 1;
+bool SameName(std::string_view argument, std::string_view name) {
+  return argument.size() == name.size() &&
+         strncasecmp(argument.data(), name.data(), name.size()) == 0;
+}
+
+const OptionRow* FindRow(std::string_view argument) {
+  for (const OptionRow& row : OptionTable()) {
+    if (SameName(argument, row.Name) || (!row.Alias.empty() && SameName(argument, row.Alias))) {
+      return &row;
+    }
   }
+  return nullptr;
 }
 
-bool IsNameModeOption(const char* argument) {
-  return strcasecmp(argument, "-config") == 0;
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return lower;
 }
 
-bool IsBlockModeOption(const char* argument) {
-  return strcasecmp(argument, "-port") == 0 || strcasecmp(argument, "-name") == 0;
+// Edits (insertions, deletions, changes and swaps of two neighbours) from one text to the other.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) {
+    d[i][0] = i;
+  }
+  for (std::size_t j = 0; j <= b.size(); ++j) {
+    d[0][j] = j;
+  }
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t change = a[i - 1] == b[j - 1] ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The option a misspelt argument most likely meant: the dashes may be wrong, and a short name
+// may be one edit off, a longer one two.
+const OptionRow* Resembling(std::string_view argument) {
+  const auto bare = [](std::string_view name) {
+    return Lower(name.substr(std::min(name.find_first_not_of('-'), name.size())));
+  };
+  const std::string word = bare(argument);
+  if (word.empty()) {
+    return nullptr;
+  }
+  const std::size_t allowed = word.size() <= 5 ? 1 : 2;
+  const OptionRow* best = nullptr;
+  std::size_t bestDistance = allowed + 1;
+  for (const OptionRow& row : OptionTable()) {
+    const std::string name = bare(row.Name);
+    // Lengths further apart than the edits allowed cannot match, and a long argument would cost
+    // a table of its length for nothing.
+    if (word.size() > name.size() + allowed || name.size() > word.size() + allowed) {
+      continue;
+    }
+    const std::size_t distance = EditDistance(word, name);
+    if (distance < bestDistance) {
+      best = &row;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+std::string UnknownArgumentWarning(std::string_view argument) {
+  if (argument.empty() || argument.front() != '-') {
+    return "\"" + std::string(argument) + "\" is not an option; it is ignored";
+  }
+  std::string text = "unknown option " + std::string(argument);
+  if (const OptionRow* meant = Resembling(argument)) {
+    text += " (did you mean " + std::string(meant->Name) + "?)";
+  }
+  return text + "; it is ignored";
 }
 
 }  // namespace
 
-std::vector<bool> GameOptionArguments(std::span<const std::string> arguments) {
-  std::vector<bool> taken(arguments.size(), false);
-  for (const auto isOption : {IsNameModeOption, IsBlockModeOption}) {
-    WalkOptions(arguments, [&](std::size_t i) {
-      if (!isOption(arguments[i].c_str())) {
-        return false;
-      }
-      taken[i] = true;
-      taken[i + 1] = true;
-      return true;
-    });
+CommandLineOptions::CommandLineOptions(std::span<const std::string> arguments) {
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (const OptionRow* row = FindRow(argument)) {
+      Take(*row, arguments, i);
+      continue;
+    }
+    const std::size_t equals = argument.find('=');
+    const OptionRow* onOff =
+        equals == std::string::npos ? nullptr : FindRow(argument.substr(0, equals));
+    const std::string_view setting = equals == std::string::npos ? "" : argument.substr(equals + 1);
+    if (onOff != nullptr && onOff->Value == OptionValue::OnOff &&
+        (setting == "0" || setting == "1")) {
+      given_.push_back({onOff, std::string(setting)});
+    } else {
+      warnings_.push_back(UnknownArgumentWarning(argument));
+    }
   }
-  return taken;
+}
+
+void CommandLineOptions::Take(const OptionRow& row, std::span<const std::string> arguments,
+                              std::size_t& i) {
+  if (row.Value == OptionValue::None || row.Value == OptionValue::OnOff) {
+    given_.push_back({&row, "1"});
+    return;
+  }
+  if (i + 1 >= arguments.size()) {
+    missingValue_ = &row;
+    // The program does not start without a value of its own options; it says so itself.
+    if (row.Owner != OptionOwner::Program) {
+      warnings_.push_back(std::string(row.Name) + " needs a value after it; it is ignored");
+    }
+    return;
+  }
+  const std::string& value = arguments[++i];
+  if (const OptionRow* other = FindRow(value)) {
+    warnings_.push_back(std::string(row.Name) + " takes \"" + value +
+                        "\" as its value; it is not read as the option " +
+                        std::string(other->Name));
+  }
+  if (row.Value == OptionValue::Port) {
+    CheckPort(row, value);
+  }
+  given_.push_back({&row, value});
+}
+
+void CommandLineOptions::CheckPort(const OptionRow& row, const std::string& value) {
+  if (StrictPortNumber(value)) {
+    return;
+  }
+  std::string text = std::string(row.Name) + " " + value + " is not a port number from 0 to 65535";
+  if (row.Owner == OptionOwner::Game) {
+    text += "; the game reads it as " + std::to_string(PortFromText(value.c_str()));
+  }
+  warnings_.push_back(std::move(text));
+}
+
+bool CommandLineOptions::Has(std::string_view name) const {
+  return std::any_of(given_.begin(), given_.end(),
+                     [&](const Given& given) { return given.Row->Name == name; });
+}
+
+std::optional<std::string> CommandLineOptions::Value(std::string_view name) const {
+  const auto last = std::find_if(given_.rbegin(), given_.rend(),
+                                 [&](const Given& given) { return given.Row->Name == name; });
+  if (last == given_.rend()) {
+    return std::nullopt;
+  }
+  return last->Value;
+}
+
+bool CommandLineOptions::MissingValue(std::string_view name) const {
+  return missingValue_ != nullptr && missingValue_->Name == name;
+}
+
+std::optional<std::uint16_t> StrictPortNumber(std::string_view text) {
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value > 65535) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint16_t>(value);
 }
 
 std::uint16_t PortFromText(const char* text) {
@@ -66,27 +202,19 @@ std::uint16_t PortFromText(const char* text) {
 }
 
 void ApplyCommandLine(std::span<const std::string> arguments, std::string& configName) {
-  WalkOptions(arguments, [&](std::size_t i) {
-    if (!IsNameModeOption(arguments[i].c_str())) {
-      return false;
-    }
-    configName = arguments[i + 1];
-    return true;
-  });
+  if (const auto name = CommandLineOptions(arguments).Value("-config")) {
+    configName = *name;
+  }
 }
 
 void ApplyCommandLine(std::span<const std::string> arguments, CGameOptions& block) {
-  WalkOptions(arguments, [&](std::size_t i) {
-    if (strcasecmp(arguments[i].c_str(), "-port") == 0) {
-      block.PortID = PortFromText(arguments[i + 1].c_str());
-      return true;
-    }
-    if (strcasecmp(arguments[i].c_str(), "-name") == 0) {
-      WriteFixedText(block.ServName, arguments[i + 1]);
-      return true;
-    }
-    return false;
-  });
+  const CommandLineOptions options(arguments);
+  if (const auto port = options.Value("-port")) {
+    block.PortID = PortFromText(port->c_str());
+  }
+  if (const auto name = options.Value("-name")) {
+    WriteFixedText(block.ServName, *name);
+  }
 }
 
 }  // namespace vex

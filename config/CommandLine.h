@@ -1,22 +1,52 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "config/OptionTable.h"
 #include "engine/GameOptions.h"
 
 namespace vex {
 
-// The game's own options. An option is an argument equal to its name ignoring case, followed by
-// a value; the last argument is never an option, and an argument that is not one is skipped
-// alone. A repeated option takes its last value; values are taken unchanged.
+// The command line read once against the option table. An option is an argument equal to a
+// table name ignoring case; one that takes a value takes the next argument unchanged, whatever
+// it is, and that argument is never read as an option itself. The last argument is never an
+// option with a value, since none follows it. A repeated option takes its last value. Every
+// other argument is skipped alone, with a warning that names it.
+class CommandLineOptions {
+ public:
+  // The process's arguments, the program's name first.
+  explicit CommandLineOptions(std::span<const std::string> arguments);
 
-// For each argument, whether the walk of either mode takes it, as an option or as an option's
-// value. Only the other arguments are free for the program's own options, so the program and
-// the game never read one argument two ways.
-std::vector<bool> GameOptionArguments(std::span<const std::string> arguments);
+  bool Has(std::string_view name) const;
+  // The last value given, or nothing; a switch given with "=0" has "0", otherwise "1".
+  std::optional<std::string> Value(std::string_view name) const;
+  // Given last, with no argument after it for its value.
+  bool MissingValue(std::string_view name) const;
+  // Unknown arguments, values no port can have, values that look like options: one line each,
+  // without a "warning:" of their own.
+  const std::vector<std::string>& Warnings() const { return warnings_; }
+
+ private:
+  struct Given {
+    const OptionRow* Row;
+    std::string Value;
+  };
+
+  void Take(const OptionRow& row, std::span<const std::string> arguments, std::size_t& i);
+  void CheckPort(const OptionRow& row, const std::string& value);
+
+  std::vector<Given> given_;
+  const OptionRow* missingValue_ = nullptr;
+  std::vector<std::string> warnings_;
+};
+
+// A port number as the remote services read it: decimal digits only, 0 to 65535.
+std::optional<std::uint16_t> StrictPortNumber(std::string_view text);
 
 // Name mode: "-config" replaces the configuration name.
 void ApplyCommandLine(std::span<const std::string> arguments, std::string& configName);

@@ -1,5 +1,8 @@
 #include "config/ConfigPath.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 
@@ -28,6 +31,15 @@ std::vector<std::string> ListConfigTitles() {
     titles.push_back(platform::SplitPath(entry.Name).Name);
   }
   return titles;
+}
+
+std::optional<std::string> MissingConfigFolder() {
+  std::error_code error;
+  if (std::filesystem::is_directory(platform::ResolvePath(kConfigFolder), error)) {
+    return std::nullopt;
+  }
+  return "./VexMod/ServerData is missing in " + std::filesystem::current_path(error).string() +
+         ": start the server in the game's folder.";
 }
 
 }  // namespace vex

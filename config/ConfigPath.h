@@ -19,4 +19,8 @@ std::optional<std::string> CompleteConfigPath(std::string_view name);
 // configuration folder, directories left out, sorted by name.
 std::vector<std::string> ListConfigTitles();
 
+// When the working directory has no configuration folder (the server was started outside the
+// game's folder), the sentence that says so; nothing otherwise.
+std::optional<std::string> MissingConfigFolder();
+
 }  // namespace vex

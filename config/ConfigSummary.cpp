@@ -1,5 +1,6 @@
 #include "config/ConfigSummary.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "config/FixedText.h"
@@ -65,7 +66,10 @@ void AddLimits(const CGameOptions& block, SummaryText& summary) {
 std::string ConfigSummary(const PreparedGame& game, const StringLookup& text) {
   const CGameOptions& block = game.Block;
   SummaryText summary;
-  summary.Line("Configuration file", game.ConfigPath);
+  // The program keeps Windows-style paths; the operator of this system writes them with '/'.
+  std::string shownPath = game.ConfigPath;
+  std::replace(shownPath.begin(), shownPath.end(), '\\', '/');
+  summary.Line("Configuration file", shownPath);
   summary.Line("Server name", FixedTextView(block.ServName));
   summary.Line("Game type", text ? text(game.GameTypeStringId) : std::to_string(block.GameType));
   summary.Line("Port", block.PortID);

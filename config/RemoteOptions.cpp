@@ -1,9 +1,7 @@
 #include "config/RemoteOptions.h"
 
-#include <strings.h>
 #include <sys/stat.h>
 
-#include <charconv>
 #include <cstdio>
 
 #include "config/CommandLine.h"
@@ -15,19 +13,6 @@ namespace {
 
 // Longer than any password that fits the protocol's largest packet.
 constexpr std::size_t kLongestPasswordFile = 4096;
-
-std::optional<std::uint16_t> ParsePort(const std::string& text) {
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value > 65535) {
-    return std::nullopt;
-  }
-  return static_cast<std::uint16_t>(value);
-}
-
-bool Is(const std::string& argument, const char* name) {
-  return strcasecmp(argument.c_str(), name) == 0;
-}
 
 // One line of a file that only its owner should read; one final line break is not part of it.
 RconPassword ReadSecretFile(const std::string& path, const std::string& what,
@@ -67,52 +52,34 @@ RconPassword ReadSecretFile(const std::string& path, const std::string& what,
 }  // namespace
 
 RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
+  const CommandLineOptions given(arguments);
   RemoteOptions options;
-  const auto fail = [&](const std::string& message) {
-    if (options.Error.empty()) {
-      options.Error = message;
-    }
-  };
-  // What the game's own options take is never read as one of these, nor as their value.
-  const std::vector<bool> gameArguments = GameOptionArguments(arguments);
-  const auto isFree = [&](std::size_t i) { return i < arguments.size() && !gameArguments[i]; };
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& option = arguments[i];
-    const bool ours = Is(option, "-rconpassword-file") || Is(option, "-rconport") ||
-                      Is(option, "-rconbind") || Is(option, "-queryport") ||
-                      Is(option, "-webport") || Is(option, "-webbind") ||
-                      Is(option, "-metricsport") || Is(option, "-metricsbind") ||
-                      Is(option, "-metricstoken-file");
-    if (!isFree(i) || !ours) {
-      continue;
-    }
-    if (!isFree(i + 1)) {
-      fail(option + " needs a value");
-      break;
-    }
-    const std::string& value = arguments[++i];
-    if (Is(option, "-rconpassword-file")) {
-      options.RconPasswordFile = value;
-    } else if (Is(option, "-rconbind")) {
-      options.RconBind = value;
-    } else if (Is(option, "-webbind")) {
-      options.WebBind = value;
-    } else if (Is(option, "-metricsbind")) {
-      options.MetricsBind = value;
-    } else if (Is(option, "-metricstoken-file")) {
-      options.MetricsTokenFile = value;
-    } else if (const auto port = ParsePort(value)) {
-      if (Is(option, "-webport")) {
-        options.WebPort = *port;
-      } else if (Is(option, "-metricsport")) {
-        options.MetricsPort = *port;
-      } else {
-        (Is(option, "-rconport") ? options.RconPort : options.QueryPort) = *port;
-      }
-    } else {
-      fail(option + " needs a port number from 0 to 65535, not \"" + value + "\"");
+  for (const OptionRow& row : OptionTable()) {
+    if (row.Owner == OptionOwner::Remote && given.MissingValue(row.Name)) {
+      options.Error = std::string(row.Name) + " needs a value";
     }
   }
+  options.RconPasswordFile = given.Value("-rconpassword-file");
+  options.RconBind = given.Value("-rconbind").value_or("");
+  options.WebBind = given.Value("-webbind").value_or(options.WebBind);
+  options.MetricsBind = given.Value("-metricsbind").value_or(options.MetricsBind);
+  options.MetricsTokenFile = given.Value("-metricstoken-file");
+  const auto port = [&](const char* name) -> std::optional<std::uint16_t> {
+    const std::optional<std::string> value = given.Value(name);
+    if (!value) {
+      return std::nullopt;
+    }
+    const std::optional<std::uint16_t> number = StrictPortNumber(*value);
+    if (!number && options.Error.empty()) {
+      options.Error =
+          std::string(name) + " needs a port number from 0 to 65535, not \"" + *value + "\"";
+    }
+    return number;
+  };
+  options.RconPort = port("-rconport");
+  options.QueryPort = port("-queryport");
+  options.WebPort = port("-webport").value_or(options.WebPort);
+  options.MetricsPort = port("-metricsport").value_or(options.MetricsPort);
   return options;
 }
 

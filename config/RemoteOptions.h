@@ -7,19 +7,9 @@
 
 namespace vex {
 
-// The options of the remote console and the server query:
-//   -rconpassword-file FILE  turns the remote console on (so does VEX_RCON_PASSWORD)
-//   -rconport N              its TCP port, the game port when absent
-//   -rconbind ADDR           its address, every interface when absent
-//   -queryport N             the server query's UDP port, the game port + 1 when absent; 0 is off
-//   -webport N               the operator's web page's TCP port; 0 (the default) is off
-//   -webbind ADDR            its address, this machine only (127.0.0.1) when absent
-//   -metricsport N           the Prometheus metrics' TCP port; 0 (the default) is off
-//   -metricsbind ADDR        its address, this machine only (127.0.0.1) when absent
-//   -metricstoken-file FILE  a bearer token that every scrape must carry
-// The password itself never goes on the command line, where every user of the machine can read
-// it. Each option takes the next argument as its value, whatever it is, unless the game's own
-// options (-config, -port, -name) take either of them.
+// The values of the remote console's, the server query's, the web page's and the metrics' options
+// (their rows in the option table). The password itself never goes on the command line, where every
+// user of the machine can read it.
 struct RemoteOptions {
   std::optional<std::string> RconPasswordFile;
   std::optional<std::uint16_t> RconPort;

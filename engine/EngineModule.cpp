@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/ExecutablePath.h"
 #include "platform/FileSystem.h"
 #include "platform/SharedModule.h"
@@ -25,7 +28,15 @@ std::unique_ptr<CEngineModule> CEngineModule::Load(std::string& error, std::stri
     }
     return LoadFrom(local, error);
   }
-  return LoadFrom(platform::ExecutableDirectory() + "/" + kEngineModuleName, error);
+  const std::string besideProgram = platform::ExecutableDirectory() + "/" + kEngineModuleName;
+  if (access(besideProgram.c_str(), F_OK) != 0) {
+    std::error_code unknown;
+    error = std::string(kEngineModuleName) + " is neither in the working directory (" +
+            std::filesystem::current_path(unknown).string() + ") nor beside the program (" +
+            platform::ExecutableDirectory() + ").";
+    return nullptr;
+  }
+  return LoadFrom(besideProgram, error);
 }
 
 std::unique_ptr<CEngineModule> CEngineModule::LoadFrom(const std::string& path,

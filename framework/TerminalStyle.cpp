@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "framework/Application.h"
+#include "framework/VisibleText.h"
 #include "platform/IsoTime.h"
 
 namespace vex::fw {
@@ -32,6 +33,19 @@ std::string_view StartSequence(TerminalStyle style) {
       break;
   }
   return {};
+}
+
+platform::Severity SeverityOf(TerminalStyle style) {
+  switch (style) {
+    case TerminalStyle::Error:
+      return platform::Severity::Error;
+    case TerminalStyle::Warning:
+      return platform::Severity::Warning;
+    case TerminalStyle::Plain:
+    case TerminalStyle::Dim:
+      break;
+  }
+  return platform::Severity::Info;
 }
 
 }  // namespace
@@ -59,12 +73,13 @@ std::string Styled(std::string_view text, TerminalStyle style) {
 
 void WriteDiagnostic(platform::Severity severity, std::string_view text) {
   static const bool colour = ColourWanted(STDERR_FILENO);
-  std::string line(platform::JournalPrefix(severity));
-  if (colour) {
-    line += Styled(text, severity == platform::Severity::Error ? TerminalStyle::Error
-                                                               : TerminalStyle::Warning);
+  std::string line(platform::JournalPrefix(severity, STDERR_FILENO));
+  const std::string visible = VisibleText(text, LineFeeds::Keep);
+  if (colour && severity != platform::Severity::Info) {
+    line += Styled(visible, severity == platform::Severity::Error ? TerminalStyle::Error
+                                                                  : TerminalStyle::Warning);
   } else {
-    line += text;
+    line += visible;
   }
   line += '\n';
   ErrorWrite(line);
@@ -85,7 +100,9 @@ void SetTerminalTimestamps(bool on) {
 std::string DecorateForTerminal(std::string_view text) {
   static const bool colour = ColourWanted(STDOUT_FILENO);
   const TerminalStyle style = colour ? currentStyle : TerminalStyle::Plain;
-  if (style == TerminalStyle::Plain && !timestamps.load()) {
+  const std::string_view priority =
+      platform::JournalPrefix(SeverityOf(currentStyle), STDOUT_FILENO);
+  if (style == TerminalStyle::Plain && priority.empty() && !timestamps.load()) {
     return std::string(text);
   }
   const std::string stamp =
@@ -96,6 +113,7 @@ std::string DecorateForTerminal(std::string_view text) {
     const std::size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
     if (atLineStart) {
+      decorated += priority;
       decorated += stamp;
     }
     if (!line.empty()) {

@@ -19,11 +19,12 @@ bool ColourWanted(int fd);
 std::string Styled(std::string_view text, TerminalStyle style);
 
 // One line on standard error with its severity: its journal priority under the journal, red or
-// yellow on a terminal. The text is data, never a format.
+// yellow on a terminal. The text is data, never a format; its control bytes are shown as escapes.
 void WriteDiagnostic(platform::Severity severity, std::string_view text);
 
 // Terminal output written through TerminalWrite while the scope lives takes the style (the
-// operator's own commands are echoed dimmed). Window thread only.
+// operator's own commands are echoed dimmed); an error's or a warning's lines also start with
+// their priority when standard output is the journal. Window thread only.
 class TerminalStyleScope {
  public:
   explicit TerminalStyleScope(TerminalStyle style);

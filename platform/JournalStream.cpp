@@ -11,7 +11,7 @@ namespace vex::platform {
 
 namespace {
 
-bool StandardErrorIsJournal() {
+bool AskJournal(int fd) {
   const char* stream = std::getenv("JOURNAL_STREAM");
   if (stream == nullptr) {
     return false;
@@ -22,18 +22,32 @@ bool StandardErrorIsJournal() {
     return false;
   }
   struct stat status {};
-  return fstat(STDERR_FILENO, &status) == 0 && status.st_dev == device && status.st_ino == inode;
+  return fstat(fd, &status) == 0 && status.st_dev == device && status.st_ino == inode;
 }
 
 }  // namespace
 
-std::string_view JournalPrefix(Severity severity) {
-  // Standard error is not redirected while the program runs: asking once is enough.
-  static const bool journal = StandardErrorIsJournal();
-  if (!journal) {
+bool IsJournal(int fd) {
+  static const bool output = AskJournal(STDOUT_FILENO);
+  static const bool error = AskJournal(STDERR_FILENO);
+  if (fd == STDOUT_FILENO) {
+    return output;
+  }
+  return fd == STDERR_FILENO ? error : AskJournal(fd);
+}
+
+std::string_view JournalPrefix(Severity severity, int fd) {
+  if (severity == Severity::Info || !IsJournal(fd)) {
     return {};
   }
   return severity == Severity::Error ? "<3>" : "<4>";
+}
+
+bool SameStream(int first, int second) {
+  struct stat a {};
+  struct stat b {};
+  return fstat(first, &a) == 0 && fstat(second, &b) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
 }
 
 }  // namespace vex::platform

@@ -1,14 +1,13 @@
 #include "platform/LogFile.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "platform/IsoTime.h"
+#include "platform/RegularFile.h"
 
 namespace vex::platform {
 
@@ -16,69 +15,81 @@ namespace {
 
 // About a minute of the busiest console; a file that stalls longer loses lines, not memory.
 constexpr std::size_t kQueueBytesLimit = 8 * 1024 * 1024;
-
-int OpenForAppending(const std::string& path) {
-  return open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
-}
+constexpr mode_t kLogMode = 0640;
 
 }  // namespace
 
-std::unique_ptr<LogFile> LogFile::Open(const std::string& path, std::string& error) {
-  const int fd = OpenForAppending(path);
-  if (fd < 0) {
-    error = std::strerror(errno);
+std::unique_ptr<LogFile> LogFile::Open(const std::string& path, std::string& error,
+                                       Reporter report) {
+  AppendingOpening opened = OpenRegularFileForAppending(path, kLogMode);
+  if (opened.Fd < 0) {
+    error = std::move(opened.Error);
     return nullptr;
   }
-  return std::unique_ptr<LogFile>(new LogFile(path, fd));
+  auto writer = std::make_shared<Writer>(path, opened.Fd, std::move(report));
+  std::unique_ptr<LogFile> log(new LogFile(writer));
+  if (!log->thread_.Start([writer] { writer->Loop(); })) {
+    error = "no thread for its writer";
+    return nullptr;
+  }
+  return log;
 }
 
-LogFile::LogFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {
-  writer_ = std::thread([this] { WriterLoop(); });
-}
+LogFile::LogFile(std::shared_ptr<Writer> writer) : writer_(std::move(writer)) {}
 
 LogFile::~LogFile() {
   {
-    std::lock_guard lock(mutex_);
-    ending_ = true;
+    std::lock_guard lock(writer_->Mutex);
+    writer_->Ending = true;
   }
-  wake_.notify_one();
-  writer_.join();
-  close(fd_);
+  writer_->Wake.notify_one();
+  if (!thread_.WaitFor(static_cast<std::uint32_t>(kLastFlush.count()))) {
+    thread_.Abandon();
+    writer_->Report("the log file " + writer_->Path + " did not take its last lines within " +
+                    std::to_string(kLastFlush.count() / 1000) + " seconds; they are lost");
+  }
 }
 
 void LogFile::Append(std::string_view text) {
   const auto now = std::chrono::system_clock::now();
   {
-    std::lock_guard lock(mutex_);
-    if (queuedBytes_ + text.size() > kQueueBytesLimit) {
-      ++droppedLines_;
+    std::lock_guard lock(writer_->Mutex);
+    if (writer_->QueuedBytes + text.size() > kQueueBytesLimit) {
+      ++writer_->DroppedLines;
       return;
     }
-    queuedBytes_ += text.size();
-    queue_.push_back({now, std::string(text)});
+    writer_->QueuedBytes += text.size();
+    writer_->Queue.push_back({now, std::string(text)});
   }
-  wake_.notify_one();
+  writer_->Wake.notify_one();
 }
 
 void LogFile::Reopen() {
   {
-    std::lock_guard lock(mutex_);
-    reopenWanted_ = true;
+    std::lock_guard lock(writer_->Mutex);
+    writer_->ReopenWanted = true;
   }
-  wake_.notify_one();
+  writer_->Wake.notify_one();
 }
 
-void LogFile::WriterLoop() {
-  std::unique_lock lock(mutex_);
+LogFile::Writer::Writer(std::string path, int fd, Reporter report)
+    : Path(std::move(path)), Fd(fd), Report(std::move(report)) {}
+
+LogFile::Writer::~Writer() {
+  close(Fd);
+}
+
+void LogFile::Writer::Loop() {
+  std::unique_lock lock(Mutex);
   while (true) {
-    wake_.wait(lock, [this] { return ending_ || reopenWanted_ || !queue_.empty(); });
+    Wake.wait(lock, [this] { return Ending || ReopenWanted || !Queue.empty(); });
     // Lines queued before the reopen belong to the old file: logrotate renamed it after they were
     // written there by the program's clock, and a line must not be missing from both.
-    std::deque<Entry> taken = std::exchange(queue_, {});
-    queuedBytes_ = 0;
-    const std::uint64_t dropped = std::exchange(droppedLines_, 0);
-    const bool reopen = std::exchange(reopenWanted_, false);
-    const bool ending = ending_;
+    std::deque<Entry> taken = std::exchange(Queue, {});
+    QueuedBytes = 0;
+    const std::uint64_t dropped = std::exchange(DroppedLines, 0);
+    const bool reopen = std::exchange(ReopenWanted, false);
+    const bool ending = Ending;
     lock.unlock();
     for (const Entry& entry : taken) {
       WriteEntry(entry);
@@ -92,13 +103,13 @@ void LogFile::WriterLoop() {
       ReopenNow();
     }
     lock.lock();
-    if (ending && queue_.empty()) {
+    if (ending && Queue.empty()) {
       return;
     }
   }
 }
 
-void LogFile::WriteEntry(const Entry& entry) {
+void LogFile::Writer::WriteEntry(const Entry& entry) {
   const std::string stamp = IsoTimestamp(entry.Time) + " ";
   std::string bytes;
   std::string_view rest = entry.Text;
@@ -112,40 +123,39 @@ void LogFile::WriteEntry(const Entry& entry) {
   WriteAll(bytes);
 }
 
-void LogFile::WriteAll(const std::string& bytes) {
+void LogFile::Writer::WriteAll(const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t written = write(fd_, bytes.data() + done, bytes.size() - done);
+    const ssize_t written = write(Fd, bytes.data() + done, bytes.size() - done);
     if (written < 0 && errno == EINTR) {
       continue;
     }
     if (written <= 0) {
-      ReportOnce("cannot write the log file", written < 0 ? errno : ENOSPC);
+      ReportOnce("cannot write the log file", std::strerror(written < 0 ? errno : ENOSPC));
       return;
     }
     done += static_cast<std::size_t>(written);
   }
-  failureReported_ = false;
+  FailureReported = false;
 }
 
 // A path that cannot be opened again keeps the log going to the file it had.
-void LogFile::ReopenNow() {
-  const int fresh = OpenForAppending(path_);
-  if (fresh < 0) {
-    ReportOnce("cannot reopen the log file", errno);
+void LogFile::Writer::ReopenNow() {
+  AppendingOpening fresh = OpenRegularFileForAppending(Path, kLogMode);
+  if (fresh.Fd < 0) {
+    ReportOnce("cannot reopen the log file", fresh.Error);
     return;
   }
-  close(fd_);
-  fd_ = fresh;
+  close(Fd);
+  Fd = fresh.Fd;
 }
 
-void LogFile::ReportOnce(const std::string& what, int errorNumber) {
-  if (failureReported_) {
+void LogFile::Writer::ReportOnce(const std::string& what, const std::string& reason) {
+  if (FailureReported) {
     return;
   }
-  failureReported_ = true;
-  std::fprintf(stderr, "vexserver: %s %s: %s\n", what.c_str(), path_.c_str(),
-               std::strerror(errorNumber));
+  FailureReported = true;
+  Report(what + " " + Path + ": " + reason);
 }
 
 }  // namespace vex::platform

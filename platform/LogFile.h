@@ -5,24 +5,34 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
+
+#include "platform/WorkerThread.h"
 
 namespace vex::platform {
 
 // A log file that the program appends to without ever waiting for it: lines are queued and a
 // thread of the log's own writes them, each with the time it was queued (ISO 8601). Reopen makes
 // the thread open the path again, so that a file renamed by logrotate is left behind complete. A
-// write that fails is reported once on standard error (again only after a write succeeded); the
-// lines are lost, the program goes on. Beyond a bound the queue drops lines and says how many.
+// write that fails is reported once (again only after a write succeeded); the lines are lost, the
+// program goes on. Beyond a bound the queue drops lines and says how many. Only a regular file
+// is ever opened, so the log never waits for a reader at the other end of a FIFO.
 class LogFile {
  public:
-  // Nothing, with the reason in `error`, when the file cannot be opened for appending.
-  static std::unique_ptr<LogFile> Open(const std::string& path, std::string& error);
-  ~LogFile();  // writes what is queued, then ends the thread
+  // Receives each problem of the log as one line of text.
+  using Reporter = std::function<void(const std::string&)>;
+
+  // Nothing, with the reason in `error`, when the path is no regular file that can be opened for
+  // appending.
+  static std::unique_ptr<LogFile> Open(const std::string& path, std::string& error,
+                                       Reporter report);
+  // Writes what is queued, giving the file up to lastFlush to take it; what it has not taken by
+  // then is lost, and said to be.
+  ~LogFile();
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
@@ -30,30 +40,41 @@ class LogFile {
   void Append(std::string_view text);
   void Reopen();
 
+  static constexpr std::chrono::milliseconds kLastFlush{5000};
+
  private:
   struct Entry {
     std::chrono::system_clock::time_point Time;
     std::string Text;
   };
 
-  LogFile(std::string path, int fd);
-  void WriterLoop();
-  void WriteEntry(const Entry& entry);
-  void WriteAll(const std::string& bytes);
-  void ReopenNow();
-  void ReportOnce(const std::string& what, int errorNumber);
+  // Everything the writer thread touches; it keeps its share when it is abandoned.
+  struct Writer {
+    Writer(std::string path, int fd, Reporter report);
+    ~Writer();
+    void Loop();
+    void WriteEntry(const Entry& entry);
+    void WriteAll(const std::string& bytes);
+    void ReopenNow();
+    void ReportOnce(const std::string& what, const std::string& reason);
 
-  const std::string path_;
-  int fd_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<Entry> queue_;
-  std::size_t queuedBytes_ = 0;
-  std::uint64_t droppedLines_ = 0;
-  bool reopenWanted_ = false;
-  bool ending_ = false;
-  bool failureReported_ = false;  // writer thread only
-  std::thread writer_;
+    const std::string Path;
+    int Fd;
+    const Reporter Report;
+    std::mutex Mutex;
+    std::condition_variable Wake;
+    std::deque<Entry> Queue;
+    std::size_t QueuedBytes = 0;
+    std::uint64_t DroppedLines = 0;
+    bool ReopenWanted = false;
+    bool Ending = false;
+    bool FailureReported = false;  // writer thread only
+  };
+
+  explicit LogFile(std::shared_ptr<Writer> writer);
+
+  std::shared_ptr<Writer> writer_;
+  WorkerThread thread_;
 };
 
 }  // namespace vex::platform

@@ -67,4 +67,35 @@ RegularFileOpening OpenRegularFile(const std::string& path) {
   return RegularFileOpening{FileStream(stream), 0, {}};
 }
 
+AppendingOpening OpenRegularFileForAppending(const std::string& path, mode_t mode) {
+  // Without O_NONBLOCK a FIFO with no reader would hold the open for ever; with it, such a FIFO
+  // fails with ENXIO, which says less than its kind.
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+  struct stat status {};
+  if (fd < 0) {
+    const int error = errno;
+    if (error == ENXIO && ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+      return {-1, "not a regular file (" + KindOf(status.st_mode) + ")"};
+    }
+    return {-1, std::strerror(error)};
+  }
+  if (::fstat(fd, &status) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return {-1, std::strerror(error)};
+  }
+  if (!S_ISREG(status.st_mode)) {
+    ::close(fd);
+    return {-1, "not a regular file (" + KindOf(status.st_mode) + ")"};
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return {-1, std::strerror(error)};
+  }
+  return {fd, {}};
+}
+
 }  // namespace vex::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -23,5 +25,15 @@ struct RegularFileOpening {
 // a socket) is refused at once: the file is opened without blocking and checked before any read,
 // so a FIFO with no writer never stalls the caller.
 RegularFileOpening OpenRegularFile(const std::string& path);
+
+// A descriptor open for appending, or -1 and why (the errno text, or the kind of file refused).
+struct AppendingOpening {
+  int Fd = -1;
+  std::string Error;
+};
+
+// Opens a regular file for appending, creating it with the given mode when it is missing. A FIFO
+// (with or without a reader), a device or a directory is refused without ever blocking.
+AppendingOpening OpenRegularFileForAppending(const std::string& path, mode_t mode);
 
 }  // namespace vex::platform

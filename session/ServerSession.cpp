@@ -58,10 +58,10 @@ bool CServerSession::CreateEngine() {
   std::string warning;
   module_ = CEngineModule::Load(error, warning);
   if (!warning.empty()) {
-    host_.PrintConsoleText(warning);
+    host_.PrintConsoleDiagnostic(platform::Severity::Warning, warning);
   }
   if (!module_) {
-    host_.PrintConsoleText(error);
+    host_.PrintConsoleDiagnostic(platform::Severity::Error, error);
     return false;
   }
   IServerEngine* engine = nullptr;
@@ -177,7 +177,7 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
   char reason[kLastErrorSize + 1] = {};
   engine->ReadLastError(reason, kLastErrorSize);
   reason[kLastErrorSize] = '\0';
-  loop.PendingConsoleLines.Push(reason);
+  loop.EngineErrorReason = reason;
   loop.EngineError = true;
 }
 
@@ -208,7 +208,8 @@ SessionLockHold CServerSession::LockForRefresh() {
 SessionLockHold CServerSession::LockForOperator() {
   SessionLockHold hold = TryLockFor(kLongestFrameWaitMs);
   if (!hold) {
-    host_.PrintConsoleText("The engine is not answering; the action was not carried out.");
+    host_.PrintConsoleDiagnostic(platform::Severity::Warning,
+                                 "The engine is not answering; the action was not carried out.");
   }
   return hold;
 }
@@ -230,6 +231,7 @@ bool CServerSession::StopAfterWaiting(std::uint32_t waitMs) {
   }
   loop_->PendingConsoleLines.Clear();
   loop_->EngineError = false;
+  loop_->EngineErrorReason.clear();
   refreshGaveUpAt_.reset();
   host_.DropRoster();
   return true;
@@ -272,9 +274,10 @@ void CServerSession::StopThread(std::uint32_t waitMs) {
     auto fresh = std::make_shared<FrameLoopState>();
     fresh->Engine = loop_->Engine.load();
     loop_ = std::move(fresh);
-    host_.PrintConsoleText(waitMs == 0
-                               ? "The engine was abandoned without waiting for its frame to end."
-                               : "The engine did not stop within 5 seconds and was abandoned.");
+    host_.PrintConsoleDiagnostic(
+        platform::Severity::Warning,
+        waitMs == 0 ? "The engine was abandoned without waiting for its frame to end."
+                    : "The engine did not stop within 5 seconds and was abandoned.");
   }
   stopAsked_.reset();
   host_.PrintConsoleLineById(res::IDS_STOPPED);

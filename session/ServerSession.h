@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/IServerEngine.h"
+#include "platform/JournalStream.h"
 #include "platform/ManualResetEvent.h"
 #include "platform/RecursiveLock.h"
 #include "platform/WorkerThread.h"
@@ -31,6 +32,10 @@ class ISessionHost {
  public:
   virtual void PrintConsoleLineById(int stringId) = 0;
   virtual void PrintConsoleText(std::string_view text) = 0;
+  // An error or a warning that the host may mark as one.
+  virtual void PrintConsoleDiagnostic(platform::Severity, std::string_view text) {
+    PrintConsoleText(text);
+  }
   // Fatal: shows the text of the id and closes the window.
   virtual void ReportError(int stringId) = 0;
   // The game host setup; returns 0 or the string id of its error.
@@ -53,6 +58,8 @@ struct FrameLoopState {
   std::atomic<IServerEngine*> Engine{nullptr};
   std::atomic<bool> ThreadRecorded{false};
   std::atomic<bool> EngineError{false};
+  // The engine's reason, written once before EngineError is set and read only after it is.
+  std::string EngineErrorReason;
   // Frames finished; a message posted under the lock has been seen by the engine once it grows.
   std::atomic<std::uint64_t> FramesRun{0};
   // The longest engine frame since the window thread last took it, for the web page's plots.
@@ -102,6 +109,8 @@ class CServerSession {
   // For what must not hold the window thread up at all (a server query, the session's own resets).
   SessionLockHold LockBriefly();
   bool EngineError() const { return loop_->EngineError.load(); }
+  // The engine's own text, once EngineError is set.
+  const std::string& EngineErrorReason() const { return loop_->EngineErrorReason; }
   ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
   std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
   // The longest frame since the last call, in microseconds; starts the next span.

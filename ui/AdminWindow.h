@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/JournalStream.h"
 #include "session/FrameTimings.h"
 #include "ui/CommandOrigin.h"
 #include "ui/StatusDisplay.h"
@@ -22,7 +23,8 @@ class IAdminWindow {
   virtual void Later(std::function<void()> task) = 0;
   // False once the window's event loop has ended (the server stops).
   virtual bool Serving() const = 0;
-  virtual void PrintConsoleLine(std::string_view text) = 0;
+  virtual void PrintConsoleLine(std::string_view text,
+                                platform::Severity severity = platform::Severity::Info) = 0;
 
   // What the window keeps for its own display.
   virtual const StatusDisplay& Display() const = 0;

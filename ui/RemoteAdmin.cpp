@@ -48,12 +48,13 @@ void RemoteAdmin::Start(const std::vector<std::string>& arguments) {
   }
   const RemoteOptions options = ParseRemoteOptions(arguments);
   if (!options.Error.empty()) {
-    window_.PrintConsoleLine("Remote administration is off: " + options.Error + ".");
+    window_.PrintConsoleLine("Remote administration is off: " + options.Error + ".",
+                             platform::Severity::Warning);
     return;
   }
   const RconPassword password = ReadRconPassword(options, std::getenv("VEX_RCON_PASSWORD"));
   if (!password.Warning.empty()) {
-    window_.PrintConsoleLine(password.Warning);
+    window_.PrintConsoleLine(password.Warning, platform::Severity::Warning);
   }
   StartWebPage(options, password);
   StartRcon(options, password);
@@ -63,7 +64,7 @@ void RemoteAdmin::Start(const std::vector<std::string>& arguments) {
 
 void RemoteAdmin::StartRcon(const RemoteOptions& options, const RconPassword& password) {
   if (!password.Error.empty()) {
-    window_.PrintConsoleLine(password.Error + " RCON is off.");
+    window_.PrintConsoleLine(password.Error + " RCON is off.", platform::Severity::Warning);
     return;
   }
   if (password.Text.empty()) {
@@ -77,7 +78,7 @@ void RemoteAdmin::StartRcon(const RemoteOptions& options, const RconPassword& pa
   auto service = std::make_unique<fw::net::RconService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
-    window_.PrintConsoleLine(error);
+    window_.PrintConsoleLine(error, platform::Severity::Error);
     return;
   }
   window_.PrintConsoleLine("RCON: listening on TCP port " + std::to_string(service->Port()) + ".");
@@ -98,7 +99,7 @@ void RemoteAdmin::StartQuery(const RemoteOptions& options) {
   auto service = std::make_unique<fw::net::QueryService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
-    window_.PrintConsoleLine(error);
+    window_.PrintConsoleLine(error, platform::Severity::Error);
     return;
   }
   window_.PrintConsoleLine("Query: answering on UDP port " + std::to_string(service->Port()) + ".");

@@ -14,10 +14,10 @@ void RemoteAdmin::StartMetrics(const RemoteOptions& options) {
   }
   const RconPassword token = ReadMetricsToken(options);
   if (!token.Warning.empty()) {
-    window_.PrintConsoleLine(token.Warning);
+    window_.PrintConsoleLine(token.Warning, platform::Severity::Warning);
   }
   if (!token.Error.empty()) {
-    window_.PrintConsoleLine(token.Error + " Metrics are off.");
+    window_.PrintConsoleLine(token.Error + " Metrics are off.", platform::Severity::Warning);
     return;
   }
   fw::web::MetricsSettings settings;
@@ -27,7 +27,7 @@ void RemoteAdmin::StartMetrics(const RemoteOptions& options) {
   auto service = std::make_unique<fw::web::MetricsService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
-    window_.PrintConsoleLine(error);
+    window_.PrintConsoleLine(error, platform::Severity::Error);
     return;
   }
   window_.PrintConsoleLine("Metrics: http://" + options.MetricsBind + ":" +

@@ -69,7 +69,8 @@ void RemoteAdmin::StartWebPage(const RemoteOptions& options, const RconPassword&
   if (password.Text.empty()) {
     window_.PrintConsoleLine(
         "Web page: off, it needs the remote console's password (-rconpassword-file FILE or "
-        "VEX_RCON_PASSWORD).");
+        "VEX_RCON_PASSWORD).",
+        platform::Severity::Warning);
     return;
   }
   fw::web::WebSettings settings;
@@ -80,7 +81,7 @@ void RemoteAdmin::StartWebPage(const RemoteOptions& options, const RconPassword&
   auto service = std::make_unique<fw::web::WebService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
-    window_.PrintConsoleLine(error);
+    window_.PrintConsoleLine(error, platform::Severity::Error);
     return;
   }
   window_.PrintConsoleLine("Web page: http://" + options.WebBind + ":" +

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "config/ConfigPath.h"
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/MessageBox.h"
@@ -137,8 +138,8 @@ void CServerDlg::OnTimer(int id) {
       display_,
       Control<fw::CListCtrl>(res::IDC_PLAYER_LIST),
       Control<fw::CListCtrl>(res::IDC_LEVEL_LIST),
-      [this](std::string_view line) {
-        PrintConsoleLine(line);
+      [this](std::string_view line, platform::Severity severity) {
+        PrintConsoleLine(line, severity);
         answers_.Line(line);
       },
       [this](QueuedLineKind mark) { answers_.Mark(mark); },
@@ -218,7 +219,13 @@ void CServerDlg::ReportError(int stringId) {
   }
   errorCause_.clear();
   fw::AfxMessageBox(text, fw::MessageBoxStyle::OkWarning);
-  if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
+  const auto missingFolder =
+      stringId == res::IDS_NO_CONFIG || stringId == res::IDS_CONFIG_UNREADABLE
+          ? MissingConfigFolder()
+          : std::nullopt;
+  if (missingFolder) {
+    PrintConsoleLine(*missingFolder, platform::Severity::Error);
+  } else if (stringId == res::IDS_NO_CONFIG && OnConsoleFrontEnd()) {
     PrintConsoleLine("Run the server with -config NAME to choose the configuration file.");
   }
   confirmOnStop_ = false;

@@ -10,6 +10,7 @@
 #include "engine/GameServerAppHandler.h"
 #include "framework/Dialog.h"
 #include "framework/ImageList.h"
+#include "platform/JournalStream.h"
 #include "platform/LogFile.h"
 #include "session/ServerSession.h"
 #include "ui/AdminWindow.h"
@@ -39,8 +40,10 @@ class CServerDlg : public fw::CDialog,
   explicit CServerDlg(std::vector<std::string> arguments);
   ~CServerDlg() override;
 
-  // Appends one line to the console; the text is data, never a format.
-  void PrintConsoleLine(std::string_view text) override;
+  // Appends one line to the console; the text is data, never a format. The terminal shows an
+  // error or a warning as one (its colour, its journal priority).
+  void PrintConsoleLine(std::string_view text,
+                        platform::Severity severity = platform::Severity::Info) override;
   // The same for an operator's own command: the flag, never the text, sets it apart on the
   // terminal and the web page.
   void PrintOperatorLine(std::string_view text);
@@ -70,6 +73,7 @@ class CServerDlg : public fw::CDialog,
   // ISessionHost
   void PrintConsoleLineById(int stringId) override;
   void PrintConsoleText(std::string_view text) override;
+  void PrintConsoleDiagnostic(platform::Severity severity, std::string_view text) override;
   void ReportError(int stringId) override;
   int SetUpGameHost(IServerEngine& engine) override;
   void StartRefreshTimer() override;

@@ -1,3 +1,4 @@
+#include <optional>
 #include <string>
 
 #include "framework/Controls.h"
@@ -17,7 +18,12 @@ constexpr std::size_t kLongestConsoleLine = 499;
 
 }  // namespace
 
-void CServerDlg::PrintConsoleLine(std::string_view text) {
+void CServerDlg::PrintConsoleLine(std::string_view text, platform::Severity severity) {
+  std::optional<fw::TerminalStyleScope> marked;
+  if (severity != platform::Severity::Info) {
+    marked.emplace(severity == platform::Severity::Error ? fw::TerminalStyle::Error
+                                                         : fw::TerminalStyle::Warning);
+  }
   PrintLine(text, false);
 }
 
@@ -71,6 +77,10 @@ void CServerDlg::PrintConsoleLineById(int stringId) {
 
 void CServerDlg::PrintConsoleText(std::string_view text) {
   PrintConsoleLine(text);
+}
+
+void CServerDlg::PrintConsoleDiagnostic(platform::Severity severity, std::string_view text) {
+  PrintConsoleLine(text, severity);
 }
 
 void CServerDlg::OnConsoleOutput(const char* text) {

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "framework/Controls.h"
 #include "framework/StringTable.h"
 #include "framework/TerminalStyle.h"
+#include "platform/JournalStream.h"
 #include "platform/UdpPort.h"
 #include "res/Resource.h"
 #include "session/GameHost.h"
@@ -25,15 +28,14 @@ constexpr std::size_t kLevelPrefixLength = 13;
 }  // namespace
 
 // The message box that follows keeps its fixed text and adds the cause below it. On the terminal
-// the console is standard output, so the cause goes to standard error as well, before the box.
+// the console is standard output, so the cause goes to standard error as well, before the box,
+// unless both are one stream (a terminal, the journal) that would show it twice.
 void CServerDlg::PrintCause(const std::string& cause) {
-  {
-    const fw::TerminalStyleScope red(fw::TerminalStyle::Error);
-    PrintConsoleLine(cause);
-  }
+  PrintConsoleLine(cause, platform::Severity::Error);
   errorCause_ = cause;
   if (const fw::CWinApp* app = fw::AfxGetApp();
-      app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console) {
+      app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console &&
+      !platform::SameStream(STDOUT_FILENO, STDERR_FILENO)) {
     fw::WriteDiagnostic(platform::Severity::Error, app->AppName() + ": " + cause);
   }
 }

@@ -41,7 +41,7 @@ void WriteCell(fw::CListCtrl& list, int row, int column, const std::string& text
 void PrintLines(StatusRefreshContext& context, const std::vector<QueuedLine>& lines) {
   for (const QueuedLine& line : lines) {
     if (line.Kind == QueuedLineKind::Text) {
-      context.PrintConsoleLine(line.Text);
+      context.PrintConsoleLine(line.Text, platform::Severity::Info);
     } else {
       context.CommandMark(line.Kind);
     }
@@ -263,8 +263,9 @@ RefreshOutcome RefreshStatus(StatusRefreshContext& context) {
     return RefreshOutcome::Idle;
   }
   if (session.EngineError()) {
-    // The stop empties the queue, and the engine's reason for the error is among its lines.
+    // The stop empties the queue and forgets the reason.
     PrintLines(context, session.PendingConsoleLines().TakeAll());
+    context.PrintConsoleLine(session.EngineErrorReason(), platform::Severity::Error);
     session.Stop();
     return RefreshOutcome::EngineStopped;
   }

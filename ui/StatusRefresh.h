@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "framework/Controls.h"
+#include "platform/JournalStream.h"
 #include "session/ServerSession.h"
 #include "ui/GameTracking.h"
 #include "ui/StatusDisplay.h"
@@ -30,7 +31,7 @@ struct StatusRefreshContext {
   StatusDisplay& Display;
   fw::CListCtrl& PlayerList;
   fw::CListCtrl& LevelList;
-  std::function<void(std::string_view)> PrintConsoleLine;
+  std::function<void(std::string_view, platform::Severity)> PrintConsoleLine;
   // The marks around a console command's output, in their place among the lines.
   std::function<void(QueuedLineKind)> CommandMark;
   std::function<void()> PushMembers;  // UpdateData(false)

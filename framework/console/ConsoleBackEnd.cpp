@@ -8,7 +8,6 @@
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
 #include "framework/TerminalStyle.h"
-#include "framework/VisibleText.h"
 #include "framework/console/ConsoleDialogHost.h"
 #include "framework/console/LineEditor.h"
 #include "framework/console/StopSignals.h"
@@ -88,14 +87,18 @@ class ConsoleBackEnd final : public IBackEnd {
                      MessageBoxStyle style) override {
     std::string line(caption);
     line += ": ";
-    line += VisibleText(text, LineFeeds::Keep);
+    line += text;
     if (style != MessageBoxStyle::YesNoQuestion) {
       // A box that is not a question reports why the server cannot go on.
       WriteDiagnostic(platform::Severity::Error, line);
       return IDOK;
     }
-    // Nobody can answer on a terminal that is busy being the server's log.
-    ErrorWrite(line + "\n" + std::string(caption) + ": answered Yes\n");
+    // Nobody can answer on a terminal that is busy being the server's log; the journal has no
+    // reader at all to ask.
+    if (!platform::IsJournal(STDERR_FILENO)) {
+      WriteDiagnostic(platform::Severity::Info, line);
+      WriteDiagnostic(platform::Severity::Info, std::string(caption) + ": answered Yes");
+    }
     return IDYES;
   }
 

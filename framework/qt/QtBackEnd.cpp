@@ -1,5 +1,7 @@
 #include "framework/qt/QtBackEnd.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -11,6 +13,7 @@
 #include "framework/Application.h"
 #include "framework/BackEnd.h"
 #include "framework/Dialog.h"
+#include "framework/TerminalStyle.h"
 #include "framework/console/StopSignals.h"
 #include "framework/qt/DisplayLoss.h"
 #include "framework/qt/QtDialogHost.h"
@@ -173,16 +176,17 @@ class QtBackEnd final : public IBackEnd {
   // Nobody is at the window to read or answer a box: it goes to standard error, as the console
   // front-end's do, and a question is answered yes.
   static int AnswerOnStandardError(std::string_view text, std::string_view caption, bool question) {
-    std::string line(caption);
-    line += ": ";
-    line += text;
-    line += '\n';
-    if (question) {
-      line += caption;
-      line += ": answered Yes\n";
+    const std::string line = std::string(caption) + ": " + std::string(text);
+    if (!question) {
+      WriteDiagnostic(platform::Severity::Error, line);
+      return IDOK;
     }
-    ErrorWrite(line);
-    return question ? IDYES : IDOK;
+    // The journal has no reader to show the question to.
+    if (!platform::IsJournal(STDERR_FILENO)) {
+      WriteDiagnostic(platform::Severity::Info, line);
+      WriteDiagnostic(platform::Severity::Info, std::string(caption) + ": answered Yes");
+    }
+    return IDYES;
   }
 
   std::unique_ptr<QApplication> ownApp_;

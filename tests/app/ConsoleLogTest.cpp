@@ -1,7 +1,10 @@
 // The console log of a running vexserver (-log), its rotation by rename and SIGUSR1, and the
 // time before terminal lines (-timestamps).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -109,6 +112,51 @@ TEST(ConsoleLog, AFileThatCannotBeOpenedStopsTheStartWithTheReason) {
   EXPECT_EQ(server.WaitForExit(20s), 1);
   EXPECT_NE(server.Errors().find("cannot open the log file"), std::string::npos) << server.Errors();
   EXPECT_EQ(server.Output().find("Server is running."), std::string::npos);
+}
+
+// A FIFO would hold the open until a reader came, and a reader that never reads would hold the
+// last lines, and the end of the program, for ever.
+TEST(ConsoleLog, AFifoIsRefusedAtTheStartWhetherOrNotItHasAReader) {
+  GameFolder game;
+  const std::filesystem::path fifo = game.Path() + "/server.log";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const bool reader : {false, true}) {
+    const int readEnd = reader ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    ChildProcess server(
+        kProgram, {"-console", "-config", "deathmatch", "-port", FreePort(), "-log", fifo.string()},
+        game.Path());
+    EXPECT_EQ(server.WaitForExit(20s), 1) << "reader: " << reader;
+    EXPECT_NE(server.Errors().find("not a regular file (a FIFO)"), std::string::npos)
+        << server.Errors();
+    if (readEnd >= 0) {
+      close(readEnd);
+    }
+  }
+}
+
+TEST(ConsoleLog, AFifoPutAtThePathBeforeTheReopenKeepsTheLogInTheFileItHad) {
+  GameFolder game;
+  const std::filesystem::path log = game.Path() + "/server.log";
+  const std::filesystem::path rotated = game.Path() + "/server.log.1";
+  ChildProcess server(
+      kProgram, {"-console", "-config", "deathmatch", "-port", FreePort(), "-log", log.string()},
+      game.Path());
+  ASSERT_TRUE(server.WaitForOutput("Server is running.", 20s)) << server.Errors();
+  std::filesystem::rename(log, rotated);
+  ASSERT_EQ(mkfifo(log.c_str(), 0600), 0);
+  server.Signal(SIGUSR1);
+  server.Write("say after the reopen\n");
+  ASSERT_TRUE(server.WaitForOutput("say after the reopen", 20s));
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(20s), 2) << server.Errors();
+  EXPECT_NE(server.Errors().find("cannot reopen the log file " + log.string() +
+                                 ": not a regular file (a FIFO)"),
+            std::string::npos)
+      << server.Errors();
+  std::ifstream file(rotated);
+  const std::string logged((std::istreambuf_iterator<char>(file)), {});
+  EXPECT_NE(logged.find("say after the reopen"), std::string::npos) << logged;
+  EXPECT_NE(logged.find("Server stopped."), std::string::npos) << logged;
 }
 
 struct TimestampCase {

@@ -249,7 +249,7 @@ TEST_P(HostileConfig, EndsWithItsOutcomeWithoutCrashHangOrBlowUp) {
       break;
     case Outcome::Summary:
       EXPECT_EQ(WEXITSTATUS(run.Status), 0) << shown;
-      EXPECT_NE(run.Output.find("Configuration file: VexMod\\ServerData\\" + c.Name + ".txt"),
+      EXPECT_NE(run.Output.find("Configuration file: VexMod/ServerData/" + c.Name + ".txt"),
                 std::string::npos)
           << run.Output;
       break;

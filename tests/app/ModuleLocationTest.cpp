@@ -56,5 +56,21 @@ INSTANTIATE_TEST_SUITE_P(
                                    false}),
     [](const auto& row) { return std::string(row.param.name); });
 
+TEST(ModuleLocation, AMissingModuleNamesBothPlacesLookedIn) {
+  GameFolder game;
+  test::ScratchFolder programFolder;
+  const fs::path program = programFolder.Path() / "vexserver";
+  fs::copy_file(kProgram, program);
+  ChildProcess server(program.string(), {"-console", "-config", "deathmatch", "-port", FreePort()},
+                      game.Path());
+  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_NE(
+      server.Output().find("server.so is neither in the working directory (" +
+                           fs::canonical(game.Path()).string() + ") nor beside the program (" +
+                           fs::canonical(programFolder.Path()).string() + ")."),
+      std::string::npos)
+      << server.Output();
+}
+
 }  // namespace
 }  // namespace vex

@@ -14,13 +14,13 @@ using test::FreePort;
 using test::GameFolder;
 using test::kProgram;
 
-// "-config" takes "-name" as its value, and "-name" takes "--check-config" as the server's name:
-// the program must not also read "--check-config" as its own option and run a check instead.
+// "-name" takes "--check-config" as the server's name: the program must not also read it as its
+// own option and run a check instead.
 TEST(ProgramMode, AnArgumentTheGameTakesAsAValueIsNoOptionOfTheProgram) {
   GameFolder game;
   ChildProcess server(kProgram,
-                      {"-console", "-port", FreePort(), "-config", "-name", "--check-config",
-                       "-config", "deathmatch"},
+                      {"-console", "-port", FreePort(), "-name", "--check-config", "-config",
+                       "deathmatch"},
                       game.Path());
   EXPECT_TRUE(server.WaitForOutput("Hosting \"--check-config\""))
       << server.Output() << server.Errors();

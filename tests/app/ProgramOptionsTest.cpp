@@ -1,67 +1,108 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "app/ProgramOptions.h"
+#include "config/CommandLine.h"
+#include "config/RemoteOptions.h"
 
 namespace vex {
 namespace {
 
 struct OptionsCase {
-  const char* name;
-  std::vector<std::string> arguments;
-  bool console;
-  bool checkConfig;
-  std::optional<std::string> dump;
-  bool error;
+  std::string Name = {};
+  std::vector<std::string> Arguments = {};
+  bool Console = false;
+  bool CheckConfig = false;
+  std::optional<std::string> Log = {};
+  std::optional<std::string> Dump = {};
+  bool Error = false;
+  std::optional<std::uint16_t> RconPort = {};
+  std::size_t Warnings = 0;
 };
 
-TEST(ProgramOptions, OurOptionsNeverTakeTheValueOfAGameOption) {
-  const OptionsCase cases[] = {
-      {"nothing", {}, false, false, std::nullopt, false},
-      {"console", {"-console"}, true, false, std::nullopt, false},
-      {"console in capitals", {"-CONSOLE"}, true, false, std::nullopt, false},
-      {"value of -name", {"-name", "-console"}, false, false, std::nullopt, false},
-      {"value of -config", {"-config", "--check-config"}, false, false, std::nullopt, false},
-      {"between game options",
-       {"-config", "dm", "-console", "-port", "5"},
-       true,
-       false,
-       std::nullopt,
-       false},
-      {"check with dump",
-       {"--check-config", "-config", "dm", "--dump-options", "out.bin"},
-       false,
-       true,
-       "out.bin",
-       false},
-      {"dump without a file", {"--dump-options"}, false, false, std::nullopt, true},
-      {"value of -name after a -config that took -name",
-       {"-config", "-name", "--check-config", "-config", "e1"},
-       false,
-       false,
-       std::nullopt,
-       false},
-      {"dump file that the game takes as an option",
-       {"--check-config", "--dump-options", "-port", "5", "-config", "dm"},
-       false,
-       true,
-       std::nullopt,
-       true},
-      {"dump file named like an option, last",
-       {"--dump-options", "-config"},
-       false,
-       false,
-       "-config",
-       false},
+void PrintTo(const OptionsCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+std::vector<std::string> Argv(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv{"vexserver"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return argv;
+}
+
+class OneWalk : public ::testing::TestWithParam<OptionsCase> {};
+
+// The program's and the remote services' readings of one command line never disagree about
+// which argument is an option and which a value.
+TEST_P(OneWalk, EveryOwnerReadsTheSameArgumentsTheSameWay) {
+  const OptionsCase& c = GetParam();
+  const std::vector<std::string> argv = Argv(c.Arguments);
+  const ProgramOptions options = ParseProgramOptions(argv);
+  EXPECT_EQ(options.Console, c.Console);
+  EXPECT_EQ(options.CheckConfig, c.CheckConfig);
+  EXPECT_EQ(options.LogFile, c.Log);
+  EXPECT_EQ(options.DumpOptionsFile, c.Dump);
+  EXPECT_EQ(!options.Error.empty(), c.Error) << options.Error;
+  EXPECT_EQ(ParseRemoteOptions(argv).RconPort, c.RconPort);
+  EXPECT_EQ(options.Warnings.size(), c.Warnings) << ::testing::PrintToString(options.Warnings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, OneWalk,
+    ::testing::Values(
+        OptionsCase{.Name = "Nothing"},
+        OptionsCase{.Name = "ConsoleInCapitals", .Arguments = {"-CONSOLE"}, .Console = true},
+        OptionsCase{
+            .Name = "ValueOfNameIsNoOption", .Arguments = {"-name", "-console"}, .Warnings = 1},
+        OptionsCase{.Name = "LogTakesTheNextArgumentWhateverItIs",
+                    .Arguments = {"-console", "-log", "-rconport", "5555"},
+                    .Console = true,
+                    .Log = "-rconport",
+                    .Warnings = 2},
+        OptionsCase{.Name = "BetweenGameOptions",
+                    .Arguments = {"-config", "dm", "-console", "-port", "5"},
+                    .Console = true},
+        OptionsCase{.Name = "CheckWithDump",
+                    .Arguments = {"--check-config", "-config", "dm", "--dump-options", "out.bin"},
+                    .CheckConfig = true,
+                    .Dump = "out.bin"},
+        OptionsCase{.Name = "DumpWithoutAFile", .Arguments = {"--dump-options"}, .Error = true},
+        OptionsCase{.Name = "RemotePortAfterAGameOption",
+                    .Arguments = {"-config", "dm", "-rconport", "28000"},
+                    .RconPort = 28000},
+        OptionsCase{.Name = "StrayValuesAndMisspellings",
+                    .Arguments = {"--port", "5", "-prot", "6", "-console"},
+                    .Console = true,
+                    .Warnings = 4},
+        OptionsCase{.Name = "PortsNoPortCanHave",
+                    .Arguments = {"-port", "abc", "-rconport", "70000"},
+                    .Warnings = 2},
+        OptionsCase{.Name = "TimestampsOffIsNoUnknownOption",
+                    .Arguments = {"-timestamps=0", "-TIMESTAMPS=1"}}),
+    [](const auto& row) { return row.param.Name; });
+
+TEST(CommandLineOptions, WarningsNameTheArgumentAndTheOptionMeant) {
+  const CommandLineOptions options(Argv({"-wbport", "8080", "-rconprot", "1", "-version"}));
+  const std::vector<std::string> expected = {
+      "unknown option -wbport (did you mean -webport?); it is ignored",
+      "\"8080\" is not an option; it is ignored",
+      "unknown option -rconprot (did you mean -rconport?); it is ignored",
+      "\"1\" is not an option; it is ignored",
+      "unknown option -version (did you mean --version?); it is ignored",
   };
-  for (const auto& c : cases) {
-    std::vector<std::string> arguments = {"vexserver"};
-    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-    const ProgramOptions options = ParseProgramOptions(arguments);
-    EXPECT_EQ(options.Console, c.console) << c.name;
-    EXPECT_EQ(options.CheckConfig, c.checkConfig) << c.name;
-    EXPECT_EQ(options.DumpOptionsFile, c.dump) << c.name;
-    EXPECT_EQ(!options.Error.empty(), c.error) << c.name;
+  EXPECT_EQ(options.Warnings(), expected);
+  EXPECT_EQ(CommandLineOptions(Argv({"-port", "99999"})).Warnings(),
+            std::vector<std::string>{
+                "-port 99999 is not a port number from 0 to 65535; the game reads it as 34463"});
+}
+
+TEST(UsageText, ListsEveryOptionOfTheTable) {
+  const std::string usage = UsageText("vexserver");
+  for (const OptionRow& row : OptionTable()) {
+    EXPECT_NE(usage.find("  " + std::string(row.Name)), std::string::npos) << row.Name;
   }
+  EXPECT_EQ(usage.find('\\'), std::string::npos);
 }
 
 }  // namespace

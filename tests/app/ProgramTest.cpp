@@ -42,6 +42,43 @@ TEST(ConfigCheck, SummarisesTheSampleAndDumpsTheBlock) {
   EXPECT_EQ(fs::file_size(fs::path(game.Path()) / "block.bin"), 1756u);
 }
 
+// Names and texts from the operator's files and command line reach the terminal as text: an
+// escape sequence or a C1 control (0x9b starts a sequence on some terminals) is shown escaped.
+TEST(ConfigCheck, ControlBytesOfNamesAndTextsAreShownAsEscapes) {
+  GameFolder game;
+  game.WriteConfig("odd",
+                   "[Settings]\nGameType = 1\nServName = \"red\x1b[31m\xc2\x9b!\"\n"
+                   "[Deathmatch]\nMap00 = \"Worlds\\Multi\\Arena\"\n");
+  ChildProcess summary(kProgram, {"--check-config", "-config", "odd"}, game.Path());
+  ASSERT_EQ(summary.WaitForExit(), 0) << summary.Errors();
+  EXPECT_NE(summary.Output().find("Server name: red\\x1b[31m\\xc2\\x9b!"), std::string::npos)
+      << summary.Output();
+  EXPECT_EQ(summary.Output().find('\x1b'), std::string::npos);
+
+  ChildProcess missing(kProgram, {"--check-config", "-config", "no\x1b]0;title\x07such"},
+                       game.Path());
+  EXPECT_EQ(missing.WaitForExit(), 11);
+  EXPECT_NE(missing.Errors().find("no\\x1b]0;title\\x07such"), std::string::npos)
+      << missing.Errors();
+  EXPECT_EQ(missing.Errors().find('\x1b'), std::string::npos);
+  EXPECT_EQ(missing.Errors().find('\x07'), std::string::npos);
+}
+
+TEST(Program, StartedOutsideAGameFolderSaysTheConfigurationFolderIsMissing) {
+  test::ScratchFolder elsewhere;
+  const std::string missing = "./VexMod/ServerData is missing in " +
+                              fs::canonical(elsewhere.Path()).string() +
+                              ": start the server in the game's folder.";
+  ChildProcess check(kProgram, {"--check-config", "-config", "deathmatch"},
+                     elsewhere.Path().string());
+  EXPECT_EQ(check.WaitForExit(), 11);
+  EXPECT_NE(check.Errors().find(missing), std::string::npos) << check.Errors();
+
+  ChildProcess server(kProgram, {"-console", "-port", FreePort()}, elsewhere.Path().string());
+  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_NE(server.Output().find(missing), std::string::npos) << server.Output();
+}
+
 struct CheckCase {
   const char* name;
   const char* config;  // written as bad.txt when not null

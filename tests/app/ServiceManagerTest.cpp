@@ -15,6 +15,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -144,8 +145,83 @@ class JournalPriorities : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(file), {});
   }
 
+  // A hosting server whose standard output and standard error are one stream, as a unit's are
+  // when both go to the journal. Returns what the stream received, line by line.
+  std::vector<std::string> HostWithOutputInTheJournal(const std::vector<std::string>& environment,
+                                                      const std::string& input, int exitCode) {
+    const std::string journal = game_.Path() + "/journal.txt";
+    std::ofstream(journal).flush();
+    struct stat status {};
+    stat(journal.c_str(), &status);
+    std::vector<std::string> variables = environment;
+    variables.push_back("JOURNAL_STREAM=" + std::to_string(status.st_dev) + ":" +
+                        std::to_string(status.st_ino));
+    ChildProcess server("/bin/sh",
+                        {"-c",
+                         "exec \"$0\" -console -config deathmatch -port \"$1\" "
+                         "-rconpassword-file rcon.txt -timestamps=0 >>journal.txt 2>&1",
+                         kProgram, FreePort()},
+                        game_.Path(), variables);
+    if (!input.empty()) {
+      const auto deadline = std::chrono::steady_clock::now() + 20s;
+      while (ReadLines(journal).empty() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+      }
+      server.Write(input);
+    }
+    EXPECT_EQ(server.WaitForExit(20s), exitCode);
+    return ReadLines(journal);
+  }
+
+  static std::vector<std::string> ReadLines(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) {
+      lines.push_back(line);
+    }
+    return lines;
+  }
+
   GameFolder game_;
 };
+
+std::vector<std::string> LinesWith(const std::vector<std::string>& lines, const std::string& text) {
+  std::vector<std::string> found;
+  for (const std::string& line : lines) {
+    if (line.find(text) != std::string::npos) {
+      found.push_back(line);
+    }
+  }
+  return found;
+}
+
+TEST_F(JournalPriorities, AnEngineErrorAndAWarningOfTheRunningServerCarryTheirPriorityOnce) {
+  std::ofstream(game_.Path() + "/rcon.txt") << "s3cret\n";
+  std::filesystem::permissions(game_.Path() + "/rcon.txt", std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::owner_write |
+                                                               std::filesystem::perms::others_read);
+  const std::vector<std::string> lines =
+      HostWithOutputInTheJournal({"VEX_SIM_FAULT=frame:30"}, "", 1);
+  const std::string all = ::testing::PrintToString(lines);
+  const std::vector<std::string> failed = LinesWith(lines, "Simulated engine failure in frame 30");
+  ASSERT_EQ(failed.size(), 1u) << all;
+  EXPECT_EQ(failed[0].rfind("<3>Simulated engine failure in frame 30", 0), 0u) << all;
+  const std::vector<std::string> warned = LinesWith(lines, "can be read by other users");
+  ASSERT_EQ(warned.size(), 1u) << all;
+  EXPECT_EQ(warned[0].rfind("<4>The RCON password file ", 0), 0u) << all;
+  EXPECT_EQ(LinesWith(lines, "Server stopped."), std::vector<std::string>{"Server stopped."})
+      << all;
+}
+
+TEST_F(JournalPriorities, TheStopQuestionThatNobodyCanAnswerStaysOutOfTheJournal) {
+  std::ofstream(game_.Path() + "/rcon.txt") << "s3cret\n";
+  std::filesystem::permissions(game_.Path() + "/rcon.txt", std::filesystem::perms::owner_read);
+  const std::vector<std::string> lines = HostWithOutputInTheJournal({}, "/stop\n", 2);
+  const std::string all = ::testing::PrintToString(lines);
+  EXPECT_EQ(LinesWith(lines, "Server stopped.").size(), 1u) << all;
+  EXPECT_TRUE(LinesWith(lines, "stop the server?").empty()) << all;
+  EXPECT_TRUE(LinesWith(lines, "answered Yes").empty()) << all;
+}
 
 TEST_F(JournalPriorities, ErrorsAndWarningsCarryTheirPriorityOnlyInTheJournal) {
   game_.WriteConfig("narrow",

@@ -32,9 +32,10 @@ TEST(ConfigSummary, ShowsTheHostedSettingsButNoPassword) {
     return id == 2003 ? std::string("Survivor") : std::string("?");
   });
   for (const char* line :
-       {"Server name: %s %n Survivors\n", "Game type: Survivor\n", "Port: 28001\n",
-        "Max players: 12\n", "Join password: set\n", "Cont password: not set\n",
-        "Score limit: 1500\n", "Round limit: 3\n", "Time limit (minutes): 10\n"}) {
+       {"Configuration file: VexMod/ServerData/surv.txt\n", "Server name: %s %n Survivors\n",
+        "Game type: Survivor\n", "Port: 28001\n", "Max players: 12\n", "Join password: set\n",
+        "Cont password: not set\n", "Score limit: 1500\n", "Round limit: 3\n",
+        "Time limit (minutes): 10\n"}) {
     EXPECT_NE(summary.find(line), std::string::npos) << line << "\nin\n" << summary;
   }
   EXPECT_EQ(summary.find("hunter22"), std::string::npos);

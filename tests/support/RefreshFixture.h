@@ -69,7 +69,10 @@ class RefreshFixture {
     Display.LevelStartTime = kStart;
     context_ = std::make_unique<StatusRefreshContext>(
         StatusRefreshContext{*session_, Tracking, Display, PlayerList(), LevelList(),
-                             [this](std::string_view line) { Printed.emplace_back(line); },
+                             [this](std::string_view line, platform::Severity severity) {
+                               Printed.emplace_back(line);
+                               Severities.push_back(severity);
+                             },
                              [](QueuedLineKind) {}, [this] { ++Pushes; }, [this] { return Now; }});
   }
   ~RefreshFixture() {
@@ -98,6 +101,7 @@ class RefreshFixture {
   StatusDisplay Display;
   std::int64_t Now = kStart;
   std::vector<std::string> Printed;
+  std::vector<platform::Severity> Severities;
   int Pushes = 0;
   RecordingHost& Host() { return host_; }
 

@@ -379,6 +379,8 @@ TEST_F(StatusRefresh, EngineErrorPrintsTheReasonThenStopsTheSession) {
   ASSERT_TRUE(f.Session().EngineError());
   f.Tick(kStart + 1);
   EXPECT_EQ(f.Printed, (std::vector<std::string>{"last words", "frame failed: out of sync"}));
+  EXPECT_EQ(f.Severities,
+            (std::vector<platform::Severity>{platform::Severity::Info, platform::Severity::Error}));
   EXPECT_EQ(f.Session().Engine(), nullptr);
   EXPECT_FALSE(f.Session().HasThread());
   EXPECT_EQ(f.Host().Ids.back(), res::IDS_STOPPED);
