@@ -48,6 +48,7 @@ class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost
   void RunRemoteCommand(const std::string& line, const std::string& peer,
                         std::function<void(std::string)> done) override;
   remote::A2sStatus QueryStatus() override;
+  // fw::net::IRemoteHost and fw::web::IMetricsHost
   void ReportRemoteEvent(std::string_view text) override;
   // fw::web::IWebHost
   std::string WebStateJson() override;
@@ -72,7 +73,8 @@ class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost
   std::unique_ptr<fw::net::QueryService> query_;
   std::unique_ptr<fw::web::WebService> web_;
   std::unique_ptr<fw::web::MetricsService> metrics_;
-  // Wrong passwords of the remote console and the web page count together.
+  // Wrong passwords of the remote console and the web page, and wrong metrics tokens, count
+  // together.
   std::shared_ptr<remote::AuthFailureBans> bans_ = std::make_shared<remote::AuthFailureBans>();
   std::deque<Command> waiting_;
   bool runPosted_ = false;

@@ -24,6 +24,7 @@ void RemoteAdmin::StartMetrics(const RemoteOptions& options) {
   settings.BindAddress = options.MetricsBind;
   settings.Port = options.MetricsPort;
   settings.Token = token.Text;
+  settings.SharedBans = bans_;
   auto service = std::make_unique<fw::web::MetricsService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {

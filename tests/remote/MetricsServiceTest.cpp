@@ -6,6 +6,8 @@
 #include <chrono>
 #include <future>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/web/MetricsService.h"
 #include "tests/remote/LoopbackStream.h"
@@ -26,7 +28,9 @@ class FixedMetrics final : public IMetricsHost {
     ++scrapes;
     return kMetrics;
   }
+  void ReportRemoteEvent(std::string_view text) override { events.emplace_back(text); }
   int scrapes = 0;
+  std::vector<std::string> events;
 };
 
 // What the server sent until it closed, or what came within the time.
