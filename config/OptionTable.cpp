@@ -35,7 +35,8 @@ constexpr auto kOptions = std::to_array<OptionRow>({
     {"-rconport", Port, "N", Remote, "the remote console's TCP port (default: the game port)"},
     {"-rconbind", Text, "ADDR", Remote, "the remote console's address (default: every interface)"},
     {"-rconidle", Seconds, "SECONDS", Remote,
-     "close a signed-in remote console client silent this long (default: 600, 10 minutes)"},
+     "close a signed-in remote console client silent this long, 1 to 86400 (default: 600, 10 "
+     "minutes)"},
     {"-queryport", Port, "N", Remote,
      "the server query's UDP port (default: game port + 1; 0: off)"},
     {"-webport", Port, "N", Remote,

@@ -6,6 +6,7 @@
 
 #include "framework/net/QueryService.h"
 #include "framework/net/RconService.h"
+#include "framework/web/MetricsService.h"
 #include "framework/web/WebService.h"
 #include "remote/ServerMetrics.h"
 #include "session/FrameTimings.h"
@@ -23,8 +24,9 @@ void AddDisplayFigures(remote::ServerMetrics& metrics, const StatusDisplay& disp
 // the game was hosted counts as the time since the last frame.
 void AddFrameFigures(remote::ServerMetrics& metrics, const FrameTimings& timings,
                      std::uint64_t frames, bool running, FrameTimings::Clock::time_point now);
-// Each service that runs adds its counts; the bans of the remote console and the web page add up.
+// Each service that runs adds its counts; `scraped` is the metrics' own service.
 void AddServiceFigures(remote::ServerMetrics& metrics, const fw::net::RconService* rcon,
-                       const fw::net::QueryService* query, const fw::web::WebService* web);
+                       const fw::net::QueryService* query, const fw::web::WebService* web,
+                       const fw::web::MetricsService* scraped);
 
 }  // namespace vex

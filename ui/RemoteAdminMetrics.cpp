@@ -42,7 +42,7 @@ std::string RemoteAdmin::MetricsText() {
   AddDisplayFigures(metrics, display, window_.TotalPlayers(), platform::CalendarSeconds());
   AddFrameFigures(metrics, window_.Timings(), window_.FramesRun(), window_.EngineRunning(),
                   FrameTimings::Clock::now());
-  AddServiceFigures(metrics, rcon_.get(), query_.get(), web_.get());
+  AddServiceFigures(metrics, rcon_.get(), query_.get(), web_.get(), metrics_.get());
   metrics.DroppedDatagrams = window_.DroppedDatagrams();
   metrics.ConsoleLinesDropped = fw::TerminalLinesDropped();
   const int level = display.HighlightedLevel;

@@ -48,6 +48,7 @@ class MetricsService::Impl {
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }
+  remote::SignInCounts SignIns() const { return signIns_; }
 
  private:
   void AcceptPending() {
@@ -121,6 +122,7 @@ class MetricsService::Impl {
       return WebAnswer(429, kPlainText, "Too many sign-in attempts. Try again later.\n");
     }
     if (!CarriesToken(*authorization, settings_.Token)) {
+      ++signIns_.Failed;
       std::string report = "Metrics: wrong token from " +
                            net::PeerText(socket->peerAddress(), socket->peerPort()) + ".";
       if (bans_->RecordFailure(address, now)) {
@@ -129,6 +131,7 @@ class MetricsService::Impl {
       host_.ReportRemoteEvent(report);
       return Unauthorized("Wrong token.\n");
     }
+    ++signIns_.Succeeded;
     return WebAnswer(200, kExpositionType, host_.MetricsText());
   }
 
@@ -154,6 +157,7 @@ class MetricsService::Impl {
   IMetricsHost& host_;
   MetricsSettings settings_;
   std::shared_ptr<remote::AuthFailureBans> bans_;
+  remote::SignInCounts signIns_;
   std::map<QTcpSocket*, remote::HttpRequestReader> readers_;
   QTcpServer server_;
 };
@@ -167,6 +171,9 @@ bool MetricsService::Start(std::string& error) {
 }
 std::uint16_t MetricsService::Port() const {
   return impl_->Port();
+}
+remote::SignInCounts MetricsService::SignIns() const {
+  return impl_->SignIns();
 }
 
 }  // namespace vex::fw::web

@@ -7,6 +7,7 @@
 
 #include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::fw::web {
 
@@ -47,6 +48,7 @@ class MetricsService {
 
   bool Start(std::string& error);
   std::uint16_t Port() const;
+  remote::SignInCounts SignIns() const;
 
  private:
   class Impl;
