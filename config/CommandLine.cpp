@@ -204,7 +204,7 @@ void CommandLineOptions::CheckNames(const OptionRow& row, const std::string& val
     } else if (!HostNameCharacters(piece)) {
       warnings_.push_back(
           std::string(row.Name) + " \"" + std::string(piece) +
-          "\" is not a host name (letters, digits, dots and dashes); it is ignored");
+          "\" is not a host name (letters, digits, dots, dashes and underscores); it is ignored");
     }
   }
 }

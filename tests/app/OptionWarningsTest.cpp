@@ -102,8 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "Port: 27888"},
         WarningCase{"WebHostWithPort",
                     {"-webhost", "proxy.example:8443"},
-                    "-webhost \"proxy.example:8443\" is not a host name (letters, digits, dots "
-                    "and dashes); it is ignored",
+                    "-webhost \"proxy.example:8443\" is not a host name (letters, digits, dots, "
+                    "dashes and underscores); it is ignored",
                     "Port: 27888"},
         WarningCase{"ValueNamedLikeAnOption",
                     {"-name", "-port", "4000"},
