@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/net/QueryService.h"
-#include "framework/net/RconService.h"
-#include "framework/web/MetricsService.h"
-#include "framework/web/WebService.h"
 #include "remote/ServerMetrics.h"
+#include "services/MetricsService.h"
+#include "services/QueryService.h"
+#include "services/RconService.h"
+#include "services/WebService.h"
 #include "session/FrameTimings.h"
 #include "ui/StatusDisplay.h"
 
@@ -25,8 +25,8 @@ void AddDisplayFigures(remote::ServerMetrics& metrics, const StatusDisplay& disp
 void AddFrameFigures(remote::ServerMetrics& metrics, const FrameTimings& timings,
                      std::uint64_t frames, bool running, FrameTimings::Clock::time_point now);
 // Each service that runs adds its counts; `scraped` is the metrics' own service.
-void AddServiceFigures(remote::ServerMetrics& metrics, const fw::net::RconService* rcon,
-                       const fw::net::QueryService* query, const fw::web::WebService* web,
-                       const fw::web::MetricsService* scraped);
+void AddServiceFigures(remote::ServerMetrics& metrics, const services::RconService* rcon,
+                       const services::QueryService* query, const services::WebService* web,
+                       const services::MetricsService* scraped);
 
 }  // namespace vex

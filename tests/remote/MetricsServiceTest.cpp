@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/web/MetricsService.h"
+#include "services/MetricsService.h"
 #include "tests/remote/LoopbackStream.h"
 #include "tests/remote/NetworkServiceTest.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 namespace {
 
 using namespace std::chrono_literals;
@@ -156,4 +156,4 @@ TEST_F(MetricsServiceTest, ConnectionsPastTheLimitAreRefusedAndSlowRequestsTimed
 }
 
 }  // namespace
-}  // namespace vex::fw::web
+}  // namespace vex::services

@@ -1,17 +1,17 @@
-#include "framework/web/MetricsService.h"
+#include "services/MetricsService.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <map>
 
-#include "framework/net/MonotonicClock.h"
-#include "framework/net/PeerAddress.h"
-#include "framework/net/TcpListener.h"
-#include "framework/web/WebAnswer.h"
 #include "remote/SecretEqual.h"
+#include "services/MonotonicClock.h"
+#include "services/PeerAddress.h"
+#include "services/TcpListener.h"
+#include "services/WebAnswer.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 
 namespace {
 
@@ -43,8 +43,8 @@ class MetricsService::Impl {
 
   bool Start(std::string& error) {
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
-    return net::ListenForClients(server_, "Metrics", settings_.BindAddress, settings_.Port,
-                                 settings_.MaxConnections, error);
+    return ListenForClients(server_, "Metrics", settings_.BindAddress, settings_.Port,
+                            settings_.MaxConnections, error);
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }
@@ -98,8 +98,8 @@ class MetricsService::Impl {
   }
 
   std::string Answer(QTcpSocket* socket, const remote::HttpRequest& request) {
-    const std::string address = net::PlainAddress(socket->peerAddress()).toString().toStdString();
-    const std::uint64_t now = net::MonotonicMs();
+    const std::string address = PlainAddress(socket->peerAddress()).toString().toStdString();
+    const std::uint64_t now = MonotonicMs();
     if (bans_->IsBanned(address, now)) {
       return WebAnswer(429, kPlainText, "Too many wrong tokens or passwords. Try again later.\n");
     }
@@ -123,8 +123,8 @@ class MetricsService::Impl {
     }
     if (!CarriesToken(*authorization, settings_.Token)) {
       ++signIns_.Failed;
-      std::string report = "Metrics: wrong token from " +
-                           net::PeerText(socket->peerAddress(), socket->peerPort()) + ".";
+      std::string report =
+          "Metrics: wrong token from " + PeerText(socket->peerAddress(), socket->peerPort()) + ".";
       if (bans_->RecordFailure(address, now)) {
         report += " Its address is banned for a while.";
       }
@@ -176,4 +176,4 @@ remote::SignInCounts MetricsService::SignIns() const {
   return impl_->SignIns();
 }
 
-}  // namespace vex::fw::web
+}  // namespace vex::services

@@ -9,7 +9,7 @@
 #include "remote/HttpRequest.h"
 #include "remote/ServiceCounts.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 
 // What a scrape reads. Every call comes on the window thread.
 class IMetricsHost {
@@ -55,4 +55,4 @@ class MetricsService {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace vex::fw::web
+}  // namespace vex::services
