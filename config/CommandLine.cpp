@@ -84,6 +84,28 @@ const OptionRow* Resembling(std::string_view argument) {
   return best;
 }
 
+constexpr int kLongestSeconds = 24 * 60 * 60;
+
+// The pieces of a list option's value; empty ones too, so that they can be named.
+std::vector<std::string_view> CommaPieces(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    pieces.push_back(text.substr(0, comma));
+    if (comma == std::string_view::npos) {
+      return pieces;
+    }
+    text.remove_prefix(comma + 1);
+  }
+}
+
+// What a Host header can carry as a name; a port or a bracketed address never matches one.
+bool HostNameCharacters(std::string_view name) {
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+  });
+}
+
 std::string UnknownArgumentWarning(std::string_view argument) {
   if (argument.empty() || argument.front() != '-') {
     return "\"" + std::string(argument) + "\" is not an option; it is ignored";
@@ -137,8 +159,20 @@ void CommandLineOptions::Take(const OptionRow& row, std::span<const std::string>
                         "\" as its value; it is not read as the option " +
                         std::string(other->Name));
   }
-  if (row.Value == OptionValue::Port) {
-    CheckPort(row, value);
+  switch (row.Value) {
+    case OptionValue::Port:
+      CheckPort(row, value);
+      break;
+    case OptionValue::Seconds:
+      CheckSeconds(row, value);
+      break;
+    case OptionValue::Names:
+      CheckNames(row, value);
+      break;
+    case OptionValue::None:
+    case OptionValue::OnOff:
+    case OptionValue::Text:
+      break;
   }
   given_.push_back({&row, value});
 }
@@ -152,6 +186,27 @@ void CommandLineOptions::CheckPort(const OptionRow& row, const std::string& valu
     text += "; the game reads it as " + std::to_string(PortFromText(value.c_str()));
   }
   warnings_.push_back(std::move(text));
+}
+
+void CommandLineOptions::CheckSeconds(const OptionRow& row, const std::string& value) {
+  if (!StrictSeconds(value)) {
+    warnings_.push_back(std::string(row.Name) + " " + value +
+                        " is not a number of seconds from 1 to " + std::to_string(kLongestSeconds) +
+                        "; it is ignored");
+  }
+}
+
+void CommandLineOptions::CheckNames(const OptionRow& row, const std::string& value) {
+  for (const std::string_view piece : CommaPieces(value)) {
+    if (piece.empty()) {
+      warnings_.push_back(std::string(row.Name) + " \"" + value +
+                          "\" holds an empty name; it is ignored");
+    } else if (!HostNameCharacters(piece)) {
+      warnings_.push_back(
+          std::string(row.Name) + " \"" + std::string(piece) +
+          "\" is not a host name (letters, digits, dots, dashes and underscores); it is ignored");
+    }
+  }
 }
 
 bool CommandLineOptions::Has(std::string_view name) const {
@@ -168,6 +223,21 @@ std::optional<std::string> CommandLineOptions::Value(std::string_view name) cons
   return last->Value;
 }
 
+std::vector<std::string> CommandLineOptions::Names(std::string_view name) const {
+  std::vector<std::string> names;
+  for (const Given& given : given_) {
+    if (given.Row->Name != name) {
+      continue;
+    }
+    for (const std::string_view piece : CommaPieces(given.Value)) {
+      if (HostNameCharacters(piece)) {
+        names.emplace_back(piece);
+      }
+    }
+  }
+  return names;
+}
+
 bool CommandLineOptions::MissingValue(std::string_view name) const {
   return missingValue_ != nullptr && missingValue_->Name == name;
 }
@@ -179,6 +249,16 @@ std::optional<std::uint16_t> StrictPortNumber(std::string_view text) {
     return std::nullopt;
   }
   return static_cast<std::uint16_t>(value);
+}
+
+std::optional<int> StrictSeconds(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || text.front() == '-' || error != std::errc{} ||
+      end != text.data() + text.size() || value < 1 || value > kLongestSeconds) {
+    return std::nullopt;
+  }
+  return value;
 }
 
 std::uint16_t PortFromText(const char* text) {

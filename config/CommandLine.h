@@ -15,8 +15,9 @@ namespace vex {
 // The command line read once against the option table. An option is an argument equal to a
 // table name ignoring case; one that takes a value takes the next argument unchanged, whatever
 // it is, and that argument is never read as an option itself. The last argument is never an
-// option with a value, since none follows it. A repeated option takes its last value. Every
-// other argument is skipped alone, with a warning that names it.
+// option with a value, since none follows it. A repeated option takes its last value, but for a
+// list of names, which gathers them all. Every other argument is skipped alone, with a warning
+// that names it.
 class CommandLineOptions {
  public:
   // The process's arguments, the program's name first.
@@ -25,10 +26,12 @@ class CommandLineOptions {
   bool Has(std::string_view name) const;
   // The last value given, or nothing; a switch given with "=0" has "0", otherwise "1".
   std::optional<std::string> Value(std::string_view name) const;
+  // Every usable name of a list option, in the order given: each value split at its commas.
+  std::vector<std::string> Names(std::string_view name) const;
   // Given last, with no argument after it for its value.
   bool MissingValue(std::string_view name) const;
-  // Unknown arguments, values no port can have, values that look like options: one line each,
-  // without a "warning:" of their own.
+  // Unknown arguments, values out of their option's range, values that look like options: one
+  // line each, without a "warning:" of their own.
   const std::vector<std::string>& Warnings() const { return warnings_; }
 
  private:
@@ -39,6 +42,8 @@ class CommandLineOptions {
 
   void Take(const OptionRow& row, std::span<const std::string> arguments, std::size_t& i);
   void CheckPort(const OptionRow& row, const std::string& value);
+  void CheckSeconds(const OptionRow& row, const std::string& value);
+  void CheckNames(const OptionRow& row, const std::string& value);
 
   std::vector<Given> given_;
   const OptionRow* missingValue_ = nullptr;
@@ -47,6 +52,9 @@ class CommandLineOptions {
 
 // A port number as the remote services read it: decimal digits only, 0 to 65535.
 std::optional<std::uint16_t> StrictPortNumber(std::string_view text);
+
+// Whole seconds as a limit of time is given: decimal digits only, 1 to a day.
+std::optional<int> StrictSeconds(std::string_view text);
 
 // Name mode: "-config" replaces the configuration name.
 void ApplyCommandLine(std::span<const std::string> arguments, std::string& configName);

@@ -34,12 +34,18 @@ constexpr auto kOptions = std::to_array<OptionRow>({
      "VEX_RCON_PASSWORD does too"},
     {"-rconport", Port, "N", Remote, "the remote console's TCP port (default: the game port)"},
     {"-rconbind", Text, "ADDR", Remote, "the remote console's address (default: every interface)"},
+    {"-rconidle", Seconds, "SECONDS", Remote,
+     "close a signed-in remote console client silent this long, 1 to 86400 (default: 600, 10 "
+     "minutes)"},
     {"-queryport", Port, "N", Remote,
      "the server query's UDP port (default: game port + 1; 0: off)"},
     {"-webport", Port, "N", Remote,
      "serve the operator's web page on this TCP port, with the remote console's password "
      "(default: 0, off)"},
     {"-webbind", Text, "ADDR", Remote, "the web page's address (default: 127.0.0.1)"},
+    {"-webhost", Names, "NAME[,NAME]", Remote,
+     "a host name the web page answers to besides its addresses and localhost, such as a "
+     "proxy's; may be given again"},
     {"-metricsport", Port, "N", Remote,
      "serve Prometheus metrics at /metrics on this TCP port (default: 0, off)"},
     {"-metricsbind", Text, "ADDR", Remote, "the metrics' address (default: 127.0.0.1)"},

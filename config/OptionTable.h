@@ -9,10 +9,12 @@ namespace vex {
 enum class OptionOwner { Game, Program, Remote };
 
 enum class OptionValue {
-  None,   // a switch
-  OnOff,  // a switch that also takes "=0" or "=1" after its name
-  Text,   // the next argument, whatever it is
-  Port,   // the next argument, a port number from 0 to 65535
+  None,     // a switch
+  OnOff,    // a switch that also takes "=0" or "=1" after its name
+  Text,     // the next argument, whatever it is
+  Port,     // the next argument, a port number from 0 to 65535
+  Seconds,  // the next argument, whole seconds from 1 to a day
+  Names,    // the next argument, host names separated by commas; may be given again to add more
 };
 
 struct OptionRow {

@@ -64,6 +64,10 @@ RemoteOptions ParseRemoteOptions(const std::vector<std::string>& arguments) {
   options.WebBind = given.Value("-webbind").value_or(options.WebBind);
   options.MetricsBind = given.Value("-metricsbind").value_or(options.MetricsBind);
   options.MetricsTokenFile = given.Value("-metricstoken-file");
+  options.WebHostNames = given.Names("-webhost");
+  if (const std::optional<std::string> idle = given.Value("-rconidle")) {
+    options.RconIdleSeconds = StrictSeconds(*idle);
+  }
   const auto port = [&](const char* name) -> std::optional<std::uint16_t> {
     const std::optional<std::string> value = given.Value(name);
     if (!value) {

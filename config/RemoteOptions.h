@@ -14,9 +14,12 @@ struct RemoteOptions {
   std::optional<std::string> RconPasswordFile;
   std::optional<std::uint16_t> RconPort;
   std::string RconBind;
+  // A value out of range is left out here; the command line's warnings name it.
+  std::optional<int> RconIdleSeconds;
   std::optional<std::uint16_t> QueryPort;
   std::uint16_t WebPort = 0;
   std::string WebBind = "127.0.0.1";
+  std::vector<std::string> WebHostNames;
   std::uint16_t MetricsPort = 0;
   std::string MetricsBind = "127.0.0.1";
   std::optional<std::string> MetricsTokenFile;

@@ -10,12 +10,13 @@ double Number(std::uint64_t value) {
 
 void WriteSignIns(MetricsExposition& out, const ServerMetrics& server) {
   constexpr const char* kName = "vexserver_sign_ins_total";
-  out.Family(kName, "Sign-ins to the remote console and the web page, by result.",
+  out.Family(kName, "Sign-ins to the remote console, the web page and the metrics, by result.",
              MetricType::Counter);
   const struct {
     const char* Service;
     const SignInCounts& Counts;
-  } services[] = {{"rcon", server.RconSignIns}, {"web", server.WebSignIns}};
+  } services[] = {
+      {"rcon", server.RconSignIns}, {"web", server.WebSignIns}, {"metrics", server.MetricsSignIns}};
   for (const auto& [service, counts] : services) {
     out.Sample(kName, Number(counts.Succeeded), {{"service", service}, {"result", "succeeded"}});
     out.Sample(kName, Number(counts.Failed), {{"service", service}, {"result", "failed"}});

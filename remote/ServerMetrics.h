@@ -26,6 +26,7 @@ struct ServerMetrics {
   std::optional<std::uint64_t> DroppedDatagrams;
   SignInCounts RconSignIns;
   SignInCounts WebSignIns;
+  SignInCounts MetricsSignIns;  // scrapes that offered a token
   std::uint64_t ActiveBans = 0;
   std::uint64_t WebSessions = 0;
   QueryCounts Queries;

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "remote/SecretEqual.h"
+#include "services/MonotonicClock.h"
 #include "services/PeerAddress.h"
 #include "services/TcpListener.h"
 #include "services/WebAnswer.h"
@@ -18,14 +19,10 @@ constexpr const char* kPlainText = "text/plain; charset=utf-8";
 constexpr const char* kExpositionType = "text/plain; version=0.0.4; charset=utf-8";
 constexpr std::size_t kReadChunk = 4096;
 
-bool CarriesToken(const remote::HttpRequest& request, const std::string& token) {
-  if (token.empty()) {
-    return true;
-  }
+bool CarriesToken(std::string_view authorization, const std::string& token) {
   constexpr std::string_view kScheme = "Bearer ";
-  const auto header = request.Header("authorization");
-  return header && header->substr(0, kScheme.size()) == kScheme &&
-         remote::SecretsEqual(header->substr(kScheme.size()), token);
+  return authorization.substr(0, kScheme.size()) == kScheme &&
+         remote::SecretsEqual(authorization.substr(kScheme.size()), token);
 }
 
 }  // namespace
@@ -33,7 +30,10 @@ bool CarriesToken(const remote::HttpRequest& request, const std::string& token) 
 class MetricsService::Impl {
  public:
   Impl(IMetricsHost& host, MetricsSettings settings)
-      : host_(host), settings_(std::move(settings)) {}
+      : host_(host),
+        settings_(std::move(settings)),
+        bans_(settings_.SharedBans ? settings_.SharedBans
+                                   : std::make_shared<remote::AuthFailureBans>(settings_.Bans)) {}
 
   ~Impl() {
     for (QTcpSocket* socket : server_.findChildren<QTcpSocket*>()) {
@@ -48,6 +48,7 @@ class MetricsService::Impl {
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }
+  remote::SignInCounts SignIns() const { return signIns_; }
 
  private:
   void AcceptPending() {
@@ -91,23 +92,51 @@ class MetricsService::Impl {
         Finish(socket, WebAnswer(reader.FailureStatus(), kPlainText, "Refused.\n"));
         return;
       case remote::HttpRequestReader::State::Complete:
-        Finish(socket, Answer(reader.Request()));
+        Finish(socket, Answer(socket, reader.Request()));
         return;
     }
   }
 
-  std::string Answer(const remote::HttpRequest& request) {
+  std::string Answer(QTcpSocket* socket, const remote::HttpRequest& request) {
+    const std::string address = PlainAddress(socket->peerAddress()).toString().toStdString();
+    const std::uint64_t now = MonotonicMs();
+    if (bans_->IsBanned(address, now)) {
+      return WebAnswer(429, kPlainText, "Too many wrong tokens or passwords. Try again later.\n");
+    }
     if (request.Path() != "/metrics") {
       return WebAnswer(404, kPlainText, "Not found; the metrics are at /metrics.\n");
     }
     if (request.Method != "GET") {
       return WebAnswer(405, kPlainText, "Not allowed.\n", "Allow: GET\r\n");
     }
-    if (!CarriesToken(request, settings_.Token)) {
-      return WebAnswer(401, kPlainText, "Missing or wrong token.\n",
-                       "WWW-Authenticate: Bearer realm=\"metrics\"\r\n");
+    if (settings_.Token.empty()) {
+      return WebAnswer(200, kExpositionType, host_.MetricsText());
     }
+    // Only a request that offers a token is a guess: a scrape configured without one is a
+    // mistake that should not ban its address from the other services.
+    const auto authorization = request.Header("authorization");
+    if (!authorization) {
+      return Unauthorized("Missing token.\n");
+    }
+    if (!bans_->TakeAttempt(now)) {
+      return WebAnswer(429, kPlainText, "Too many sign-in attempts. Try again later.\n");
+    }
+    if (!CarriesToken(*authorization, settings_.Token)) {
+      ++signIns_.Failed;
+      std::string report =
+          "Metrics: wrong token from " + PeerText(socket->peerAddress(), socket->peerPort()) + ".";
+      if (bans_->RecordFailure(address, now)) {
+        report += " Its address is banned for a while.";
+      }
+      host_.ReportRemoteEvent(report);
+      return Unauthorized("Wrong token.\n");
+    }
+    ++signIns_.Succeeded;
     return WebAnswer(200, kExpositionType, host_.MetricsText());
+  }
+
+  static std::string Unauthorized(const char* text) {
+    return WebAnswer(401, kPlainText, text, "WWW-Authenticate: Bearer realm=\"metrics\"\r\n");
   }
 
   // Nothing more is read from a connection once it has its answer, and a client that does not
@@ -127,6 +156,8 @@ class MetricsService::Impl {
 
   IMetricsHost& host_;
   MetricsSettings settings_;
+  std::shared_ptr<remote::AuthFailureBans> bans_;
+  remote::SignInCounts signIns_;
   std::map<QTcpSocket*, remote::HttpRequestReader> readers_;
   QTcpServer server_;
 };
@@ -140,6 +171,9 @@ bool MetricsService::Start(std::string& error) {
 }
 std::uint16_t MetricsService::Port() const {
   return impl_->Port();
+}
+remote::SignInCounts MetricsService::SignIns() const {
+  return impl_->SignIns();
 }
 
 }  // namespace vex::services

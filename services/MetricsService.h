@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
+#include "remote/ServiceCounts.h"
 
 namespace vex::services {
 
@@ -13,6 +16,8 @@ class IMetricsHost {
  public:
   // The whole answer of /metrics in the Prometheus text format.
   virtual std::string MetricsText() = 0;
+  // A line for the operator's console: wrong tokens and the bans they bring.
+  virtual void ReportRemoteEvent(std::string_view text) = 0;
 
  protected:
   ~IMetricsHost() = default;
@@ -26,6 +31,10 @@ struct MetricsSettings {
   int MaxConnections = 8;
   int RequestTimeoutMs = 10'000;
   remote::HttpLimits Limits;
+  remote::AuthFailureBans::Limits Bans;
+  // Wrong tokens counted with the remote console's and the web page's wrong passwords, and their
+  // bans kept here too; the service keeps its own table when null.
+  std::shared_ptr<remote::AuthFailureBans> SharedBans;
 };
 
 // GET /metrics for Prometheus, served by the window thread's event loop like the other remote
@@ -39,6 +48,7 @@ class MetricsService {
 
   bool Start(std::string& error);
   std::uint16_t Port() const;
+  remote::SignInCounts SignIns() const;
 
  private:
   class Impl;

@@ -44,7 +44,8 @@ void AddFrameFigures(remote::ServerMetrics& metrics, const FrameTimings& timings
 }
 
 void AddServiceFigures(remote::ServerMetrics& metrics, const services::RconService* rcon,
-                       const services::QueryService* query, const services::WebService* web) {
+                       const services::QueryService* query, const services::WebService* web,
+                       const services::MetricsService* scraped) {
   if (rcon != nullptr) {
     metrics.RconSignIns = rcon->SignIns();
     metrics.ActiveBans = rcon->ActiveBans();
@@ -57,6 +58,9 @@ void AddServiceFigures(remote::ServerMetrics& metrics, const services::RconServi
     // Both services keep their bans in one table, which is counted once.
     metrics.ActiveBans = web->ActiveBans();
     metrics.WebSessions = web->ActiveSessions();
+  }
+  if (scraped != nullptr) {
+    metrics.MetricsSignIns = scraped->SignIns();
   }
 }
 

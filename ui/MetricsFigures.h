@@ -5,6 +5,7 @@
 #include <string>
 
 #include "remote/ServerMetrics.h"
+#include "services/MetricsService.h"
 #include "services/QueryService.h"
 #include "services/RconService.h"
 #include "services/WebService.h"
@@ -23,8 +24,9 @@ void AddDisplayFigures(remote::ServerMetrics& metrics, const StatusDisplay& disp
 // the game was hosted counts as the time since the last frame.
 void AddFrameFigures(remote::ServerMetrics& metrics, const FrameTimings& timings,
                      std::uint64_t frames, bool running, FrameTimings::Clock::time_point now);
-// Each service that runs adds its counts; the bans of the remote console and the web page add up.
+// Each service that runs adds its counts; `scraped` is the metrics' own service.
 void AddServiceFigures(remote::ServerMetrics& metrics, const services::RconService* rcon,
-                       const services::QueryService* query, const services::WebService* web);
+                       const services::QueryService* query, const services::WebService* web,
+                       const services::MetricsService* scraped);
 
 }  // namespace vex

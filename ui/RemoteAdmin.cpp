@@ -75,6 +75,9 @@ void RemoteAdmin::StartRcon(const RemoteOptions& options, const RconPassword& pa
   settings.BindAddress = options.RconBind;
   settings.Port = options.RconPort.value_or(gameFacts_.GamePort);
   settings.SharedBans = bans_;
+  if (options.RconIdleSeconds) {
+    settings.IdleTimeoutMs = *options.RconIdleSeconds * 1000;
+  }
   auto service = std::make_unique<services::RconService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {

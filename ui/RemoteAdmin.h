@@ -48,6 +48,7 @@ class RemoteAdmin final : public services::IWebHost, public services::IMetricsHo
   void RunRemoteCommand(const std::string& line, const std::string& peer,
                         std::function<void(std::string)> done) override;
   remote::A2sStatus QueryStatus() override;
+  // services::IRemoteHost and services::IMetricsHost
   void ReportRemoteEvent(std::string_view text) override;
   // services::IWebHost
   std::string WebStateJson() override;
@@ -72,7 +73,8 @@ class RemoteAdmin final : public services::IWebHost, public services::IMetricsHo
   std::unique_ptr<services::QueryService> query_;
   std::unique_ptr<services::WebService> web_;
   std::unique_ptr<services::MetricsService> metrics_;
-  // Wrong passwords of the remote console and the web page count together.
+  // Wrong passwords of the remote console and the web page, and wrong metrics tokens, count
+  // together.
   std::shared_ptr<remote::AuthFailureBans> bans_ = std::make_shared<remote::AuthFailureBans>();
   std::deque<Command> waiting_;
   bool runPosted_ = false;

@@ -24,6 +24,7 @@ void RemoteAdmin::StartMetrics(const RemoteOptions& options) {
   settings.BindAddress = options.MetricsBind;
   settings.Port = options.MetricsPort;
   settings.Token = token.Text;
+  settings.SharedBans = bans_;
   auto service = std::make_unique<services::MetricsService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
@@ -41,7 +42,7 @@ std::string RemoteAdmin::MetricsText() {
   AddDisplayFigures(metrics, display, window_.TotalPlayers(), platform::CalendarSeconds());
   AddFrameFigures(metrics, window_.Timings(), window_.FramesRun(), window_.EngineRunning(),
                   FrameTimings::Clock::now());
-  AddServiceFigures(metrics, rcon_.get(), query_.get(), web_.get());
+  AddServiceFigures(metrics, rcon_.get(), query_.get(), web_.get(), metrics_.get());
   metrics.DroppedDatagrams = window_.DroppedDatagrams();
   metrics.ConsoleLinesDropped = fw::TerminalLinesDropped();
   const int level = display.HighlightedLevel;

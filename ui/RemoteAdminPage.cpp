@@ -78,6 +78,7 @@ void RemoteAdmin::StartWebPage(const RemoteOptions& options, const RconPassword&
   settings.BindAddress = options.WebBind;
   settings.Port = options.WebPort;
   settings.SharedBans = bans_;
+  settings.HostNames = options.WebHostNames;
   auto service = std::make_unique<services::WebService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {

@@ -164,6 +164,12 @@ TEST_F(DebianPackage, ShipsWhatADebianDaemonShips) {
   const std::string changelog = Gunzipped(doc / "changelog.gz");
   EXPECT_EQ(changelog.rfind("vexserver (" + FieldOf(*deb_, "Version") + ") ", 0), 0u) << changelog;
 
+  // The example alerting rules, as they are kept in the sources, are rules Prometheus takes.
+  const fs::path alerts = doc / "examples/vexserver-alerts.yml";
+  EXPECT_EQ(ReadAll(alerts), ReadAll(fs::path(VEX_SOURCE_DIR) / "packaging/vexserver-alerts.yml"));
+  ChildProcess promtool("/usr/bin/promtool", {"check", "rules", alerts.string()}, "/");
+  EXPECT_EQ(promtool.WaitForExit(30s), 0) << promtool.Output() << promtool.Errors();
+
   // Every file under /etc is the operator's to change, so dpkg keeps the operator's version.
   std::vector<std::string> etcFiles;
   for (const auto& entry : fs::recursive_directory_iterator(Root() / "etc")) {

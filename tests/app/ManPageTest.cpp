@@ -4,6 +4,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "config/OptionTable.h"
 
@@ -70,9 +71,24 @@ TEST(ManPage, HasTheSectionsAnOperatorLooksFor) {
        {"SYNOPSIS", "OPTIONS", "SIGNALS", "ENVIRONMENT", "FILES", "EXIT STATUS"}) {
     EXPECT_FALSE(Section(page, heading).empty()) << heading;
   }
-  EXPECT_NE(Section(page, "ENVIRONMENT").find("VEX_RCON_PASSWORD"), std::string::npos);
-  EXPECT_NE(Section(page, "FILES").find("history"), std::string::npos);
-  EXPECT_NE(Section(page, "SIGNALS").find("SIGUSR1"), std::string::npos);
+  // What the program reads, writes, answers to and ends with, each where an operator looks.
+  const struct {
+    const char* Heading;
+    std::vector<const char*> Words;
+  } expected[] = {
+      {"ENVIRONMENT",
+       {"VEX_RCON_PASSWORD", "TERM", "NO_COLOR", "DISPLAY", "XDG_STATE_HOME", "JOURNAL_STREAM",
+        "NOTIFY_SOCKET"}},
+      {"FILES", {"history", "/var/log/vexserver/", "/etc/vexserver/", "vexserver\\-alerts.yml"}},
+      {"SIGNALS", {"SIGINT", "SIGTERM", "SIGHUP", "SIGUSR1", "SIGPIPE"}},
+      {"EXIT STATUS", {".B 0\n", ".B 1\n", ".B 2\n", ".B 3\n", "10", "13", ".B 64\n"}},
+  };
+  for (const auto& [heading, words] : expected) {
+    const std::string section = Section(page, heading);
+    for (const char* word : words) {
+      EXPECT_NE(section.find(word), std::string::npos) << heading << ": " << word;
+    }
+  }
 }
 
 }  // namespace

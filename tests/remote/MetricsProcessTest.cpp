@@ -1,5 +1,6 @@
 // The metrics of a real vexserver whose engine is slow or hangs, in the terminal and in the
-// window under a real X server: a scrape never waits for the engine, and tells what it does.
+// window under a real X server: a scrape never waits for the engine, and tells what it does;
+// wrong tokens ban their address as wrong passwords do.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -7,13 +8,17 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 
+#include "remote/RconPacket.h"
 #include "tests/app/ChildProcess.h"
 #include "tests/app/XDisplay.h"
 #include "tests/remote/HttpGet.h"
+#include "tests/remote/RconClient.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
 
@@ -174,6 +179,58 @@ TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
   const std::string text =
       ScrapeUntil([&](const std::string& scraped) { return Sample(scraped, kDropped) >= 3.0; });
   EXPECT_EQ(Sample(text, kDropped), 3.0) << text;
+}
+
+// The status line of one GET of /metrics with these headers.
+std::string MetricsStatus(int port, const std::string& headers) {
+  LoopbackStream stream(port);
+  stream.Send("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers + "\r\n");
+  std::string answer;
+  const auto deadline = Clock::now() + 10s;
+  while (Clock::now() < deadline && stream.ReceiveSome(answer)) {
+  }
+  return answer.substr(0, answer.find("\r\n"));
+}
+
+// Wrong tokens count with the remote console's wrong passwords: the address they ban gets
+// neither metrics, even with the right token, nor the remote console.
+TEST_F(RealServerMetrics, WrongTokensBanTheAddressFromEveryRemoteService) {
+  const fs::path tokenFile = folder_.Path() / "metrics.token";
+  std::ofstream(tokenFile) << "right token\n";
+  fs::permissions(tokenFile, fs::perms::owner_read | fs::perms::owner_write);
+  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+                      {"-console", "-config", "deathmatch", "-port", "0", "-queryport", "0",
+                       "-rconport", "0", "-rconbind", "127.0.0.1", "-metricsport",
+                       std::to_string(metricsPort_), "-metricstoken-file", tokenFile.string()},
+                      (folder_.Path() / "game").string(), {"VEX_RCON_PASSWORD=s3cret"});
+  ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
+  const std::string right = "Authorization: Bearer right token\r\n";
+  ASSERT_EQ(MetricsStatus(metricsPort_, right), "HTTP/1.1 200 OK");
+  // A scrape without a token is no guess, however often it comes.
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(MetricsStatus(metricsPort_, ""), "HTTP/1.1 401 Unauthorized");
+  }
+  EXPECT_EQ(MetricsStatus(metricsPort_, right), "HTTP/1.1 200 OK");
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(
+        MetricsStatus(metricsPort_, "Authorization: Bearer guess" + std::to_string(i) + "\r\n"),
+        "HTTP/1.1 401 Unauthorized");
+  }
+  ASSERT_TRUE(server.WaitForOutput("Its address is banned for a while.", 5s)) << server.Output();
+  EXPECT_NE(server.Output().find("Metrics: wrong token from 127.0.0.1:"), std::string::npos)
+      << server.Output();
+  EXPECT_EQ(MetricsStatus(metricsPort_, right), "HTTP/1.1 429 Too Many Requests");
+
+  std::smatch match;
+  const std::string output = server.Output();
+  ASSERT_TRUE(std::regex_search(output, match, std::regex("RCON: listening on TCP port ([0-9]+)")))
+      << output;
+  RconClient operatorClient(std::stoi(match[1]));
+  operatorClient.Send(remote::EncodeRconPacket(1, remote::kRconAuth, "s3cret"));
+  while (operatorClient.Next(1s)) {
+  }
+  EXPECT_TRUE(operatorClient.Closed());
+  EXPECT_TRUE(server.WaitForOutput("(address banned)", 5s)) << server.Output();
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <future>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "services/MetricsService.h"
 #include "tests/remote/LoopbackStream.h"
@@ -26,7 +28,9 @@ class FixedMetrics final : public IMetricsHost {
     ++scrapes;
     return kMetrics;
   }
+  void ReportRemoteEvent(std::string_view text) override { events.emplace_back(text); }
   int scrapes = 0;
+  std::vector<std::string> events;
 };
 
 // What the server sent until it closed, or what came within the time.
@@ -93,7 +97,14 @@ TEST_P(MetricsServiceTest, AnswersAScrapeOnlyWithTheToken) {
       EXPECT_NE(answer.find("WWW-Authenticate: Bearer"), std::string::npos) << answer;
     }
   });
-  EXPECT_EQ(host_.scrapes, std::string(GetParam().Status) == "200" ? 1 : 0);
+  const bool answered = std::string(GetParam().Status) == "200";
+  // Only a token offered and refused is a wrong guess, reported and counted.
+  const bool guessed = std::string(GetParam().Status) == "401" &&
+                       GetParam().Request.find("Authorization:") != std::string::npos;
+  EXPECT_EQ(host_.scrapes, answered ? 1 : 0);
+  EXPECT_EQ(service_->SignIns().Succeeded, answered ? 1u : 0u);
+  EXPECT_EQ(service_->SignIns().Failed, guessed ? 1u : 0u);
+  EXPECT_EQ(host_.events.size(), guessed ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

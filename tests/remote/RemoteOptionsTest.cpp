@@ -75,6 +75,44 @@ INSTANTIATE_TEST_SUITE_P(
                     false}),
     [](const auto& row) { return row.param.Name; });
 
+struct IdleCase {
+  const char* Name;
+  const char* Value;
+  std::optional<int> Seconds;  // nothing: the value is left out and the default holds
+};
+
+void PrintTo(const IdleCase& row, std::ostream* out) {
+  *out << row.Name;
+}
+
+class RconIdleValue : public ::testing::TestWithParam<IdleCase> {};
+
+TEST_P(RconIdleValue, OnlyWholeSecondsUpToADayAreTaken) {
+  const RemoteOptions options = ParseRemoteOptions({"vexserver", "-rconidle", GetParam().Value});
+  EXPECT_EQ(options.RconIdleSeconds, GetParam().Seconds);
+  EXPECT_TRUE(options.Error.empty()) << "a bad limit leaves the services on";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RconIdleValue,
+    ::testing::Values(IdleCase{"One", "1", 1}, IdleCase{"ADay", "86400", 86400},
+                      IdleCase{"Zero", "0", std::nullopt},
+                      IdleCase{"OverADay", "86401", std::nullopt},
+                      IdleCase{"Negative", "-5", std::nullopt},
+                      IdleCase{"Plus", "+5", std::nullopt}, IdleCase{"Unit", "5s", std::nullopt},
+                      IdleCase{"Blank", " 5", std::nullopt}, IdleCase{"Empty", "", std::nullopt},
+                      IdleCase{"Huge", "99999999999999999999", std::nullopt}),
+    [](const auto& row) { return std::string(row.param.Name); });
+
+TEST(WebHostNames, RepeatedAndCommaSeparatedNamesGatherAndUnusableOnesAreLeftOut) {
+  const RemoteOptions options =
+      ParseRemoteOptions({"vexserver", "-webhost", "proxy.example,vex.example", "-WEBHOST",
+                          "game_1", "-webhost", ",with:port,[::1],", "-webhost", "Last-One"});
+  EXPECT_EQ(options.WebHostNames,
+            (std::vector<std::string>{"proxy.example", "vex.example", "game_1", "Last-One"}));
+  EXPECT_TRUE(ParseRemoteOptions({"vexserver"}).WebHostNames.empty());
+}
+
 class RconPasswordFile : public ::testing::Test {
  protected:
   RconPassword Read(const std::string& content, mode_t mode) {
