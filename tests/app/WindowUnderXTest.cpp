@@ -281,6 +281,35 @@ TEST_F(WindowUnderX, AHungEngineIsSaidAndASecondStopSignalEndsTheWait) {
   EXPECT_NE(server_->Output().find("abandoned without waiting"), std::string::npos) << Transcript();
 }
 
+// Stop Server pressed again while the stop waits for a hung engine asks nothing and starts no
+// second stop: the console says that one is under way.
+TEST_F(WindowUnderX, StopServerDuringTheWaitForAHungEngineSaysAStopIsUnderWay) {
+  StartServer({"-config", "deathmatch"}, "hang:20");
+  const unsigned long statusWindow = display_.WaitForWindow(kStatusTitle);
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  ASSERT_TRUE(
+      server_->WaitForOutput("The engine is not responding; it last answered at ", kLongWait))
+      << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.ClickSplashAway());
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER));
+  const unsigned long question = display_.WaitForWindow(kStatusTitle, statusWindow);
+  ASSERT_NE(question, 0u) << Transcript();
+  ASSERT_TRUE(display_.WaitForFocus(question));
+  ASSERT_TRUE(display_.Key("y"));
+  const std::string waiting = "Waiting up to 5 seconds for the engine";
+  ASSERT_TRUE(server_->WaitForOutput(waiting, kLongWait)) << Transcript();
+
+  // Another point of the button: xdotool's synchronous move waits for a motion that a pointer
+  // already in place never makes.
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER, 8));
+  EXPECT_TRUE(server_->WaitForOutput("A stop is already under way.", kLongWait)) << Transcript();
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+  const std::string& output = server_->Output();
+  EXPECT_EQ(output.find(waiting), output.rfind(waiting)) << Transcript();
+  EXPECT_NE(output.find("Server stopped."), std::string::npos) << Transcript();
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowUnderX, StopSignalUnderX, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const ::testing::TestParamInfo<int>& signal) {
                            return signal.param == SIGTERM  ? std::string("Sigterm")
