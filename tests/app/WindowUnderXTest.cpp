@@ -410,6 +410,7 @@ TEST_F(WindowUnderAWindowManager, NoStripOfTheSplashStaysInTheWindow) {
   ASSERT_TRUE(splash);
   const unsigned long statusWindow = StartRunningServer();
   ASSERT_NE(statusWindow, 0u) << Transcript();
+  // The splash, which Qt titles with the program's file name, closes by itself.
   ASSERT_TRUE(display_.WaitUntilNoWindow("vexserver")) << Transcript();
   // Drawing over what the splash left takes a moment; a stale strip stays.
   int rows = -1;

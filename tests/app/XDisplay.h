@@ -41,8 +41,8 @@ class XDisplay {
   // desktop's does, a moment after the program showed it; false when none took the screen.
   bool StartWindowManager();
 
-  // The first visible window titled exactly `title` other than `except`; 0 when none appears in
-  // time.
+  // The first visible window titled exactly `title` other than `except` (or those listed); 0 when
+  // none appears in time.
   unsigned long WaitForWindow(const std::string& title, unsigned long except = 0,
                               std::chrono::seconds limit = std::chrono::seconds(30));
   unsigned long WaitForWindow(const std::string& title, const std::vector<unsigned long>& except,
