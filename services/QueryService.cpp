@@ -1,14 +1,15 @@
-#include "framework/net/QueryService.h"
+#include "services/QueryService.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QUdpSocket>
 #include <random>
 
-#include "framework/net/MonotonicClock.h"
-#include "framework/net/PeerAddress.h"
 #include "remote/A2sResponder.h"
+#include "services/MonotonicClock.h"
+#include "services/PeerAddress.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 namespace {
 
@@ -34,6 +35,8 @@ class QueryService::Impl {
       error = "Query: " + settings_.BindAddress + " is not an address to listen on.";
       return false;
     }
+    // Asking for the system's proxy would start a thread of Qt's that outlives the server.
+    socket_.setProxy(QNetworkProxy::NoProxy);
     if (!socket_.bind(address, settings_.Port)) {
       error = "Query: cannot listen on UDP port " + std::to_string(settings_.Port) + ": " +
               socket_.errorString().toStdString();
@@ -99,4 +102,4 @@ remote::QueryCounts QueryService::Counts() const {
   return impl_->Counts();
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

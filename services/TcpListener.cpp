@@ -1,8 +1,10 @@
-#include "framework/net/TcpListener.h"
+#include "services/TcpListener.h"
 
-#include "framework/net/PeerAddress.h"
+#include <QNetworkProxy>
 
-namespace vex::fw::net {
+#include "services/PeerAddress.h"
+
+namespace vex::services {
 
 bool ListenForClients(QTcpServer& server, const std::string& service,
                       const std::string& bindAddress, std::uint16_t port, int maxPending,
@@ -12,6 +14,9 @@ bool ListenForClients(QTcpServer& server, const std::string& service,
     error = service + ": " + bindAddress + " is not an address to listen on.";
     return false;
   }
+  // A listening socket is never a proxy's client. Asking for the system's proxy would also start
+  // a thread of Qt's that outlives the server.
+  server.setProxy(QNetworkProxy::NoProxy);
   // Pending connections beyond the kernel's backlog wait there, not in this process.
   server.setMaxPendingConnections(maxPending);
   if (!server.listen(address, port)) {
@@ -22,4 +27,4 @@ bool ListenForClients(QTcpServer& server, const std::string& service,
   return true;
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services
