@@ -2,7 +2,6 @@
 
 #include "framework/Application.h"
 #include "framework/Dialog.h"
-#include "framework/MessageBox.h"
 #include "framework/StringTable.h"
 #include "platform/Clock.h"
 #include "platform/TextCut.h"
@@ -98,30 +97,6 @@ bool CServerDlg::KickPlayer(std::int32_t clientId, std::string& engineOutput) {
     engineOutput += '\n';
   }
   return true;
-}
-
-// A remote stop is already confirmed, as a stop signal is: nobody may be at the window to
-// answer a question, and a question's own event loop must never run under a network handler.
-std::string CServerDlg::StopOnRequest(const CommandOrigin& origin) {
-  if (!origin.Remote()) {
-    OnCommand(res::IDC_STOP_SERVER);
-    return {};
-  }
-  if (stopRequested_) {
-    return "A stop is already under way.\n";
-  }
-  stopRequested_ = true;
-  PrintConsoleLine("Stopping the server, as " + origin.Peer + " asked.");
-  // The answer goes out before the stop, which waits for the engine and ends the event loop.
-  PostTask([this] {
-    confirmOnStop_ = false;
-    // The window's own stop question may be open, its loop running under this task: answered
-    // yes, the stop it asked about runs as the question returns.
-    if (!fw::AnswerOpenQuestion()) {
-      OnCancel();
-    }
-  });
-  return "Stopping the server.\n";
 }
 
 }  // namespace vex

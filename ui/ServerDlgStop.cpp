@@ -1,4 +1,6 @@
 #include <chrono>
+#include <string>
+#include <string_view>
 
 #include "framework/MessageBox.h"
 #include "framework/StringTable.h"
@@ -9,9 +11,16 @@
 
 namespace vex {
 
+namespace {
+
+constexpr std::string_view kStopUnderWay = "A stop is already under way.";
+
+}  // namespace
+
 void CServerDlg::OnCancel() {
   if (stopWaiting_) {
-    return;  // the stop under way ends the window
+    PrintConsoleLine(kStopUnderWay);  // the stop under way ends the window
+    return;
   }
   if (confirmOnStop_.load() && session_.Engine() != nullptr &&
       fw::AfxMessageBox(fw::LoadStringOrEmpty(res::IDS_CONFIRM_STOP),
@@ -19,6 +28,30 @@ void CServerDlg::OnCancel() {
     return;
   }
   BeginStop();
+}
+
+// A remote stop is already confirmed, as a stop signal is: nobody may be at the window to
+// answer a question, and a question's own event loop must never run under a network handler.
+std::string CServerDlg::StopOnRequest(const CommandOrigin& origin) {
+  if (stopRequested_ || stopWaiting_) {
+    return std::string(kStopUnderWay) + '\n';
+  }
+  if (!origin.Remote()) {
+    OnCommand(res::IDC_STOP_SERVER);
+    return {};
+  }
+  stopRequested_ = true;
+  PrintConsoleLine("Stopping the server, as " + origin.Peer + " asked.");
+  // The answer goes out before the stop, which waits for the engine and ends the event loop.
+  PostTask([this] {
+    confirmOnStop_ = false;
+    // The window's own stop question may be open, its loop running under this task: answered
+    // yes, the stop it asked about runs as the question returns.
+    if (!fw::AnswerOpenQuestion()) {
+      OnCancel();
+    }
+  });
+  return "Stopping the server.\n";
 }
 
 void CServerDlg::OnStopSignal() {

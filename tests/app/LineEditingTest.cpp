@@ -7,7 +7,10 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "ProgramFixtures.h"
 #include "PseudoTerminal.h"
@@ -25,13 +28,16 @@ const std::string kUpArrow = "\x1b[A";
 
 class LineEditing : public ::testing::Test {
  protected:
-  void Start(const std::string& bots, const std::string& term = "xterm") {
+  void Start(const std::string& bots, const std::string& term = "xterm",
+             const std::string& fault = "",
+             unsigned short columns = PseudoTerminal::kDefaultColumns) {
     terminal_.emplace(
         kProgram,
         std::vector<std::string>{"-console", "-config", "deathmatch", "-port", FreePort()},
         game_.Path(),
         std::vector<std::string>{"HOME=" + game_.Path(), "TERM=" + term, "VEX_SIM_BOTS=" + bots,
-                                 "VEX_SIM_SEED=7"});
+                                 "VEX_SIM_SEED=7", "VEX_SIM_FAULT=" + fault},
+        columns);
     ASSERT_TRUE(terminal_->WaitFor("Server is running.")) << terminal_->Screen();
   }
 
@@ -129,6 +135,86 @@ TEST_F(LineEditing, ADumbTerminalGetsNoEscapeSequences) {
   Stop();
   EXPECT_EQ(terminal_->Screen().find('\x1b'), std::string::npos) << terminal_->Screen();
 }
+
+struct WideLine {
+  const char* Name;
+  std::size_t Typed;  // characters after the two of the prompt
+  int RowsAbove;      // rows of the line above the cursor's
+};
+
+void PrintTo(const WideLine& line, std::ostream* out) {
+  *out << line.Name;
+}
+
+// The rows each erase of the half-typed line went up before it cleared the screen's rest, for
+// every erase written from `from` on.
+std::vector<int> RowsEachEraseWentUp(const std::string& screen, std::size_t from) {
+  const std::string erase = "\r\x1b[J";
+  std::vector<int> rows;
+  for (auto at = screen.find(erase, from); at != std::string::npos;
+       at = screen.find(erase, at + 1)) {
+    const std::string before = screen.substr(from, at - from);
+    std::smatch up;
+    rows.push_back(std::regex_search(before, up, std::regex("\x1b\\[(\\d+)A$")) ? std::stoi(up[1])
+                                                                                : 0);
+  }
+  return rows;
+}
+
+class WideLineAtTheTerminal : public LineEditing, public ::testing::WithParamInterface<WideLine> {};
+
+// Game lines arrive while a line is half typed on a terminal 40 columns wide: the whole line goes
+// each time, from the prompt's row down, however many rows it fills.
+TEST_P(WideLineAtTheTerminal, IsErasedWholeBeforeOutputArrives) {
+  constexpr unsigned short kColumns = 40;
+  Start("3", "xterm", "", kColumns);
+  const std::size_t mark = terminal_->Screen().size();
+  const std::string typed(GetParam().Typed, 'w');
+  terminal_->Type(typed);
+  ASSERT_TRUE(terminal_->WaitFor(typed.substr(typed.size() - 5), mark));
+  const std::size_t shown = terminal_->Screen().size();
+  ASSERT_TRUE(terminal_->WaitFor(" joined the game.", shown)) << terminal_->Screen().substr(mark);
+  const std::vector<int> rows = RowsEachEraseWentUp(terminal_->Screen(), shown);
+  ASSERT_FALSE(rows.empty()) << terminal_->Screen().substr(shown);
+  for (const int up : rows) {
+    EXPECT_EQ(up, GetParam().RowsAbove) << terminal_->Screen().substr(shown);
+  }
+  terminal_->Type("\x15");
+  Stop();
+}
+
+INSTANTIATE_TEST_SUITE_P(LineEditing, WideLineAtTheTerminal,
+                         ::testing::Values(WideLine{"WithinOneRow", 20, 0},
+                                           WideLine{"EndingAtTheRightEdge", 38, 1},
+                                           WideLine{"OverThreeRows", 100, 2}),
+                         [](const auto& line) { return std::string(line.param.Name); });
+
+struct ColouredLine {
+  const char* Name;
+  const char* Fault;
+  const char* Text;
+  const char* Colour;
+};
+
+void PrintTo(const ColouredLine& line, std::ostream* out) {
+  *out << line.Name;
+}
+
+class ColouredLineAtTheTerminal : public LineEditing,
+                                  public ::testing::WithParamInterface<ColouredLine> {};
+
+TEST_P(ColouredLineAtTheTerminal, ShowsInItsSeveritysColour) {
+  Start("0", "xterm", GetParam().Fault);
+  const std::string coloured = std::string(GetParam().Colour) + GetParam().Text;
+  EXPECT_TRUE(terminal_->WaitFor(coloured)) << terminal_->Screen();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineEditing, ColouredLineAtTheTerminal,
+    ::testing::Values(ColouredLine{"Warning", "hang:1", "The engine is not responding", "\x1b[33m"},
+                      ColouredLine{"Error", "frame:30", "Simulated engine failure in frame 30",
+                                   "\x1b[31m"}),
+    [](const auto& line) { return std::string(line.param.Name); });
 
 // Nobody reads the terminal (a stalled SSH session, a paused tmux pane): the output fills the
 // terminal's buffer, and the server still takes its commands and stops.

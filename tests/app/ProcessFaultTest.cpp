@@ -177,6 +177,28 @@ INSTANTIATE_TEST_SUITE_P(Stops, SecondStopSignal,
                                   strsignal(stops.param.Second);
                          });
 
+class SecondStopCommand : public ConsoleServer, public ::testing::WithParamInterface<StopWay> {};
+
+// The operator who types /stop again while the stop waits for a hung engine is told so, and the
+// one stop under way ends the process as usual.
+TEST_P(SecondStopCommand, DuringTheWaitForAHungEngineSaysAStopIsUnderWay) {
+  Start({"VEX_SIM_FAULT=hang:1"});
+  ASSERT_TRUE(server_->WaitForOutput(kNotResponding)) << Everything();
+  AskToStop(*server_, GetParam());
+  ASSERT_TRUE(server_->WaitForOutput(kWaiting)) << Everything();
+  server_->Write("/stop\n");
+  EXPECT_TRUE(server_->WaitForOutput("A stop is already under way.")) << Everything();
+  EXPECT_EQ(server_->WaitForExit(30s), 2) << Everything();
+  const std::string& output = server_->Output();
+  EXPECT_EQ(Occurrences(output, kWaiting), 1u) << output;
+  EXPECT_EQ(Occurrences(output, kStopped), 1u) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, SecondStopCommand,
+                         ::testing::Values(StopWay{"Sigterm", SIGTERM, nullptr},
+                                           StopWay{"StopCommand", 0, "/stop\n"}),
+                         [](const auto& stop) { return std::string(stop.param.Name); });
+
 TEST_F(ConsoleServer, HangUpStopsTheServerLikeSigterm) {
   Start();
   server_->Signal(SIGHUP);

@@ -15,10 +15,11 @@ namespace vex::test {
 PseudoTerminal::PseudoTerminal(const std::string& program,
                                const std::vector<std::string>& arguments,
                                const std::string& workingDirectory,
-                               const std::vector<std::string>& environment) {
+                               const std::vector<std::string>& environment,
+                               unsigned short columns) {
   winsize size{};
   size.ws_row = 40;
-  size.ws_col = 160;
+  size.ws_col = columns;
   pid_ = forkpty(&master_, nullptr, nullptr, &size);
   if (pid_ < 0) {
     std::abort();

@@ -12,8 +12,11 @@ namespace vex::test {
 // standard streams, and the test types and reads what the screen gets.
 class PseudoTerminal {
  public:
+  static constexpr unsigned short kDefaultColumns = 160;
+
   PseudoTerminal(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::string& workingDirectory, const std::vector<std::string>& environment);
+                 const std::string& workingDirectory, const std::vector<std::string>& environment,
+                 unsigned short columns = kDefaultColumns);
   ~PseudoTerminal();
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;

@@ -4,17 +4,23 @@
 #include <signal.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "ChildProcess.h"
 #include "XDisplay.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
+#include "res/SplashPicture.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex {
@@ -279,6 +285,145 @@ TEST_F(WindowUnderX, AHungEngineIsSaidAndASecondStopSignalEndsTheWait) {
   server_->Signal(SIGINT);
   EXPECT_EQ(server_->WaitForExit(kLongWait), 3) << Transcript();
   EXPECT_NE(server_->Output().find("abandoned without waiting"), std::string::npos) << Transcript();
+}
+
+// Stop Server pressed again while the stop waits for a hung engine asks nothing and starts no
+// second stop: the console says that one is under way.
+TEST_F(WindowUnderX, StopServerDuringTheWaitForAHungEngineSaysAStopIsUnderWay) {
+  StartServer({"-config", "deathmatch"}, "hang:20");
+  const unsigned long statusWindow = display_.WaitForWindow(kStatusTitle);
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  ASSERT_TRUE(
+      server_->WaitForOutput("The engine is not responding; it last answered at ", kLongWait))
+      << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.ClickSplashAway());
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER));
+  const unsigned long question = display_.WaitForWindow(kStatusTitle, statusWindow);
+  ASSERT_NE(question, 0u) << Transcript();
+  ASSERT_TRUE(display_.WaitForFocus(question));
+  ASSERT_TRUE(display_.Key("y"));
+  const std::string waiting = "Waiting up to 5 seconds for the engine";
+  ASSERT_TRUE(server_->WaitForOutput(waiting, kLongWait)) << Transcript();
+
+  // Another point of the button: xdotool's synchronous move waits for a motion that a pointer
+  // already in place never makes.
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER, 8));
+  EXPECT_TRUE(server_->WaitForOutput("A stop is already under way.", kLongWait)) << Transcript();
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+  const std::string& output = server_->Output();
+  EXPECT_EQ(output.find(waiting), output.rfind(waiting)) << Transcript();
+  EXPECT_NE(output.find("Server stopped."), std::string::npos) << Transcript();
+}
+
+// A desktop's window manager places each window itself, a moment after the program shows it.
+class WindowUnderAWindowManager : public WindowUnderX {
+ protected:
+  void SetUp() override {
+    WindowUnderX::SetUp();
+    ASSERT_TRUE(display_.StartWindowManager())
+        << "no window manager (scripts/install-deps installs evilwm)";
+  }
+};
+
+std::pair<int, int> Centre(const XDisplay::Geometry& window) {
+  return {window.X + window.Width / 2, window.Y + window.Height / 2};
+}
+
+// The status window is placed by the window manager a moment after it is shown, away from where
+// the program put it: the error boxes of a failed start are centred on it as placed, and the last,
+// once it has gone, on the screen.
+TEST_F(WindowUnderAWindowManager, EarlyErrorBoxesAreCentredOnTheWindowAsPlacedOrTheScreen) {
+  StartServer({"-config", "missing"});
+  // Both bear the program's name: the status window and the error box over it.
+  std::vector<std::pair<unsigned long, XDisplay::Geometry>> windows;
+  for (const unsigned long id : display_.WaitForWindows(kStatusTitle, 2)) {
+    if (const auto geometry = display_.WindowGeometry(id)) {
+      windows.emplace_back(id, *geometry);
+    }
+  }
+  ASSERT_EQ(windows.size(), 2u) << Transcript();
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-early-error-box.png").string()));
+  std::sort(windows.begin(), windows.end(), [](const auto& a, const auto& b) {
+    return a.second.Width * a.second.Height < b.second.Width * b.second.Height;
+  });
+  const auto& [boxWindow, box] = windows[0];
+  const auto& [statusWindow, status] = windows[1];
+  ASSERT_NE(std::pair(status.X, status.Y), std::pair(0, 0)) << "the window manager placed nothing";
+  EXPECT_NEAR(Centre(box).first, Centre(status).first, 2) << Transcript();
+  EXPECT_NEAR(Centre(box).second, Centre(status).second, 2) << Transcript();
+  // The window manager gives the keyboard to the window that is clicked.
+  ASSERT_TRUE(display_.Click(boxWindow, box.Width / 2, 4));
+  ASSERT_TRUE(display_.Key("Return"));
+
+  const unsigned long lastBox = display_.WaitForWindow(kStatusTitle, {boxWindow, statusWindow});
+  ASSERT_NE(lastBox, 0u) << Transcript();
+  const auto last = display_.WindowGeometry(lastBox);
+  ASSERT_TRUE(last);
+  EXPECT_NEAR(Centre(*last).first, XDisplay::kScreenWidth / 2, 2) << Transcript();
+  EXPECT_NEAR(Centre(*last).second, XDisplay::kScreenHeight / 2, 2) << Transcript();
+  ASSERT_TRUE(display_.Click(lastBox, last->Width / 2, 4));
+  ASSERT_TRUE(display_.Key("Return"));
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
+}
+
+// Runs of pixels this long from the splash picture's dark parts never occur in the status
+// window's own drawing: its widgets are light and its dark lines and text are thin.
+constexpr std::size_t kRunPixels = 16;
+
+std::string_view PixelRun(const res::Picture& picture, int x, int y) {
+  const auto at = (static_cast<std::size_t>(y) * picture.width + x) * 3;
+  return {reinterpret_cast<const char*>(picture.rgb.data() + at), kRunPixels * 3};
+}
+
+bool StartsLight(std::string_view run) {
+  return std::all_of(run.begin(), run.begin() + 3,
+                     [](char channel) { return static_cast<unsigned char>(channel) >= 128; });
+}
+
+// Rows of `shown` of which at least a quarter is runs of the splash picture's dark pixels,
+// wherever the splash lay.
+int RowsShowingTheSplash(const res::Picture& shown, const res::Picture& splash) {
+  const int runsPerSplashRow = splash.width - static_cast<int>(kRunPixels) + 1;
+  const int runsPerRow = shown.width - static_cast<int>(kRunPixels) + 1;
+  std::unordered_set<std::string_view> splashRuns;
+  for (int y = 0; y < splash.height; ++y) {
+    for (int x = 0; x < runsPerSplashRow; ++x) {
+      if (const std::string_view run = PixelRun(splash, x, y); !StartsLight(run)) {
+        splashRuns.insert(run);
+      }
+    }
+  }
+  int rows = 0;
+  for (int y = 0; y < shown.height; ++y) {
+    int found = 0;
+    for (int x = 0; x < runsPerRow; ++x) {
+      found += splashRuns.contains(PixelRun(shown, x, y)) ? 1 : 0;
+    }
+    rows += runsPerRow > 0 && found * 4 >= runsPerRow ? 1 : 0;
+  }
+  return rows;
+}
+
+TEST_F(WindowUnderAWindowManager, NoStripOfTheSplashStaysInTheWindow) {
+  const auto splash = res::LoadPicture(res::IDB_SPLASH);
+  ASSERT_TRUE(splash);
+  const unsigned long statusWindow = StartRunningServer();
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  // The splash, which Qt titles with the program's file name, closes by itself.
+  ASSERT_TRUE(display_.WaitUntilNoWindow("vexserver")) << Transcript();
+  // Drawing over what the splash left takes a moment; a stale strip stays.
+  int rows = -1;
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (rows != 0 && std::chrono::steady_clock::now() < deadline) {
+    const auto geometry = display_.WindowGeometry(statusWindow);
+    ASSERT_TRUE(geometry);
+    const auto shown = display_.ScreenPixels(*geometry);
+    ASSERT_TRUE(shown);
+    rows = RowsShowingTheSplash(*shown, *splash);
+  }
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-after-the-splash.png").string()));
+  EXPECT_EQ(rows, 0) << Transcript();
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowUnderX, StopSignalUnderX, ::testing::Values(SIGTERM, SIGINT, SIGHUP),

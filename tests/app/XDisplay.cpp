@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
@@ -73,11 +74,30 @@ std::vector<std::string> XDisplay::Environment() const {
 }
 
 void XDisplay::End() {
+  windowManager_.reset();
   if (server_) {
     server_->Signal(SIGTERM);
     server_->WaitForExit(30s);
     server_.reset();
   }
+}
+
+bool XDisplay::StartWindowManager() {
+  const std::string path = FindProgram("evilwm");
+  if (path.empty() || name_.empty()) {
+    return false;
+  }
+  // The X server's own font: evilwm gives up when its default font is not installed.
+  windowManager_.emplace(path, std::vector<std::string>{"-fn", "fixed"}, "/", Environment());
+  // Only a window manager answers for the current desktop.
+  const auto deadline = std::chrono::steady_clock::now() + kToolLimit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (Run("xdotool", {"get_desktop"})) {
+      return true;
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return false;
 }
 
 std::optional<std::string> XDisplay::Run(const std::string& program,
@@ -93,23 +113,62 @@ std::optional<std::string> XDisplay::Run(const std::string& program,
   return tool.Output();
 }
 
+std::vector<unsigned long> XDisplay::WindowsTitled(const std::string& title) {
+  std::vector<unsigned long> windows;
+  if (const auto found = Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})) {
+    std::istringstream ids(*found);
+    unsigned long id = 0;
+    // xdotool's search ignores case: Qt titles a window without a title of its own (the splash)
+    // with the program's file name, "vexserver".
+    while (ids >> id) {
+      if (Run("xdotool", {"getwindowname", std::to_string(id)}) == title + "\n") {
+        windows.push_back(id);
+      }
+    }
+  }
+  return windows;
+}
+
 unsigned long XDisplay::WaitForWindow(const std::string& title, unsigned long except,
+                                      std::chrono::seconds limit) {
+  return WaitForWindow(title, std::vector<unsigned long>{except}, limit);
+}
+
+unsigned long XDisplay::WaitForWindow(const std::string& title,
+                                      const std::vector<unsigned long>& except,
                                       std::chrono::seconds limit) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < deadline) {
-    if (const auto found =
-            Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})) {
-      std::istringstream ids(*found);
-      unsigned long id = 0;
-      while (ids >> id) {
-        if (id != except) {
-          return id;
-        }
+    for (const unsigned long id : WindowsTitled(title)) {
+      if (std::find(except.begin(), except.end(), id) == except.end()) {
+        return id;
       }
     }
     std::this_thread::sleep_for(kPollInterval);
   }
   return 0;
+}
+
+std::vector<unsigned long> XDisplay::WaitForWindows(const std::string& title, std::size_t count,
+                                                    std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  std::vector<unsigned long> windows = WindowsTitled(title);
+  while (windows.size() < count && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kPollInterval);
+    windows = WindowsTitled(title);
+  }
+  return windows;
+}
+
+bool XDisplay::WaitUntilNoWindow(const std::string& title, std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!WindowsTitled(title).empty()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+  return true;
 }
 
 bool XDisplay::WaitForFocus(unsigned long window, std::chrono::seconds limit) {
@@ -178,6 +237,32 @@ bool XDisplay::Key(const std::string& key) {
 
 bool XDisplay::Screenshot(const std::string& pngPath) {
   return Run("import", {"-window", "root", pngPath}).has_value();
+}
+
+std::optional<res::Picture> XDisplay::ScreenPixels(const Geometry& area) {
+  const std::string crop = std::to_string(area.Width) + "x" + std::to_string(area.Height) + "+" +
+                           std::to_string(area.X) + "+" + std::to_string(area.Y);
+  const auto ppm =
+      Run("import", {"-window", "root", "-crop", crop, "+repage", "-depth", "8", "ppm:-"});
+  if (!ppm) {
+    return std::nullopt;
+  }
+  // A binary PPM: "P6", width, height, the largest value, one blank, then the pixels.
+  std::istringstream header(*ppm);
+  std::string magic;
+  res::Picture picture;
+  int largest = 0;
+  header >> magic >> picture.width >> picture.height >> largest;
+  if (!header || magic != "P6" || largest != 255 || picture.width <= 0 || picture.height <= 0) {
+    return std::nullopt;
+  }
+  const auto pixels = static_cast<std::size_t>(header.tellg()) + 1;
+  const auto size = static_cast<std::size_t>(picture.width) * picture.height * 3;
+  if (ppm->size() != pixels + size) {
+    return std::nullopt;
+  }
+  picture.rgb.assign(ppm->begin() + static_cast<std::ptrdiff_t>(pixels), ppm->end());
+  return picture;
 }
 
 }  // namespace vex::test

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "res/SplashPicture.h"
 
 namespace vex::test {
 
@@ -36,15 +37,27 @@ class XDisplay {
   std::vector<std::string> Environment() const;
   // Ends the X server as a shutdown does (SIGTERM) and waits for it.
   void End();
+  // A small window manager (evilwm) that places each new window itself and frames it, as a
+  // desktop's does, a moment after the program showed it; false when none took the screen.
+  bool StartWindowManager();
 
-  // The first visible window titled exactly `title` other than `except`; 0 when none appears in
-  // time.
+  // The first visible window titled exactly `title` other than `except` (or those listed); 0 when
+  // none appears in time.
   unsigned long WaitForWindow(const std::string& title, unsigned long except = 0,
+                              std::chrono::seconds limit = std::chrono::seconds(30));
+  unsigned long WaitForWindow(const std::string& title, const std::vector<unsigned long>& except,
                               std::chrono::seconds limit = std::chrono::seconds(30));
   // Waits until the window has the keyboard focus, which Qt gives a window it shows only once it
   // learns that the window is mapped; false when that does not happen in time.
   bool WaitForFocus(unsigned long window, std::chrono::seconds limit = std::chrono::seconds(30));
   std::optional<Geometry> WindowGeometry(unsigned long window);
+  // Waits until at least `count` visible windows are titled exactly `title` and returns them all;
+  // fewer when time is up.
+  std::vector<unsigned long> WaitForWindows(const std::string& title, std::size_t count,
+                                            std::chrono::seconds limit = std::chrono::seconds(30));
+  // Waits until no visible window is titled exactly `title`; false when one still is in time.
+  bool WaitUntilNoWindow(const std::string& title,
+                         std::chrono::seconds limit = std::chrono::seconds(30));
   // The top-level window under a point of the screen other than `except` (the pointer goes
   // there); 0 when none appears in time.
   unsigned long WaitForWindowAt(int x, int y, unsigned long except,
@@ -58,12 +71,16 @@ class XDisplay {
   bool Key(const std::string& key);
   // Saves the whole screen as a PNG file.
   bool Screenshot(const std::string& pngPath);
+  // What the screen shows in a rectangle, whichever window drew it.
+  std::optional<res::Picture> ScreenPixels(const Geometry& area);
 
  private:
   std::optional<std::string> Run(const std::string& program,
                                  const std::vector<std::string>& arguments);
+  std::vector<unsigned long> WindowsTitled(const std::string& title);
 
   std::optional<ChildProcess> server_;
+  std::optional<ChildProcess> windowManager_;
   std::string name_;
   std::string failure_;
 };
