@@ -58,14 +58,14 @@ class BenchHost final : public vex::ISessionHost, public vex::fw::net::IRemoteHo
   void DropRoster() override {}
 
   void RunRemoteCommand(const std::string& line, const std::string&,
-                        std::function<void(std::string)> done) override {
+                        std::function<void(remote::CommandOutput)> done) override {
     vex::SendConsoleCommand(*session_, line);
     const std::uint64_t posted = session_->FramesRun();
     auto* poll = new QTimer();
     QObject::connect(poll, &QTimer::timeout, poll, [this, poll, posted, done] {
       if (session_->FramesRun() > posted) {
         session_->PendingConsoleLines().TakeAll();
-        done("ran\n");
+        done({"ran\n"});
         poll->deleteLater();
       }
     });

@@ -46,7 +46,7 @@ class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost
 
   // fw::net::IRemoteHost
   void RunRemoteCommand(const std::string& line, const std::string& peer,
-                        std::function<void(std::string)> done) override;
+                        std::function<void(remote::CommandOutput)> done) override;
   remote::A2sStatus QueryStatus() override;
   void ReportRemoteEvent(std::string_view text) override;
   // fw::web::IWebHost

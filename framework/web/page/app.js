@@ -12,30 +12,12 @@
 
   $('logout-csrf').value = csrf;
 
-  // Every control is a command line, as the remote console would send it.
-  function run(line) {
-    const body = new URLSearchParams({ line });
-    return fetch('/api/command', {
-      method: 'POST',
-      headers: { 'X-CSRF-Token': csrf },
-      body,
-      credentials: 'same-origin',
-    }).then((response) => {
-      if (response.status === 401) {
-        location.reload();
-      }
-      return response.ok ? response.json() : { answer: '' };
-    });
-  }
-
-  // The commands that operators sent, from this page or elsewhere, stand out from the game's
-  // lines: the server marks them, whatever their text.
-  function appendConsole(entry) {
+  function appendLine(text, className) {
     const atBottom = consoleView.scrollTop + consoleView.clientHeight >= consoleView.scrollHeight - 4;
     const line = document.createElement('div');
-    line.textContent = entry.text;
-    if (entry.operator === true) {
-      line.className = 'own';
+    line.textContent = text;
+    if (className) {
+      line.className = className;
     }
     consoleView.appendChild(line);
     while (consoleView.childElementCount > kConsoleLinesKept) {
@@ -44,6 +26,45 @@
     if (atBottom) {
       consoleView.scrollTop = consoleView.scrollHeight;
     }
+  }
+
+  // The commands that operators sent, from this page or elsewhere, stand out from the game's
+  // lines: the server marks them, whatever their text.
+  function appendConsole(entry) {
+    appendLine(entry.text, entry.operator === true ? 'own' : '');
+  }
+
+  // What the server answered this page alone; the game's output for a command reaches every
+  // page on the console already.
+  function showAnswer(text, className) {
+    for (const line of text.replace(/\n$/, '').split('\n')) {
+      appendLine(line, className);
+    }
+  }
+
+  // Every control is a command line, as the remote console would send it.
+  function run(line) {
+    const body = new URLSearchParams({ line });
+    return fetch('/api/command', {
+      method: 'POST',
+      headers: { 'X-CSRF-Token': csrf },
+      body,
+      credentials: 'same-origin',
+    }).then(async (response) => {
+      if (response.status === 401) {
+        location.assign('/');
+        return;
+      }
+      if (!response.ok) {
+        const reason = (await response.text()).trim();
+        showAnswer(`Refused (${response.status} ${response.statusText}): ${reason}`, 'refused');
+        return;
+      }
+      const reply = await response.json();
+      if (!reply.onConsole && reply.answer !== '') {
+        showAnswer(reply.answer, 'answer');
+      }
+    }).catch(() => showAnswer(`Not sent (${line}): the server did not answer.`, 'refused'));
   }
 
   function cell(row, text, className) {
@@ -128,18 +149,50 @@
     window.vexPlots.draw(state.plots);
   }
 
-  function connect() {
-    const events = new EventSource('/events');
-    events.addEventListener('open', () => {
-      consoleView.replaceChildren();
-      $('connection').textContent = 'live';
-      $('connection').className = 'online';
-    });
-    events.addEventListener('state', (e) => showState(JSON.parse(e.data)));
-    events.addEventListener('console', (e) => appendConsole(JSON.parse(e.data)));
-    events.addEventListener('error', () => {
-      $('connection').textContent = 'reconnecting…';
-      $('connection').className = 'offline';
+  function showConnection(live) {
+    $('connection').textContent = live ? 'live' : 'reconnecting…';
+    $('connection').className = live ? 'online' : 'offline';
+    document.body.classList.toggle('stale', !live);
+  }
+
+  function handle(message) {
+    switch (message.kind) {
+      case 'live':
+        consoleView.replaceChildren();
+        showConnection(true);
+        break;
+      case 'offline':
+        showConnection(false);
+        break;
+      case 'state':
+        showState(JSON.parse(message.data));
+        break;
+      case 'console':
+        appendConsole(JSON.parse(message.data));
+        break;
+      case 'signedOut':
+        location.assign('/');
+        break;
+    }
+  }
+
+  // Each tab of its own would hold one of the browser's six connections to the server: the tabs
+  // share one stream through a shared worker. Where there is none, a hidden tab lets go of its
+  // stream until it is shown again.
+  function follow() {
+    if (typeof SharedWorker === 'function') {
+      const worker = new SharedWorker('/events-worker.js');
+      worker.port.addEventListener('message', (e) => handle(e.data));
+      worker.port.start();
+      window.addEventListener('pagehide', () => worker.port.postMessage('bye'));
+      return;
+    }
+    let stream = window.vexFollowStream(handle);
+    document.addEventListener('visibilitychange', () => {
+      stream.close();
+      if (!document.hidden) {
+        stream = window.vexFollowStream(handle);
+      }
     });
   }
 
@@ -169,5 +222,5 @@
       run('/stop');
     }
   });
-  connect();
+  follow();
 })();
