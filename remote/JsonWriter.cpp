@@ -92,6 +92,10 @@ void JsonWriter::AppendString(std::string_view text) {
     if (byte == '"' || byte == '\\') {
       text_ += '\\';
       text_ += static_cast<char>(byte);
+    } else if (byte == '\n') {
+      text_ += "\\n";
+    } else if (byte == '\t') {
+      text_ += "\\t";
     } else if (byte < 0x20 || byte == 0x7F) {
       text_ += "\\u00";
       text_ += kHex[byte >> 4];

@@ -35,8 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EscapeCase{"Markup", "<img src=x onerror=alert(1)>", "\"<img src=x onerror=alert(1)>\""},
         EscapeCase{"QuoteAndBackslash", "a\"b\\c", "\"a\\\"b\\\\c\""},
-        EscapeCase{"ControlBytes", std::string("\0\n\x1b\x1f\x7f", 5),
-                   "\"\\u0000\\u000a\\u001b\\u001f\\u007f\""},
+        EscapeCase{"ControlBytes", std::string("\0\n\t\r\x1b\x1f\x7f", 7),
+                   "\"\\u0000\\n\\t\\u000d\\u001b\\u001f\\u007f\""},
         EscapeCase{"TwoThreeAndFourByteCharacters", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xAE",
                    "\"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xAE\""},
         EscapeCase{"StrayAndCutBytes",
