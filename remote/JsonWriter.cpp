@@ -8,29 +8,19 @@
 namespace vex::remote {
 
 JsonWriter& JsonWriter::BeginObject() {
-  BeginValue();
-  text_ += '{';
-  afterValue_ = false;
-  return *this;
+  return Open('{');
 }
 
 JsonWriter& JsonWriter::EndObject() {
-  text_ += '}';
-  afterValue_ = true;
-  return *this;
+  return Close('}');
 }
 
 JsonWriter& JsonWriter::BeginArray() {
-  BeginValue();
-  text_ += '[';
-  afterValue_ = false;
-  return *this;
+  return Open('[');
 }
 
 JsonWriter& JsonWriter::EndArray() {
-  text_ += ']';
-  afterValue_ = true;
-  return *this;
+  return Close(']');
 }
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
@@ -73,6 +63,19 @@ JsonWriter& JsonWriter::Number(double value, int decimals) {
 JsonWriter& JsonWriter::Bool(bool value) {
   BeginValue();
   text_ += value ? "true" : "false";
+  afterValue_ = true;
+  return *this;
+}
+
+JsonWriter& JsonWriter::Open(char bracket) {
+  BeginValue();
+  text_ += bracket;
+  afterValue_ = false;
+  return *this;
+}
+
+JsonWriter& JsonWriter::Close(char bracket) {
+  text_ += bracket;
   afterValue_ = true;
   return *this;
 }

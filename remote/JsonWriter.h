@@ -28,6 +28,8 @@ class JsonWriter {
   std::string Take() { return std::move(text_); }
 
  private:
+  JsonWriter& Open(char bracket);
+  JsonWriter& Close(char bracket);
   void BeginValue();
   void AppendString(std::string_view text);
 

@@ -6,6 +6,8 @@
 //           waits for the live players;
 //   tabs    logs in, opens the page in seven more tabs, each live, and sends a command from the
 //           last one, whose answer shows in that tab's console;
+//   tabs-without-shared-worker  the same in a browser that lacks shared workers, as some phones'
+//           do;
 //   restart logs in and waits for the page to turn into the login form while the test restarts
 //           the server.
 // Prints "OK step" per step passed; exits 0 when all passed, 1 at the first failure.
@@ -58,12 +60,14 @@ async function tabs(browser, first) {
   const all = [first];
   for (let n = 2; n <= 8; ++n) {
     const page = await browser.newPage();
+    await withoutSharedWorker(page);
     await page.goto(url, { waitUntil: 'load' });
     await live(page);
     all.push(page);
   }
   ok('eight tabs live');
   const last = all[all.length - 1];
+  await last.bringToFront();
   await last.type('#command', '/status');
   await last.click('#send');
   await last.waitForFunction(
@@ -77,6 +81,12 @@ async function restart(page) {
   ok('login form after the restart');
 }
 
+async function withoutSharedWorker(page) {
+  if (mode === 'tabs-without-shared-worker') {
+    await page.evaluateOnNewDocument(() => { delete window.SharedWorker; });
+  }
+}
+
 async function main() {
   const browser = await puppeteer.launch({
     executablePath: '/usr/bin/chromium',
@@ -85,9 +95,14 @@ async function main() {
   });
   try {
     const page = await browser.newPage();
+    await withoutSharedWorker(page);
     await login(page);
     ok('logged in');
-    const modes = { stop, logout, restart, tabs: (p) => tabs(browser, p) };
+    const modes = {
+      stop, logout, restart,
+      tabs: (p) => tabs(browser, p),
+      'tabs-without-shared-worker': (p) => tabs(browser, p),
+    };
     await modes[mode](page);
   } finally {
     await browser.close();

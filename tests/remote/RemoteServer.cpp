@@ -88,13 +88,14 @@ std::unique_ptr<ChildProcess> StartNodeScript(const std::string& script,
   return std::make_unique<ChildProcess>(NodeProgram(), all, folder.string());
 }
 
-NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments) {
+NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments,
+                      std::chrono::seconds limit) {
   const std::unique_ptr<ChildProcess> node = StartNodeScript(script, arguments);
   if (node == nullptr) {
     return {};
   }
   NodeRun run;
-  run.ExitCode = node->WaitForExit(30s);
+  run.ExitCode = node->WaitForExit(limit);
   run.Output = node->Output() + node->Errors();
   return run;
 }

@@ -149,20 +149,22 @@
     window.vexPlots.draw(state.plots);
   }
 
-  function showConnection(live) {
-    $('connection').textContent = live ? 'live' : 'reconnecting…';
-    $('connection').className = live ? 'online' : 'offline';
-    document.body.classList.toggle('stale', !live);
+  const kConnectionTexts = { live: 'live', offline: 'reconnecting…', paused: 'paused while hidden' };
+
+  function showConnection(kind) {
+    $('connection').textContent = kConnectionTexts[kind];
+    $('connection').className = kind === 'live' ? 'online' : 'offline';
+    document.body.classList.toggle('stale', kind !== 'live');
   }
 
   function handle(message) {
     switch (message.kind) {
       case 'live':
         consoleView.replaceChildren();
-        showConnection(true);
+        showConnection('live');
         break;
       case 'offline':
-        showConnection(false);
+        showConnection('offline');
         break;
       case 'state':
         showState(JSON.parse(message.data));
@@ -187,13 +189,20 @@
       window.addEventListener('pagehide', () => worker.port.postMessage('bye'));
       return;
     }
-    let stream = window.vexFollowStream(handle);
-    document.addEventListener('visibilitychange', () => {
-      stream.close();
-      if (!document.hidden) {
+    let stream = null;
+    const followWhileShown = () => {
+      if (stream) {
+        stream.close();
+        stream = null;
+      }
+      if (document.hidden) {
+        showConnection('paused');
+      } else {
         stream = window.vexFollowStream(handle);
       }
-    });
+    };
+    document.addEventListener('visibilitychange', followWhileShown);
+    followWhileShown();
   }
 
   $('command-form').addEventListener('submit', (e) => {
