@@ -34,11 +34,15 @@
     appendLine(entry.text, entry.operator === true ? 'own' : '');
   }
 
-  // What the server answered this page alone; the game's output for a command reaches every
-  // page on the console already.
-  function showAnswer(text, className) {
-    for (const line of text.replace(/\n$/, '').split('\n')) {
-      appendLine(line, className);
+  // What the server answered this page alone, under the line it answers, since the console's
+  // own copy of the line may come before or after it; the game's output for a command reaches
+  // every page on the console already.
+  function showAnswer(line, text, className) {
+    const kShownCommand = 80;
+    const shown = line.length > kShownCommand ? line.slice(0, kShownCommand) + '…' : line;
+    appendLine('» ' + shown, className);
+    for (const answerLine of text.replace(/\n$/, '').split('\n')) {
+      appendLine(answerLine, className);
     }
   }
 
@@ -57,14 +61,14 @@
       }
       if (!response.ok) {
         const reason = (await response.text()).trim();
-        showAnswer(`Refused (${response.status} ${response.statusText}): ${reason}`, 'refused');
+        showAnswer(line, `Refused (${response.status}): ${reason}`, 'refused');
         return;
       }
       const reply = await response.json();
       if (!reply.onConsole && reply.answer !== '') {
-        showAnswer(reply.answer, 'answer');
+        showAnswer(line, reply.answer, 'answer');
       }
-    }).catch(() => showAnswer(`Not sent (${line}): the server did not answer.`, 'refused'));
+    }).catch(() => showAnswer(line, 'Not sent: the server did not answer.', 'refused'));
   }
 
   function cell(row, text, className) {
