@@ -182,17 +182,9 @@
     }
   }
 
-  // Each tab of its own would hold one of the browser's six connections to the server: the tabs
-  // share one stream through a shared worker. Where there is none, a hidden tab lets go of its
-  // stream until it is shown again.
-  function follow() {
-    if (typeof SharedWorker === 'function') {
-      const worker = new SharedWorker('/events-worker.js');
-      worker.port.addEventListener('message', (e) => handle(e.data));
-      worker.port.start();
-      window.addEventListener('pagehide', () => worker.port.postMessage('bye'));
-      return;
-    }
+  // Where the browser cannot share a stream between tabs, a hidden tab lets go of its own until
+  // it is shown again.
+  function followAlone() {
     let stream = null;
     const followWhileShown = () => {
       if (stream) {
@@ -207,6 +199,26 @@
     };
     document.addEventListener('visibilitychange', followWhileShown);
     followWhileShown();
+  }
+
+  // A stream of each tab's own would hold one of the browser's six connections to the server:
+  // the tabs share one through a shared worker.
+  function follow() {
+    if (typeof SharedWorker !== 'function') {
+      followAlone();
+      return;
+    }
+    const worker = new SharedWorker('/events-worker.js');
+    worker.addEventListener('error', followAlone, { once: true });
+    worker.port.addEventListener('message', (e) => {
+      if (e.data.kind === 'alone') {
+        followAlone();
+      } else {
+        handle(e.data);
+      }
+    });
+    worker.port.start();
+    window.addEventListener('pagehide', () => worker.port.postMessage('bye'));
   }
 
   $('command-form').addEventListener('submit', (e) => {

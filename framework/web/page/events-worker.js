@@ -39,6 +39,11 @@ function deliver(message) {
 
 self.addEventListener('connect', (event) => {
   const port = event.ports[0];
+  // Some browsers offer no event stream to workers: each tab then follows its own.
+  if (typeof EventSource !== 'function') {
+    port.postMessage({ kind: 'alone' });
+    return;
+  }
   ports.add(port);
   port.addEventListener('message', (e) => {
     if (e.data === 'bye') {
