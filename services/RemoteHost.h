@@ -7,7 +7,7 @@
 #include "remote/A2sMessages.h"
 #include "remote/CommandOutput.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 // What the remote console and the server query need from the status window. Every call comes on
 // the window thread.
@@ -26,4 +26,4 @@ class IRemoteHost {
   ~IRemoteHost() = default;
 };
 
-}  // namespace vex::fw::net
+}  // namespace vex::services
