@@ -106,6 +106,9 @@ async function main() {
     await page.waitForFunction(
       (name) => [...document.querySelectorAll('#console div.answer')].some((d) => d.textContent.includes(name)),
       { timeout: limitMs }, hostileName);
+    const repeated = await page.$$eval('#console div.answer',
+      (lines) => lines.some((d) => d.textContent.includes('", Deathmatch, level')));
+    check(!repeated, 'the game\'s output for status is on the console twice');
     ok('server command answered on the console');
 
     // Far more than a request may carry once the browser has encoded it.

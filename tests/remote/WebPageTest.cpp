@@ -84,9 +84,10 @@ TEST_F(WebPage, OperatorLogsInWatchesAndActsAndStopsTheServerFromABrowser) {
                           "127.0.0.1:" + std::to_string(gamePort_)},
                          folder_.Path().string());
 
-  const NodeRun run =
-      RunNodeScript("webpage.js", {"http://127.0.0.1:" + std::to_string(webPort) + "/", kPassword,
-                                   ArtifactFolder().string(), kHostileName, kLookalikeName});
+  const NodeRun run = RunNodeScript(
+      "webpage.js",
+      {PageAddress(webPort), kPassword, ArtifactFolder().string(), kHostileName, kLookalikeName},
+      60s);
   EXPECT_EQ(run.ExitCode, 0) << run.Output;
   EXPECT_NE(run.Output.find("OK stop sent"), std::string::npos) << run.Output;
   EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
