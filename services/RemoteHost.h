@@ -14,8 +14,8 @@ namespace vex::services {
 class IRemoteHost {
  public:
   // Runs one command line as if the operator had typed it at the terminal, and calls `done` once,
-  // later and on the window thread, with what it printed. `peer` names the
-  // service and the client on the console ("RCON 192.0.2.10:51234").
+  // later and on the window thread, with what it printed. `peer` names the service and the client
+  // on the console ("RCON 192.0.2.10:51234").
   virtual void RunRemoteCommand(const std::string& line, const std::string& peer,
                                 std::function<void(remote::CommandOutput)> done) = 0;
   virtual remote::A2sStatus QueryStatus() = 0;
