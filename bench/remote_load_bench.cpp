@@ -58,7 +58,7 @@ class BenchHost final : public vex::ISessionHost, public vex::services::IRemoteH
   void DropRoster() override {}
 
   void RunRemoteCommand(const std::string& line, const std::string&,
-                        std::function<void(remote::CommandOutput)> done) override {
+                        std::function<void(vex::remote::CommandOutput)> done) override {
     vex::SendConsoleCommand(*session_, line);
     const std::uint64_t posted = session_->FramesRun();
     auto* poll = new QTimer();
