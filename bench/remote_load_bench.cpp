@@ -45,14 +45,14 @@ class BenchRemoteHost final : public vex::services::IRemoteHost {
   explicit BenchRemoteHost(vex::CServerSession& session) : session_(session) {}
 
   void RunRemoteCommand(const std::string& line, const std::string&,
-                        std::function<void(std::string)> done) override {
+                        std::function<void(vex::remote::CommandOutput)> done) override {
     vex::SendConsoleCommand(session_, line);
     const std::uint64_t posted = session_.FramesRun();
     auto* poll = new QTimer();
     QObject::connect(poll, &QTimer::timeout, poll, [this, poll, posted, done] {
       if (session_.FramesRun() > posted) {
         session_.PendingConsoleLines().TakeAll();
-        done("ran\n");
+        done({"ran\n"});
         poll->deleteLater();
       }
     });

@@ -174,12 +174,12 @@ void RconConnection::Execute(const remote::RconPacket& packet) {
   commandRunning_ = true;
   QPointer<RconConnection> self(this);
   const std::int32_t id = packet.Id;
-  host_.RunRemoteCommand(packet.Body, "RCON " + peer_, [self, id](std::string text) {
+  host_.RunRemoteCommand(packet.Body, "RCON " + peer_, [self, id](remote::CommandOutput output) {
     if (self == nullptr) {
       return;
     }
     self->commandRunning_ = false;
-    self->Answer(id, text);
+    self->Answer(id, output.Text);
     self->Serve();
     self->FinishIfDone();
   });

@@ -16,7 +16,9 @@ constexpr const char* kSecurityHeaders =
     "X-Frame-Options: DENY\r\n"
     "Cache-Control: no-store\r\n";
 
-const char* Reason(int status) {
+}  // namespace
+
+const char* ReasonPhrase(int status) {
   switch (status) {
     case 200:
       return "OK";
@@ -53,11 +55,9 @@ const char* Reason(int status) {
   }
 }
 
-}  // namespace
-
 std::string WebAnswer(int status, std::string_view contentType, std::string_view body,
                       std::string_view extraHeaders) {
-  std::string answer = "HTTP/1.1 " + std::to_string(status) + " " + Reason(status) + "\r\n";
+  std::string answer = "HTTP/1.1 " + std::to_string(status) + " " + ReasonPhrase(status) + "\r\n";
   answer += "Content-Type: ";
   answer += contentType;
   answer += "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
@@ -66,6 +66,14 @@ std::string WebAnswer(int status, std::string_view contentType, std::string_view
   answer += "Connection: close\r\n\r\n";
   answer += body;
   return answer;
+}
+
+std::string PlainAnswer(int status, std::string_view text, std::string_view extraHeaders) {
+  return WebAnswer(status, "text/plain; charset=utf-8", text, extraHeaders);
+}
+
+std::string JsonAnswer(int status, std::string_view json) {
+  return WebAnswer(status, "application/json", json);
 }
 
 std::string EventStreamHead() {
@@ -82,6 +90,8 @@ bool PageFile(std::string_view path, std::string& body, std::string& contentType
   static constexpr Entry kFiles[] = {
       {"/app.js", ":/web/app.js", "text/javascript; charset=utf-8"},
       {"/plots.js", ":/web/plots.js", "text/javascript; charset=utf-8"},
+      {"/stream.js", ":/web/stream.js", "text/javascript; charset=utf-8"},
+      {"/events-worker.js", ":/web/events-worker.js", "text/javascript; charset=utf-8"},
       {"/app.css", ":/web/app.css", "text/css; charset=utf-8"},
       {"/app.html", ":/web/app.html", "text/html; charset=utf-8"},
       {"/login.html", ":/web/login.html", "text/html; charset=utf-8"},

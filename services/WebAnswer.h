@@ -10,6 +10,12 @@ namespace vex::services {
 // closed.
 std::string WebAnswer(int status, std::string_view contentType, std::string_view body,
                       std::string_view extraHeaders = {});
+// The same with a line of text, or a JSON text, as the body.
+std::string PlainAnswer(int status, std::string_view text, std::string_view extraHeaders = {});
+std::string JsonAnswer(int status, std::string_view json);
+
+// The reason phrase of an HTTP status, "Error" for one the page never sends.
+const char* ReasonPhrase(int status);
 
 // The head of the event stream; the connection stays open for the events.
 std::string EventStreamHead();

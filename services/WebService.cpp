@@ -7,7 +7,7 @@
 #include <deque>
 #include <map>
 
-#include "remote/JsonText.h"
+#include "remote/JsonWriter.h"
 #include "remote/SecretEqual.h"
 #include "remote/WebOrigin.h"
 #include "remote/WebSessions.h"
@@ -25,10 +25,9 @@ constexpr std::size_t kReadChunk = 4096;
 
 // The console line as one event of the stream.
 std::string ConsoleEvent(std::string_view line, bool operatorLine) {
-  std::string event = "event: console\ndata: {\"text\":";
-  remote::AppendJsonString(event, line);
-  event += operatorLine ? ",\"operator\":true}\n\n" : ",\"operator\":false}\n\n";
-  return event;
+  remote::JsonWriter json;
+  json.BeginObject().Key("text").String(line).Key("operator").Bool(operatorLine).EndObject();
+  return "event: console\ndata: " + json.Take() + "\n\n";
 }
 
 std::string StateEvent(const std::string& json) {
@@ -106,7 +105,7 @@ class WebService::Impl {
       };
       if (!HasRoom(sameAddress, settings_.MaxConnectionsPerAddress) ||
           !HasRoom([](const Connection&) { return true; }, settings_.MaxConnections)) {
-        Send(socket, WebAnswer(503, "text/plain; charset=utf-8", "Too many connections.\n"));
+        Send(socket, PlainAnswer(503, "Too many connections.\n"));
         Close(socket);
         continue;
       }
@@ -124,7 +123,7 @@ class WebService::Impl {
         const auto found = connections_.find(socket);
         if (found != connections_.end() && !found->second.Streaming &&
             found->second.Reader.Current() == remote::HttpRequestReader::State::Reading) {
-          Send(socket, WebAnswer(408, "text/plain; charset=utf-8", "Too slow.\n"));
+          Send(socket, PlainAnswer(408, "Too slow.\n"));
           Close(socket);
         }
       });
@@ -178,7 +177,7 @@ class WebService::Impl {
         return;
       case remote::HttpRequestReader::State::Failed: {
         const int status = connection.Reader.FailureStatus();
-        Send(socket, WebAnswer(status, "text/plain; charset=utf-8", "Refused.\n"));
+        Send(socket, PlainAnswer(status, std::string(ReasonPhrase(status)) + ".\n"));
         Close(socket);
         return;
       }
@@ -198,7 +197,7 @@ class WebService::Impl {
     const std::string_view path = request.Path();
     const std::uint64_t now = MonotonicMs();
     if (!remote::HostAllowed(request, settings_.HostNames)) {
-      Finish(socket, WebAnswer(421, "text/plain; charset=utf-8", "Not a name of this page.\n"));
+      Finish(socket, PlainAnswer(421, "Not a name of this page.\n"));
       return;
     }
     const remote::WebSessions::Session* session = nullptr;
@@ -210,20 +209,20 @@ class WebService::Impl {
     if (request.Method == "GET") {
       AnswerGet(socket, connection, path, session);
     } else if (request.Method != "POST") {
-      Finish(socket, WebAnswer(405, "text/plain; charset=utf-8", "Not allowed.\n"));
+      Finish(socket, PlainAnswer(405, "Not allowed.\n"));
     } else if (!remote::FromThisPage(request)) {
-      Finish(socket, WebAnswer(403, "text/plain; charset=utf-8", "Not from this page.\n"));
+      Finish(socket, PlainAnswer(403, "Not from this page.\n"));
     } else if (path == "/login") {
       Login(socket, connection, request, now);
     } else if (session == nullptr) {
-      Finish(socket, WebAnswer(401, "text/plain; charset=utf-8", "Not logged in.\n"));
+      Finish(socket, PlainAnswer(401, "Not logged in.\n"));
     } else if (!CarriesToken(request, *session)) {
-      Finish(socket, WebAnswer(403, "text/plain; charset=utf-8", "Missing or wrong token.\n"));
+      Finish(socket, PlainAnswer(403, "Missing or wrong token.\n"));
     } else if (path == "/logout") {
       const std::string id = session->Id;
       sessions_.Close(id);
       EndStreamsOf(id);
-      Finish(socket, WebAnswer(303, "text/plain; charset=utf-8", "", "Location: /\r\n"));
+      Finish(socket, PlainAnswer(303, "", "Location: /\r\n"));
     } else {
       Control(socket, connection, request, path);
     }
@@ -252,7 +251,7 @@ class WebService::Impl {
       Finish(socket, WebAnswer(200, type, body));
     } else if (path == "/events") {
       if (session == nullptr) {
-        Finish(socket, WebAnswer(401, "text/plain; charset=utf-8", "Not logged in.\n"));
+        Finish(socket, PlainAnswer(401, "Not logged in.\n"));
         return;
       }
       connection.Streaming = true;
@@ -265,10 +264,14 @@ class WebService::Impl {
         opening += event;
       }
       Send(socket, opening);
+    } else if (path == "/session") {
+      // A page whose stream ended asks this: a server that restarted knows no session.
+      Finish(socket, session != nullptr ? PlainAnswer(200, "Logged in.\n")
+                                        : PlainAnswer(401, "Not logged in.\n"));
     } else if (path != "/app.html" && path != "/login.html" && PageFile(path, body, type)) {
       Finish(socket, WebAnswer(200, type, body));
     } else {
-      Finish(socket, WebAnswer(404, "text/plain; charset=utf-8", "Not found.\n"));
+      Finish(socket, PlainAnswer(404, "Not found.\n"));
     }
   }
 
@@ -296,16 +299,16 @@ class WebService::Impl {
     }
     const auto session = sessions_.Open(now);
     if (!session) {
-      Finish(socket, WebAnswer(503, "text/plain; charset=utf-8", "No randomness.\n"));
+      Finish(socket, PlainAnswer(503, "No randomness.\n"));
       return;
     }
     ++signIns_.Succeeded;
     // A new session may have pushed the least recently used one out.
     EndStreamsOfEndedSessions(now);
     host_.ReportRemoteEvent("Web page: " + connection.Peer + " logged in.");
-    Finish(socket, WebAnswer(303, "text/plain; charset=utf-8", "",
-                             "Location: /\r\nSet-Cookie: " + std::string(kCookieName) + "=" +
-                                 session->Id + "; HttpOnly; SameSite=Strict; Path=/\r\n"));
+    Finish(socket, PlainAnswer(303, "",
+                               "Location: /\r\nSet-Cookie: " + std::string(kCookieName) + "=" +
+                                   session->Id + "; HttpOnly; SameSite=Strict; Path=/\r\n"));
   }
 
   // Every control of the page is a command line, which takes the remote console's path: the
@@ -313,20 +316,21 @@ class WebService::Impl {
   void Control(QTcpSocket* socket, Connection& connection, const remote::HttpRequest& request,
                std::string_view path) {
     if (path != "/api/command") {
-      Finish(socket, WebAnswer(404, "text/plain; charset=utf-8", "Not found.\n"));
+      Finish(socket, PlainAnswer(404, "Not found.\n"));
       return;
     }
     const std::string line = remote::FormField(request.Body, "line").value_or("");
     QPointer<QTcpSocket> alive(socket);
-    host_.RunRemoteCommand(line, "Web " + connection.Peer, [this, alive](std::string answer) {
-      if (alive == nullptr || connections_.find(alive.data()) == connections_.end()) {
-        return;
-      }
-      std::string json = "{\"answer\":";
-      remote::AppendJsonString(json, answer);
-      json += "}";
-      Finish(alive.data(), WebAnswer(200, "application/json", json));
-    });
+    host_.RunRemoteCommand(
+        line, "Web " + connection.Peer, [this, alive](remote::CommandOutput output) {
+          if (alive == nullptr || connections_.find(alive.data()) == connections_.end()) {
+            return;
+          }
+          remote::JsonWriter json;
+          json.BeginObject().Key("answer").String(output.Text);
+          json.Key("onConsole").Bool(output.OnConsole).EndObject();
+          Finish(alive.data(), JsonAnswer(200, json.Text()));
+        });
   }
 
   static void Replace(std::string& text, std::string_view mark, std::string_view value) {

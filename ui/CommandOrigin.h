@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "remote/CommandOutput.h"
+
 namespace vex {
 
 enum class CommandSource { Window, Terminal, Remote };
@@ -17,6 +19,6 @@ struct CommandOrigin {
 };
 
 // Called once, on the window thread, with what the command printed.
-using CommandAnswer = std::function<void(std::string)>;
+using CommandAnswer = std::function<void(remote::CommandOutput)>;
 
 }  // namespace vex

@@ -78,7 +78,7 @@ void ConsoleCommandAnswers::FinishAll() {
 
 void ConsoleCommandAnswers::Finish(Waiting& waiting, bool own) {
   if (waiting.Answer) {
-    waiting.Answer(own ? std::move(waiting.Own) : std::move(waiting.Seen));
+    waiting.Answer({own ? std::move(waiting.Own) : std::move(waiting.Seen), true});
   }
 }
 

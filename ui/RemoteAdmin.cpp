@@ -121,7 +121,7 @@ void RemoteAdmin::Stop() {
 // that whatever it does (a stop that waits for the engine, a connection that closes meanwhile)
 // happens outside those handlers.
 void RemoteAdmin::RunRemoteCommand(const std::string& line, const std::string& peer,
-                                   std::function<void(std::string)> done) {
+                                   std::function<void(remote::CommandOutput)> done) {
   waiting_.push_back({line, peer, std::move(done)});
   if (runPosted_) {
     return;
@@ -140,7 +140,7 @@ void RemoteAdmin::RunWaiting() {
     Command command = std::move(waiting_.front());
     waiting_.pop_front();
     if (!window_.Serving()) {
-      command.Done("The server is stopping.\n");
+      command.Done({"The server is stopping.\n", false});
       continue;
     }
     window_.RunLine(command.Line, {CommandSource::Remote, command.Peer}, std::move(command.Done));

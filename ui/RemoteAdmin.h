@@ -46,7 +46,7 @@ class RemoteAdmin final : public services::IWebHost, public services::IMetricsHo
 
   // services::IRemoteHost
   void RunRemoteCommand(const std::string& line, const std::string& peer,
-                        std::function<void(std::string)> done) override;
+                        std::function<void(remote::CommandOutput)> done) override;
   remote::A2sStatus QueryStatus() override;
   // services::IRemoteHost and services::IMetricsHost
   void ReportRemoteEvent(std::string_view text) override;

@@ -1,10 +1,9 @@
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "config/RemoteOptions.h"
 #include "platform/Clock.h"
-#include "remote/JsonText.h"
+#include "remote/JsonWriter.h"
 #include "ui/FormatSpan.h"
 #include "ui/RemoteAdmin.h"
 
@@ -16,48 +15,18 @@ namespace {
 // that a page costs the window thread next to nothing.
 constexpr std::uint32_t kWebSampleMs = 1000;
 
-void AppendField(std::string& json, const char* name, std::string_view text) {
-  json += '"';
-  json += name;
-  json += "\":";
-  remote::AppendJsonString(json, text);
-}
-
-void AppendInteger(std::string& json, const char* name, std::int64_t value) {
-  json += '"';
-  json += name;
-  json += "\":";
-  json += std::to_string(value);
-}
-
-void AppendNumber(std::string& json, const char* name, double value) {
-  json += '"';
-  json += name;
-  json += "\":";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  json += text;
-}
-
-void AppendPlayer(std::string& json, const CPlayerInfo& player, const ShownPlayerRow& shown) {
-  json += '{';
-  AppendInteger(json, "id", player.ClientId);
-  json += ',';
-  AppendField(json, "name",
-              std::string_view(player.Name, strnlen(player.Name, sizeof player.Name)));
-  json += ',';
-  AppendInteger(json, "ping", shown.Ping.value_or(0));
-  json += ',';
-  AppendInteger(json, "kills", player.Kills);
-  json += ',';
-  AppendInteger(json, "score", player.Score);
-  json += ',';
-  AppendInteger(json, "lives", player.Lives);
-  json += ',';
-  AppendField(json, "time", shown.Span ? FormatSpan(*shown.Span) : std::string());
-  json += ',';
-  AppendInteger(json, "kind", player.Kind);
-  json += player.Ringed != 0 ? ",\"ringed\":true}" : ",\"ringed\":false}";
+void WritePlayer(remote::JsonWriter& json, const CPlayerInfo& player, const ShownPlayerRow& shown) {
+  json.BeginObject();
+  json.Key("id").Integer(player.ClientId);
+  json.Key("name").String(std::string_view(player.Name, strnlen(player.Name, sizeof player.Name)));
+  json.Key("ping").Integer(shown.Ping.value_or(0));
+  json.Key("kills").Integer(player.Kills);
+  json.Key("score").Integer(player.Score);
+  json.Key("lives").Integer(player.Lives);
+  json.Key("time").String(shown.Span ? FormatSpan(*shown.Span) : std::string());
+  json.Key("kind").Integer(player.Kind);
+  json.Key("ringed").Bool(player.Ringed != 0);
+  json.EndObject();
 }
 
 }  // namespace
@@ -117,49 +86,46 @@ void RemoteAdmin::Follow() {
 
 std::string RemoteAdmin::WebStateJson() {
   const StatusDisplay& display = window_.Display();
-  std::string json = "{\"server\":{";
-  AppendField(json, "name", display.ServerNameText);
-  json += ',';
-  AppendField(json, "gameType", display.GameTypeText);
-  json += ',';
-  AppendField(json, "runningTime", display.RunningTimeText);
-  json += ',';
-  AppendField(json, "levelTime", display.LevelTimeText);
-  json += ',';
-  AppendField(json, "playersText", display.PlayersText);
-  json += ",\"peakPlayers\":" + std::to_string(display.PeakPlayers);
-  json += ",\"totalPlayers\":" + std::to_string(window_.TotalPlayers());
-  json += ",\"averagePing\":" + std::to_string(display.AveragePing);
-  json += "},\"players\":[";
+  remote::JsonWriter json;
+  json.BeginObject().Key("server").BeginObject();
+  json.Key("name").String(display.ServerNameText);
+  json.Key("gameType").String(display.GameTypeText);
+  json.Key("runningTime").String(display.RunningTimeText);
+  json.Key("levelTime").String(display.LevelTimeText);
+  json.Key("playersText").String(display.PlayersText);
+  json.Key("peakPlayers").Integer(display.PeakPlayers);
+  json.Key("totalPlayers").Integer(window_.TotalPlayers());
+  json.Key("averagePing").Integer(display.AveragePing);
+  json.EndObject();
+
+  json.Key("players").BeginArray();
   for (std::size_t row = 0; row < display.Players.size(); ++row) {
-    json += row == 0 ? "" : ",";
-    AppendPlayer(json, display.Players[row],
-                 row < display.ShownRows.size() ? display.ShownRows[row] : ShownPlayerRow{});
+    WritePlayer(json, display.Players[row],
+                row < display.ShownRows.size() ? display.ShownRows[row] : ShownPlayerRow{});
   }
-  json += "],\"levels\":[";
+  json.EndArray();
+
+  json.Key("levels").BeginArray();
   for (std::size_t row = 0; row < display.LevelNames.size(); ++row) {
-    json += row == 0 ? "{" : ",{";
-    AppendField(json, "name", display.LevelNames[row]);
-    json += static_cast<int>(row) == display.HighlightedLevel ? ",\"current\":true}"
-                                                              : ",\"current\":false}";
+    json.BeginObject();
+    json.Key("name").String(display.LevelNames[row]);
+    json.Key("current").Bool(static_cast<int>(row) == display.HighlightedLevel);
+    json.EndObject();
   }
-  json += "],\"plots\":[";
-  bool first = true;
+  json.EndArray();
+
+  json.Key("plots").BeginArray();
   for (const remote::PlotHistory::Minute& minute : plots_.Minutes()) {
-    json += first ? "{" : ",{";
-    first = false;
-    json += "\"minute\":" + std::to_string(minute.Index);
-    json += ",\"players\":" + std::to_string(minute.Players);
-    json += ',';
-    AppendNumber(
-        json, "fps",
-        static_cast<double>(minute.Frames) * 1000.0 / static_cast<double>(minute.CoveredMs));
-    json += ',';
-    AppendNumber(json, "slowestMs", minute.SlowestFrameUs / 1000.0);
-    json += '}';
+    json.BeginObject();
+    json.Key("minute").Integer(minute.Index);
+    json.Key("players").Integer(minute.Players);
+    json.Key("fps").Number(
+        static_cast<double>(minute.Frames) * 1000.0 / static_cast<double>(minute.CoveredMs), 1);
+    json.Key("slowestMs").Number(minute.SlowestFrameUs / 1000.0, 1);
+    json.EndObject();
   }
-  json += "]}";
-  return json;
+  json.EndArray();
+  return json.EndObject().Take();
 }
 
 }  // namespace vex

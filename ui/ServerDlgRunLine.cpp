@@ -38,7 +38,7 @@ void CServerDlg::RunLine(std::string_view input, const CommandOrigin& origin,
   }
   std::string text = RunServerCommand(line, origin);
   if (answer) {
-    answer(std::move(text));
+    answer({std::move(text), false});
   } else {
     fw::TerminalWrite(text);
   }
@@ -52,7 +52,7 @@ void CServerDlg::RunGameCommand(std::string_view line, const CommandOrigin& orig
       platform::CutAtCharacter(line.substr(0, line.find('\0')), kMaxConsoleCommand));
   if (session_.Engine() == nullptr || command.empty()) {
     if (answer) {
-      answer(command.empty() ? "" : "The server is not running.\n");
+      answer({command.empty() ? "" : "The server is not running.\n", false});
     }
     return;
   }
@@ -70,7 +70,7 @@ bool CServerDlg::PostConsoleCommand(std::string_view command, CommandAnswer answ
   const std::uint64_t framesBefore = session_.FramesRun();
   if (!SendConsoleCommand(session_, command)) {
     if (answer) {
-      answer("The engine is not answering; the action was not carried out.\n");
+      answer({"The engine is not answering; the action was not carried out.\n", false});
     }
     return false;
   }

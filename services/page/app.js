@@ -12,30 +12,12 @@
 
   $('logout-csrf').value = csrf;
 
-  // Every control is a command line, as the remote console would send it.
-  function run(line) {
-    const body = new URLSearchParams({ line });
-    return fetch('/api/command', {
-      method: 'POST',
-      headers: { 'X-CSRF-Token': csrf },
-      body,
-      credentials: 'same-origin',
-    }).then((response) => {
-      if (response.status === 401) {
-        location.reload();
-      }
-      return response.ok ? response.json() : { answer: '' };
-    });
-  }
-
-  // The commands that operators sent, from this page or elsewhere, stand out from the game's
-  // lines: the server marks them, whatever their text.
-  function appendConsole(entry) {
+  function appendLine(text, className) {
     const atBottom = consoleView.scrollTop + consoleView.clientHeight >= consoleView.scrollHeight - 4;
     const line = document.createElement('div');
-    line.textContent = entry.text;
-    if (entry.operator === true) {
-      line.className = 'own';
+    line.textContent = text;
+    if (className) {
+      line.className = className;
     }
     consoleView.appendChild(line);
     while (consoleView.childElementCount > kConsoleLinesKept) {
@@ -44,6 +26,49 @@
     if (atBottom) {
       consoleView.scrollTop = consoleView.scrollHeight;
     }
+  }
+
+  // The commands that operators sent, from this page or elsewhere, stand out from the game's
+  // lines: the server marks them, whatever their text.
+  function appendConsole(entry) {
+    appendLine(entry.text, entry.operator === true ? 'own' : '');
+  }
+
+  // What the server answered this page alone, under the line it answers, since the console's
+  // own copy of the line may come before or after it; the game's output for a command reaches
+  // every page on the console already.
+  function showAnswer(line, text, className) {
+    const kShownCommand = 80;
+    const shown = line.length > kShownCommand ? line.slice(0, kShownCommand) + '…' : line;
+    appendLine('» ' + shown, className);
+    for (const answerLine of text.replace(/\n$/, '').split('\n')) {
+      appendLine(answerLine, className);
+    }
+  }
+
+  // Every control is a command line, as the remote console would send it.
+  function run(line) {
+    const body = new URLSearchParams({ line });
+    return fetch('/api/command', {
+      method: 'POST',
+      headers: { 'X-CSRF-Token': csrf },
+      body,
+      credentials: 'same-origin',
+    }).then(async (response) => {
+      if (response.status === 401) {
+        location.assign('/');
+        return;
+      }
+      if (!response.ok) {
+        const reason = (await response.text()).trim();
+        showAnswer(line, `Refused (${response.status}): ${reason}`, 'refused');
+        return;
+      }
+      const reply = await response.json();
+      if (!reply.onConsole && reply.answer !== '') {
+        showAnswer(line, reply.answer, 'answer');
+      }
+    }).catch(() => showAnswer(line, 'Not sent: the server did not answer.', 'refused'));
   }
 
   function cell(row, text, className) {
@@ -128,19 +153,72 @@
     window.vexPlots.draw(state.plots);
   }
 
-  function connect() {
-    const events = new EventSource('/events');
-    events.addEventListener('open', () => {
-      consoleView.replaceChildren();
-      $('connection').textContent = 'live';
-      $('connection').className = 'online';
+  const kConnectionTexts = { live: 'live', offline: 'reconnecting…', paused: 'paused while hidden' };
+
+  function showConnection(kind) {
+    $('connection').textContent = kConnectionTexts[kind];
+    $('connection').className = kind === 'live' ? 'online' : 'offline';
+    document.body.classList.toggle('stale', kind !== 'live');
+  }
+
+  function handle(message) {
+    switch (message.kind) {
+      case 'live':
+        consoleView.replaceChildren();
+        showConnection('live');
+        break;
+      case 'offline':
+        showConnection('offline');
+        break;
+      case 'state':
+        showState(JSON.parse(message.data));
+        break;
+      case 'console':
+        appendConsole(JSON.parse(message.data));
+        break;
+      case 'signedOut':
+        location.assign('/');
+        break;
+    }
+  }
+
+  // Where the browser cannot share a stream between tabs, a hidden tab lets go of its own until
+  // it is shown again.
+  function followAlone() {
+    let stream = null;
+    const followWhileShown = () => {
+      if (stream) {
+        stream.close();
+        stream = null;
+      }
+      if (document.hidden) {
+        showConnection('paused');
+      } else {
+        stream = window.vexFollowStream(handle);
+      }
+    };
+    document.addEventListener('visibilitychange', followWhileShown);
+    followWhileShown();
+  }
+
+  // A stream of each tab's own would hold one of the browser's six connections to the server:
+  // the tabs share one through a shared worker.
+  function follow() {
+    if (typeof SharedWorker !== 'function') {
+      followAlone();
+      return;
+    }
+    const worker = new SharedWorker('/events-worker.js');
+    worker.addEventListener('error', followAlone, { once: true });
+    worker.port.addEventListener('message', (e) => {
+      if (e.data.kind === 'alone') {
+        followAlone();
+      } else {
+        handle(e.data);
+      }
     });
-    events.addEventListener('state', (e) => showState(JSON.parse(e.data)));
-    events.addEventListener('console', (e) => appendConsole(JSON.parse(e.data)));
-    events.addEventListener('error', () => {
-      $('connection').textContent = 'reconnecting…';
-      $('connection').className = 'offline';
-    });
+    worker.port.start();
+    window.addEventListener('pagehide', () => worker.port.postMessage('bye'));
   }
 
   $('command-form').addEventListener('submit', (e) => {
@@ -169,5 +247,5 @@
       run('/stop');
     }
   });
-  connect();
+  follow();
 })();

@@ -1,7 +1,8 @@
 // Usage: node webpage.js URL PASSWORD ARTIFACT_FOLDER HOSTILE_NAME LOOKALIKE_NAME
 // Drives the operator's web page of a running vexserver in headless Chromium: a wrong password,
-// the login, the live players and console, a command, Next Level, a boot after confirming, the
-// plots, requests without the CSRF token, screenshots at desktop and phone widths, and the stop.
+// the login, the live players and console, a game command, a server command's answer, a refused
+// command's reason, Next Level, a boot after confirming, the plots, requests without the CSRF
+// token, screenshots at desktop and phone widths, and the stop.
 // LOOKALIKE_NAME is a chatting player named like a remote operator, whose lines must look like
 // any player's.
 // Prints one "OK step" line per step passed; exits 0 when all passed, 1 at the first failure.
@@ -46,6 +47,11 @@ async function plotsDrawn(page) {
     { timeout: limitMs });
 }
 
+async function send(page, line) {
+  await page.type('#command', line);
+  await page.click('#send');
+}
+
 async function consoleText(page) {
   return page.$eval('#console', (e) => e.textContent);
 }
@@ -88,13 +94,30 @@ async function main() {
     check(!dialogs.some((d) => d.type === 'alert'), 'a player name ran script');
     ok('hostile name shown as text');
 
-    await page.type('#command', 'status');
-    await page.click('#send');
+    await send(page, 'status');
     await page.waitForFunction(
       () => document.getElementById('console').textContent.includes('", Deathmatch, level'),
       { timeout: limitMs });
     check((await consoleText(page)).includes(': status'), 'the command is not on the console');
     ok('status answered');
+
+    // A server command's answer is for the page that sent it alone: the page shows it.
+    await send(page, '/players');
+    await page.waitForFunction(
+      (name) => [...document.querySelectorAll('#console div.answer')].some((d) => d.textContent.includes(name)),
+      { timeout: limitMs }, hostileName);
+    const repeated = await page.$$eval('#console div.answer',
+      (lines) => lines.some((d) => d.textContent.includes('", Deathmatch, level')));
+    check(!repeated, 'the game\'s output for status is on the console twice');
+    ok('server command answered on the console');
+
+    // Far more than a request may carry once the browser has encoded it.
+    await page.$eval('#command', (input) => { input.value = '\u20ac'.repeat(input.maxLength); });
+    await page.click('#send');
+    await page.waitForFunction(
+      () => [...document.querySelectorAll('#console div.refused')].some((d) => d.textContent.startsWith('Refused (413')),
+      { timeout: limitMs });
+    ok('refused command shows its reason');
 
     await page.waitForFunction(
       (name) => [...document.querySelectorAll('#console div')].some((d) => d.textContent.startsWith(name + ': ')),

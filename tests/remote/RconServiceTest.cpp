@@ -24,8 +24,8 @@ using namespace std::chrono_literals;
 class EchoHost final : public IRemoteHost {
  public:
   void RunRemoteCommand(const std::string& line, const std::string&,
-                        std::function<void(std::string)> done) override {
-    done(line == "long" ? LongAnswer() : "echo " + line + "\n");
+                        std::function<void(remote::CommandOutput)> done) override {
+    done({line == "long" ? LongAnswer() : "echo " + line + "\n"});
   }
   remote::A2sStatus QueryStatus() override { return {}; }
   void ReportRemoteEvent(std::string_view) override {}

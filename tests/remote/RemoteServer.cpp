@@ -76,18 +76,27 @@ bool RemoteServer::Start() {
   return true;
 }
 
-NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments) {
+std::unique_ptr<ChildProcess> StartNodeScript(const std::string& script,
+                                              const std::vector<std::string>& arguments) {
   const fs::path folder = fs::path(VEX_SOURCE_DIR) / "tests/node";
   if (!fs::exists(folder / "node_modules")) {
     ADD_FAILURE() << "tests/node/node_modules is missing: run scripts/install-deps";
-    return {};
+    return nullptr;
   }
   std::vector<std::string> all{(folder / script).string()};
   all.insert(all.end(), arguments.begin(), arguments.end());
-  ChildProcess node(NodeProgram(), all, folder.string());
+  return std::make_unique<ChildProcess>(NodeProgram(), all, folder.string());
+}
+
+NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments,
+                      std::chrono::seconds limit) {
+  const std::unique_ptr<ChildProcess> node = StartNodeScript(script, arguments);
+  if (node == nullptr) {
+    return {};
+  }
   NodeRun run;
-  run.ExitCode = node.WaitForExit(30s);
-  run.Output = node.Output() + node.Errors();
+  run.ExitCode = node->WaitForExit(limit);
+  run.Output = node->Output() + node->Errors();
   return run;
 }
 

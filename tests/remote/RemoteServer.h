@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,7 +41,11 @@ struct NodeRun {
 };
 
 // Runs one script of tests/node with node; the npm packages come from scripts/install-deps.
-NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments);
+NodeRun RunNodeScript(const std::string& script, const std::vector<std::string>& arguments,
+                      std::chrono::seconds limit = std::chrono::seconds(30));
+// The same, left running for the test to act while it runs; null when the packages are missing.
+std::unique_ptr<ChildProcess> StartNodeScript(const std::string& script,
+                                              const std::vector<std::string>& arguments);
 
 // The text that an rcon.js run printed between the BEGIN and END lines of the command.
 std::string AnswerOf(const NodeRun& run, const std::string& command);

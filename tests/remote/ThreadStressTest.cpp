@@ -1,8 +1,10 @@
 // Every thread of the server busy at once for several seconds: engine frames with bots and real
 // players, their game messages and the engine's console output, the status refresh, the
-// operator's Send, Next Level, Select Level and Boot Player, server queries and remote console
-// commands. Under ThreadSanitizer (`make test-threads`) the first report ends the server
-// (halt_on_error), which the test sees as a wrong exit and the report on standard error.
+// operator's Send, Next Level, Select Level and Boot Player, server queries, remote console
+// commands, and web pages that log in, follow the event stream, send commands and log out with
+// the stream open; at the end a stop from the web page. Under ThreadSanitizer
+// (`make test-threads`) the first report ends the server (halt_on_error), which the test sees as
+// a wrong exit and the report on standard error.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -25,6 +27,8 @@
 #include "tests/app/ChildProcess.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
+#include "tests/remote/WebClient.h"
+#include "tests/support/UnusedPort.h"
 
 namespace vex {
 namespace {
@@ -93,8 +97,33 @@ int RunRconCommands(int port, const std::atomic<bool>& stop, int most) {
   return answered;
 }
 
-TEST(ThreadStress, EverythingAtOnceForSecondsThenTheServerStillAnswersAndStopsAsUsual) {
-  test::RemoteServer server;
+struct WebRounds {
+  int Answered = 0;      // commands answered
+  int StreamsEnded = 0;  // log-outs that ended the open stream
+};
+
+// A page that logs in, opens its event stream, sends a command and logs out with the stream open,
+// again and again until told to stop.
+WebRounds RunWebPages(int port, const std::atomic<bool>& stop) {
+  const std::vector<std::string> commands{"/players", "status", "/status", "/levels"};
+  WebRounds rounds;
+  for (std::size_t n = 0; !stop; ++n) {
+    test::WebClient page(port);
+    if (!page.LogIn(test::RemoteServer::kPassword) || !page.OpenStream()) {
+      break;
+    }
+    rounds.Answered += page.Command(commands[n % commands.size()]) ? 1 : 0;
+    if (!page.LogOut()) {
+      break;
+    }
+    rounds.StreamsEnded += page.StreamEnds() ? 1 : 0;
+  }
+  return rounds;
+}
+
+TEST(ThreadStress, EverythingAtOnceForSecondsThenTheServerStillAnswersAndStopsFromAfar) {
+  const int webPort = test::UnusedPort();
+  test::RemoteServer server({"-webport", std::to_string(webPort)});
   ASSERT_TRUE(server.Start());
   test::ChildProcess& process = server.Process();
   std::smatch hosting;
@@ -114,6 +143,10 @@ TEST(ThreadStress, EverythingAtOnceForSecondsThenTheServerStillAnswersAndStopsAs
       std::this_thread::sleep_for(60ms);
     }
   });
+  std::vector<std::future<WebRounds>> pages;
+  for (int n = 0; n < 2; ++n) {
+    pages.push_back(std::async(std::launch::async, RunWebPages, webPort, std::cref(stop)));
+  }
   std::vector<std::future<int>> consoles;
   for (int n = 0; n < 2; ++n) {
     consoles.push_back(std::async(std::launch::async, RunRconCommands, server.RconPort(),
@@ -135,14 +168,26 @@ TEST(ThreadStress, EverythingAtOnceForSecondsThenTheServerStillAnswersAndStopsAs
   for (auto& console : consoles) {
     EXPECT_GT(console.get(), 0);
   }
+  for (auto& page : pages) {
+    const WebRounds rounds = page.get();
+    EXPECT_GT(rounds.Answered, 0);
+    EXPECT_GT(rounds.StreamsEnded, 0);
+  }
   EXPECT_GT(infoAnswers, 0);
   EXPECT_NE(players.WaitForExit(20s), -1) << players.Output();
   EXPECT_NE(players.Output().find("joined as client"), std::string::npos) << players.Output();
-  // Still serving: the window thread answers a remote command, the query answers a browser.
+  // Still serving: the window thread answers a remote command, the query answers a browser, and
+  // a page that follows the stream stops the server.
   const std::atomic<bool> goOn{false};
   EXPECT_EQ(RunRconCommands(server.RconPort(), goOn, 1), 1);
   EXPECT_TRUE(AskInfo(server.QueryPort()));
-  process.Write("/stop\n");
+  test::WebClient page(webPort);
+  ASSERT_TRUE(page.LogIn(test::RemoteServer::kPassword));
+  ASSERT_TRUE(page.OpenStream());
+  const std::optional<std::string> stopping = page.Command("/stop");
+  ASSERT_TRUE(stopping);
+  EXPECT_NE(stopping->find("\"answer\":\"Stopping the server.\\n\""), std::string::npos)
+      << *stopping;
   EXPECT_EQ(process.WaitForExit(30s), 2) << process.Errors();
   EXPECT_EQ(process.Errors().find("ThreadSanitizer"), std::string::npos) << process.Errors();
 }

@@ -42,12 +42,22 @@ class WebPage : public ::testing::Test {
     chmod(passwordFile_.c_str(), 0600);
   }
 
-  ChildProcess StartServer(std::vector<std::string> options) {
+  ChildProcess StartServer(std::vector<std::string> options,
+                           std::vector<std::string> environment = {}) {
     std::vector<std::string> arguments{
         "-console", "-config", "deathmatch", "-port", std::to_string(gamePort_), "-queryport", "0"};
     arguments.insert(arguments.end(), options.begin(), options.end());
+    environment.insert(environment.end(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
     return ChildProcess(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
-                        (folder_.Path() / "game").string(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+                        (folder_.Path() / "game").string(), environment);
+  }
+
+  std::vector<std::string> WebOptions(int webPort) const {
+    return {"-rconpassword-file", passwordFile_.string(), "-webport", std::to_string(webPort)};
+  }
+
+  static std::string PageAddress(int webPort) {
+    return "http://127.0.0.1:" + std::to_string(webPort) + "/";
   }
 
   ScratchFolder folder_;
@@ -74,9 +84,10 @@ TEST_F(WebPage, OperatorLogsInWatchesAndActsAndStopsTheServerFromABrowser) {
                           "127.0.0.1:" + std::to_string(gamePort_)},
                          folder_.Path().string());
 
-  const NodeRun run =
-      RunNodeScript("webpage.js", {"http://127.0.0.1:" + std::to_string(webPort) + "/", kPassword,
-                                   ArtifactFolder().string(), kHostileName, kLookalikeName});
+  const NodeRun run = RunNodeScript(
+      "webpage.js",
+      {PageAddress(webPort), kPassword, ArtifactFolder().string(), kHostileName, kLookalikeName},
+      60s);
   EXPECT_EQ(run.ExitCode, 0) << run.Output;
   EXPECT_NE(run.Output.find("OK stop sent"), std::string::npos) << run.Output;
   EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
@@ -107,6 +118,53 @@ TEST_F(WebPage, LoggingOutWithTheEventStreamOpenLeavesTheServerServing) {
       << server.Output() << server.Errors();
   server.Signal(SIGTERM);
   EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
+}
+
+class WebPageTabs : public WebPage, public ::testing::WithParamInterface<const char*> {};
+
+// A browser opens six connections to a host at most: the tabs share one event stream, or where
+// the browser lacks shared workers a hidden tab lets go of its own. The engine's frames are slow
+// meanwhile.
+TEST_P(WebPageTabs, EightTabsStayLiveAndTheLastOneStillSendsCommands) {
+  const int webPort = UnusedPort();
+  ChildProcess server = StartServer(WebOptions(webPort), {"VEX_SIM_FRAME_MS=60"});
+  ASSERT_TRUE(server.WaitForOutput("joined the game.", 20s)) << server.Output() << server.Errors();
+  // Eight pages of a browser take their time on a busy machine.
+  const NodeRun run =
+      RunNodeScript("webcontrol.js", {GetParam(), PageAddress(webPort), kPassword}, 90s);
+  EXPECT_EQ(run.ExitCode, 0) << run.Output << server.Output() << server.Errors();
+  EXPECT_NE(run.Output.find("OK the last tab's command answered"), std::string::npos) << run.Output;
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, WebPageTabs,
+                         ::testing::Values("tabs", "tabs-without-shared-worker"),
+                         [](const auto& testInfo) {
+                           return std::string(testInfo.param) == "tabs" ? "SharedWorker"
+                                                                        : "WithoutSharedWorker";
+                         });
+
+// A restarted server knows no session: the open page asks for the password again instead of
+// waiting over the old server's figures.
+TEST_F(WebPage, AfterARestartTheOpenPageAsksForThePasswordAgain) {
+  const int webPort = UnusedPort();
+  ChildProcess first = StartServer(WebOptions(webPort));
+  ASSERT_TRUE(first.WaitForOutput("joined the game.", 20s)) << first.Output() << first.Errors();
+  const auto page = StartNodeScript("webcontrol.js", {"restart", PageAddress(webPort), kPassword});
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(page->WaitForOutput("OK logged in", 30s)) << page->Output() << page->Errors();
+  first.Signal(SIGTERM);
+  ASSERT_EQ(first.WaitForExit(15s), 2) << first.Output() << first.Errors();
+
+  ChildProcess second = StartServer(WebOptions(webPort));
+  ASSERT_TRUE(second.WaitForOutput("Web page: " + PageAddress(webPort), 20s))
+      << second.Output() << second.Errors();
+  EXPECT_EQ(page->WaitForExit(60s), 0) << page->Output() << page->Errors();
+  EXPECT_NE(page->Output().find("OK login form after the restart"), std::string::npos)
+      << page->Output();
+  second.Signal(SIGTERM);
+  EXPECT_EQ(second.WaitForExit(15s), 2) << second.Output() << second.Errors();
 }
 
 TEST_F(WebPage, StaysOffWithoutAPasswordAndSaysWhy) {

@@ -1,5 +1,5 @@
 // The web page's parts without Qt: the strict request reader, form and cookie fields, sessions
-// and their tokens, JSON text, and the plots' minute ring.
+// and their tokens, and the plots' minute ring.
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "remote/HttpRequest.h"
-#include "remote/JsonText.h"
 #include "remote/PlotHistory.h"
 #include "remote/SecretEqual.h"
 #include "remote/WebOrigin.h"
@@ -213,25 +212,6 @@ TEST(SecretsEqual, MatchesTheWholeSecretOnly) {
   EXPECT_FALSE(SecretsEqual("tokentoken", "token"));  // the secret twice over
   EXPECT_FALSE(SecretsEqual("", "x"));
   EXPECT_FALSE(SecretsEqual("", ""));
-}
-
-TEST(JsonText, EveryByteSequenceBecomesValidJson) {
-  const struct {
-    std::string In;
-    std::string Out;
-  } cases[] = {
-      {"<img src=x onerror=alert(1)>", "\"<img src=x onerror=alert(1)>\""},
-      {"a\"b\\c\n\x1b", "\"a\\\"b\\\\c\\u000a\\u001b\""},
-      {"caf\xC3\xA9 \xE2\x82\xAC", "\"caf\xC3\xA9 \xE2\x82\xAC\""},
-      {"\xFF\xC3", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
-      {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},  // a surrogate
-      {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                  // overlong
-  };
-  for (const auto& c : cases) {
-    std::string out;
-    AppendJsonString(out, c.In);
-    EXPECT_EQ(out, c.Out);
-  }
 }
 
 TEST(PlotHistory, KeepsTheLastHourAndTheCurrentMinute) {

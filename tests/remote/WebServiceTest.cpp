@@ -21,9 +21,9 @@ using Clock = std::chrono::steady_clock;
 class StillHost final : public IWebHost {
  public:
   void RunRemoteCommand(const std::string& line, const std::string&,
-                        std::function<void(std::string)> done) override {
+                        std::function<void(remote::CommandOutput)> done) override {
     commands.push_back(line);
-    done("ran " + line + "\n");
+    done({"ran " + line + "\n"});
   }
   remote::A2sStatus QueryStatus() override { return {}; }
   void ReportRemoteEvent(std::string_view) override {}

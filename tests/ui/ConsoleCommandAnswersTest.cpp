@@ -19,7 +19,12 @@ struct Answers {
   void Post(std::uint64_t frames) {
     const std::size_t index = Got.size();
     Got.emplace_back();
-    Tracker.Posted([this, index](std::string text) { Got[index] = std::move(text); }, frames, kNow);
+    Tracker.Posted(
+        [this, index](remote::CommandOutput output) {
+          EXPECT_TRUE(output.OnConsole);
+          Got[index] = std::move(output.Text);
+        },
+        frames, kNow);
   }
 };
 
