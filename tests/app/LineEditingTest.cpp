@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "ProgramFixtures.h"
 #include "PseudoTerminal.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {

@@ -11,11 +11,11 @@
 #include <string>
 #include <thread>
 
-#include "tests/app/ChildProcess.h"
-#include "tests/app/XDisplay.h"
 #include "tests/remote/HttpGet.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
+#include "tests/support/XDisplay.h"
 
 namespace vex::test {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "tests/app/ChildProcess.h"
 #include "tests/remote/HttpGet.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
 

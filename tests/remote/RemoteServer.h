@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex::test {

@@ -12,12 +12,12 @@
 #include <string>
 
 #include "remote/RconPacket.h"
-#include "tests/app/ChildProcess.h"
-#include "tests/app/XDisplay.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
+#include "tests/support/XDisplay.h"
 
 namespace vex::test {
 namespace {

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "remote/RconPacket.h"
-#include "tests/app/ChildProcess.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
+#include "tests/support/ChildProcess.h"
 
 namespace vex {
 namespace {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "tests/app/ChildProcess.h"
 #include "tests/remote/RemoteServer.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
 

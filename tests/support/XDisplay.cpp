@@ -1,11 +1,12 @@
-#include "XDisplay.h"
+#include "tests/support/XDisplay.h"
 
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <sstream>
-#include <thread>
+
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -95,34 +96,32 @@ std::optional<std::string> XDisplay::Run(const std::string& program,
 
 unsigned long XDisplay::WaitForWindow(const std::string& title, unsigned long except,
                                       std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (const auto found =
-            Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})) {
-      std::istringstream ids(*found);
-      unsigned long id = 0;
-      while (ids >> id) {
-        if (id != except) {
-          return id;
+  unsigned long window = 0;
+  WaitUntil(
+      [&] {
+        if (const auto found =
+                Run("xdotool", {"search", "--onlyvisible", "--name", "^" + title + "$"})) {
+          std::istringstream ids(*found);
+          while (ids >> window) {
+            if (window != except) {
+              return true;
+            }
+          }
         }
-      }
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return 0;
+        window = 0;
+        return false;
+      },
+      limit, kPollInterval);
+  return window;
 }
 
 bool XDisplay::WaitForFocus(unsigned long window, std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (const auto focused = Run("xdotool", {"getwindowfocus"})) {
-      if (std::strtoul(focused->c_str(), nullptr, 10) == window) {
-        return true;
-      }
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return false;
+  return WaitUntil(
+      [&] {
+        const auto focused = Run("xdotool", {"getwindowfocus"});
+        return focused && std::strtoul(focused->c_str(), nullptr, 10) == window;
+      },
+      limit, kPollInterval);
 }
 
 std::optional<XDisplay::Geometry> XDisplay::WindowGeometry(unsigned long window) {
@@ -142,18 +141,17 @@ std::optional<XDisplay::Geometry> XDisplay::WindowGeometry(unsigned long window)
 
 unsigned long XDisplay::WaitForWindowAt(int x, int y, unsigned long except,
                                         std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (const auto shell = Run("xdotool", {"mousemove", "--sync", std::to_string(x),
-                                           std::to_string(y), "getmouselocation", "--shell"})) {
-      if (const auto window = ShellNumber(*shell, "WINDOW");
-          window && *window > 0 && static_cast<unsigned long>(*window) != except) {
-        return static_cast<unsigned long>(*window);
-      }
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return 0;
+  unsigned long window = 0;
+  WaitUntil(
+      [&] {
+        const auto shell = Run("xdotool", {"mousemove", "--sync", std::to_string(x),
+                                           std::to_string(y), "getmouselocation", "--shell"});
+        const auto under = shell ? ShellNumber(*shell, "WINDOW") : std::nullopt;
+        window = under && *under > 0 ? static_cast<unsigned long>(*under) : 0;
+        return window != 0 && window != except;
+      },
+      limit, kPollInterval);
+  return window != except ? window : 0;
 }
 
 bool XDisplay::Resize(unsigned long window, int width, int height) {
