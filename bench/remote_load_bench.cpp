@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "BenchmarkGame.h"
-#include "framework/net/QueryService.h"
-#include "framework/net/RconService.h"
 #include "remote/RconPacket.h"
+#include "services/QueryService.h"
+#include "services/RconService.h"
 #include "session/LevelControls.h"
 #include "session/ServerSession.h"
 
@@ -40,7 +40,7 @@ constexpr const char* kPassword = "bench";
 // The session's host and the services' host, doing what the status window does with both: a
 // command goes to the game under the session lock and is answered once a frame has run it; a
 // query reads the game under the lock only when it is free.
-class BenchHost final : public vex::ISessionHost, public vex::fw::net::IRemoteHost {
+class BenchHost final : public vex::ISessionHost, public vex::services::IRemoteHost {
  public:
   explicit BenchHost(vex::CServerSession*& session) : session_(session) {}
 
@@ -264,11 +264,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "remote_load_bench: the session did not start\n");
     return 1;
   }
-  vex::fw::net::RconSettings rconSettings;
+  vex::services::RconSettings rconSettings;
   rconSettings.Password = kPassword;
   rconSettings.BindAddress = "127.0.0.1";
-  vex::fw::net::RconService rcon(host, rconSettings);
-  vex::fw::net::QueryService query(host, vex::fw::net::QuerySettings{});
+  vex::services::RconService rcon(host, rconSettings);
+  vex::services::QueryService query(host, vex::services::QuerySettings{});
   std::string error;
   if (!rcon.Start(error) || !query.Start(error)) {
     std::fprintf(stderr, "remote_load_bench: %s\n", error.c_str());

@@ -36,12 +36,12 @@ NetHost::NetHost(int clientTimeoutMs)
 
 NetHost::~NetHost() {
   for (const auto& [address, client] : clients_) {
-    Send(address, net::Disconnect{net::DisconnectReason::ServerClosing});
+    Send(address, gamenet::Disconnect{gamenet::DisconnectReason::ServerClosing});
   }
 }
 
-void NetHost::Send(PeerAddress to, const net::Message& message) {
-  const std::vector<std::uint8_t> datagram = net::Encode(message);
+void NetHost::Send(PeerAddress to, const gamenet::Message& message) {
+  const std::vector<std::uint8_t> datagram = gamenet::Encode(message);
   socket_.Send(to, datagram);
 }
 
@@ -51,7 +51,7 @@ void NetHost::Service(SimGame& game, Outbox& out, const std::function<std::strin
   }
   const std::int64_t nowUs = NowMicros();
   // One byte more than a datagram may have, so that the size read tells an over-long one.
-  std::array<std::uint8_t, net::kMaxDatagramBytes + 1> buffer;
+  std::array<std::uint8_t, gamenet::kMaxDatagramBytes + 1> buffer;
   for (int i = 0; i < kMaxDatagramsPerFrame; ++i) {
     PeerAddress from = 0;
     const std::optional<std::size_t> size = socket_.Receive(buffer, from);
@@ -62,7 +62,7 @@ void NetHost::Service(SimGame& game, Outbox& out, const std::function<std::strin
       ++drops_.RateLimited;
       continue;
     }
-    if (*size > net::kMaxDatagramBytes) {
+    if (*size > gamenet::kMaxDatagramBytes) {
       ++drops_.OverLong;
       continue;
     }
@@ -73,15 +73,15 @@ void NetHost::Service(SimGame& game, Outbox& out, const std::function<std::strin
 }
 
 void NetHost::Handle(std::span<const std::uint8_t> datagram, Context& context) {
-  const net::Decoded decoded = net::Decode(datagram);
-  if (const auto* error = std::get_if<net::DecodeError>(&decoded)) {
-    ++(*error == net::DecodeError::Malformed ? drops_.Malformed : drops_.Unknown);
+  const gamenet::Decoded decoded = gamenet::Decode(datagram);
+  if (const auto* error = std::get_if<gamenet::DecodeError>(&decoded)) {
+    ++(*error == gamenet::DecodeError::Malformed ? drops_.Malformed : drops_.Unknown);
     return;
   }
-  HandleMessage(std::get<net::Message>(decoded), context);
+  HandleMessage(std::get<gamenet::Message>(decoded), context);
 }
 
-void NetHost::HandleMessage(const net::Message& message, Context& context) {
+void NetHost::HandleMessage(const gamenet::Message& message, Context& context) {
   const std::int64_t nowMs = context.NowUs / 1000;
   const auto proven = [&](std::uint64_t cookie) {
     if (cookie_.Check(cookie, context.From, nowMs)) {
@@ -93,29 +93,29 @@ void NetHost::HandleMessage(const net::Message& message, Context& context) {
   std::visit(
       [&](const auto& m) {
         using T = std::decay_t<decltype(m)>;
-        if constexpr (std::is_same_v<T, net::Hello>) {
-          Send(context.From, net::Challenge{m.Token, cookie_.Make(context.From, nowMs)});
-        } else if constexpr (std::is_same_v<T, net::Join>) {
+        if constexpr (std::is_same_v<T, gamenet::Hello>) {
+          Send(context.From, gamenet::Challenge{m.Token, cookie_.Make(context.From, nowMs)});
+        } else if constexpr (std::is_same_v<T, gamenet::Join>) {
           if (proven(m.Cookie)) {
             Join(m, context);
           }
-        } else if constexpr (std::is_same_v<T, net::ForeignJoin>) {
+        } else if constexpr (std::is_same_v<T, gamenet::ForeignJoin>) {
           if (proven(m.Cookie)) {
-            Send(context.From, net::Refused{net::RefuseReason::WrongVersion});
+            Send(context.From, gamenet::Refused{gamenet::RefuseReason::WrongVersion});
           }
-        } else if constexpr (std::is_same_v<T, net::Query>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Query>) {
           if (proven(m.Cookie)) {
-            Send(context.From, net::Info{context.StatusLine()});
+            Send(context.From, gamenet::Info{context.StatusLine()});
           }
-        } else if constexpr (std::is_same_v<T, net::Pong>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Pong>) {
           if (Client* client = Sender(m.ClientId, m.Key, context)) {
             Pong(*client, m, context);
           }
-        } else if constexpr (std::is_same_v<T, net::Chat>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Chat>) {
           if (Sender(m.ClientId, m.Key, context) != nullptr) {
             context.Game.Chat(m.ClientId, m.Text, context.Out);
           }
-        } else if constexpr (std::is_same_v<T, net::Leave>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Leave>) {
           if (Sender(m.ClientId, m.Key, context) != nullptr) {
             context.Game.RemoveNetPlayer(m.ClientId, "left the game", context.Out);
             clients_.erase(context.From);
@@ -128,16 +128,16 @@ void NetHost::HandleMessage(const net::Message& message, Context& context) {
       message);
 }
 
-void NetHost::Join(const net::Join& join, Context& context) {
+void NetHost::Join(const gamenet::Join& join, Context& context) {
   // A join repeated because its answer was lost is answered again, not taken for a second
   // player.
   if (const auto known = clients_.find(context.From); known != clients_.end()) {
-    Send(context.From, net::Accepted{known->second.Id, known->second.Key});
+    Send(context.From, gamenet::Accepted{known->second.Id, known->second.Key});
     return;
   }
   const JoinResult result = context.Game.AddNetPlayer(join.Name, join.Password, context.Out);
-  if (const auto* reason = std::get_if<net::RefuseReason>(&result)) {
-    Send(context.From, net::Refused{*reason});
+  if (const auto* reason = std::get_if<gamenet::RefuseReason>(&result)) {
+    Send(context.From, gamenet::Refused{*reason});
     return;
   }
   Client client;
@@ -146,10 +146,10 @@ void NetHost::Join(const net::Join& join, Context& context) {
   client.LastHeardUs = context.NowUs;
   client.NextPingUs = context.NowUs;
   clients_.emplace(context.From, client);
-  Send(context.From, net::Accepted{client.Id, client.Key});
+  Send(context.From, gamenet::Accepted{client.Id, client.Key});
   const GameSummary summary = context.Game.Summary();
   if (summary.Phase == GamePhase::kPlaying) {
-    Send(context.From, net::Level{summary.Level, summary.LevelName});
+    Send(context.From, gamenet::Level{summary.Level, summary.LevelName});
   }
 }
 
@@ -163,7 +163,7 @@ NetHost::Client* NetHost::Sender(std::int32_t clientId, std::uint32_t key, Conte
   return &found->second;
 }
 
-void NetHost::Pong(Client& client, const net::Pong& pong, Context& context) {
+void NetHost::Pong(Client& client, const gamenet::Pong& pong, Context& context) {
   if (client.PingSentUs < 0 || pong.Sequence != client.PingSequence) {
     return;
   }
@@ -184,7 +184,7 @@ void NetHost::PingAndTimeOut(SimGame& game, Outbox& out, std::int64_t nowUs) {
   for (auto it = clients_.begin(); it != clients_.end();) {
     Client& client = it->second;
     if (nowUs - client.LastHeardUs > timeoutUs_) {
-      Send(it->first, net::Disconnect{net::DisconnectReason::TimedOut});
+      Send(it->first, gamenet::Disconnect{gamenet::DisconnectReason::TimedOut});
       game.RemoveNetPlayer(client.Id, "timed out", out);
       it = clients_.erase(it);
       continue;
@@ -193,7 +193,7 @@ void NetHost::PingAndTimeOut(SimGame& game, Outbox& out, std::int64_t nowUs) {
       ++client.PingSequence;
       client.PingSentUs = nowUs;
       client.NextPingUs = nowUs + kPingPeriodUs;
-      Send(it->first, net::Ping{client.PingSequence, client.LastRoundTripUs});
+      Send(it->first, gamenet::Ping{client.PingSequence, client.LastRoundTripUs});
     }
     ++it;
   }
@@ -202,7 +202,7 @@ void NetHost::PingAndTimeOut(SimGame& game, Outbox& out, std::int64_t nowUs) {
 void NetHost::PlayerKicked(std::int32_t clientId) {
   for (auto it = clients_.begin(); it != clients_.end(); ++it) {
     if (it->second.Id == clientId) {
-      Send(it->first, net::Disconnect{net::DisconnectReason::Kicked});
+      Send(it->first, gamenet::Disconnect{gamenet::DisconnectReason::Kicked});
       clients_.erase(it);
       return;
     }
@@ -211,7 +211,7 @@ void NetHost::PlayerKicked(std::int32_t clientId) {
 
 void NetHost::LevelStarted(int index, std::string_view name) {
   for (const auto& [address, client] : clients_) {
-    Send(address, net::Level{index, std::string(name)});
+    Send(address, gamenet::Level{index, std::string(name)});
   }
 }
 

@@ -62,13 +62,13 @@ class NetHost final : public NetEvents {
   };
 
   void Handle(std::span<const std::uint8_t> datagram, Context& context);
-  void HandleMessage(const net::Message& message, Context& context);
-  void Join(const net::Join& join, Context& context);
+  void HandleMessage(const gamenet::Message& message, Context& context);
+  void Join(const gamenet::Join& join, Context& context);
   // The client at the sender's address, when the message names its id and key; else counted.
   Client* Sender(std::int32_t clientId, std::uint32_t key, Context& context);
-  void Pong(Client& client, const net::Pong& pong, Context& context);
+  void Pong(Client& client, const gamenet::Pong& pong, Context& context);
   void PingAndTimeOut(SimGame& game, Outbox& out, std::int64_t nowUs);
-  void Send(PeerAddress to, const net::Message& message);
+  void Send(PeerAddress to, const gamenet::Message& message);
 
   HostSocket socket_;
   ChallengeCookie cookie_;

@@ -224,14 +224,14 @@ SimPlayer* SimGame::FindNetPlayer(std::int32_t clientId) {
 
 JoinResult SimGame::AddNetPlayer(std::string_view name, std::string_view password, Outbox& out) {
   if (joinPassword_ && password != *joinPassword_) {
-    return net::RefuseReason::WrongPassword;
+    return gamenet::RefuseReason::WrongPassword;
   }
   std::string clean = CleanText(name, kMaxNameBytes);
   if (name.size() > kMaxRawNameBytes || clean.empty()) {
-    return net::RefuseReason::BadName;
+    return gamenet::RefuseReason::BadName;
   }
   if (static_cast<int>(netPlayers_.size()) >= Capacity()) {
-    return net::RefuseReason::ServerFull;
+    return gamenet::RefuseReason::ServerFull;
   }
   if (static_cast<int>(netPlayers_.size() + bots_.Players().size()) >= Capacity()) {
     bots_.LeaveNow(out);

@@ -29,7 +29,7 @@ struct GameSummary {
 };
 
 // The client id given to a network player, or the reason it was refused.
-using JoinResult = std::variant<std::int32_t, net::RefuseReason>;
+using JoinResult = std::variant<std::int32_t, gamenet::RefuseReason>;
 
 // The game code: the level rotation from the options block, its limits, the intermission
 // between levels, the bots and the network players, who share one roster. Time is game time,

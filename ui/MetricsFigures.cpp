@@ -43,8 +43,8 @@ void AddFrameFigures(remote::ServerMetrics& metrics, const FrameTimings& timings
       metrics.SecondsSinceLastFrame < std::chrono::duration<double>(kEngineSilentAfter).count();
 }
 
-void AddServiceFigures(remote::ServerMetrics& metrics, const fw::net::RconService* rcon,
-                       const fw::net::QueryService* query, const fw::web::WebService* web) {
+void AddServiceFigures(remote::ServerMetrics& metrics, const services::RconService* rcon,
+                       const services::QueryService* query, const services::WebService* web) {
   if (rcon != nullptr) {
     metrics.RconSignIns = rcon->SignIns();
     metrics.ActiveBans = rcon->ActiveBans();

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/net/QueryService.h"
-#include "framework/net/RconService.h"
-#include "framework/web/WebService.h"
 #include "remote/ServerMetrics.h"
+#include "services/QueryService.h"
+#include "services/RconService.h"
+#include "services/WebService.h"
 #include "session/FrameTimings.h"
 #include "ui/StatusDisplay.h"
 
@@ -24,7 +24,7 @@ void AddDisplayFigures(remote::ServerMetrics& metrics, const StatusDisplay& disp
 void AddFrameFigures(remote::ServerMetrics& metrics, const FrameTimings& timings,
                      std::uint64_t frames, bool running, FrameTimings::Clock::time_point now);
 // Each service that runs adds its counts; the bans of the remote console and the web page add up.
-void AddServiceFigures(remote::ServerMetrics& metrics, const fw::net::RconService* rcon,
-                       const fw::net::QueryService* query, const fw::web::WebService* web);
+void AddServiceFigures(remote::ServerMetrics& metrics, const services::RconService* rcon,
+                       const services::QueryService* query, const services::WebService* web);
 
 }  // namespace vex

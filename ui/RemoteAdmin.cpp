@@ -70,12 +70,12 @@ void RemoteAdmin::StartRcon(const RemoteOptions& options, const RconPassword& pa
   if (password.Text.empty()) {
     return;
   }
-  fw::net::RconSettings settings;
+  services::RconSettings settings;
   settings.Password = password.Text;
   settings.BindAddress = options.RconBind;
   settings.Port = options.RconPort.value_or(gameFacts_.GamePort);
   settings.SharedBans = bans_;
-  auto service = std::make_unique<fw::net::RconService>(*this, settings);
+  auto service = std::make_unique<services::RconService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
     window_.PrintConsoleLine(error, platform::Severity::Error);
@@ -94,9 +94,9 @@ void RemoteAdmin::StartQuery(const RemoteOptions& options) {
   if (queryPort == 0) {
     return;
   }
-  fw::net::QuerySettings settings;
+  services::QuerySettings settings;
   settings.Port = queryPort;
-  auto service = std::make_unique<fw::net::QueryService>(*this, settings);
+  auto service = std::make_unique<services::QueryService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
     window_.PrintConsoleLine(error, platform::Severity::Error);

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "engine/GameOptions.h"
-#include "framework/net/QueryService.h"
-#include "framework/net/RconService.h"
-#include "framework/web/MetricsService.h"
-#include "framework/web/WebService.h"
 #include "remote/A2sMessages.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/PlotHistory.h"
+#include "services/MetricsService.h"
+#include "services/QueryService.h"
+#include "services/RconService.h"
+#include "services/WebService.h"
 #include "ui/AdminWindow.h"
 
 namespace vex {
@@ -25,7 +25,7 @@ struct RconPassword;
 // Remote administration: the remote console, the server query and the web page, the commands
 // they bring (queued to the event loop, so that none runs inside a socket's handler), and what
 // they tell of the hosted game, all from what the window keeps. Window thread only.
-class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost {
+class RemoteAdmin final : public services::IWebHost, public services::IMetricsHost {
  public:
   explicit RemoteAdmin(IAdminWindow& window);
   ~RemoteAdmin();
@@ -44,14 +44,14 @@ class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost
   // Once a refresh tick: samples the plots and pushes the state to the pages, about once a second.
   void Follow();
 
-  // fw::net::IRemoteHost
+  // services::IRemoteHost
   void RunRemoteCommand(const std::string& line, const std::string& peer,
                         std::function<void(std::string)> done) override;
   remote::A2sStatus QueryStatus() override;
   void ReportRemoteEvent(std::string_view text) override;
-  // fw::web::IWebHost
+  // services::IWebHost
   std::string WebStateJson() override;
-  // fw::web::IMetricsHost
+  // services::IMetricsHost
   std::string MetricsText() override;
 
  private:
@@ -68,10 +68,10 @@ class RemoteAdmin final : public fw::web::IWebHost, public fw::web::IMetricsHost
   void RunWaiting();
 
   IAdminWindow& window_;
-  std::unique_ptr<fw::net::RconService> rcon_;
-  std::unique_ptr<fw::net::QueryService> query_;
-  std::unique_ptr<fw::web::WebService> web_;
-  std::unique_ptr<fw::web::MetricsService> metrics_;
+  std::unique_ptr<services::RconService> rcon_;
+  std::unique_ptr<services::QueryService> query_;
+  std::unique_ptr<services::WebService> web_;
+  std::unique_ptr<services::MetricsService> metrics_;
   // Wrong passwords of the remote console and the web page count together.
   std::shared_ptr<remote::AuthFailureBans> bans_ = std::make_shared<remote::AuthFailureBans>();
   std::deque<Command> waiting_;

@@ -20,11 +20,11 @@ void RemoteAdmin::StartMetrics(const RemoteOptions& options) {
     window_.PrintConsoleLine(token.Error + " Metrics are off.", platform::Severity::Warning);
     return;
   }
-  fw::web::MetricsSettings settings;
+  services::MetricsSettings settings;
   settings.BindAddress = options.MetricsBind;
   settings.Port = options.MetricsPort;
   settings.Token = token.Text;
-  auto service = std::make_unique<fw::web::MetricsService>(*this, settings);
+  auto service = std::make_unique<services::MetricsService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
     window_.PrintConsoleLine(error, platform::Severity::Error);

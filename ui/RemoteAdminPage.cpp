@@ -73,12 +73,12 @@ void RemoteAdmin::StartWebPage(const RemoteOptions& options, const RconPassword&
         platform::Severity::Warning);
     return;
   }
-  fw::web::WebSettings settings;
+  services::WebSettings settings;
   settings.Password = password.Text;
   settings.BindAddress = options.WebBind;
   settings.Port = options.WebPort;
   settings.SharedBans = bans_;
-  auto service = std::make_unique<fw::web::WebService>(*this, settings);
+  auto service = std::make_unique<services::WebService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {
     window_.PrintConsoleLine(error, platform::Severity::Error);

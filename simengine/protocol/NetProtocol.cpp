@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <utility>
 
-namespace vex::net {
+namespace vex::gamenet {
 
 namespace {
 
@@ -303,4 +303,4 @@ const char* DisconnectReasonText(DisconnectReason reason) {
   return "unknown reason";
 }
 
-}  // namespace vex::net
+}  // namespace vex::gamenet

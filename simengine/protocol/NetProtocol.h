@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-namespace vex::net {
+namespace vex::gamenet {
 
 // The game's client protocol: one message per UDP datagram. Every datagram starts with the
 // same four bytes in every version: 'V', 'X', the version, the message type. Numbers are
@@ -128,4 +128,4 @@ Decoded Decode(std::span<const std::uint8_t> datagram);
 const char* RefuseReasonText(RefuseReason reason);
 const char* DisconnectReasonText(DisconnectReason reason);
 
-}  // namespace vex::net
+}  // namespace vex::gamenet

@@ -147,6 +147,8 @@ class SecondStopSignal : public ConsoleServer, public ::testing::WithParamInterf
 // Documented: exit code 3, the engine left as it was, the last lines still written.
 TEST_P(SecondStopSignal, DuringTheWaitForAHungEngineEndsTheProcessAtOnce) {
   Start({"VEX_SIM_FAULT=hang:1"});
+  // A stop that comes before the first frame has begun would find nothing to wait for.
+  ASSERT_TRUE(server_->WaitForOutput(kNotResponding)) << Everything();
   AskToStop(*server_, GetParam().First);
   ASSERT_TRUE(server_->WaitForOutput(kWaiting)) << Everything();
   server_->Signal(GetParam().Second);

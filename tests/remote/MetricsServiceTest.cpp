@@ -7,11 +7,11 @@
 #include <future>
 #include <string>
 
-#include "framework/web/MetricsService.h"
+#include "services/MetricsService.h"
 #include "tests/remote/LoopbackStream.h"
 #include "tests/remote/NetworkServiceTest.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 namespace {
 
 using namespace std::chrono_literals;
@@ -145,4 +145,4 @@ TEST_F(MetricsServiceTest, ConnectionsPastTheLimitAreRefusedAndSlowRequestsTimed
 }
 
 }  // namespace
-}  // namespace vex::fw::web
+}  // namespace vex::services

@@ -10,13 +10,13 @@
 #include <string>
 #include <thread>
 
-#include "framework/net/RconService.h"
 #include "remote/RconPacket.h"
+#include "services/RconService.h"
 #include "tests/remote/NetworkServiceTest.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 namespace {
 
 using namespace std::chrono_literals;
@@ -147,4 +147,4 @@ TEST_F(RconServiceTest, SilentAndTricklingClientsAreDroppedAfterTheIdleLimit) {
 }
 
 }  // namespace
-}  // namespace vex::fw::net
+}  // namespace vex::services

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/web/WebService.h"
+#include "services/WebService.h"
 #include "tests/remote/LoopbackStream.h"
 #include "tests/remote/NetworkServiceTest.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 namespace {
 
 using namespace std::chrono_literals;
@@ -207,4 +207,4 @@ TEST_F(WebServiceTest, AStreamEndsWithItsSession) {
 }
 
 }  // namespace
-}  // namespace vex::fw::web
+}  // namespace vex::services

@@ -53,23 +53,23 @@ class GamePort {
   int port_ = 0;
 };
 
-std::optional<net::Accepted> Acceptance(const std::optional<net::Message>& answer) {
+std::optional<gamenet::Accepted> Acceptance(const std::optional<gamenet::Message>& answer) {
   if (answer) {
-    if (const auto* accepted = std::get_if<net::Accepted>(&*answer)) {
+    if (const auto* accepted = std::get_if<gamenet::Accepted>(&*answer)) {
       return *accepted;
     }
   }
   return std::nullopt;
 }
 
-std::optional<std::int32_t> AcceptedId(const std::optional<net::Message>& answer) {
+std::optional<std::int32_t> AcceptedId(const std::optional<gamenet::Message>& answer) {
   const auto accepted = Acceptance(answer);
   return accepted ? std::optional(accepted->ClientId) : std::nullopt;
 }
 
-std::optional<net::RefuseReason> Refusal(const std::optional<net::Message>& answer) {
+std::optional<gamenet::RefuseReason> Refusal(const std::optional<gamenet::Message>& answer) {
   if (answer) {
-    if (const auto* refused = std::get_if<net::Refused>(&*answer)) {
+    if (const auto* refused = std::get_if<gamenet::Refused>(&*answer)) {
       return refused->Reason;
     }
   }
@@ -86,7 +86,7 @@ struct RefusalCase {
   std::string Password;
   std::uint8_t Version;
   bool ServerFull;
-  net::RefuseReason Reason;
+  gamenet::RefuseReason Reason;
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out) {
@@ -114,15 +114,17 @@ TEST_P(JoinRefusal, SaysWhyAndAddsNoPlayer) {
 INSTANTIATE_TEST_SUITE_P(
     GamePort, JoinRefusal,
     ::testing::Values(
-        RefusalCase{"wrong password", "Ann", "guess", 1, false, net::RefuseReason::WrongPassword},
-        RefusalCase{"no password", "Ann", "", 1, false, net::RefuseReason::WrongPassword},
+        RefusalCase{"wrong password", "Ann", "guess", 1, false,
+                    gamenet::RefuseReason::WrongPassword},
+        RefusalCase{"no password", "Ann", "", 1, false, gamenet::RefuseReason::WrongPassword},
         RefusalCase{"name of control bytes only", "\x01\x02\n", kPassword, 1, false,
-                    net::RefuseReason::BadName},
-        RefusalCase{"blank name", "   ", kPassword, 1, false, net::RefuseReason::BadName},
+                    gamenet::RefuseReason::BadName},
+        RefusalCase{"blank name", "   ", kPassword, 1, false, gamenet::RefuseReason::BadName},
         RefusalCase{"name of 65 bytes", std::string(65, 'a'), kPassword, 1, false,
-                    net::RefuseReason::BadName},
-        RefusalCase{"another version", "Ann", kPassword, 2, false, net::RefuseReason::WrongVersion},
-        RefusalCase{"server full", "Ann", kPassword, 1, true, net::RefuseReason::ServerFull}),
+                    gamenet::RefuseReason::BadName},
+        RefusalCase{"another version", "Ann", kPassword, 2, false,
+                    gamenet::RefuseReason::WrongVersion},
+        RefusalCase{"server full", "Ann", kPassword, 1, true, gamenet::RefuseReason::ServerFull}),
     [](const auto& param) {
       std::string name = param.param.Title;
       std::replace(name.begin(), name.end(), ' ', '_');
@@ -150,7 +152,7 @@ TEST(GamePortTraffic, BadDatagramsAreDroppedAndCountedAndTheGameGoesOn) {
   const auto id = AcceptedId(player->Join("Ann", kPassword));
   ASSERT_TRUE(id);
 
-  const std::string join = Bytes(net::Join{1, "Bo", kPassword});
+  const std::string join = Bytes(gamenet::Join{1, "Bo", kPassword});
   const std::string sent[] = {"",
                               "VX",
                               "status",
@@ -158,13 +160,13 @@ TEST(GamePortTraffic, BadDatagramsAreDroppedAndCountedAndTheGameGoesOn) {
                               join.substr(0, join.size() - 3),
                               join + "!",
                               std::string(1300, 'V'),
-                              Bytes(net::Hello{}).replace(2, 1, "\x07"),
+                              Bytes(gamenet::Hello{}).replace(2, 1, "\x07"),
                               std::string("VX\x01\x63", 4),
-                              Bytes(net::Ping{1, 1}),
-                              Bytes(net::Pong{*id, 0, 1}),
-                              Bytes(net::Chat{*id + 1, 0, "hi"}),
-                              Bytes(net::Join{42, "Bo", kPassword}),
-                              Bytes(net::Query{42})};
+                              Bytes(gamenet::Ping{1, 1}),
+                              Bytes(gamenet::Pong{*id, 0, 1}),
+                              Bytes(gamenet::Chat{*id + 1, 0, "hi"}),
+                              Bytes(gamenet::Join{42, "Bo", kPassword}),
+                              Bytes(gamenet::Query{42})};
   auto stranger = port.Client();
   for (const std::string& datagram : sent) {
     stranger->Send(datagram);
@@ -206,7 +208,7 @@ TEST(GamePortTraffic, AJoinFloodFillsTheServerAndNoMore) {
     clients.push_back(port.Client());
     const auto answer = clients.back()->Join("P" + std::to_string(i), kPassword);
     accepted += AcceptedId(answer) ? 1 : 0;
-    full += Refusal(answer) == net::RefuseReason::ServerFull ? 1 : 0;
+    full += Refusal(answer) == gamenet::RefuseReason::ServerFull ? 1 : 0;
   }
   EXPECT_EQ(accepted, 4);
   EXPECT_EQ(full, 6);
@@ -256,42 +258,42 @@ TEST(GamePortClients, ArePingedToldOfLevelsAndKicksAndDroppedWhenSilent) {
   const auto accepted = Acceptance(ann->Join("Ann", kPassword));
   ASSERT_TRUE(accepted);
   const std::int32_t annId = accepted->ClientId;
-  const auto level = ann->Await<net::Level>();
+  const auto level = ann->Await<gamenet::Level>();
   ASSERT_TRUE(level);
   EXPECT_EQ(level->Index, 0);
   EXPECT_EQ(level->Name, "Arena");
 
   std::uint32_t measuredMicros = 0;
   for (int i = 0; i < 3; ++i) {
-    const auto ping = ann->Await<net::Ping>(3s);
+    const auto ping = ann->Await<gamenet::Ping>(3s);
     ASSERT_TRUE(ping);
     measuredMicros = ping->RoundTripMicros;
-    ann->Send(net::Pong{annId, accepted->Key, ping->Sequence});
+    ann->Send(gamenet::Pong{annId, accepted->Key, ping->Sequence});
   }
   EXPECT_GT(measuredMicros, 0u) << "each ping reports the round trip of the one before";
   float seconds = -1;
   EXPECT_EQ(port.Engine()->ReadClientPing(annId, &seconds), 1);
   EXPECT_GE(seconds, 0.0f);
 
-  ann->Send(net::Chat{annId, accepted->Key, "gg\nwp"});
+  ann->Send(gamenet::Chat{annId, accepted->Key, "gg\nwp"});
   port.Engine().RunFrames(1);
   EXPECT_TRUE(Contains(GameLines(port.Engine().Handler().TakeMessages()), "Ann: ggwp"));
 
   ASSERT_EQ(port.Engine().PostNext(), 0);
-  const auto next = ann->Await<net::Level>();
+  const auto next = ann->Await<gamenet::Level>();
   ASSERT_TRUE(next);
   EXPECT_EQ(next->Index, 1);
 
   ASSERT_EQ(port.Engine()->KickClient(annId), 1);
-  const auto kicked = ann->Await<net::Disconnect>();
+  const auto kicked = ann->Await<gamenet::Disconnect>();
   ASSERT_TRUE(kicked);
-  EXPECT_EQ(kicked->Reason, net::DisconnectReason::Kicked);
+  EXPECT_EQ(kicked->Reason, gamenet::DisconnectReason::Kicked);
 
   auto bo = port.Client();
   ASSERT_TRUE(AcceptedId(bo->Join("Bo", kPassword)));
-  const auto dropped = bo->Await<net::Disconnect>(10s);
+  const auto dropped = bo->Await<gamenet::Disconnect>(10s);
   ASSERT_TRUE(dropped);
-  EXPECT_EQ(dropped->Reason, net::DisconnectReason::TimedOut);
+  EXPECT_EQ(dropped->Reason, gamenet::DisconnectReason::TimedOut);
   EXPECT_TRUE(Contains(GameLines(port.Engine().Handler().TakeMessages()), "Bo timed out."));
 }
 

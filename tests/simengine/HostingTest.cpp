@@ -59,22 +59,22 @@ TEST(SimEngineHosting, BindsTheRecordPortAndAnswersQueriesFromProvenAddresses) {
     ASSERT_EQ(engine.PostStart(), 0);
     PortClient client(engine, port);
     client.Send("status");
-    client.Send(net::Query{12345});
+    client.Send(gamenet::Query{12345});
     EXPECT_EQ(client.Next(std::chrono::milliseconds(300)), "")
         << "an address that has not proven itself gets no answer larger than what it sent";
 
-    client.Send(net::Hello{99});
+    client.Send(gamenet::Hello{99});
     const std::string challenge = client.Next();
-    EXPECT_EQ(challenge.size(), Bytes(net::Hello{99}).size());
-    const auto decoded = net::Decode(
+    EXPECT_EQ(challenge.size(), Bytes(gamenet::Hello{99}).size());
+    const auto decoded = gamenet::Decode(
         std::span(reinterpret_cast<const std::uint8_t*>(challenge.data()), challenge.size()));
-    ASSERT_TRUE(std::holds_alternative<net::Message>(decoded));
-    const auto* proof = std::get_if<net::Challenge>(&std::get<net::Message>(decoded));
+    ASSERT_TRUE(std::holds_alternative<gamenet::Message>(decoded));
+    const auto* proof = std::get_if<gamenet::Challenge>(&std::get<gamenet::Message>(decoded));
     ASSERT_NE(proof, nullptr);
     EXPECT_EQ(proof->Token, 99u);
 
-    client.Send(net::Query{proof->Cookie});
-    const auto info = client.Await<net::Info>();
+    client.Send(gamenet::Query{proof->Cookie});
+    const auto info = client.Await<gamenet::Info>();
     ASSERT_TRUE(info);
     EXPECT_EQ(info->Text, "name=Night Shift\tgame=Deathmatch\tlevel=0\tmap=Arena\tplayers=0/8\n");
   }

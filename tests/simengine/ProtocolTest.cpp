@@ -6,7 +6,7 @@
 
 #include "simengine/protocol/NetProtocol.h"
 
-namespace vex::net {
+namespace vex::gamenet {
 namespace {
 
 std::vector<std::uint8_t> Raw(const std::string& text) {
@@ -133,4 +133,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.Title); });
 
 }  // namespace
-}  // namespace vex::net
+}  // namespace vex::gamenet

@@ -63,9 +63,9 @@ class UdpSocket {
   bool bound_ = false;
 };
 
-inline std::string Bytes(const net::Message& message,
-                         std::uint8_t version = net::kProtocolVersion) {
-  const std::vector<std::uint8_t> bytes = net::Encode(message, version);
+inline std::string Bytes(const gamenet::Message& message,
+                         std::uint8_t version = gamenet::kProtocolVersion) {
+  const std::vector<std::uint8_t> bytes = gamenet::Encode(message, version);
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -76,7 +76,7 @@ class PortClient {
   PortClient(TestEngine& engine, int port) : engine_(engine), port_(port) {}
 
   void Send(const std::string& bytes) { socket_.SendTo(port_, bytes); }
-  void Send(const net::Message& message) { Send(Bytes(message)); }
+  void Send(const gamenet::Message& message) { Send(Bytes(message)); }
 
   // The next datagram, running frames for up to `limit`; empty when none came.
   std::string Next(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
@@ -97,9 +97,9 @@ class PortClient {
     while (std::chrono::steady_clock::now() < deadline) {
       const std::string datagram = Next(std::chrono::duration_cast<std::chrono::milliseconds>(
           deadline - std::chrono::steady_clock::now()));
-      const auto decoded = net::Decode(
+      const auto decoded = gamenet::Decode(
           std::span(reinterpret_cast<const std::uint8_t*>(datagram.data()), datagram.size()));
-      if (const auto* message = std::get_if<net::Message>(&decoded)) {
+      if (const auto* message = std::get_if<gamenet::Message>(&decoded)) {
         if (const T* wanted = std::get_if<T>(message)) {
           return *wanted;
         }
@@ -109,27 +109,27 @@ class PortClient {
   }
 
   std::optional<std::uint64_t> Prove() {
-    Send(net::Hello{7});
-    const auto challenge = Await<net::Challenge>();
+    Send(gamenet::Hello{7});
+    const auto challenge = Await<gamenet::Challenge>();
     return challenge ? std::optional(challenge->Cookie) : std::nullopt;
   }
 
   // The answer to a join: Accepted or Refused.
-  std::optional<net::Message> Join(const std::string& name, const std::string& password = "",
-                                   std::uint8_t version = net::kProtocolVersion) {
+  std::optional<gamenet::Message> Join(const std::string& name, const std::string& password = "",
+                                       std::uint8_t version = gamenet::kProtocolVersion) {
     const auto cookie = Prove();
     if (!cookie) {
       return std::nullopt;
     }
-    Send(Bytes(net::Join{*cookie, name, password}, version));
+    Send(Bytes(gamenet::Join{*cookie, name, password}, version));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < deadline) {
       const std::string datagram = Next();
-      const auto decoded = net::Decode(
+      const auto decoded = gamenet::Decode(
           std::span(reinterpret_cast<const std::uint8_t*>(datagram.data()), datagram.size()));
-      if (const auto* message = std::get_if<net::Message>(&decoded)) {
-        if (std::holds_alternative<net::Accepted>(*message) ||
-            std::holds_alternative<net::Refused>(*message)) {
+      if (const auto* message = std::get_if<gamenet::Message>(&decoded)) {
+        if (std::holds_alternative<gamenet::Accepted>(*message) ||
+            std::holds_alternative<gamenet::Refused>(*message)) {
           return *message;
         }
       }

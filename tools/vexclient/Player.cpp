@@ -45,8 +45,8 @@ bool Player::Open(const sockaddr_in& server, std::string& error) {
   return true;
 }
 
-void Player::Send(const net::Message& message) {
-  const std::vector<std::uint8_t> datagram = net::Encode(message);
+void Player::Send(const gamenet::Message& message) {
+  const std::vector<std::uint8_t> datagram = gamenet::Encode(message);
   // A lost datagram is resent or made up for by the next one; an unreachable server shows as
   // silence.
   (void)::send(fd_, datagram.data(), datagram.size(), 0);
@@ -58,7 +58,7 @@ void Player::Finish(PlayerState state, const char* what) {
 }
 
 void Player::OnReadable(Clock::time_point now) {
-  std::array<std::uint8_t, net::kMaxDatagramBytes> buffer;
+  std::array<std::uint8_t, gamenet::kMaxDatagramBytes> buffer;
   for (;;) {
     const ssize_t received = ::recv(fd_, buffer.data(), buffer.size(), 0);
     if (received < 0) {
@@ -68,26 +68,26 @@ void Player::OnReadable(Clock::time_point now) {
       }
       return;
     }
-    const net::Decoded decoded =
-        net::Decode(std::span(buffer.data(), static_cast<std::size_t>(received)));
-    if (const auto* message = std::get_if<net::Message>(&decoded); message && !Finished()) {
+    const gamenet::Decoded decoded =
+        gamenet::Decode(std::span(buffer.data(), static_cast<std::size_t>(received)));
+    if (const auto* message = std::get_if<gamenet::Message>(&decoded); message && !Finished()) {
       lastHeard_ = now;
       Handle(*message, now);
     }
   }
 }
 
-void Player::Handle(const net::Message& message, Clock::time_point now) {
+void Player::Handle(const gamenet::Message& message, Clock::time_point now) {
   std::visit(
       [&](const auto& m) {
         using T = std::decay_t<decltype(m)>;
-        if constexpr (std::is_same_v<T, net::Challenge>) {
+        if constexpr (std::is_same_v<T, gamenet::Challenge>) {
           if (state_ == PlayerState::Joining && m.Token == token_ && !cookie_) {
             cookie_ = m.Cookie;
-            Send(net::Join{m.Cookie, name_, password_});
+            Send(gamenet::Join{m.Cookie, name_, password_});
             nextSend_ = now + kResendPeriod;
           }
-        } else if constexpr (std::is_same_v<T, net::Accepted>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Accepted>) {
           if (state_ == PlayerState::Joining) {
             state_ = PlayerState::Playing;
             joined_ = true;
@@ -97,28 +97,28 @@ void Player::Handle(const net::Message& message, Clock::time_point now) {
             std::printf("player %d (%s): joined as client %d\n", number_, name_.c_str(),
                         static_cast<int>(clientId_));
           }
-        } else if constexpr (std::is_same_v<T, net::Refused>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Refused>) {
           if (state_ == PlayerState::Joining) {
             refusal_ = m.Reason;
             Finish(PlayerState::Refused,
-                   (std::string("refused: ") + net::RefuseReasonText(m.Reason)).c_str());
+                   (std::string("refused: ") + gamenet::RefuseReasonText(m.Reason)).c_str());
           }
-        } else if constexpr (std::is_same_v<T, net::Ping>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Ping>) {
           if (state_ == PlayerState::Playing) {
-            Send(net::Pong{clientId_, key_, m.Sequence});
+            Send(gamenet::Pong{clientId_, key_, m.Sequence});
             if (m.RoundTripMicros > 0) {
               roundTripsMs_.push_back(m.RoundTripMicros / 1000.0);
             }
           }
-        } else if constexpr (std::is_same_v<T, net::Disconnect>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Disconnect>) {
           if (state_ == PlayerState::Playing) {
             const PlayerState state =
-                m.Reason == net::DisconnectReason::Kicked     ? PlayerState::Kicked
-                : m.Reason == net::DisconnectReason::TimedOut ? PlayerState::TimedOut
-                                                              : PlayerState::ServerClosed;
-            Finish(state, net::DisconnectReasonText(m.Reason));
+                m.Reason == gamenet::DisconnectReason::Kicked     ? PlayerState::Kicked
+                : m.Reason == gamenet::DisconnectReason::TimedOut ? PlayerState::TimedOut
+                                                                  : PlayerState::ServerClosed;
+            Finish(state, gamenet::DisconnectReasonText(m.Reason));
           }
-        } else if constexpr (std::is_same_v<T, net::Level>) {
+        } else if constexpr (std::is_same_v<T, gamenet::Level>) {
           if (state_ == PlayerState::Playing) {
             std::printf("player %d (%s): level %d, %s\n", number_, name_.c_str(),
                         static_cast<int>(m.Index) + 1, m.Name.c_str());
@@ -139,9 +139,9 @@ void Player::Tick(Clock::time_point now) {
     }
     if (now >= nextSend_) {
       if (cookie_) {
-        Send(net::Join{*cookie_, name_, password_});
+        Send(gamenet::Join{*cookie_, name_, password_});
       } else {
-        Send(net::Hello{token_});
+        Send(gamenet::Hello{token_});
       }
       nextSend_ = now + kResendPeriod;
     }
@@ -155,14 +155,15 @@ void Player::Tick(Clock::time_point now) {
     return;
   }
   if (chat_ && now >= nextChat_) {
-    Send(net::Chat{clientId_, key_, "hello from " + name_ + " #" + std::to_string(++chatsSent_)});
+    Send(gamenet::Chat{clientId_, key_,
+                       "hello from " + name_ + " #" + std::to_string(++chatsSent_)});
     nextChat_ = now + kChatPeriod;
   }
 }
 
 void Player::Leave() {
   if (state_ == PlayerState::Playing) {
-    Send(net::Leave{clientId_, key_});
+    Send(gamenet::Leave{clientId_, key_});
     state_ = PlayerState::Left;
   }
 }

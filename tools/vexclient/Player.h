@@ -48,13 +48,13 @@ class Player {
   PlayerState State() const { return state_; }
   bool Finished() const { return state_ != PlayerState::Joining && state_ != PlayerState::Playing; }
   bool Joined() const { return joined_; }
-  std::optional<net::RefuseReason> Refusal() const { return refusal_; }
+  std::optional<gamenet::RefuseReason> Refusal() const { return refusal_; }
   // The round trips in milliseconds that the server measured and reported in its pings.
   const std::vector<double>& RoundTripsMs() const { return roundTripsMs_; }
 
  private:
-  void Handle(const net::Message& message, Clock::time_point now);
-  void Send(const net::Message& message);
+  void Handle(const gamenet::Message& message, Clock::time_point now);
+  void Send(const gamenet::Message& message);
   void Finish(PlayerState state, const char* what);
 
   int number_;
@@ -65,7 +65,7 @@ class Player {
   std::mt19937 random_;
   PlayerState state_ = PlayerState::Joining;
   bool joined_ = false;
-  std::optional<net::RefuseReason> refusal_;
+  std::optional<gamenet::RefuseReason> refusal_;
   std::uint32_t token_ = 0;
   std::optional<std::uint64_t> cookie_;
   std::int32_t clientId_ = 0;

@@ -12,7 +12,7 @@ namespace vex::tools {
 struct Summary {
   int Players = 0;
   int Joined = 0;
-  int Refused[4] = {};  // by reason, in the order of net::RefuseReason
+  int Refused[4] = {};  // by reason, in the order of gamenet::RefuseReason
   int NoAnswer = 0;
   int Kicked = 0;
   int TimedOut = 0;

@@ -7,15 +7,15 @@
 #include <string>
 #include <string_view>
 
-#include "framework/net/RemoteHost.h"
-#include "framework/net/StreamWriter.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/RconPacket.h"
 #include "remote/ServiceCounts.h"
+#include "services/RemoteHost.h"
+#include "services/StreamWriter.h"
 
 class QTcpSocket;
 
-namespace vex::fw::net {
+namespace vex::services {
 
 struct RconSettings;
 
@@ -65,4 +65,4 @@ class RconConnection : public QObject {
   bool closing_ = false;
 };
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

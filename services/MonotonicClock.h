@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdint>
 
-namespace vex::fw::net {
+namespace vex::services {
 
 // Milliseconds of a clock that never goes back, for bans, rate limits and challenges.
 inline std::uint64_t MonotonicMs() {
@@ -12,4 +12,4 @@ inline std::uint64_t MonotonicMs() {
                                         .count());
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/web/WebHost.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
 #include "remote/ServiceCounts.h"
+#include "services/WebHost.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 
 struct WebSettings {
   std::string Password;
@@ -63,4 +63,4 @@ class WebService {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace vex::fw::web
+}  // namespace vex::services

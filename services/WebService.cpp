@@ -1,4 +1,4 @@
-#include "framework/web/WebService.h"
+#include "services/WebService.h"
 
 #include <QPointer>
 #include <QTcpServer>
@@ -7,16 +7,16 @@
 #include <deque>
 #include <map>
 
-#include "framework/net/MonotonicClock.h"
-#include "framework/net/PeerAddress.h"
-#include "framework/net/TcpListener.h"
-#include "framework/web/WebAnswer.h"
 #include "remote/JsonText.h"
 #include "remote/SecretEqual.h"
 #include "remote/WebOrigin.h"
 #include "remote/WebSessions.h"
+#include "services/MonotonicClock.h"
+#include "services/PeerAddress.h"
+#include "services/TcpListener.h"
+#include "services/WebAnswer.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 
 namespace {
 
@@ -54,8 +54,8 @@ class WebService::Impl {
 
   bool Start(std::string& error) {
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
-    return net::ListenForClients(server_, "Web page", settings_.BindAddress, settings_.Port,
-                                 settings_.MaxConnections, error);
+    return ListenForClients(server_, "Web page", settings_.BindAddress, settings_.Port,
+                            settings_.MaxConnections, error);
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }
@@ -69,11 +69,11 @@ class WebService::Impl {
   }
 
   remote::SignInCounts SignIns() const { return signIns_; }
-  std::size_t ActiveBans() const { return bans_->BannedCount(net::MonotonicMs()); }
-  std::size_t ActiveSessions() const { return sessions_.ActiveCount(net::MonotonicMs()); }
+  std::size_t ActiveBans() const { return bans_->BannedCount(MonotonicMs()); }
+  std::size_t ActiveSessions() const { return sessions_.ActiveCount(MonotonicMs()); }
 
   void PublishState() {
-    EndStreamsOfEndedSessions(net::MonotonicMs());
+    EndStreamsOfEndedSessions(MonotonicMs());
     if (streams_.empty()) {
       return;
     }
@@ -99,7 +99,7 @@ class WebService::Impl {
   void AcceptPending() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
       socket->setParent(&server_);
-      const std::string key = net::PlainAddress(socket->peerAddress()).toString().toStdString();
+      const std::string key = PlainAddress(socket->peerAddress()).toString().toStdString();
       const std::string group = remote::AuthFailureBans::AddressGroup(key);
       const auto sameAddress = [&](const Connection& c) {
         return remote::AuthFailureBans::AddressGroup(c.AddressKey) == group;
@@ -113,7 +113,7 @@ class WebService::Impl {
       Connection& connection = connections_[socket];
       connection.Serial = ++accepted_;
       connection.AddressKey = key;
-      connection.Peer = net::PeerText(socket->peerAddress(), socket->peerPort());
+      connection.Peer = PeerText(socket->peerAddress(), socket->peerPort());
       connection.Reader = remote::HttpRequestReader(settings_.Limits);
       socket->setReadBufferSize(static_cast<qint64>(kReadChunk));
       QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Read(socket); });
@@ -196,7 +196,7 @@ class WebService::Impl {
   void Answer(QTcpSocket* socket, Connection& connection) {
     const remote::HttpRequest& request = connection.Reader.Request();
     const std::string_view path = request.Path();
-    const std::uint64_t now = net::MonotonicMs();
+    const std::uint64_t now = MonotonicMs();
     if (!remote::HostAllowed(request, settings_.HostNames)) {
       Finish(socket, WebAnswer(421, "text/plain; charset=utf-8", "Not a name of this page.\n"));
       return;
@@ -364,7 +364,7 @@ class WebService::Impl {
   }
 
   void Broadcast(const std::string& event) {
-    EndStreamsOfEndedSessions(net::MonotonicMs());
+    EndStreamsOfEndedSessions(MonotonicMs());
     const std::vector<QTcpSocket*> streams = streams_;
     for (QTcpSocket* socket : streams) {
       if (static_cast<std::size_t>(socket->bytesToWrite()) > settings_.MaxUnsentBytes) {
@@ -444,4 +444,4 @@ std::size_t WebService::ActiveSessions() const {
   return impl_->ActiveSessions();
 }
 
-}  // namespace vex::fw::web
+}  // namespace vex::services

@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "framework/net/RemoteHost.h"
 #include "remote/AuthFailureBans.h"
 #include "remote/ServiceCounts.h"
+#include "services/RemoteHost.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 struct RconSettings {
   std::string Password;
@@ -46,4 +46,4 @@ class RconService {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

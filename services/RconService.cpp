@@ -1,16 +1,16 @@
-#include "framework/net/RconService.h"
+#include "services/RconService.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
 #include <vector>
 
-#include "framework/net/MonotonicClock.h"
-#include "framework/net/PeerAddress.h"
-#include "framework/net/RconConnection.h"
-#include "framework/net/TcpListener.h"
+#include "services/MonotonicClock.h"
+#include "services/PeerAddress.h"
+#include "services/RconConnection.h"
+#include "services/TcpListener.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 class RconService::Impl {
  public:
@@ -121,4 +121,4 @@ std::size_t RconService::ActiveBans() const {
   return impl_->ActiveBans();
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

@@ -6,7 +6,7 @@
 
 #include "remote/HttpRequest.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 
 // What a scrape reads. Every call comes on the window thread.
 class IMetricsHost {
@@ -45,4 +45,4 @@ class MetricsService {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace vex::fw::web
+}  // namespace vex::services

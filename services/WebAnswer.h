@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace vex::fw::web {
+namespace vex::services {
 
 // One complete HTTP answer, with the headers every answer of the page carries: a strict
 // Content-Security-Policy, no sniffing, referrers only to itself, no caching, and the connection
@@ -17,4 +17,4 @@ std::string EventStreamHead();
 // The page's compiled-in file at this path, or nothing.
 bool PageFile(std::string_view path, std::string& body, std::string& contentType);
 
-}  // namespace vex::fw::web
+}  // namespace vex::services

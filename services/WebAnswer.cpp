@@ -1,8 +1,8 @@
-#include "framework/web/WebAnswer.h"
+#include "services/WebAnswer.h"
 
 #include <QFile>
 
-namespace vex::fw::web {
+namespace vex::services {
 
 namespace {
 
@@ -101,4 +101,4 @@ bool PageFile(std::string_view path, std::string& body, std::string& contentType
   return false;
 }
 
-}  // namespace vex::fw::web
+}  // namespace vex::services

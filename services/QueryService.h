@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "framework/net/RemoteHost.h"
 #include "remote/QueryRateLimiter.h"
 #include "remote/ServiceCounts.h"
+#include "services/RemoteHost.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 struct QuerySettings {
   std::string BindAddress;  // empty for every interface
@@ -33,4 +33,4 @@ class QueryService {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

@@ -1,4 +1,4 @@
-#include "framework/net/StreamWriter.h"
+#include "services/StreamWriter.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-namespace vex::fw::net {
+namespace vex::services {
 
 StreamWriter::StreamWriter(qintptr socketDescriptor)
     : descriptor_(socketDescriptor >= 0
@@ -80,4 +80,4 @@ void StreamWriter::Finish() {
   }
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

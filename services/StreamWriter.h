@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace vex::fw::net {
+namespace vex::services {
 
 // Writes to a connected TCP socket through a descriptor of its own, a duplicate of the socket's:
 // Qt closes its descriptor the moment it reads the end of the peer's stream, but a client that
@@ -40,4 +40,4 @@ class StreamWriter : public QObject {
   std::function<void()> closed_;
 };
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

@@ -1,8 +1,8 @@
-#include "framework/net/TcpListener.h"
+#include "services/TcpListener.h"
 
-#include "framework/net/PeerAddress.h"
+#include "services/PeerAddress.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 bool ListenForClients(QTcpServer& server, const std::string& service,
                       const std::string& bindAddress, std::uint16_t port, int maxPending,
@@ -22,4 +22,4 @@ bool ListenForClients(QTcpServer& server, const std::string& service,
   return true;
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

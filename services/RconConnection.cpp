@@ -1,15 +1,15 @@
-#include "framework/net/RconConnection.h"
+#include "services/RconConnection.h"
 
 #include <QPointer>
 #include <QTcpSocket>
 #include <algorithm>
 #include <string_view>
 
-#include "framework/net/MonotonicClock.h"
-#include "framework/net/RconService.h"
 #include "remote/SecretEqual.h"
+#include "services/MonotonicClock.h"
+#include "services/RconService.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 namespace {
 
@@ -233,4 +233,4 @@ void RconConnection::Close() {
   deleteLater();
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

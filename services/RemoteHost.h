@@ -6,7 +6,7 @@
 
 #include "remote/A2sMessages.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 // What the remote console and the server query need from the status window. Every call comes on
 // the window thread.
@@ -25,4 +25,4 @@ class IRemoteHost {
   ~IRemoteHost() = default;
 };
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

@@ -1,14 +1,14 @@
-#include "framework/net/QueryService.h"
+#include "services/QueryService.h"
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <random>
 
-#include "framework/net/MonotonicClock.h"
-#include "framework/net/PeerAddress.h"
 #include "remote/A2sResponder.h"
+#include "services/MonotonicClock.h"
+#include "services/PeerAddress.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 namespace {
 
@@ -99,4 +99,4 @@ remote::QueryCounts QueryService::Counts() const {
   return impl_->Counts();
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

@@ -1,6 +1,6 @@
-#include "framework/net/PeerAddress.h"
+#include "services/PeerAddress.h"
 
-namespace vex::fw::net {
+namespace vex::services {
 
 QHostAddress PlainAddress(const QHostAddress& address) {
   bool mapped = false;
@@ -24,4 +24,4 @@ bool ListenAddress(const std::string& text, QHostAddress& address) {
   return address.setAddress(QString::fromStdString(text));
 }
 
-}  // namespace vex::fw::net
+}  // namespace vex::services

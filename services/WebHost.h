@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "framework/net/RemoteHost.h"
+#include "services/RemoteHost.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 
 // What the operator's web page needs from the status window, beyond the remote console's
 // command path. Every call comes on the window thread.
-class IWebHost : public net::IRemoteHost {
+class IWebHost : public IRemoteHost {
  public:
   // The page's live state as one JSON object: status, players, levels, plots.
   virtual std::string WebStateJson() = 0;
@@ -17,4 +17,4 @@ class IWebHost : public net::IRemoteHost {
   ~IWebHost() = default;
 };
 
-}  // namespace vex::fw::web
+}  // namespace vex::services

@@ -1,16 +1,16 @@
-#include "framework/web/MetricsService.h"
+#include "services/MetricsService.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <map>
 
-#include "framework/net/PeerAddress.h"
-#include "framework/net/TcpListener.h"
-#include "framework/web/WebAnswer.h"
 #include "remote/SecretEqual.h"
+#include "services/PeerAddress.h"
+#include "services/TcpListener.h"
+#include "services/WebAnswer.h"
 
-namespace vex::fw::web {
+namespace vex::services {
 
 namespace {
 
@@ -43,8 +43,8 @@ class MetricsService::Impl {
 
   bool Start(std::string& error) {
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
-    return net::ListenForClients(server_, "Metrics", settings_.BindAddress, settings_.Port,
-                                 settings_.MaxConnections, error);
+    return ListenForClients(server_, "Metrics", settings_.BindAddress, settings_.Port,
+                            settings_.MaxConnections, error);
   }
 
   std::uint16_t Port() const { return server_.serverPort(); }
@@ -142,4 +142,4 @@ std::uint16_t MetricsService::Port() const {
   return impl_->Port();
 }
 
-}  // namespace vex::fw::web
+}  // namespace vex::services
