@@ -9,12 +9,13 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "tests/remote/HttpGet.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/support/XDisplay.h"
 
 namespace vex::test {
@@ -22,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 // The value of the sample written exactly so (name and labels), or nothing.
 std::optional<double> Sample(const std::string& text, const std::string& sample) {
@@ -46,27 +46,22 @@ void PrintTo(const EngineCase& row, std::ostream* out) {
 
 class RealServerMetrics : public ::testing::Test {
  protected:
-  RealServerMetrics() {
-    folder_.MakeDirectory("game");
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
-             fs::copy_options::recursive);
-  }
+  RealServerMetrics() {}
 
   // Scrapes until `good` holds for the text or time is up; the last text.
   template <class Good>
   std::string ScrapeUntil(Good good) {
-    const auto deadline = Clock::now() + 30s;
     std::string text;
-    while (Clock::now() < deadline) {
-      text = HttpGet(metricsPort_, "/metrics").value_or("");
-      if (good(text)) {
-        break;
-      }
-      std::this_thread::sleep_for(100ms);
-    }
+    WaitUntil(
+        [&] {
+          text = HttpGet(metricsPort_, "/metrics").value_or("");
+          return good(text);
+        },
+        30s, 100ms);
     return text;
   }
 
+  GameFolder game_;
   ScratchFolder folder_;
   int metricsPort_ = UnusedPort();
 };
@@ -90,8 +85,7 @@ TEST_P(MetricsOfATroubledEngine, ScrapesAreAnsweredAndTellHowTheFramesGo) {
   } else {
     arguments.insert(arguments.begin(), "-console");
   }
-  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
-                      (folder_.Path() / "game").string(), environment);
+  ChildProcess server(kProgram, arguments, game_.Path(), environment);
   ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
 
   if (GetParam().Hangs) {
@@ -127,10 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.Name); });
 
 TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
-  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+  ChildProcess server(kProgram,
                       {"-console", "-config", "deathmatch", "-port", "0", "-queryport", "0",
                        "-metricsport", std::to_string(metricsPort_)},
-                      (folder_.Path() / "game").string());
+                      game_.Path());
   ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
   EXPECT_EQ(Sample(HttpGet(metricsPort_, "/metrics").value_or(""),
                    "vexserver_console_lines_dropped_total"),
@@ -149,10 +143,10 @@ TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
 
 TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
   const int gamePort = UnusedPort();
-  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+  ChildProcess server(kProgram,
                       {"-console", "-config", "deathmatch", "-port", std::to_string(gamePort),
                        "-queryport", "0", "-metricsport", std::to_string(metricsPort_)},
-                      (folder_.Path() / "game").string());
+                      game_.Path());
   ASSERT_TRUE(server.WaitForOutput("Hosting", 30s)) << server.Output() << server.Errors();
   constexpr const char* kDropped = "vexserver_game_port_dropped_datagrams_total";
   EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex::test {
@@ -28,6 +29,7 @@ class RemoteServer {
   int QueryPort() const { return queryPort_; }
 
  private:
+  GameFolder game_;
   ScratchFolder folder_;
   std::optional<ChildProcess> server_;
   int rconPort_ = 0;

@@ -11,6 +11,7 @@
 
 #include "tests/remote/RemoteServer.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
 
@@ -34,9 +35,6 @@ fs::path ArtifactFolder() {
 class WebPage : public ::testing::Test {
  protected:
   WebPage() {
-    folder_.MakeDirectory("game");
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
-             fs::copy_options::recursive);
     passwordFile_ = folder_.Path() / "rcon-password";
     std::ofstream(passwordFile_) << kPassword << "\n";
     chmod(passwordFile_.c_str(), 0600);
@@ -46,10 +44,10 @@ class WebPage : public ::testing::Test {
     std::vector<std::string> arguments{
         "-console", "-config", "deathmatch", "-port", std::to_string(gamePort_), "-queryport", "0"};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    return ChildProcess(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
-                        (folder_.Path() / "game").string(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+    return ChildProcess(kProgram, arguments, game_.Path(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
   }
 
+  GameFolder game_;
   ScratchFolder folder_;
   fs::path passwordFile_;
   int gamePort_ = UnusedPort();
@@ -64,12 +62,12 @@ TEST_F(WebPage, OperatorLogsInWatchesAndActsAndStopsTheServerFromABrowser) {
       << server.Output() << server.Errors();
   ASSERT_TRUE(server.WaitForOutput("joined the game.", 20s)) << server.Output();
   ChildProcess player(
-      std::string(VEX_BIN_DIR) + "/vexclient",
+      kClientProgram,
       {"--name", kHostileName, "--seconds", "60", "127.0.0.1:" + std::to_string(gamePort_)},
       folder_.Path().string());
   ASSERT_TRUE(server.WaitForOutput(std::string(kHostileName) + " joined the game.", 20s))
       << server.Output();
-  ChildProcess lookalike(std::string(VEX_BIN_DIR) + "/vexclient",
+  ChildProcess lookalike(kClientProgram,
                          {"--name", kLookalikeName, "--chat", "--seconds", "60",
                           "127.0.0.1:" + std::to_string(gamePort_)},
                          folder_.Path().string());
@@ -100,7 +98,7 @@ TEST_F(WebPage, LoggingOutWithTheEventStreamOpenLeavesTheServerServing) {
   EXPECT_EQ(run.ExitCode, 0) << run.Output << server.Output() << server.Errors();
   EXPECT_NE(run.Output.find("OK logged in again"), std::string::npos) << run.Output;
   ChildProcess player(
-      std::string(VEX_BIN_DIR) + "/vexclient",
+      kClientProgram,
       {"--name", "Latecomer", "--seconds", "30", "127.0.0.1:" + std::to_string(gamePort_)},
       folder_.Path().string());
   EXPECT_TRUE(server.WaitForOutput("Latecomer joined the game.", 20s))
