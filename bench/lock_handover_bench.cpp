@@ -34,22 +34,6 @@ constexpr auto kActionAfterTick = std::chrono::milliseconds(50);
 constexpr int kTicksPerAction = 5;
 constexpr int kFrameLengths[] = {5, 25, 40, 60, 100};
 
-class BenchHost final : public vex::ISessionHost {
- public:
-  void PrintConsoleLineById(int) override {}
-  void PrintConsoleText(std::string_view) override {}
-  void ReportError(int stringId) override {
-    std::fprintf(stderr, "lock_handover_bench: the session reported error %d\n", stringId);
-    std::exit(1);
-  }
-  int SetUpGameHost(vex::IServerEngine& engine) override {
-    return vex::bench::HostBenchmarkGame(engine, 8);
-  }
-  void StartRefreshTimer() override {}
-  void ResetTracking() override {}
-  void DropRoster() override {}
-};
-
 // Game lines (game messages of type 5) and engine console text arrive inside engine calls,
 // under the session lock; the time each was written waits with it for the tick that takes it, as
 // the window's pending console lines do.
@@ -103,13 +87,10 @@ struct RunFigures {
 
 RunFigures Run(int frameMs, bool fair, int seconds) {
   setenv("VEX_SIM_FRAME_MS", std::to_string(frameMs).c_str(), 1);
-  BenchHost host;
+  vex::bench::BenchmarkSessionHost host("lock_handover_bench", 8);
   LineClock lines;
   vex::CServerSession session(host, lines);
-  if (!session.Initialise() || !session.Start()) {
-    std::fprintf(stderr, "lock_handover_bench: the session did not start\n");
-    std::exit(1);
-  }
+  host.Start(session);
   const vex::ConsoleCommandMessage status = vex::MakeConsoleCommandMessage("status");
   RunFigures figures;
   const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);

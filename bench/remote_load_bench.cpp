@@ -37,34 +37,21 @@ using namespace std::chrono_literals;
 constexpr auto kRun = 10s;
 constexpr const char* kPassword = "bench";
 
-// The session's host and the services' host, doing what the status window does with both: a
-// command goes to the game under the session lock and is answered once a frame has run it; a
-// query reads the game under the lock only when it is free.
-class BenchHost final : public vex::ISessionHost, public vex::services::IRemoteHost {
+// The services' host, doing what the status window does: a command goes to the game under the
+// session lock and is answered once a frame has run it; a query reads the game under the lock
+// only when it is free.
+class BenchRemoteHost final : public vex::services::IRemoteHost {
  public:
-  explicit BenchHost(vex::CServerSession*& session) : session_(session) {}
-
-  void PrintConsoleLineById(int) override {}
-  void PrintConsoleText(std::string_view) override {}
-  void ReportError(int stringId) override {
-    std::fprintf(stderr, "remote_load_bench: the session reported error %d\n", stringId);
-    std::exit(1);
-  }
-  int SetUpGameHost(vex::IServerEngine& engine) override {
-    return vex::bench::HostBenchmarkGame(engine, 16);
-  }
-  void StartRefreshTimer() override {}
-  void ResetTracking() override {}
-  void DropRoster() override {}
+  explicit BenchRemoteHost(vex::CServerSession& session) : session_(session) {}
 
   void RunRemoteCommand(const std::string& line, const std::string&,
                         std::function<void(std::string)> done) override {
-    vex::SendConsoleCommand(*session_, line);
-    const std::uint64_t posted = session_->FramesRun();
+    vex::SendConsoleCommand(session_, line);
+    const std::uint64_t posted = session_.FramesRun();
     auto* poll = new QTimer();
     QObject::connect(poll, &QTimer::timeout, poll, [this, poll, posted, done] {
-      if (session_->FramesRun() > posted) {
-        session_->PendingConsoleLines().TakeAll();
+      if (session_.FramesRun() > posted) {
+        session_.PendingConsoleLines().TakeAll();
         done("ran\n");
         poll->deleteLater();
       }
@@ -72,7 +59,7 @@ class BenchHost final : public vex::ISessionHost, public vex::services::IRemoteH
     poll->start(10);
   }
   vex::remote::A2sStatus QueryStatus() override {
-    std::unique_lock lock(session_->Lock(), std::try_to_lock);
+    std::unique_lock lock(session_.Lock(), std::try_to_lock);
     vex::remote::A2sStatus status;
     status.Name = "Benchmark";
     status.Map = "Arena";
@@ -85,7 +72,7 @@ class BenchHost final : public vex::ISessionHost, public vex::services::IRemoteH
   std::atomic<int> Events{0};
 
  private:
-  vex::CServerSession*& session_;
+  vex::CServerSession& session_;
 };
 
 class FrameRecorder final : public vex::ServerAppHandler {
@@ -255,15 +242,11 @@ int main(int argc, char** argv) {
   setenv("VEX_SIM_FRAME_TRACE", "1", 1);
   setenv("VEX_SIM_BOTS", "8", 1);
   QCoreApplication application(argc, argv);
-  vex::CServerSession* sessionPointer = nullptr;
-  BenchHost host(sessionPointer);
+  vex::bench::BenchmarkSessionHost sessionHost("remote_load_bench", 16);
   FrameRecorder frames;
-  vex::CServerSession session(host, frames);
-  sessionPointer = &session;
-  if (!session.Initialise() || !session.Start()) {
-    std::fprintf(stderr, "remote_load_bench: the session did not start\n");
-    return 1;
-  }
+  vex::CServerSession session(sessionHost, frames);
+  sessionHost.Start(session);
+  BenchRemoteHost host(session);
   vex::services::RconSettings rconSettings;
   rconSettings.Password = kPassword;
   rconSettings.BindAddress = "127.0.0.1";

@@ -14,34 +14,11 @@
 #include <vector>
 
 #include "BenchmarkGame.h"
-#include "res/Resource.h"
 #include "session/ServerSession.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class BenchHost final : public vex::ISessionHost {
- public:
-  Clock::time_point Stopped;
-
-  void PrintConsoleLineById(int stringId) override {
-    if (stringId == vex::res::IDS_STOPPED) {
-      Stopped = Clock::now();
-    }
-  }
-  void PrintConsoleText(std::string_view) override {}
-  void ReportError(int stringId) override {
-    std::fprintf(stderr, "update_thread_bench: the session reported error %d\n", stringId);
-    std::exit(1);
-  }
-  int SetUpGameHost(vex::IServerEngine& engine) override {
-    return vex::bench::HostBenchmarkGame(engine, 8);
-  }
-  void StartRefreshTimer() override {}
-  void ResetTracking() override {}
-  void DropRoster() override {}
-};
 
 // The engine reports the start of every traced frame through the packet callback, which the
 // program itself ignores.
@@ -117,13 +94,10 @@ std::vector<Clock::time_point> SleepUntilLoop(Clock::time_point end) {
 std::vector<double> StopLatencies() {
   std::vector<double> latencies;
   for (int i = 0; i < kStops; ++i) {
-    BenchHost host;
+    vex::bench::BenchmarkSessionHost host("update_thread_bench", 8);
     FrameRecorder frames;
     vex::CServerSession session(host, frames);
-    if (!session.Initialise() || !session.Start()) {
-      std::fprintf(stderr, "update_thread_bench: the session did not start\n");
-      std::exit(1);
-    }
+    host.Start(session);
     std::this_thread::sleep_for(std::chrono::milliseconds(40 + (i * 7) % 33));
     const Clock::time_point request = Clock::now();
     session.Stop();
@@ -138,13 +112,10 @@ int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
   setenv("VEX_SIM_FRAME_MS", "5", 1);
   setenv("VEX_SIM_FRAME_TRACE", "1", 1);
-  BenchHost host;
+  vex::bench::BenchmarkSessionHost host("update_thread_bench", 8);
   FrameRecorder frames;
   vex::CServerSession session(host, frames);
-  if (!session.Initialise() || !session.Start()) {
-    std::fprintf(stderr, "update_thread_bench: the session did not start\n");
-    return 1;
-  }
+  host.Start(session);
   const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
   std::vector<Clock::time_point> sleepFor;
   std::vector<Clock::time_point> sleepUntil;

@@ -1,6 +1,7 @@
 #include "services/QueryService.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QUdpSocket>
 #include <random>
 
@@ -34,6 +35,8 @@ class QueryService::Impl {
       error = "Query: " + settings_.BindAddress + " is not an address to listen on.";
       return false;
     }
+    // Asking for the system's proxy would start a thread of Qt's that outlives the server.
+    socket_.setProxy(QNetworkProxy::NoProxy);
     if (!socket_.bind(address, settings_.Port)) {
       error = "Query: cannot listen on UDP port " + std::to_string(settings_.Port) + ": " +
               socket_.errorString().toStdString();

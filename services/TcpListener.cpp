@@ -1,5 +1,7 @@
 #include "services/TcpListener.h"
 
+#include <QNetworkProxy>
+
 #include "services/PeerAddress.h"
 
 namespace vex::services {
@@ -12,6 +14,9 @@ bool ListenForClients(QTcpServer& server, const std::string& service,
     error = service + ": " + bindAddress + " is not an address to listen on.";
     return false;
   }
+  // A listening socket is never a proxy's client. Asking for the system's proxy would also start
+  // a thread of Qt's that outlives the server.
+  server.setProxy(QNetworkProxy::NoProxy);
   // Pending connections beyond the kernel's backlog wait there, not in this process.
   server.setMaxPendingConnections(maxPending);
   if (!server.listen(address, port)) {
