@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "ChildProcess.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {
@@ -39,14 +39,7 @@ std::vector<std::string> Lines(const std::filesystem::path& path) {
 }
 
 bool WaitForFile(const std::filesystem::path& path, ChildProcess& server) {
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!std::filesystem::exists(path)) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    server.Collect(20ms);
-  }
-  return true;
+  return server.CollectUntil([&] { return std::filesystem::exists(path); }, 20s, 20ms);
 }
 
 TEST(ConsoleLog, EveryLineStampedAndNoneLostAcrossRenameAndReopen) {

@@ -17,17 +17,18 @@
 #include <iterator>
 #include <ostream>
 #include <string>
-#include <thread>
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex {
 namespace {
 
 using namespace std::chrono_literals;
+using test::kProgram;
 
-const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
 const std::filesystem::path kCorpus = std::filesystem::path(VEX_SOURCE_DIR) / "tests/data/hostile";
 const std::filesystem::path kServerData = "VexMod/ServerData";
 const std::string kLevel = "Map00 = \"Worlds\\Multi\\Arena\"\n";
@@ -74,16 +75,12 @@ CheckRun CheckConfig(const std::filesystem::path& gameFolder, const std::string&
     test::ExecProgram(kProgram, {"--check-config", "-config", name}, gameFolder.string(), {});
   }
   CheckRun run;
-  const auto deadline = std::chrono::steady_clock::now() + kTimeLimit;
   rusage usage{};
-  while (wait4(pid, &run.Status, WNOHANG, &usage) == 0) {
-    if (test::RemainingMs(deadline) == 0) {
-      run.Hung = true;
-      kill(pid, SIGKILL);
-      wait4(pid, &run.Status, 0, &usage);
-      break;
-    }
-    std::this_thread::sleep_for(20ms);
+  if (!test::WaitUntil([&] { return wait4(pid, &run.Status, WNOHANG, &usage) != 0; }, kTimeLimit,
+                       20ms)) {
+    run.Hung = true;
+    kill(pid, SIGKILL);
+    wait4(pid, &run.Status, 0, &usage);
   }
   run.PeakKiB = usage.ru_maxrss;
   run.Output = ReadWhole(out);

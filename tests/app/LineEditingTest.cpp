@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "ProgramFixtures.h"
 #include "PseudoTerminal.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -12,13 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::ChildProcess;
 
@@ -54,27 +52,17 @@ std::vector<Row> NewestTable(const std::string& output, const std::string& heade
 class LiveGame : public ::testing::Test {
  protected:
   LiveGame() {
-    folder_.CopyIn(fs::path(VEX_SOURCE_DIR) / "examples/gamedir");
-    server_.emplace(std::string(VEX_BIN_DIR) + "/vexserver",
+    server_.emplace(test::kProgram,
                     std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0",
                                              "-timestamps=0"},
-                    folder_.Path().string(),
-                    std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+                    game_.Path(), std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
   }
   ~LiveGame() override { server_.reset(); }
 
   // Asks with `command` until the newest answer satisfies `done`.
   template <class Done>
   bool Poll(const std::string& command, Done done, std::chrono::seconds limit = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      server_->Write(command + "\n");
-      server_->Collect(250ms);
-      if (done()) {
-        return true;
-      }
-    }
-    return false;
+    return server_->AskUntil(command, done, limit);
   }
 
   std::vector<PlayerRow> Players() const {
@@ -96,7 +84,7 @@ class LiveGame : public ::testing::Test {
     return -1;
   }
 
-  test::ScratchFolder folder_;
+  test::GameFolder game_;
   std::optional<ChildProcess> server_;
 };
 
@@ -142,10 +130,10 @@ TEST_F(LiveGame, BootRefusesANameThatSeveralPlayersShareAndListsThem) {
   std::vector<std::unique_ptr<ChildProcess>> twins;
   for (int twin = 0; twin < 2; ++twin) {
     twins.push_back(std::make_unique<ChildProcess>(
-        std::string(VEX_BIN_DIR) + "/vexclient",
+        test::kClientProgram,
         std::vector<std::string>{"-n", "1", "--name", "Twin", "--seconds", "60",
                                  "127.0.0.1:" + port[1].str()},
-        folder_.Path().string()));
+        game_.Path()));
   }
   ASSERT_TRUE(Poll("/players", [&] {
     const auto players = Players();

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 namespace vex {
 namespace {

@@ -1,4 +1,4 @@
-#include "NotifySocket.h"
+#include "tests/app/NotifySocket.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -41,21 +43,11 @@ std::optional<std::string> NotifySocket::Receive(std::chrono::milliseconds limit
 
 std::optional<std::string> NotifySocket::WaitFor(const std::string& text,
                                                  std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (true) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      return std::nullopt;
-    }
-    std::optional<std::string> datagram = Receive(left);
-    if (!datagram) {
-      return std::nullopt;
-    }
-    if (datagram->find(text) != std::string::npos) {
-      return datagram;
-    }
-  }
+  std::optional<std::string> datagram;
+  const bool came =
+      WaitUntil([&] { return datagram && datagram->find(text) != std::string::npos; }, limit, limit,
+                [&](std::chrono::milliseconds pause) { datagram = Receive(pause); });
+  return came ? datagram : std::nullopt;
 }
 
 }  // namespace vex::test

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {
@@ -69,14 +69,7 @@ class ConsoleServer : public ::testing::Test {
   }
 
   bool InputAllRead() {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (server_->UnreadInput() > 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        return false;
-      }
-      server_->Collect(20ms);
-    }
-    return true;
+    return server_->CollectUntil([this] { return server_->UnreadInput() <= 0; }, 10s, 20ms);
   }
 
   std::string Everything() const { return server_->Output() + server_->Errors(); }

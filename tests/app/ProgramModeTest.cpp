@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "ChildProcess.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {
@@ -18,10 +18,10 @@ using test::kProgram;
 // own option and run a check instead.
 TEST(ProgramMode, AnArgumentTheGameTakesAsAValueIsNoOptionOfTheProgram) {
   GameFolder game;
-  ChildProcess server(kProgram,
-                      {"-console", "-port", FreePort(), "-name", "--check-config", "-config",
-                       "deathmatch"},
-                      game.Path());
+  ChildProcess server(
+      kProgram,
+      {"-console", "-port", FreePort(), "-name", "--check-config", "-config", "deathmatch"},
+      game.Path());
   EXPECT_TRUE(server.WaitForOutput("Hosting \"--check-config\""))
       << server.Output() << server.Errors();
   server.Signal(SIGINT);

@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <thread>
 
-#include "tests/app/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -41,9 +43,9 @@ void PseudoTerminal::Type(const std::string& keys) {
   [[maybe_unused]] const ssize_t written = write(master_, keys.data(), keys.size());
 }
 
-bool PseudoTerminal::Read(int timeoutMs) {
+bool PseudoTerminal::Read(std::chrono::milliseconds timeout) {
   pollfd ready{master_, POLLIN, 0};
-  if (poll(&ready, 1, timeoutMs) <= 0) {
+  if (poll(&ready, 1, static_cast<int>(timeout.count())) <= 0) {
     return false;
   }
   char buffer[4096];
@@ -57,14 +59,8 @@ bool PseudoTerminal::Read(int timeoutMs) {
 
 bool PseudoTerminal::WaitFor(const std::string& text, std::size_t from,
                              std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (screen_.find(text, from) == std::string::npos) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return false;
-    }
-    Read(RemainingMs(deadline));
-  }
-  return true;
+  return WaitUntil([&] { return screen_.find(text, from) != std::string::npos; }, limit, limit,
+                   [this](std::chrono::milliseconds pause) { Read(pause); });
 }
 
 int PseudoTerminal::WaitForExit(std::chrono::milliseconds limit) {
@@ -76,23 +72,24 @@ int PseudoTerminal::WaitForExitUnread(std::chrono::milliseconds limit) {
 }
 
 int PseudoTerminal::AwaitExit(std::chrono::milliseconds limit, bool reading) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      // What the server wrote just before it ended is still in the terminal's buffer.
-      while (reading && Read(0)) {
-      }
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    if (reading) {
-      Read(20);
-    } else {
-      poll(nullptr, 0, 20);
-    }
+  int status = 0;
+  const bool ended = WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit,
+                               std::chrono::milliseconds(20),
+                               [&](std::chrono::milliseconds pause) {
+                                 if (reading) {
+                                   Read(pause);
+                                 } else {
+                                   std::this_thread::sleep_for(pause);
+                                 }
+                               });
+  if (!ended) {
+    return -1;
   }
-  return -1;
+  pid_ = -1;
+  // What the server wrote just before it ended is still in the terminal's buffer.
+  while (reading && Read(std::chrono::milliseconds(0))) {
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 void PseudoTerminal::Signal(int number) {

@@ -33,7 +33,7 @@ class PseudoTerminal {
 
  private:
   // Takes what the terminal has within the time; false when it had nothing.
-  bool Read(int timeoutMs);
+  bool Read(std::chrono::milliseconds timeout);
   int AwaitExit(std::chrono::milliseconds limit, bool reading);
 
   pid_t pid_ = -1;

@@ -15,12 +15,12 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "NotifySocket.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex {
 namespace {
@@ -31,6 +31,7 @@ using test::FreePort;
 using test::GameFolder;
 using test::kProgram;
 using test::NotifySocket;
+using test::WaitUntil;
 
 // Whether something else already holds the UDP port on all interfaces.
 bool PortTaken(const std::string& port) {
@@ -81,16 +82,20 @@ TEST_F(ServiceManager, ReadyAfterHostingThenStatusPingsAndStopping) {
 
   int pings = 0;
   std::optional<std::string> status;
-  const auto deadline = std::chrono::steady_clock::now() + 30s;
-  while ((pings < 3 || !status) && std::chrono::steady_clock::now() < deadline) {
+  bool silent = false;
+  const auto listen = [&](std::chrono::milliseconds) {
     const auto datagram = notify_.Receive(5s);
-    ASSERT_TRUE(datagram) << "the server went silent";
-    EXPECT_FALSE(HasLine(*datagram, "STOPPING=1")) << *datagram;
-    pings += HasLine(*datagram, "WATCHDOG=1") ? 1 : 0;
-    if (datagram->rfind("STATUS=", 0) == 0) {
-      status = datagram;
+    silent = !datagram;
+    if (datagram) {
+      EXPECT_FALSE(HasLine(*datagram, "STOPPING=1")) << *datagram;
+      pings += HasLine(*datagram, "WATCHDOG=1") ? 1 : 0;
+      if (datagram->rfind("STATUS=", 0) == 0) {
+        status = datagram;
+      }
     }
-  }
+  };
+  WaitUntil([&] { return silent || (pings >= 3 && status); }, 30s, 5s, listen);
+  ASSERT_FALSE(silent) << "the server went silent";
   EXPECT_GE(pings, 3);
   ASSERT_TRUE(status);
   EXPECT_EQ(status->find('\n'), std::string::npos) << *status;
@@ -110,11 +115,7 @@ TEST_F(ServiceManager, WatchdogPingsEndWhenAFrameHangs) {
   ASSERT_TRUE(notify_.WaitFor("READY=1", 20s)) << server_->Output() << server_->Errors();
   ASSERT_TRUE(notify_.WaitFor("WATCHDOG=1", 10s));
   // Pings come every half second while frames run; once frame 60 hangs, none comes for good.
-  bool silent = false;
-  const auto deadline = std::chrono::steady_clock::now() + 60s;
-  while (!silent && std::chrono::steady_clock::now() < deadline) {
-    silent = !notify_.WaitFor("WATCHDOG=1", 4s);
-  }
+  const bool silent = WaitUntil([&] { return !notify_.WaitFor("WATCHDOG=1", 4s); }, 60s, 0ms);
   EXPECT_TRUE(silent) << "watchdog pings went on while the engine hung";
   EXPECT_FALSE(notify_.WaitFor("WATCHDOG=1", 2s));
 
@@ -163,10 +164,7 @@ class JournalPriorities : public ::testing::Test {
                          kProgram, FreePort()},
                         game_.Path(), variables);
     if (!input.empty()) {
-      const auto deadline = std::chrono::steady_clock::now() + 20s;
-      while (ReadLines(journal).empty() && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(50ms);
-      }
+      WaitUntil([&] { return !ReadLines(journal).empty(); }, 20s, 50ms);
       server.Write(input);
     }
     EXPECT_EQ(server.WaitForExit(20s), exitCode);

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "NotifySocket.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex {
@@ -223,11 +223,8 @@ TEST_F(UnitSandbox, TheServerHostsReopensItsLogOnReloadAndStops) {
       std::regex_replace(reloads.front(), std::regex("\\$MAINPID"), std::to_string(server.Pid())));
   ChildProcess reloading(Sandbox(), Wrapped(reload), "/");
   ASSERT_EQ(reloading.WaitForExit(20s), 0) << reloading.Errors();
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!fs::exists(log) && std::chrono::steady_clock::now() < deadline) {
-    server.Collect(50ms);
-  }
-  ASSERT_TRUE(fs::exists(log)) << "the reload did not open the log again";
+  ASSERT_TRUE(server.CollectUntil([&] { return fs::exists(log); }, 20s))
+      << "the reload did not open the log again";
 
   server.Signal(SIGTERM);
   EXPECT_EQ(server.WaitForExit(30s), 2) << server.Errors();

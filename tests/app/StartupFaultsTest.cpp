@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "ProgramFixtures.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex {

@@ -16,12 +16,14 @@
 #include <utility>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "XDisplay.h"
 #include "res/DialogTemplates.h"
 #include "res/Resource.h"
 #include "res/SplashPicture.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/WaitUntil.h"
+#include "tests/support/XDisplay.h"
 
 namespace vex {
 namespace {
@@ -29,9 +31,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::ChildProcess;
+using test::kProgram;
 using test::XDisplay;
 
-const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
 const std::string kStatusTitle = "VexServer";
 constexpr auto kLongWait = 30s;
 
@@ -93,7 +95,6 @@ class DialogOnScreen {
 
 class WindowUnderX : public ::testing::Test {
  protected:
-  WindowUnderX() { folder_.CopyIn(fs::path(VEX_SOURCE_DIR) / "examples/gamedir"); }
   ~WindowUnderX() override { server_.reset(); }
   void SetUp() override { ASSERT_FALSE(display_.Name().empty()) << display_.Failure(); }
 
@@ -104,7 +105,7 @@ class WindowUnderX : public ::testing::Test {
     environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
                           "/tests/app/x11-lsan.supp");
     arguments.insert(arguments.end(), {"-port", "0"});
-    server_.emplace(kProgram, arguments, folder_.Path().string(), environment);
+    server_.emplace(kProgram, arguments, game_.Path(), environment);
   }
   // Starts a server on the sample deathmatch configuration and waits for its running window.
   unsigned long StartRunningServer(std::vector<std::string> arguments = {}) {
@@ -120,7 +121,7 @@ class WindowUnderX : public ::testing::Test {
   }
 
   XDisplay display_;
-  test::ScratchFolder folder_;
+  test::GameFolder game_;
   std::optional<ChildProcess> server_;
 };
 
@@ -172,7 +173,7 @@ TEST_F(WindowUnderX, OperatorRunsTheServerAndStopsIt) {
 }
 
 TEST_F(WindowUnderX, LosingTheDisplayStopsTheServerAndExitsWith1) {
-  const fs::path log = folder_.Path() / "server.log";
+  const fs::path log = fs::path(game_.Path()) / "server.log";
   ASSERT_NE(StartRunningServer({"-log", log.string()}), 0u) << Transcript();
   display_.End();
   EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
@@ -184,7 +185,7 @@ TEST_F(WindowUnderX, LosingTheDisplayStopsTheServerAndExitsWith1) {
 }
 
 TEST_F(WindowUnderX, ALongConfigurationListDropsDownToASaneHeight) {
-  const fs::path data = folder_.Path() / "VexMod/ServerData";
+  const fs::path data = fs::path(game_.Path()) / "VexMod/ServerData";
   for (int i = 0; i < 47; ++i) {
     fs::copy_file(data / "deathmatch.txt", data / ("server" + std::to_string(i) + ".txt"));
   }
@@ -238,12 +239,10 @@ TEST_F(WindowUnderX, TheLevelColumnFillsTheListsWidthInAGrownWindow) {
   ASSERT_TRUE(clickMoved(res::IDC_LEVEL_LIST, 6, 4));  // the first row, Arena
   EXPECT_TRUE(display_.Screenshot(Artifact("x-level-list-grown.png").string()));
   ASSERT_TRUE(clickMoved(res::IDC_SELECT_LEVEL, 27, 6));
-  const auto deadline = std::chrono::steady_clock::now() + kLongWait;
-  while (server_->Output().find("(level 1 of", mark) == std::string::npos &&
-         std::chrono::steady_clock::now() < deadline) {
-    server_->Collect(100ms);
-  }
-  EXPECT_NE(server_->Output().find("(level 1 of", mark), std::string::npos) << Transcript();
+  EXPECT_TRUE(server_->CollectUntil(
+      [&] { return server_->Output().find("(level 1 of", mark) != std::string::npos; }, kLongWait,
+      100ms))
+      << Transcript();
 }
 
 class StopSignalUnderX : public WindowUnderX, public ::testing::WithParamInterface<int> {};
@@ -414,14 +413,14 @@ TEST_F(WindowUnderAWindowManager, NoStripOfTheSplashStaysInTheWindow) {
   ASSERT_TRUE(display_.WaitUntilNoWindow("vexserver")) << Transcript();
   // Drawing over what the splash left takes a moment; a stale strip stays.
   int rows = -1;
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (rows != 0 && std::chrono::steady_clock::now() < deadline) {
-    const auto geometry = display_.WindowGeometry(statusWindow);
-    ASSERT_TRUE(geometry);
-    const auto shown = display_.ScreenPixels(*geometry);
-    ASSERT_TRUE(shown);
-    rows = RowsShowingTheSplash(*shown, *splash);
-  }
+  test::WaitUntil(
+      [&] {
+        const auto geometry = display_.WindowGeometry(statusWindow);
+        const auto shown = geometry ? display_.ScreenPixels(*geometry) : std::nullopt;
+        rows = shown ? RowsShowingTheSplash(*shown, *splash) : -1;
+        return rows == 0;
+      },
+      10s, 0ms);
   EXPECT_TRUE(display_.Screenshot(Artifact("x-after-the-splash.png").string()));
   EXPECT_EQ(rows, 0) << Transcript();
 }

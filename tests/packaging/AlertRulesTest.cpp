@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/app/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 namespace vex::test {
 namespace {

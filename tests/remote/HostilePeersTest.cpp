@@ -11,12 +11,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "remote/RconPacket.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 namespace {
@@ -38,16 +38,14 @@ class HostilePeers : public ::testing::Test {
   // Whether the server closes the connection within the time, and what it sent before.
   static bool ClosesWithout(RconClient& client, std::chrono::milliseconds limit,
                             std::string* received = nullptr) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (auto packet = client.Next(100ms); packet && received != nullptr) {
-        *received += remote::EncodeRconPacket(packet->Id, packet->Type, packet->Body);
-      }
-      if (client.Closed()) {
-        return true;
-      }
-    }
-    return false;
+    return WaitUntil(
+        [&] {
+          if (auto packet = client.Next(100ms); packet && received != nullptr) {
+            *received += remote::EncodeRconPacket(packet->Id, packet->Type, packet->Body);
+          }
+          return client.Closed();
+        },
+        limit, 0ms);
   }
 
   NodeRun OperatorSignsIn() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/remote/LoopbackStream.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -12,14 +13,10 @@ namespace vex::test {
 // came (another status, a connection closed early, no answer within the time).
 inline std::optional<std::string> HttpGet(int port, const std::string& target,
                                           const std::string& headers = {}) {
-  using Clock = std::chrono::steady_clock;
   LoopbackStream stream(port);
   stream.Send("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + headers +
               "\r\n");
-  std::string answer;
-  const auto deadline = Clock::now() + std::chrono::seconds(10);
-  while (Clock::now() < deadline && stream.ReceiveSome(answer)) {
-  }
+  const std::string answer = stream.ReceiveUntilClosed();
   const std::size_t body = answer.find("\r\n\r\n");
   if (answer.rfind("HTTP/1.1 200", 0) != 0 || body == std::string::npos) {
     return std::nullopt;

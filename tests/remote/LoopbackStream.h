@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/support/WaitUntil.h"
+
 namespace vex::test {
 
 // A blocking TCP connection to a port on 127.0.0.1, for a client on a thread of a test while the
@@ -42,6 +44,13 @@ class LoopbackStream {
     }
     into.append(chunk, static_cast<std::size_t>(got));
     return true;
+  }
+
+  // Everything the peer sends until it closes, or until `limit` has passed.
+  std::string ReceiveUntilClosed(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    std::string answer;
+    WaitUntil([&] { return !ReceiveSome(answer); }, limit, std::chrono::milliseconds(0));
+    return answer;
   }
 
  private:

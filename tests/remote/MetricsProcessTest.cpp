@@ -12,22 +12,22 @@
 #include <optional>
 #include <regex>
 #include <string>
-#include <thread>
 
 #include "remote/RconPacket.h"
-#include "tests/app/ChildProcess.h"
-#include "tests/app/XDisplay.h"
 #include "tests/remote/HttpGet.h"
 #include "tests/remote/RconClient.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
+#include "tests/support/WaitUntil.h"
+#include "tests/support/XDisplay.h"
 
 namespace vex::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 // The value of the sample written exactly so (name and labels), or nothing.
 std::optional<double> Sample(const std::string& text, const std::string& sample) {
@@ -51,27 +51,22 @@ void PrintTo(const EngineCase& row, std::ostream* out) {
 
 class RealServerMetrics : public ::testing::Test {
  protected:
-  RealServerMetrics() {
-    folder_.MakeDirectory("game");
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
-             fs::copy_options::recursive);
-  }
+  RealServerMetrics() {}
 
   // Scrapes until `good` holds for the text or time is up; the last text.
   template <class Good>
   std::string ScrapeUntil(Good good) {
-    const auto deadline = Clock::now() + 30s;
     std::string text;
-    while (Clock::now() < deadline) {
-      text = HttpGet(metricsPort_, "/metrics").value_or("");
-      if (good(text)) {
-        break;
-      }
-      std::this_thread::sleep_for(100ms);
-    }
+    WaitUntil(
+        [&] {
+          text = HttpGet(metricsPort_, "/metrics").value_or("");
+          return good(text);
+        },
+        30s, 100ms);
     return text;
   }
 
+  GameFolder game_;
   ScratchFolder folder_;
   int metricsPort_ = UnusedPort();
 };
@@ -95,8 +90,7 @@ TEST_P(MetricsOfATroubledEngine, ScrapesAreAnsweredAndTellHowTheFramesGo) {
   } else {
     arguments.insert(arguments.begin(), "-console");
   }
-  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
-                      (folder_.Path() / "game").string(), environment);
+  ChildProcess server(kProgram, arguments, game_.Path(), environment);
   ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
 
   if (GetParam().Hangs) {
@@ -132,10 +126,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.Name); });
 
 TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
-  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+  ChildProcess server(kProgram,
                       {"-console", "-config", "deathmatch", "-port", "0", "-queryport", "0",
                        "-metricsport", std::to_string(metricsPort_)},
-                      (folder_.Path() / "game").string());
+                      game_.Path());
   ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
   EXPECT_EQ(Sample(HttpGet(metricsPort_, "/metrics").value_or(""),
                    "vexserver_console_lines_dropped_total"),
@@ -154,10 +148,10 @@ TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
 
 TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
   const int gamePort = UnusedPort();
-  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+  ChildProcess server(kProgram,
                       {"-console", "-config", "deathmatch", "-port", std::to_string(gamePort),
                        "-queryport", "0", "-metricsport", std::to_string(metricsPort_)},
-                      (folder_.Path() / "game").string());
+                      game_.Path());
   ASSERT_TRUE(server.WaitForOutput("Hosting", 30s)) << server.Output() << server.Errors();
   constexpr const char* kDropped = "vexserver_game_port_dropped_datagrams_total";
   EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {
@@ -185,10 +179,7 @@ TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
 std::string MetricsStatus(int port, const std::string& headers) {
   LoopbackStream stream(port);
   stream.Send("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers + "\r\n");
-  std::string answer;
-  const auto deadline = Clock::now() + 10s;
-  while (Clock::now() < deadline && stream.ReceiveSome(answer)) {
-  }
+  const std::string answer = stream.ReceiveUntilClosed();
   return answer.substr(0, answer.find("\r\n"));
 }
 
@@ -198,11 +189,11 @@ TEST_F(RealServerMetrics, WrongTokensBanTheAddressFromEveryRemoteService) {
   const fs::path tokenFile = folder_.Path() / "metrics.token";
   std::ofstream(tokenFile) << "right token\n";
   fs::permissions(tokenFile, fs::perms::owner_read | fs::perms::owner_write);
-  ChildProcess server(std::string(VEX_BIN_DIR) + "/vexserver",
+  ChildProcess server(kProgram,
                       {"-console", "-config", "deathmatch", "-port", "0", "-queryport", "0",
                        "-rconport", "0", "-rconbind", "127.0.0.1", "-metricsport",
                        std::to_string(metricsPort_), "-metricstoken-file", tokenFile.string()},
-                      (folder_.Path() / "game").string(), {"VEX_RCON_PASSWORD=s3cret"});
+                      game_.Path(), {"VEX_RCON_PASSWORD=s3cret"});
   ASSERT_TRUE(server.WaitForOutput("/metrics", 30s)) << server.Output() << server.Errors();
   const std::string right = "Authorization: Bearer right token\r\n";
   ASSERT_EQ(MetricsStatus(metricsPort_, right), "HTTP/1.1 200 OK");

@@ -12,12 +12,12 @@
 #include "services/MetricsService.h"
 #include "tests/remote/LoopbackStream.h"
 #include "tests/remote/NetworkServiceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::services {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 constexpr const char* kToken = "s3cret token";
 constexpr const char* kMetrics = "# TYPE vexserver_players gauge\nvexserver_players 3\n";
@@ -36,9 +36,7 @@ class FixedMetrics final : public IMetricsHost {
 // What the server sent until it closed, or what came within the time.
 std::string AnswerUntilClose(test::LoopbackStream& stream, std::chrono::milliseconds limit = 5s) {
   std::string text;
-  const auto deadline = Clock::now() + limit;
-  while (Clock::now() < deadline && stream.ReceiveSome(text)) {
-  }
+  test::WaitUntil([&] { return !stream.ReceiveSome(text); }, limit, 0ms);
   return text;
 }
 

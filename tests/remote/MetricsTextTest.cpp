@@ -11,7 +11,7 @@
 #include "remote/MetricsExposition.h"
 #include "remote/ProcessStats.h"
 #include "remote/ServerMetrics.h"
-#include "tests/app/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex::remote {

@@ -8,19 +8,19 @@
 #include <optional>
 #include <regex>
 #include <string>
-#include <thread>
 
-#include "tests/app/ChildProcess.h"
 #include "tests/remote/HttpGet.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 constexpr const char* kToken = "scrape-t0ken";
 // What a configuration string can hold of a hostile label: quotes and backslashes (a line feed
@@ -32,10 +32,7 @@ constexpr const char* kHostileLevelJson = R"("level":"Q\"uote\\Back\\slash")";
 class PrometheusScrape : public ::testing::Test {
  protected:
   PrometheusScrape() {
-    folder_.MakeDirectory("game");
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
-             fs::copy_options::recursive);
-    const fs::path data = folder_.Path() / "game/VexMod/ServerData";
+    const fs::path data = fs::path(game_.Path()) / "VexMod/ServerData";
     std::ifstream sample(data / "deathmatch.txt");
     std::string configuration((std::istreambuf_iterator<char>(sample)), {});
     const std::regex firstMap("Map00 = \"[^\"]*\"");
@@ -66,18 +63,17 @@ class PrometheusScrape : public ::testing::Test {
   template <class Good>
   std::optional<std::string> QueryUntil(const std::string& query, Good good,
                                         std::string* json = nullptr) {
-    const auto deadline = Clock::now() + 30s;
     std::optional<std::string> answer;
-    while (Clock::now() < deadline) {
-      answer = Query(query, json);
-      if (answer && good(*answer)) {
-        break;
-      }
-      std::this_thread::sleep_for(200ms);
-    }
+    WaitUntil(
+        [&] {
+          answer = Query(query, json);
+          return answer && good(*answer);
+        },
+        30s, 200ms);
     return answer;
   }
 
+  GameFolder game_;
   ScratchFolder folder_;
   fs::path tokenFile_;
   int gamePort_ = UnusedPort();
@@ -87,13 +83,13 @@ class PrometheusScrape : public ::testing::Test {
 
 TEST_F(PrometheusScrape, PlayersFramesAndTheLevelComeBackThroughTheQueryApi) {
   ChildProcess server(
-      std::string(VEX_BIN_DIR) + "/vexserver",
+      kProgram,
       {"-console", "-config", "hostile", "-port", std::to_string(gamePort_), "-queryport", "0",
        "-metricsport", std::to_string(metricsPort_), "-metricstoken-file", tokenFile_.string()},
-      (folder_.Path() / "game").string(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+      game_.Path(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
   ASSERT_TRUE(server.WaitForOutput("/metrics", 20s)) << server.Output() << server.Errors();
   ChildProcess players(
-      std::string(VEX_BIN_DIR) + "/vexclient",
+      kClientProgram,
       {"-n", "2", "--name", "real", "--seconds", "60", "127.0.0.1:" + std::to_string(gamePort_)},
       folder_.Path().string());
   ASSERT_TRUE(server.WaitForOutput("real2 joined the game.", 20s)) << server.Output();

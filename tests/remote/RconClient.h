@@ -7,6 +7,7 @@
 
 #include "remote/RconPacket.h"
 #include "tests/remote/LoopbackStream.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -20,26 +21,34 @@ class RconClient {
   // The next packet, or nothing when the connection ends or nothing comes within the time.
   std::optional<remote::RconPacket> Next(
       std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (buffer_.size() >= 4) {
-        const auto size = static_cast<std::size_t>(ReadInt32(0));
-        if (buffer_.size() >= 4 + size) {
-          remote::RconPacket packet{ReadInt32(4), ReadInt32(8), buffer_.substr(12, size - 10)};
-          buffer_.erase(0, 4 + size);
-          return packet;
-        }
-      }
-      if (!stream_.ReceiveSome(buffer_)) {
-        closed_ = true;
-        return std::nullopt;
-      }
-    }
-    return std::nullopt;
+    std::optional<remote::RconPacket> packet;
+    bool ended = false;
+    WaitUntil(
+        [&] {
+          packet = TakePacket();
+          ended = !packet && !stream_.ReceiveSome(buffer_);
+          return packet || ended;
+        },
+        limit, std::chrono::milliseconds(0));
+    closed_ = closed_ || ended;
+    return packet;
   }
   bool Closed() const { return closed_; }
 
  private:
+  // The first whole packet of what has arrived, taken out of it.
+  std::optional<remote::RconPacket> TakePacket() {
+    if (buffer_.size() < 4) {
+      return std::nullopt;
+    }
+    const auto size = static_cast<std::size_t>(ReadInt32(0));
+    if (buffer_.size() < 4 + size) {
+      return std::nullopt;
+    }
+    remote::RconPacket packet{ReadInt32(4), ReadInt32(8), buffer_.substr(12, size - 10)};
+    buffer_.erase(0, 4 + size);
+    return packet;
+  }
   std::int32_t ReadInt32(std::size_t at) const {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < 4; ++i) {

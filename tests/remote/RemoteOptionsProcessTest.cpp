@@ -10,12 +10,12 @@
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
 #include "tests/support/UnusedPort.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 TEST(RconIdleOption, ClosesASignedInClientThatStaysSilent) {
   RemoteServer server({"-rconidle", "1"});
@@ -29,11 +29,8 @@ TEST(RconIdleOption, ClosesASignedInClientThatStaysSilent) {
   ASSERT_TRUE(answer);
   ASSERT_EQ(answer->Id, 1);
   // Far sooner than the ten minutes that hold without the option.
-  const auto deadline = Clock::now() + 20s;
-  while (!client.Closed() && Clock::now() < deadline) {
-    client.Next(100ms);
-  }
-  EXPECT_TRUE(client.Closed());
+  EXPECT_TRUE(WaitUntil([&] { return client.Closed(); }, 20s, 100ms,
+                        [&](std::chrono::milliseconds pause) { client.Next(pause); }));
   EXPECT_TRUE(server.Process().WaitForOutput("(idle)", 5s)) << server.Process().Output();
 }
 
@@ -41,10 +38,7 @@ TEST(RconIdleOption, ClosesASignedInClientThatStaysSilent) {
 std::string StatusFor(int port, const std::string& host) {
   LoopbackStream stream(port);
   stream.Send("GET / HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n");
-  std::string answer;
-  const auto deadline = Clock::now() + 10s;
-  while (Clock::now() < deadline && stream.ReceiveSome(answer)) {
-  }
+  const std::string answer = stream.ReceiveUntilClosed();
   return answer.substr(0, answer.find("\r\n"));
 }
 

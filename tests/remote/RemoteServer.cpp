@@ -30,9 +30,6 @@ std::string NodeProgram() {
 }  // namespace
 
 RemoteServer::RemoteServer(const std::vector<std::string>& extraArguments) {
-  folder_.MakeDirectory("game");
-  fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
-           fs::copy_options::recursive);
   const fs::path passwordFile = folder_.Path() / "rcon-password";
   std::ofstream(passwordFile) << kPassword << "\n";
   chmod(passwordFile.c_str(), 0600);
@@ -51,8 +48,7 @@ RemoteServer::RemoteServer(const std::vector<std::string>& extraArguments) {
                                      "-queryport",
                                      std::to_string(queryPort_)};
   arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
-  server_.emplace(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
-                  (folder_.Path() / "game").string(),
+  server_.emplace(kProgram, arguments, game_.Path(),
                   std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
 }
 

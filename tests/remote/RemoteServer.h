@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex::test {
@@ -29,6 +30,7 @@ class RemoteServer {
   int QueryPort() const { return queryPort_; }
 
  private:
+  GameFolder game_;
   ScratchFolder folder_;
   std::optional<ChildProcess> server_;
   int rconPort_ = 0;

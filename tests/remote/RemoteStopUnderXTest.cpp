@@ -12,12 +12,13 @@
 #include <string>
 
 #include "remote/RconPacket.h"
-#include "tests/app/ChildProcess.h"
-#include "tests/app/XDisplay.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
+#include "tests/support/XDisplay.h"
 
 namespace vex::test {
 namespace {
@@ -32,9 +33,6 @@ constexpr auto kLongWait = 30s;
 class RemoteStopUnderX : public ::testing::Test {
  protected:
   RemoteStopUnderX() {
-    folder_.MakeDirectory("game");
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
-             fs::copy_options::recursive);
     const fs::path passwordFile = folder_.Path() / "rcon-password";
     std::ofstream(passwordFile) << kPassword << "\n";
     chmod(passwordFile.c_str(), 0600);
@@ -49,11 +47,11 @@ class RemoteStopUnderX : public ::testing::Test {
     environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
                           "/tests/app/x11-lsan.supp");
     server_.emplace(
-        std::string(VEX_BIN_DIR) + "/vexserver",
+        kProgram,
         std::vector<std::string>{"-config", "deathmatch", "-port", "0", "-queryport", "0",
                                  "-rconport", "0", "-rconbind", "127.0.0.1", "-rconpassword-file",
                                  passwordFile_, "-webport", std::to_string(webPort_)},
-        (folder_.Path() / "game").string(), environment);
+        game_.Path(), environment);
     std::smatch port;
     if (!server_->WaitForOutput("joined the game.", kLongWait) ||
         !std::regex_search(server_->Output(), port,
@@ -101,6 +99,7 @@ class RemoteStopUnderX : public ::testing::Test {
   }
 
   XDisplay display_;
+  GameFolder game_;
   ScratchFolder folder_;
   std::string passwordFile_;
   int webPort_ = UnusedPort();

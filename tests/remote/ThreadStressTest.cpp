@@ -24,10 +24,10 @@
 #include <vector>
 
 #include "remote/RconPacket.h"
-#include "tests/app/ChildProcess.h"
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
 #include "tests/remote/WebClient.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/UnusedPort.h"
 
 namespace vex {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/remote/LoopbackStream.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -58,16 +59,16 @@ class WebClient {
  private:
   template <typename Enough>
   bool WaitForStream(const Enough& enough) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (!stream_->ReceiveSome(streamed_)) {
-        return !enough(streamed_);
-      }
-      if (enough(streamed_)) {
-        return true;
-      }
-    }
-    return false;
+    bool ended = false;
+    WaitUntil(
+        [&] {
+          ended = !stream_->ReceiveSome(streamed_);
+          return ended || enough(streamed_);
+        },
+        std::chrono::seconds(10), std::chrono::milliseconds(0));
+    // A stream that ended is what a caller waiting for its end wants; one that ended before it
+    // brought enough is not.
+    return ended ? !enough(streamed_) : enough(streamed_);
   }
 
   // One request on a connection of its own, and everything answered until the server closed.
@@ -83,11 +84,7 @@ class WebClient {
                  std::to_string(body.size()) + "\r\n";
     }
     stream.Send(request + "\r\n" + body);
-    std::string answer;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline && stream.ReceiveSome(answer)) {
-    }
-    return answer;
+    return stream.ReceiveUntilClosed();
   }
 
   static std::string FormEncoded(const std::string& text) {

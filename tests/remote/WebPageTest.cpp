@@ -9,8 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "tests/app/ChildProcess.h"
 #include "tests/remote/RemoteServer.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
 
@@ -34,9 +35,6 @@ fs::path ArtifactFolder() {
 class WebPage : public ::testing::Test {
  protected:
   WebPage() {
-    folder_.MakeDirectory("game");
-    fs::copy(fs::path(VEX_SOURCE_DIR) / "examples/gamedir", folder_.Path() / "game",
-             fs::copy_options::recursive);
     passwordFile_ = folder_.Path() / "rcon-password";
     std::ofstream(passwordFile_) << kPassword << "\n";
     chmod(passwordFile_.c_str(), 0600);
@@ -48,8 +46,7 @@ class WebPage : public ::testing::Test {
         "-console", "-config", "deathmatch", "-port", std::to_string(gamePort_), "-queryport", "0"};
     arguments.insert(arguments.end(), options.begin(), options.end());
     environment.insert(environment.end(), {"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
-    return ChildProcess(std::string(VEX_BIN_DIR) + "/vexserver", arguments,
-                        (folder_.Path() / "game").string(), environment);
+    return ChildProcess(kProgram, arguments, game_.Path(), environment);
   }
 
   std::vector<std::string> WebOptions(int webPort) const {
@@ -60,6 +57,7 @@ class WebPage : public ::testing::Test {
     return "http://127.0.0.1:" + std::to_string(webPort) + "/";
   }
 
+  GameFolder game_;
   ScratchFolder folder_;
   fs::path passwordFile_;
   int gamePort_ = UnusedPort();
@@ -74,12 +72,12 @@ TEST_F(WebPage, OperatorLogsInWatchesAndActsAndStopsTheServerFromABrowser) {
       << server.Output() << server.Errors();
   ASSERT_TRUE(server.WaitForOutput("joined the game.", 20s)) << server.Output();
   ChildProcess player(
-      std::string(VEX_BIN_DIR) + "/vexclient",
+      kClientProgram,
       {"--name", kHostileName, "--seconds", "60", "127.0.0.1:" + std::to_string(gamePort_)},
       folder_.Path().string());
   ASSERT_TRUE(server.WaitForOutput(std::string(kHostileName) + " joined the game.", 20s))
       << server.Output();
-  ChildProcess lookalike(std::string(VEX_BIN_DIR) + "/vexclient",
+  ChildProcess lookalike(kClientProgram,
                          {"--name", kLookalikeName, "--chat", "--seconds", "60",
                           "127.0.0.1:" + std::to_string(gamePort_)},
                          folder_.Path().string());
@@ -111,7 +109,7 @@ TEST_F(WebPage, LoggingOutWithTheEventStreamOpenLeavesTheServerServing) {
   EXPECT_EQ(run.ExitCode, 0) << run.Output << server.Output() << server.Errors();
   EXPECT_NE(run.Output.find("OK logged in again"), std::string::npos) << run.Output;
   ChildProcess player(
-      std::string(VEX_BIN_DIR) + "/vexclient",
+      kClientProgram,
       {"--name", "Latecomer", "--seconds", "30", "127.0.0.1:" + std::to_string(gamePort_)},
       folder_.Path().string());
   EXPECT_TRUE(server.WaitForOutput("Latecomer joined the game.", 20s))

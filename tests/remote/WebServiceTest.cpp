@@ -11,12 +11,12 @@
 #include "services/WebService.h"
 #include "tests/remote/LoopbackStream.h"
 #include "tests/remote/NetworkServiceTest.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::services {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 class StillHost final : public IWebHost {
  public:
@@ -41,12 +41,8 @@ class Client {
 
   // Everything until the server closes, or what came within the time.
   std::string ReadToClose(std::chrono::milliseconds limit = 5s) {
-    const auto deadline = Clock::now() + limit;
-    while (Clock::now() < deadline) {
-      if (!stream_.ReceiveSome(text)) {
-        closed = true;
-        break;
-      }
+    if (test::WaitUntil([&] { return !stream_.ReceiveSome(text); }, limit, 0ms)) {
+      closed = true;
     }
     return text;
   }

@@ -13,6 +13,7 @@
 #include "res/Resource.h"
 #include "session/GameHost.h"
 #include "session/ServerSession.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -74,18 +75,6 @@ class ScopedFault {
   explicit ScopedFault(const char* fault) { setenv("VEX_SIM_FAULT", fault, 1); }
   ~ScopedFault() { unsetenv("VEX_SIM_FAULT"); }
 };
-
-template <class Predicate>
-bool WaitUntil(Predicate predicate, std::chrono::milliseconds limit = 3s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!predicate()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
 
 class SessionTest : public ::testing::Test {
  protected:

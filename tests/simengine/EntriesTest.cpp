@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tests/simengine/SimEngineHarness.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 namespace {
@@ -217,11 +218,7 @@ TEST(SimEngineFaults, HungFrameSleepsWithoutHoldingTheEngine) {
     const long call = *threadId != 0 ? BlockingSystemCall(*threadId) : -1;
     return call == SYS_clock_nanosleep || call == SYS_nanosleep;
   };
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!asleep() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ASSERT_TRUE(asleep());
+  ASSERT_TRUE(test::WaitUntil(asleep, std::chrono::seconds(10)));
 
   EXPECT_FALSE(*returned);
   float ping = 0;

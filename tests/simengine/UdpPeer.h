@@ -15,6 +15,7 @@
 
 #include "simengine/protocol/NetProtocol.h"
 #include "tests/simengine/SimEngineHarness.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -80,32 +81,30 @@ class PortClient {
 
   // The next datagram, running frames for up to `limit`; empty when none came.
   std::string Next(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    do {
-      engine_.RunFrames(1);
-      if (std::string datagram = socket_.Receive(5); !datagram.empty()) {
-        return datagram;
-      }
-    } while (std::chrono::steady_clock::now() < deadline);
-    return {};
+    std::string datagram;
+    WaitUntil(
+        [&] {
+          engine_.RunFrames(1);
+          datagram = socket_.Receive(5);
+          return !datagram.empty();
+        },
+        limit, std::chrono::milliseconds(0));
+    return datagram;
   }
 
   // The next message of type T, skipping others (pings, level notices).
   template <class T>
   std::optional<T> Await(std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      const std::string datagram = Next(std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now()));
-      const auto decoded = gamenet::Decode(
-          std::span(reinterpret_cast<const std::uint8_t*>(datagram.data()), datagram.size()));
-      if (const auto* message = std::get_if<gamenet::Message>(&decoded)) {
-        if (const T* wanted = std::get_if<T>(message)) {
-          return *wanted;
-        }
-      }
-    }
-    return std::nullopt;
+    std::optional<T> wanted;
+    WaitUntil([&] { return wanted.has_value(); }, limit, limit,
+              [&](std::chrono::milliseconds left) {
+                if (const auto message = Decoded(Next(left))) {
+                  if (const T* found = std::get_if<T>(&*message)) {
+                    wanted = *found;
+                  }
+                }
+              });
+    return wanted;
   }
 
   std::optional<std::uint64_t> Prove() {
@@ -122,24 +121,29 @@ class PortClient {
       return std::nullopt;
     }
     Send(Bytes(gamenet::Join{*cookie, name, password}, version));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-      const std::string datagram = Next();
-      const auto decoded = gamenet::Decode(
-          std::span(reinterpret_cast<const std::uint8_t*>(datagram.data()), datagram.size()));
-      if (const auto* message = std::get_if<gamenet::Message>(&decoded)) {
-        if (std::holds_alternative<gamenet::Accepted>(*message) ||
-            std::holds_alternative<gamenet::Refused>(*message)) {
-          return *message;
-        }
-      }
-    }
-    return std::nullopt;
+    std::optional<gamenet::Message> answer;
+    const bool answered = WaitUntil(
+        [&] {
+          answer = Decoded(Next());
+          return answer && (std::holds_alternative<gamenet::Accepted>(*answer) ||
+                            std::holds_alternative<gamenet::Refused>(*answer));
+        },
+        std::chrono::seconds(5), std::chrono::milliseconds(0));
+    return answered ? answer : std::nullopt;
   }
 
   UdpSocket& Socket() { return socket_; }
 
  private:
+  static std::optional<gamenet::Message> Decoded(const std::string& datagram) {
+    const auto decoded = gamenet::Decode(
+        std::span(reinterpret_cast<const std::uint8_t*>(datagram.data()), datagram.size()));
+    if (const auto* message = std::get_if<gamenet::Message>(&decoded)) {
+      return *message;
+    }
+    return std::nullopt;
+  }
+
   TestEngine& engine_;
   int port_;
   UdpSocket socket_;

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/app/ChildProcess.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProgramFixtures.h"
 
 namespace vex {
 namespace {
@@ -38,8 +38,7 @@ struct PlayerRow {
 class LiveClients : public ::testing::Test {
  protected:
   LiveClients() {
-    folder_.CopyIn(fs::path(VEX_SOURCE_DIR) / "examples/gamedir");
-    const fs::path config = folder_.Path() / "VexMod/ServerData/deathmatch.txt";
+    const fs::path config = fs::path(game_.Path()) / "VexMod/ServerData/deathmatch.txt";
     std::stringstream text;
     text << std::ifstream(config).rdbuf();
     std::string content = text.str();
@@ -47,11 +46,10 @@ class LiveClients : public ::testing::Test {
                     std::string("JoinPass = \"") + kPassword + "\"");
     std::ofstream(config) << content;
     server_ = std::make_unique<ChildProcess>(
-        std::string(VEX_BIN_DIR) + "/vexserver",
+        test::kProgram,
         std::vector<std::string>{"-console", "-config", "deathmatch", "-port", "0",
                                  "-timestamps=0"},
-        folder_.Path().string(),
-        std::vector<std::string>{"VEX_SIM_BOTS=0", "VEX_SIM_CLIENT_TIMEOUT_MS=2000"});
+        game_.Path(), std::vector<std::string>{"VEX_SIM_BOTS=0", "VEX_SIM_CLIENT_TIMEOUT_MS=2000"});
   }
   ~LiveClients() override { server_.reset(); }
 
@@ -65,22 +63,13 @@ class LiveClients : public ::testing::Test {
 
   std::unique_ptr<ChildProcess> Client(std::vector<std::string> arguments) {
     arguments.push_back(address_);
-    return std::make_unique<ChildProcess>(std::string(VEX_BIN_DIR) + "/vexclient", arguments,
-                                          folder_.Path().string());
+    return std::make_unique<ChildProcess>(test::kClientProgram, arguments, game_.Path());
   }
 
   // Asks with `command` until the newest answer satisfies `done`.
   template <class Done>
   bool Poll(const std::string& command, Done done, std::chrono::seconds limit = 20s) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-      server_->Write(command + "\n");
-      server_->Collect(250ms);
-      if (done()) {
-        return true;
-      }
-    }
-    return false;
+    return server_->AskUntil(command, done, limit);
   }
 
   // The rows of the newest /players answer; empty after "No players.".
@@ -119,7 +108,7 @@ class LiveClients : public ::testing::Test {
     return Poll("/status", [&] { return Status(label) == value; });
   }
 
-  test::ScratchFolder folder_;
+  test::GameFolder game_;
   std::unique_ptr<ChildProcess> server_;
   std::string address_;
 };
@@ -220,7 +209,7 @@ TEST(Vexclient, DocumentsItselfAndRefusesBadUsage) {
       {{"--frobnicate", "127.0.0.1:27888"}, 2, "unknown option --frobnicate"},
   };
   for (const Usage& c : cases) {
-    ChildProcess client(std::string(VEX_BIN_DIR) + "/vexclient", c.Arguments, VEX_BIN_DIR);
+    ChildProcess client(test::kClientProgram, c.Arguments, VEX_BIN_DIR);
     EXPECT_EQ(client.WaitForExit(), c.ExitCode) << c.Says;
     EXPECT_NE((client.Output() + client.Errors()).find(c.Says), std::string::npos)
         << client.Output() << client.Errors();

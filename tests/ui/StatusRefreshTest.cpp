@@ -8,6 +8,7 @@
 #include "platform/ManualResetEvent.h"
 #include "tests/support/GameMessageBytes.h"
 #include "tests/support/RefreshFixture.h"
+#include "tests/support/WaitUntil.h"
 
 namespace vex {
 namespace {
@@ -372,11 +373,7 @@ TEST_F(StatusRefresh, EngineErrorPrintsTheReasonThenStopsTheSession) {
   f.Send(LevelStarted(0));
   f.Send(ConsoleLine("last words"));
   f.Engine().FailFrames("frame failed: out of sync");
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!f.Session().EngineError() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ASSERT_TRUE(f.Session().EngineError());
+  ASSERT_TRUE(test::WaitUntil([&] { return f.Session().EngineError(); }, std::chrono::seconds(5)));
   f.Tick(kStart + 1);
   EXPECT_EQ(f.Printed, (std::vector<std::string>{"last words", "frame failed: out of sync"}));
   EXPECT_EQ(f.Severities,

@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,13 +10,6 @@
 #include <cstdlib>
 
 namespace vex::test {
-
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
 
 void ExecProgram(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& workingDirectory, const std::vector<std::string>& environment) {
@@ -120,10 +113,10 @@ void ChildProcess::Signal(int signalNumber) {
   }
 }
 
-void ChildProcess::Drain(int timeoutMs) {
+void ChildProcess::Drain(std::chrono::milliseconds timeout) {
   // poll ignores a negative descriptor.
   pollfd fds[2] = {{outputStalled_ ? -1 : outputPipe_, POLLIN, 0}, {errorPipe_, POLLIN, 0}};
-  if (poll(fds, 2, timeoutMs) <= 0) {
+  if (poll(fds, 2, static_cast<int>(timeout.count())) <= 0) {
     return;
   }
   char buffer[4096];
@@ -153,35 +146,24 @@ void ChildProcess::DrainToEnd() {
 }
 
 bool ChildProcess::WaitForOutput(const std::string& text, std::chrono::milliseconds limit) {
-  const auto deadline = Clock::now() + limit;
-  while (output_.find(text) == std::string::npos) {
-    if (Clock::now() >= deadline) {
-      return false;
-    }
-    Drain(std::min(RemainingMs(deadline), 50));
-  }
-  return true;
+  return WaitUntil([&] { return output_.find(text) != std::string::npos; }, limit,
+                   std::chrono::milliseconds(50), DrainFor());
 }
 
 void ChildProcess::Collect(std::chrono::milliseconds duration) {
-  const auto deadline = Clock::now() + duration;
-  while (Clock::now() < deadline) {
-    Drain(std::min(RemainingMs(deadline), 50));
-  }
+  WaitUntil([] { return false; }, duration, std::chrono::milliseconds(50), DrainFor());
 }
 
 int ChildProcess::WaitForExit(std::chrono::milliseconds limit) {
-  const auto deadline = Clock::now() + limit;
-  while (Clock::now() < deadline) {
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      pid_ = -1;
-      DrainToEnd();
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    Drain(20);
+  int status = 0;
+  const bool ended = WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit,
+                               std::chrono::milliseconds(20), DrainFor());
+  if (!ended) {
+    return -1;
   }
-  return -1;
+  pid_ = -1;
+  DrainToEnd();
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace vex::test

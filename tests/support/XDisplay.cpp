@@ -1,4 +1,4 @@
-#include "XDisplay.h"
+#include "tests/support/XDisplay.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
-#include <thread>
+
+#include "tests/support/WaitUntil.h"
 
 namespace vex::test {
 
@@ -90,14 +91,8 @@ bool XDisplay::StartWindowManager() {
   // The X server's own font: evilwm gives up when its default font is not installed.
   windowManager_.emplace(path, std::vector<std::string>{"-fn", "fixed"}, "/", Environment());
   // Only a window manager answers for the current desktop.
-  const auto deadline = std::chrono::steady_clock::now() + kToolLimit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (Run("xdotool", {"get_desktop"})) {
-      return true;
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return false;
+  return WaitUntil([&] { return Run("xdotool", {"get_desktop"}).has_value(); }, kToolLimit,
+                   kPollInterval);
 }
 
 std::optional<std::string> XDisplay::Run(const std::string& program,
@@ -137,51 +132,44 @@ unsigned long XDisplay::WaitForWindow(const std::string& title, unsigned long ex
 unsigned long XDisplay::WaitForWindow(const std::string& title,
                                       const std::vector<unsigned long>& except,
                                       std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    for (const unsigned long id : WindowsTitled(title)) {
-      if (std::find(except.begin(), except.end(), id) == except.end()) {
-        return id;
-      }
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return 0;
+  unsigned long window = 0;
+  WaitUntil(
+      [&] {
+        for (const unsigned long id : WindowsTitled(title)) {
+          if (std::find(except.begin(), except.end(), id) == except.end()) {
+            window = id;
+            return true;
+          }
+        }
+        return false;
+      },
+      limit, kPollInterval);
+  return window;
 }
 
 std::vector<unsigned long> XDisplay::WaitForWindows(const std::string& title, std::size_t count,
                                                     std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  std::vector<unsigned long> windows = WindowsTitled(title);
-  while (windows.size() < count && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(kPollInterval);
-    windows = WindowsTitled(title);
-  }
+  std::vector<unsigned long> windows;
+  WaitUntil(
+      [&] {
+        windows = WindowsTitled(title);
+        return windows.size() >= count;
+      },
+      limit, kPollInterval);
   return windows;
 }
 
 bool XDisplay::WaitUntilNoWindow(const std::string& title, std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!WindowsTitled(title).empty()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return true;
+  return WaitUntil([&] { return WindowsTitled(title).empty(); }, limit, kPollInterval);
 }
 
 bool XDisplay::WaitForFocus(unsigned long window, std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (const auto focused = Run("xdotool", {"getwindowfocus"})) {
-      if (std::strtoul(focused->c_str(), nullptr, 10) == window) {
-        return true;
-      }
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return false;
+  return WaitUntil(
+      [&] {
+        const auto focused = Run("xdotool", {"getwindowfocus"});
+        return focused && std::strtoul(focused->c_str(), nullptr, 10) == window;
+      },
+      limit, kPollInterval);
 }
 
 std::optional<XDisplay::Geometry> XDisplay::WindowGeometry(unsigned long window) {
@@ -201,18 +189,17 @@ std::optional<XDisplay::Geometry> XDisplay::WindowGeometry(unsigned long window)
 
 unsigned long XDisplay::WaitForWindowAt(int x, int y, unsigned long except,
                                         std::chrono::seconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (const auto shell = Run("xdotool", {"mousemove", "--sync", std::to_string(x),
-                                           std::to_string(y), "getmouselocation", "--shell"})) {
-      if (const auto window = ShellNumber(*shell, "WINDOW");
-          window && *window > 0 && static_cast<unsigned long>(*window) != except) {
-        return static_cast<unsigned long>(*window);
-      }
-    }
-    std::this_thread::sleep_for(kPollInterval);
-  }
-  return 0;
+  unsigned long window = 0;
+  WaitUntil(
+      [&] {
+        const auto shell = Run("xdotool", {"mousemove", "--sync", std::to_string(x),
+                                           std::to_string(y), "getmouselocation", "--shell"});
+        const auto under = shell ? ShellNumber(*shell, "WINDOW") : std::nullopt;
+        window = under && *under > 0 ? static_cast<unsigned long>(*under) : 0;
+        return window != 0 && window != except;
+      },
+      limit, kPollInterval);
+  return window != except ? window : 0;
 }
 
 bool XDisplay::Resize(unsigned long window, int width, int height) {

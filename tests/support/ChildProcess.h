@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace vex::test {
+#include "tests/support/WaitUntil.h"
 
-// Milliseconds left until the deadline, 0 once it has passed.
-int RemainingMs(std::chrono::steady_clock::time_point deadline);
+namespace vex::test {
 
 // In a forked child: enters the folder, leaves out of the environment what belongs to the tests'
 // own session, adds `environment`, and runs the program; never returns.
@@ -44,6 +43,25 @@ class ChildProcess {
                      std::chrono::milliseconds limit = std::chrono::seconds(10));
   // Reads what the process writes during the given time.
   void Collect(std::chrono::milliseconds duration);
+  // Reads what the process writes until `done` holds or time is up; whether it held.
+  template <class Done>
+  bool CollectUntil(Done done, std::chrono::milliseconds limit,
+                    std::chrono::milliseconds interval = std::chrono::milliseconds(50)) {
+    return WaitUntil(done, limit, interval,
+                     [this](std::chrono::milliseconds pause) { Collect(pause); });
+  }
+  // Types `command` and reads the answer for a while, again and again, until what the process
+  // wrote satisfies `done` or time is up; whether it did.
+  template <class Done>
+  bool AskUntil(const std::string& command, Done done, std::chrono::milliseconds limit) {
+    return WaitUntil(
+        [&] {
+          Write(command + "\n");
+          Collect(std::chrono::milliseconds(250));
+          return done();
+        },
+        limit, std::chrono::milliseconds(0));
+  }
   // Waits for the end of the process; -1 when it did not end in time (it is then killed).
   int WaitForExit(std::chrono::milliseconds limit = std::chrono::seconds(10));
 
@@ -51,7 +69,10 @@ class ChildProcess {
   const std::string& Errors() const { return errors_; }
 
  private:
-  void Drain(int timeoutMs);
+  void Drain(std::chrono::milliseconds timeout);
+  auto DrainFor() {
+    return [this](std::chrono::milliseconds timeout) { Drain(timeout); };
+  }
   // After the end of the process: everything it wrote, up to the end of both pipes.
   void DrainToEnd();
 

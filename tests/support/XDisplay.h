@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "res/SplashPicture.h"
+#include "tests/support/ChildProcess.h"
 
 namespace vex::test {
 

@@ -16,6 +16,7 @@
 namespace vex::test {
 
 inline const std::string kProgram = std::string(VEX_BIN_DIR) + "/vexserver";
+inline const std::string kClientProgram = std::string(VEX_BIN_DIR) + "/vexclient";
 
 // A copy of the sample game folder, so that tests may add files to it.
 class GameFolder {
