@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
 
 #include "tests/app/PseudoTerminal.h"
@@ -52,8 +53,11 @@ TEST(LogTargets, StandardOutputOnATerminalTakesTheLog) {
       kProgram, {"-console", "-config", "deathmatch", "-port", FreePort(), "-log", "/dev/stdout"},
       game.Path(), {});
   ASSERT_TRUE(terminal.WaitFor("Server is running.")) << terminal.Screen();
-  EXPECT_TRUE(
-      terminal.WaitFor(" Server is running.", terminal.Screen().find("Server is running.") + 1))
+  ASSERT_TRUE(
+      terminal.WaitFor("Server is running.", terminal.Screen().find("Server is running.") + 1))
+      << terminal.Screen();
+  EXPECT_TRUE(std::regex_search(terminal.Screen(),
+                                std::regex(R"(\d\d:\d\d\.\d{3}[+-]\d\d:\d\d Server is running\.)")))
       << terminal.Screen();
   terminal.Signal(SIGTERM);
   EXPECT_EQ(terminal.WaitForExit(), 2) << terminal.Screen();
