@@ -24,8 +24,8 @@ void WriteFixedText(char (&field)[N], std::string_view text) {
 }
 
 // Writes bytes into a fixed character field: as many as fit before the terminator, wherever the
-// cut falls, the rest of the field zero. For a password, which must match what is typed byte for
-// byte, not for what is shown.
+// cut falls, the rest of the field zero. For a password, which a player's must match byte for
+// byte.
 template <std::size_t N>
 void WriteFixedBytes(char (&field)[N], std::string_view bytes) {
   static_assert(N > 0);
