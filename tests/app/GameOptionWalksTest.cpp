@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "VexMod/ServerData/deathmatch.txt",
                  "-config",
                  27888,
-                 {}},
+                 {"-name takes \"-config\" as its value; the game reads it as the option -config "
+                  "too"}},
         WalkCase{"LogLosesItsValueToTheGame",
                  {"-log", "-config", "deathmatch"},
                  "VexMod/ServerData/deathmatch.txt",
