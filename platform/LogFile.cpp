@@ -111,8 +111,9 @@ void LogFile::Writer::Loop() {
 
 void LogFile::Writer::WriteEntry(const Entry& entry) {
   std::string bytes;
+  // The note takes the time of the line it comes before, so the file's times never go back.
   if (LostLines > 0) {
-    AppendLines(bytes, std::chrono::system_clock::now(),
+    AppendLines(bytes, entry.Time,
                 "[" + std::to_string(LostLines) + " lines were not logged: " + LostReason + ".]");
   }
   const std::size_t noteSize = bytes.size();
