@@ -15,10 +15,6 @@ bool RecursiveLock::TakeIfFree(bool giveWayToWaiters) {
   }
   owner_ = self;
   depth_ = 1;
-  // The yielding thread sees it served when this hold ends (unlock wakes it).
-  if (wisher_ == self) {
-    wisher_ = std::thread::id();
-  }
   return true;
 }
 
@@ -58,8 +54,13 @@ bool RecursiveLock::WaitFor(std::uint32_t milliseconds, bool leaveWish) {
   const bool taken = released_.wait_until(guard, deadline, [this] { return TakeIfFree(false); });
   // Given up only while another thread holds the lock: a thread in lock() is woken by its unlock.
   --boundedWaiters_;
-  if (!taken && leaveWish) {
-    wisher_ = std::this_thread::get_id();
+  // A wish is served by a hold of the same kind only; the yielding thread sees it served when
+  // this hold ends (unlock wakes it).
+  const std::thread::id self = std::this_thread::get_id();
+  if (leaveWish && !taken) {
+    wisher_ = self;
+  } else if (leaveWish && wisher_ == self) {
+    wisher_ = std::thread::id();
   }
   return taken;
 }

@@ -29,7 +29,8 @@ class RecursiveLock {
   // For a thread that must not wait on a holder that may never let go.
   bool TryLockFor(std::uint32_t milliseconds);
   // The same, for a thread that comes back for the lock: a wait that runs out leaves its wish
-  // standing until this thread takes the lock.
+  // standing until this thread takes the lock here again (its other holds, taken for something
+  // else, do not serve it).
   bool TryLockOrWish(std::uint32_t milliseconds);
   // Between two holds: while another thread's wish stands, leaves the lock to it until it has
   // taken it, or for at most the given time; a wish not taken in that time is dropped, as its

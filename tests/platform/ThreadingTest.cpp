@@ -148,7 +148,7 @@ TEST(RecursiveLock, AWishLeftByAWaitThatRanOutGoesBeforeTheHoldersNextHold) {
   letGo.Set();
   frameEnded.Wait(kInfinite);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the next refresh tick comes later
-  const bool served = lock.TryLockFor(0);
+  const bool served = lock.TryLockOrWish(0);
   if (served) {
     wisherHadIt = true;
     lock.unlock();
