@@ -24,7 +24,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -71,12 +70,9 @@ class FormerWaits {
 
   SessionLockHold ForRefresh() {
     const std::uint64_t frames = session_.FramesRun();
-    SessionLockHold hold = TryFor(gaveUpAt_ == frames ? 0 : kFormerWaitMs);
-    if (hold) {
-      gaveUpAt_.reset();
-    } else {
-      gaveUpAt_ = frames;
-    }
+    SessionLockHold hold = TryFor(gaveUp_ && gaveUpAt_ == frames ? 0 : kFormerWaitMs);
+    gaveUp_ = !hold;
+    gaveUpAt_ = frames;
     return hold;
   }
   SessionLockHold ForOperator() { return TryFor(kFormerWaitMs); }
@@ -91,7 +87,8 @@ class FormerWaits {
   }
 
   vex::CServerSession& session_;
-  std::optional<std::uint64_t> gaveUpAt_;
+  bool gaveUp_ = false;
+  std::uint64_t gaveUpAt_ = 0;
 };
 
 struct RunFigures {
