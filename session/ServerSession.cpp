@@ -20,6 +20,8 @@ namespace {
 
 constexpr std::uint32_t kLastErrorSize = 255;
 constexpr std::uint32_t kBriefLockWaitMs = 5;
+// A frame may take a little longer than the one before it.
+constexpr std::uint32_t kForetoldFrameSlackMs = 20;
 
 }  // namespace
 
@@ -161,6 +163,7 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
     return;
   }
   const auto frameStart = std::chrono::steady_clock::now();
+  loop.LatestFrameStart = frameStart.time_since_epoch().count();
   const int result = engine->RunFrame(0);
   const auto frameEnd = std::chrono::steady_clock::now();
   loop.Timings.Record(frameStart, frameEnd);
@@ -174,6 +177,7 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
          !loop.SlowestFrameUs.compare_exchange_weak(slowest, us, std::memory_order_relaxed)) {
   }
   ++loop.FramesRun;
+  loop.LastFrameLength = (frameEnd - frameStart).count();
   loop.LastFrameEnd = frameEnd.time_since_epoch().count();
   if (result != 0) {
     return;
@@ -216,10 +220,31 @@ std::uint32_t CServerSession::WaitBeforeHangMs() const {
       std::clamp<std::chrono::milliseconds::rep>(kHungFrameMs - since.count(), 0, kHungFrameMs));
 }
 
+std::optional<std::uint32_t> CServerSession::ForetoldFrameRestMs() const {
+  using std::chrono::steady_clock;
+  const steady_clock::rep start = loop_->LatestFrameStart.load();
+  if (FramesRun() == 0 || start <= loop_->LastFrameEnd.load()) {
+    return std::nullopt;
+  }
+  const steady_clock::time_point end{steady_clock::duration(start + loop_->LastFrameLength.load())};
+  const steady_clock::time_point now = steady_clock::now();
+  if (now > end) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(
+      std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+}
+
+std::uint32_t CServerSession::RefreshWaitMs(std::uint64_t frames) const {
+  if (const std::optional<std::uint32_t> rest = ForetoldFrameRestMs()) {
+    return *rest <= kRefreshIntervalMs ? *rest + kForetoldFrameSlackMs : 0;
+  }
+  return refreshGaveUpAt_ == frames ? 0 : kLongestFrameWaitMs;
+}
+
 SessionLockHold CServerSession::LockForRefresh() {
   const std::uint64_t frames = FramesRun();
-  const std::uint32_t waitMs =
-      refreshGaveUpAt_ == frames ? 0 : std::min(kLongestFrameWaitMs, WaitBeforeHangMs());
+  const std::uint32_t waitMs = std::min(RefreshWaitMs(frames), WaitBeforeHangMs());
   platform::RecursiveLock& lock = Lock();
   if (!lock.TryLockOrWish(waitMs)) {
     refreshGaveUpAt_ = frames;

@@ -30,8 +30,10 @@ inline constexpr std::uint32_t kLongestFrameWaitMs = 250;
 // thread no longer waits for it, and says that the engine is not responding. Well above the
 // slowest engine that is still served (frames of a second, stretched by a busy machine).
 inline constexpr std::uint32_t kHungFrameMs = 2000;
+// The period of the window's refresh timer.
+inline constexpr std::uint32_t kRefreshIntervalMs = 100;
 // How long the update thread, after a frame, keeps the lock free for a refresh tick that could not
-// take it during the frame: more than one tick of the window's 100 ms timer.
+// take it during the frame: more than one tick.
 inline constexpr std::uint32_t kWishYieldMs = 200;
 
 // What the session needs from the status window; every call comes on the window thread.
@@ -69,8 +71,11 @@ struct FrameLoopState {
   std::string EngineErrorReason;
   // Frames finished; a message posted under the lock has been seen by the engine once it grows.
   std::atomic<std::uint64_t> FramesRun{0};
-  // When the last frame ended (steady clock), or the thread started before the first.
+  // Steady-clock readings: when the last frame ended (or the thread started, before the first),
+  // when the latest frame began, and how long the last one took.
   std::atomic<std::chrono::steady_clock::rep> LastFrameEnd{0};
+  std::atomic<std::chrono::steady_clock::rep> LatestFrameStart{0};
+  std::atomic<std::chrono::steady_clock::rep> LastFrameLength{0};
   // The longest engine frame since the window thread last took it, for the web page's plots.
   std::atomic<std::uint32_t> SlowestFrameUs{0};
   FrameTimings Timings;
@@ -110,9 +115,10 @@ class CServerSession {
   // it holds the lock, so none waits beyond the moment the frame under way counts as hung
   // (kHungFrameMs after the last frame ended); while one waits, the update thread lets it go
   // first, so a slow frame delays it by at most the rest of that frame.
-  // A refresh tick waits up to kLongestFrameWaitMs for the frame under way, and not again while
-  // no frame has finished since; a tick that cannot lock is skipped, and the frame under way,
-  // once it ends, leaves the lock to the next tick.
+  // A refresh tick waits for the frame under way only when it would end before the next tick
+  // (as long as the frame before it took), or, when that cannot be told, up to
+  // kLongestFrameWaitMs and not again while no frame has finished since. A tick that cannot lock
+  // is skipped, and the frame under way, once it ends, leaves the lock to the next tick.
   SessionLockHold LockForRefresh();
   // Waits for the frame under way, however slow, unless it counts as hung; an action that cannot
   // lock says on the console that the engine is not answering.
@@ -147,6 +153,10 @@ class CServerSession {
   SessionLockHold TryLockFor(std::uint32_t milliseconds);
   // How long the window thread may still wait before the frame under way counts as hung.
   std::uint32_t WaitBeforeHangMs() const;
+  // What is left of the frame under way if it takes as long as the one before it; none when no
+  // frame runs, none has ended yet, or this one already ran longer.
+  std::optional<std::uint32_t> ForetoldFrameRestMs() const;
+  std::uint32_t RefreshWaitMs(std::uint64_t frames) const;
   void StopThread(std::uint32_t waitMs);
   bool StopAfterWaiting(std::uint32_t waitMs);
   void ReleaseEngine();

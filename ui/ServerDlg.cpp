@@ -246,7 +246,7 @@ bool CServerDlg::PreTranslateInput(fw::InputEvent event) {
 }
 
 void CServerDlg::StartRefreshTimer() {
-  SetTimer(0, 100);
+  SetTimer(0, kRefreshIntervalMs);
 }
 
 // The session calls these two only while no frame can run (before the update thread starts and
