@@ -67,7 +67,7 @@ void LogFile::Append(std::string_view text) {
 bool LogFile::WaitUntilWritten(std::chrono::milliseconds limit) {
   std::unique_lock lock(writer_->Mutex);
   return writer_->Written.wait_for(lock, limit, [this] {
-    return writer_->Queue.empty() && !writer_->Writing && writer_->DroppedLines == 0;
+    return writer_->Queue.empty() && !writer_->Busy && writer_->DroppedLines == 0;
   });
 }
 
@@ -97,7 +97,7 @@ void LogFile::Writer::Loop() {
     const std::uint64_t dropped = std::exchange(DroppedLines, 0);
     const bool reopen = std::exchange(ReopenWanted, false);
     const bool ending = Ending;
-    Writing = true;
+    Busy = true;
     lock.unlock();
     for (const Entry& entry : taken) {
       WriteEntry(entry);
@@ -111,7 +111,7 @@ void LogFile::Writer::Loop() {
       ReopenNow();
     }
     lock.lock();
-    Writing = false;
+    Busy = false;
     Written.notify_all();
     if (ending && Queue.empty()) {
       return;
