@@ -72,7 +72,7 @@ class LogFile {
     std::mutex Mutex;
     std::condition_variable Wake;
     std::condition_variable Written;  // the queue taken last has been written
-    bool Busy = false;  // writing the queue it took
+    bool Busy = false;                // writing the queue it took
     std::deque<Entry> Queue;
     std::size_t QueuedBytes = 0;
     std::uint64_t DroppedLines = 0;
