@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "platform/LogFile.h"
 
 namespace vex {
+
+class CServerDlg;
 
 // The application: shows the status window modally for the life of the process.
 class CServerApp : public fw::CWinApp {
@@ -18,6 +21,7 @@ class CServerApp : public fw::CWinApp {
   void SetConsoleLog(std::unique_ptr<platform::LogFile> log) { consoleLog_ = std::move(log); }
   void OnReopenSignal() override;
   void OnAbruptEnd() override;
+  void OnStopSignalUntaken(int received) override;
 
  protected:
   bool InitInstance() override;
@@ -26,6 +30,10 @@ class CServerApp : public fw::CWinApp {
  private:
   std::vector<std::string> arguments_;
   std::unique_ptr<platform::LogFile> consoleLog_;
+  // Guards window_ and the log against the thread that ends a process whose window thread is
+  // held up.
+  std::mutex endMutex_;
+  CServerDlg* window_ = nullptr;  // while its modal loop may run
 };
 
 }  // namespace vex

@@ -112,6 +112,13 @@ void CWinApp::StopBackEnd() {
   SetActiveBackEnd(nullptr);
 }
 
+void CWinApp::OnStopSignalUntaken(int received) {
+  if (received >= 2) {
+    FlushTerminal(kFinalFlushMs);
+    _exit(1);
+  }
+}
+
 bool CWinApp::InitInstance() {
   return true;
 }

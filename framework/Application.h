@@ -44,6 +44,11 @@ class CWinApp {
   // The process ends at once after this (the display is gone): no destructor runs, so what must
   // still reach a file is written now.
   virtual void OnAbruptEnd() {}
+  // A stop signal that the window thread has not taken in time: it is held up in a call that
+  // does not return, with no event loop running. Runs on a thread of its own, so it may touch
+  // only what is safe from there; `received` counts the stop signals so far. By default the
+  // second one ends the process with exit code 1.
+  virtual void OnStopSignalUntaken(int received);
 
  protected:
   virtual bool InitInstance();

@@ -85,6 +85,10 @@ void WriteDiagnostic(platform::Severity severity, std::string_view text) {
   ErrorWrite(line);
 }
 
+TerminalStyle CurrentTerminalStyle() {
+  return currentStyle;
+}
+
 TerminalStyleScope::TerminalStyleScope(TerminalStyle style) : previous_(currentStyle) {
   currentStyle = style;
 }

@@ -36,6 +36,9 @@ class TerminalStyleScope {
   TerminalStyle previous_;
 };
 
+// The style that output takes now (Plain outside every scope). Window thread only.
+TerminalStyle CurrentTerminalStyle();
+
 // Each terminal line starts with its time (ISO 8601) from now on.
 void SetTerminalTimestamps(bool on);
 

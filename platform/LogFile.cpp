@@ -64,6 +64,13 @@ void LogFile::Append(std::string_view text) {
   writer_->Wake.notify_one();
 }
 
+bool LogFile::WaitUntilWritten(std::chrono::milliseconds limit) {
+  std::unique_lock lock(writer_->Mutex);
+  return writer_->Written.wait_for(lock, limit, [this] {
+    return writer_->Queue.empty() && !writer_->Busy && writer_->DroppedLines == 0;
+  });
+}
+
 void LogFile::Reopen() {
   {
     std::lock_guard lock(writer_->Mutex);
@@ -90,6 +97,7 @@ void LogFile::Writer::Loop() {
     const std::uint64_t dropped = std::exchange(DroppedLines, 0);
     const bool reopen = std::exchange(ReopenWanted, false);
     const bool ending = Ending;
+    Busy = true;
     lock.unlock();
     for (const Entry& entry : taken) {
       WriteEntry(entry);
@@ -103,6 +111,8 @@ void LogFile::Writer::Loop() {
       ReopenNow();
     }
     lock.lock();
+    Busy = false;
+    Written.notify_all();
     if (ending && Queue.empty()) {
       return;
     }

@@ -40,6 +40,9 @@ class LogFile {
   // Any text; each line of it (a line feed ends one) becomes a line of the file.
   void Append(std::string_view text);
   void Reopen();
+  // Waits up to `limit` for the lines queued so far to reach the file; the log stays open. For a
+  // process that ends without running its destructors.
+  bool WaitUntilWritten(std::chrono::milliseconds limit);
 
   static constexpr std::chrono::milliseconds kLastFlush{5000};
 
@@ -68,6 +71,8 @@ class LogFile {
     const Reporter Report;
     std::mutex Mutex;
     std::condition_variable Wake;
+    std::condition_variable Written;  // the queue taken last has been written
+    bool Busy = false;                // writing the queue it took
     std::deque<Entry> Queue;
     std::size_t QueuedBytes = 0;
     std::uint64_t DroppedLines = 0;

@@ -7,6 +7,7 @@
 
 #include "engine/EngineRecords.h"
 #include "engine/IServerEngine.h"
+#include "simengine/FaultSwitch.h"
 #include "simengine/SimEngine.h"
 #include "simengine/SimSettings.h"
 
@@ -37,6 +38,9 @@ extern "C" __attribute__((visibility("default"))) int VexServerCreate(
   }
   if (settings->Injected.At(vex::sim::FaultPoint::Create)) {
     return 4;
+  }
+  if (settings->Injected.HangsAt(vex::sim::FaultPoint::Create)) {
+    vex::sim::HangForever();
   }
   std::lock_guard lock(engineMutex);
   if (engine != nullptr) {

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <charconv>
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace vex::sim {
@@ -41,6 +43,13 @@ std::optional<Fault> ParseFault(std::string_view text) {
   }
   const std::string_view word = text.substr(0, colon);
   const std::string_view number = text.substr(colon + 1);
+  // A call that never returns while the server starts (a frame log on a FIFO blocks the create
+  // entry so).
+  for (const auto& [name, point] : kStepFaults) {
+    if (word == "hang" && number == name) {
+      return Fault{point, 0, true};
+    }
+  }
   for (const auto& [name, point] : kFrameFaults) {
     if (word != name) {
       continue;
@@ -53,6 +62,12 @@ std::optional<Fault> ParseFault(std::string_view text) {
     return Fault{point, frame};
   }
   return std::nullopt;
+}
+
+void HangForever() {
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::hours(1));
+  }
 }
 
 }  // namespace vex::sim

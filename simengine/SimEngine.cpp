@@ -8,6 +8,7 @@
 
 #include "engine/GameOptions.h"
 #include "simengine/ConsoleCommands.h"
+#include "simengine/FaultSwitch.h"
 
 namespace vex::sim {
 
@@ -15,12 +16,6 @@ namespace {
 
 constexpr std::size_t kMaxPendingCommands = 64;
 constexpr std::uint32_t kMaxArchives = 32;
-
-[[noreturn]] void SleepForever() {
-  for (;;) {
-    std::this_thread::sleep_for(std::chrono::hours(1));
-  }
-}
 
 std::string Sanitised(std::string text) {
   for (char& c : text) {
@@ -48,6 +43,9 @@ bool SimEngine::OpenFrameLog() {
 }
 
 int SimEngine::AttachHandler(ServerAppHandler* handler) {
+  if (handler != nullptr && settings_.Injected.HangsAt(FaultPoint::Attach)) {
+    HangForever();
+  }
   std::lock_guard lock(mutex_);
   if (handler != nullptr && settings_.Injected.At(FaultPoint::Attach)) {
     SetError("Attaching the handler was refused (VEX_SIM_FAULT=attach).");
@@ -58,6 +56,9 @@ int SimEngine::AttachHandler(ServerAppHandler* handler) {
 }
 
 int SimEngine::LoadResourceArchives(const char* const* paths, std::uint32_t count) {
+  if (settings_.Injected.HangsAt(FaultPoint::Archives)) {
+    HangForever();
+  }
   Outbox out;
   ServerAppHandler* handler = nullptr;
   {
@@ -84,6 +85,9 @@ int SimEngine::LoadResourceArchives(const char* const* paths, std::uint32_t coun
 }
 
 int SimEngine::LoadGameCode() {
+  if (settings_.Injected.HangsAt(FaultPoint::GameCode)) {
+    HangForever();
+  }
   std::lock_guard lock(mutex_);
   if (settings_.Injected.At(FaultPoint::GameCode)) {
     SetError("Loading the game code was refused (VEX_SIM_FAULT=gamecode).");
@@ -116,6 +120,9 @@ int SimEngine::ReleaseNetServices(NetServiceEntry* list) {
 }
 
 int SimEngine::ChooseNetService(std::uint32_t handle) {
+  if (settings_.Injected.HangsAt(FaultPoint::Service)) {
+    HangForever();
+  }
   std::lock_guard lock(mutex_);
   if (settings_.Injected.At(FaultPoint::Service)) {
     SetError("Choosing the network service was refused (VEX_SIM_FAULT=service).");
@@ -142,6 +149,9 @@ int SimEngine::SetGameOptions(const void* block, std::uint32_t size) {
 }
 
 int SimEngine::StartHosting(const HostRecord* record) {
+  if (settings_.Injected.HangsAt(FaultPoint::Host)) {
+    HangForever();
+  }
   Outbox out;
   ServerAppHandler* handler = nullptr;
   {
@@ -180,14 +190,20 @@ int SimEngine::StartHosting(const HostRecord* record) {
 // Messages take effect at the next frame, where the game code runs: their callbacks then arrive
 // on the frame's thread, also for the start message that the host posts without its own lock.
 int SimEngine::PostShellMessage(const void* data, std::uint32_t size) {
+  std::string error;
+  std::optional<ShellCommand> command;
+  if (data != nullptr) {
+    command = ParseShellMessage(std::span(static_cast<const std::uint8_t*>(data), size), error);
+  }
+  if (command && command->Type == ShellCommand::Kind::Start &&
+      settings_.Injected.HangsAt(FaultPoint::Start)) {
+    HangForever();
+  }
   std::lock_guard lock(mutex_);
   if (data == nullptr) {
     SetError("Empty shell message.");
     return 1;
   }
-  std::string error;
-  std::optional<ShellCommand> command =
-      ParseShellMessage(std::span(static_cast<const std::uint8_t*>(data), size), error);
   if (!command) {
     SetError(std::move(error));
     return 1;
@@ -274,7 +290,7 @@ int SimEngine::RunFrame(int) {
   // Outside the mutex, so that a host which gives up on this frame can still ask for pings and
   // release the engine.
   if (hang) {
-    SleepForever();
+    HangForever();
   }
   out.DeliverTo(handler);
   if (settings_.FrameMillis > 0) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "config/RemoteOptions.h"
 #include "platform/Clock.h"
@@ -110,11 +111,13 @@ void RemoteAdmin::StartQuery(const RemoteOptions& options) {
 }
 
 void RemoteAdmin::Stop() {
+  for (Command& command : std::exchange(waiting_, {})) {
+    command.Done({"The server is stopping.\n", false});
+  }
   rcon_.reset();
   query_.reset();
   web_.reset();
   metrics_.reset();
-  waiting_.clear();
 }
 
 // The services call this from their sockets' handlers: the command waits for the event loop, so

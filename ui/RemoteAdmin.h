@@ -36,7 +36,9 @@ class RemoteAdmin final : public services::IWebHost, public services::IMetricsHo
   void SetGameFacts(remote::A2sStatus facts) { gameFacts_ = std::move(facts); }
   // Starts the services that the program's arguments ask for, saying on the console which.
   void Start(const std::vector<std::string>& arguments);
-  // Ends the services; commands still waiting get no answer.
+  // Runs the commands that wait for the event loop now, while the window still serves them.
+  void RunWaiting();
+  // Ends the services; a command still waiting is told that the server is stopping.
   void Stop();
 
   // A console line for the open pages; `operatorLine` marks an operator's own command.
@@ -66,7 +68,6 @@ class RemoteAdmin final : public services::IWebHost, public services::IMetricsHo
   void StartQuery(const RemoteOptions& options);
   void StartWebPage(const RemoteOptions& options, const RconPassword& password);
   void StartMetrics(const RemoteOptions& options);
-  void RunWaiting();
 
   IAdminWindow& window_;
   std::unique_ptr<services::RconService> rcon_;

@@ -1,5 +1,6 @@
 #include "ui/ServerDlg.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "framework/Controls.h"
 #include "framework/MessageBox.h"
 #include "framework/StringTable.h"
+#include "framework/VisibleText.h"
 #include "platform/Clock.h"
 #include "res/Resource.h"
 #include "session/LevelControls.h"
@@ -151,6 +153,9 @@ void CServerDlg::OnTimer(int id) {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
   const RefreshOutcome outcome = RefreshStatus(context);
+  if (outcome == RefreshOutcome::EngineStopped) {
+    ClearShownPlayers();
+  }
   ReportEngineResponse();
   if (session_.HasThread()) {
     answers_.Settle(LinesPrinted(outcome) ? std::optional(framesBeforeRefresh) : std::nullopt,
@@ -163,11 +168,13 @@ void CServerDlg::OnTimer(int id) {
     service_.Refresh(ServiceStatusText(), session_.FramesRun(), ServiceStatus::Clock::now());
   }
   // The window stays open for the operator to read the engine's reason; on the console nobody
-  // may be watching, and a service manager must see the failure to restart the server.
-  if (engineFailed && session_.Engine() == nullptr && OnConsoleFrontEnd()) {
+  // may be watching. Either way a service manager must see the failure to restart the server.
+  if (engineFailed && session_.Engine() == nullptr) {
     confirmOnStop_ = false;
     fatalReported_ = true;
-    SendCommand(fw::IDCANCEL);
+    if (OnConsoleFrontEnd()) {
+      SendCommand(fw::IDCANCEL);
+    }
   }
   fw::CDialog::OnTimer(id);
 }
@@ -217,6 +224,7 @@ void CServerDlg::ReportError(int stringId) {
     text += errorCause_;
   }
   errorCause_.clear();
+  LogErrorBox(text);
   fw::AfxMessageBox(text, fw::MessageBoxStyle::OkWarning);
   const auto missingFolder =
       stringId == res::IDS_NO_CONFIG || stringId == res::IDS_CONFIG_UNREADABLE
@@ -230,6 +238,24 @@ void CServerDlg::ReportError(int stringId) {
   confirmOnStop_ = false;
   fatalReported_ = true;
   SendCommand(fw::IDCANCEL);
+}
+
+// The box closes the window: the log keeps what it said, as the terminal does.
+void CServerDlg::LogErrorBox(std::string_view text) {
+  if (consoleLog_ == nullptr) {
+    return;
+  }
+  std::string lines(fw::AfxGetApp() != nullptr ? fw::AfxGetApp()->AppName() : std::string());
+  lines += ": ";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    if (end > at) {
+      lines += fw::VisibleText(text.substr(at, end - at), fw::LineFeeds::Escape);
+      lines += '\n';
+    }
+    at = end + 1;
+  }
+  consoleLog_->Append(lines);
 }
 
 // The window is gone with the display: the server stops as after a fatal report, without the

@@ -54,9 +54,10 @@ class CServerDlg : public fw::CDialog,
   // printed: a server command's at once, a game command's once the engine has run it.
   void RunLine(std::string_view line, const CommandOrigin& origin, CommandAnswer answer) override;
 
-  // The process ends with 1 after a fatal report (on the console front-end also after an engine
-  // error), 2 after an ordinary stop.
+  // The process ends with 1 after a fatal report or an engine error, 2 after an ordinary stop.
   bool FatalReported() const { return fatalReported_.load(); }
+  // "Server initialized." was written and "Server stopped." not yet. Safe from any thread.
+  bool StoppedLineOwed() const { return stoppedLineOwed_.load(); }
   // A second stop signal ended the window while its stop still waited for the engine.
   bool StoppedWithoutWaiting() const { return stoppedWithoutWaiting_; }
 
@@ -122,6 +123,11 @@ class CServerDlg : public fw::CDialog,
   void ContinueStop();
   void FinishStop();
   void EndWithoutWaiting();
+  void SayStoppedIfOwed();
+  // Remote commands that came while the stop ran are answered before the services close.
+  void AnswerRemoteAtStop();
+  // After an engine error the window stays open with no game: no player or ping stays shown.
+  void ClearShownPlayers();
   // The whole stop at once, for when the window cannot go on (the display is gone).
   void StopSession();
   void ReportEngineResponse();
@@ -137,6 +143,7 @@ class CServerDlg : public fw::CDialog,
   void SetUpLevelList();
   // The console says why a start step failed; the error box that follows says it too.
   void PrintCause(const std::string& cause);
+  void LogErrorBox(std::string_view text);
   void FillLevelList(const std::vector<std::string>& levelNames);
 
   void PrintLine(std::string_view text, bool operatorLine);
@@ -163,11 +170,12 @@ class CServerDlg : public fw::CDialog,
   ServiceStatus service_;
   platform::LogFile* consoleLog_ = nullptr;
   std::vector<std::string> engineCommands_;  // for Tab, from the engine's help
-  std::string errorCause_;                   // what the next error box adds to its text
+  std::string errorCause_;                   // what the next error box adds to its text, by line
   bool firstShowPending_ = true;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};
+  std::atomic<bool> stoppedLineOwed_{false};
   bool stopRequested_ = false;
   bool stopWaiting_ = false;
   bool stoppedWithoutWaiting_ = false;

@@ -67,6 +67,9 @@ void CServerDlg::PrintLine(std::string_view text, bool operatorLine) {
 }
 
 void CServerDlg::PrintConsoleLineById(int stringId) {
+  if (stringId == res::IDS_INITIALIZED || stringId == res::IDS_STOPPED) {
+    stoppedLineOwed_ = stringId == res::IDS_INITIALIZED;
+  }
   if (auto text = fw::LoadString(stringId)) {
     PrintConsoleLine(*text);
   }

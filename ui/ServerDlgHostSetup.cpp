@@ -32,7 +32,10 @@ constexpr std::size_t kLevelPrefixLength = 13;
 // unless both are one stream (a terminal, the journal) that would show it twice.
 void CServerDlg::PrintCause(const std::string& cause) {
   PrintConsoleLine(cause, platform::Severity::Error);
-  errorCause_ = cause;
+  if (!errorCause_.empty()) {
+    errorCause_ += '\n';
+  }
+  errorCause_ += cause;
   if (const fw::CWinApp* app = fw::AfxGetApp();
       app != nullptr && app->ActiveFrontEnd() == fw::FrontEnd::Console &&
       !platform::SameStream(STDOUT_FILENO, STDERR_FILENO)) {
@@ -69,8 +72,8 @@ int CServerDlg::SetUpGameHost(IServerEngine& engine) {
     const std::uint16_t port = game.Block.PortID;
     if (port != 0 && platform::UdpPortInUse(port)) {
       PrintCause("UDP port " + std::to_string(port) +
-                 " is in use. Is it another server's query port (its game port + 1)? "
-                 "The game ports of two servers must be at least two apart.");
+                 " is in use. Perhaps it is another server's query port (its game port + 1): "
+                 "the game ports of two servers must be at least two apart.");
     }
   }
   return hosted;

@@ -2,6 +2,7 @@
 #include <string>
 #include <string_view>
 
+#include "framework/Controls.h"
 #include "framework/MessageBox.h"
 #include "framework/StringTable.h"
 #include "framework/TerminalStyle.h"
@@ -34,7 +35,9 @@ void CServerDlg::OnCancel() {
 // answer a question, and a question's own event loop must never run under a network handler.
 std::string CServerDlg::StopOnRequest(const CommandOrigin& origin) {
   if (stopRequested_ || stopWaiting_) {
-    return std::string(kStopUnderWay) + '\n';
+    // On the console too, so that the log keeps what the one who asked was told.
+    PrintConsoleLine(kStopUnderWay);
+    return origin.Remote() ? std::string(kStopUnderWay) + '\n' : std::string();
   }
   if (!origin.Remote()) {
     OnCommand(res::IDC_STOP_SERVER);
@@ -89,7 +92,9 @@ void CServerDlg::ContinueStop() {
 void CServerDlg::FinishStop() {
   stopWaiting_ = false;
   session_.Stop();
+  SayStoppedIfOwed();
   answers_.FinishAll();
+  AnswerRemoteAtStop();
   EndDialog(fw::IDCANCEL);
 }
 
@@ -98,7 +103,9 @@ void CServerDlg::EndWithoutWaiting() {
   stoppedWithoutWaiting_ = true;
   PrintConsoleLine("A second stop signal: the server ends without waiting for the engine.");
   session_.StopWithoutWaiting();
+  SayStoppedIfOwed();
   answers_.FinishAll();
+  AnswerRemoteAtStop();
   EndDialog(fw::IDCANCEL);
 }
 
@@ -108,7 +115,34 @@ void CServerDlg::StopSession() {
   }
   stopWaiting_ = false;
   session_.Stop();
+  SayStoppedIfOwed();
   answers_.FinishAll();
+}
+
+// The session says "Server stopped." when it stops a running game; one stopped before its game
+// ran (a start that failed after the engine was made) is said to have stopped here.
+void CServerDlg::SayStoppedIfOwed() {
+  if (stoppedLineOwed_.load()) {
+    PrintConsoleLineById(res::IDS_STOPPED);
+  }
+}
+
+// The window still serves them while it ends: a second stop is told that this one is under way,
+// a game command that the server no longer runs.
+void CServerDlg::AnswerRemoteAtStop() {
+  stopRequested_ = true;
+  remote_.RunWaiting();
+}
+
+void CServerDlg::ClearShownPlayers() {
+  Control<fw::CListCtrl>(res::IDC_PLAYER_LIST).DeleteAllItems();
+  UpdateSelectionButtons(res::IDC_PLAYER_LIST);
+  display_.Players.clear();
+  display_.ShownRows.clear();
+  display_.PlayerCount = 0;
+  display_.AveragePing = 0;
+  display_.PlayersText = "0/" + std::to_string(display_.MaxPlayerCount);
+  UpdateData(false);
 }
 
 void CServerDlg::ReportEngineResponse() {

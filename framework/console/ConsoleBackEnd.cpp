@@ -61,6 +61,11 @@ class ConsoleBackEnd final : public IBackEnd {
             }
           },
           std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
+      signals_->WhenUntaken([](int received) {
+        if (CWinApp* app = AfxGetApp()) {
+          app->OnStopSignalUntaken(received);
+        }
+      });
       signals_->Repeat(SIGUSR1, ReopenLog);
       if (editor_) {
         signals_->Repeat(SIGWINCH, [this] { editor_->Resize(); });

@@ -1,21 +1,46 @@
 #include "framework/console/StopSignals.h"
 
 #include <fcntl.h>
+#include <semaphore.h>
 #include <unistd.h>
 
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 namespace vex::fw {
 namespace {
 
 int pipeFds[2] = {-1, -1};
 
-extern "C" void OnStopSignal(int number) {
-  const int savedErrno = errno;
+// Written by the handlers, so lock-free.
+std::atomic<int> stopsReceived{0};
+std::atomic<int> stopsUntaken{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+// Posted by the handler at every stop signal while a watcher waits on it.
+sem_t stopArrived;
+std::atomic<bool> watching{false};
+
+void WriteSignalByte(int number) {
   const auto byte = static_cast<unsigned char>(number);
   [[maybe_unused]] const ssize_t written = write(pipeFds[1], &byte, 1);
+}
+
+extern "C" void OnStopSignal(int number) {
+  const int savedErrno = errno;
+  stopsUntaken.fetch_add(1);
+  stopsReceived.fetch_add(1);
+  WriteSignalByte(number);
+  if (watching.load()) {
+    sem_post(&stopArrived);
+  }
+  errno = savedErrno;
+}
+
+extern "C" void OnRepeatedSignal(int number) {
+  const int savedErrno = errno;
+  WriteSignalByte(number);
   errno = savedErrno;
 }
 
@@ -30,6 +55,14 @@ bool MakePipe() {
   return true;
 }
 
+void Install(int number, void (*handler)(int), struct sigaction& previous) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(number, &action, &previous);
+}
+
 }  // namespace
 
 StopSignals::StopSignals(std::function<void()> onStop, std::initializer_list<int> numbers)
@@ -37,13 +70,11 @@ StopSignals::StopSignals(std::function<void()> onStop, std::initializer_list<int
   if (pipeFds[0] != -1 || !MakePipe()) {
     return;  // one watcher per process
   }
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
+  stopsReceived = 0;
+  stopsUntaken = 0;
   for (int number : numbers) {
     struct sigaction previous {};
-    sigaction(number, &action, &previous);
+    Install(number, OnStopSignal, previous);
     previous_.emplace_back(number, previous);
   }
   notifier_ = std::make_unique<QSocketNotifier>(pipeFds[0], QSocketNotifier::Read);
@@ -58,6 +89,17 @@ StopSignals::~StopSignals() {
   for (const auto& [number, previous] : previous_) {
     sigaction(number, &previous, nullptr);
   }
+  if (watcher_.joinable()) {
+    {
+      std::lock_guard lock(takenMutex_);
+      ending_ = true;
+    }
+    taken_.notify_all();
+    sem_post(&stopArrived);
+    watcher_.join();
+    watching = false;
+    sem_destroy(&stopArrived);
+  }
   close(pipeFds[0]);
   close(pipeFds[1]);
   pipeFds[0] = pipeFds[1] = -1;
@@ -67,14 +109,37 @@ void StopSignals::Repeat(int number, std::function<void()> handler) {
   if (!notifier_) {
     return;
   }
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
   struct sigaction previous {};
-  sigaction(number, &action, &previous);
+  Install(number, OnRepeatedSignal, previous);
   previous_.emplace_back(number, previous);
   repeated_.emplace_back(number, std::move(handler));
+}
+
+void StopSignals::WhenUntaken(std::function<void(int received)> onUntaken) {
+  if (!notifier_ || watcher_.joinable() || sem_init(&stopArrived, 0, 0) != 0) {
+    return;
+  }
+  onUntaken_ = std::move(onUntaken);
+  watcher_ = std::thread([this] { Watch(); });
+  watching = true;
+}
+
+void StopSignals::Watch() {
+  for (;;) {
+    while (sem_wait(&stopArrived) != 0 && errno == EINTR) {
+    }
+    std::unique_lock lock(takenMutex_);
+    const bool taken = taken_.wait_for(lock, std::chrono::milliseconds(kTakeGraceMs), [this] {
+      return ending_.load() || stopsUntaken.load() <= 0;
+    });
+    if (ending_.load()) {
+      return;
+    }
+    lock.unlock();
+    if (!taken) {
+      onUntaken_(stopsReceived.load());
+    }
+  }
 }
 
 void StopSignals::Drain() {
@@ -94,6 +159,11 @@ void StopSignals::Drain() {
       }
     }
   }
+  {
+    std::lock_guard lock(takenMutex_);
+    stopsUntaken.fetch_sub(stops);
+  }
+  taken_.notify_all();
   for (const auto* call : calls) {
     (*call)();
   }

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -57,23 +56,6 @@ class InputFilter final : public QObject {
   }
 };
 
-// A window just shown is placed by the window manager a moment later; a box centred over it
-// before then lands where the window was asked to be, not where it is.
-void AwaitPlacement(QWidget* window) {
-  constexpr int kPlacementWaitMs = 1000;
-  constexpr int kPollMs = 20;
-  if (window == nullptr || !window->isVisible() || window->windowHandle() == nullptr) {
-    return;
-  }
-  QElapsedTimer waited;
-  waited.start();
-  while (!window->windowHandle()->isExposed() && waited.elapsed() < kPlacementWaitMs) {
-    QEventLoop loop;
-    QTimer::singleShot(kPollMs, &loop, &QEventLoop::quit);
-    loop.exec();
-  }
-}
-
 class QtBackEnd final : public IBackEnd {
  public:
   QtBackEnd(int& argc, char** argv) {
@@ -86,6 +68,11 @@ class QtBackEnd final : public IBackEnd {
     // A closed terminal that started the window stops it as the console front-end stops.
     stopSignals_ = std::make_unique<StopSignals>(
         [this] { OnStopSignal(); }, std::initializer_list<int>{SIGINT, SIGTERM, SIGHUP});
+    stopSignals_->WhenUntaken([](int received) {
+      if (CWinApp* app = AfxGetApp()) {
+        app->OnStopSignalUntaken(received);
+      }
+    });
     stopSignals_->Repeat(SIGUSR1, [] {
       if (CWinApp* app = AfxGetApp()) {
         app->OnReopenSignal();
@@ -114,7 +101,7 @@ class QtBackEnd final : public IBackEnd {
       return AnswerOnStandardError(text, caption, question);
     }
     QWidget* owner = QtDialogHost::WindowOf(TopOpenDialog());
-    AwaitPlacement(owner);
+    QtDialogHost::AwaitPlacement(owner);
     QMessageBox box(question ? QMessageBox::Question : QMessageBox::Warning, ToQt(caption),
                     ToQt(text), question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                     owner);

@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include "framework/Application.h"
+#include "framework/TerminalStyle.h"
 #include "framework/VisibleText.h"
 #include "framework/qt/DisplayLoss.h"
 
@@ -61,6 +63,17 @@ void WriteLog(const std::string& text) {
   } else {
     TerminalWrite(text);
   }
+}
+
+// An operator's own command (dimmed on the terminal) stands apart by its colour, which comes from
+// how the line was printed and never from its text: a player named "<< Server >>" or
+// "RCON 127.0.0.1:43320" cannot take it on.
+QTextCharFormat TextFormat(TerminalStyle style) {
+  QTextCharFormat format;
+  if (style == TerminalStyle::Dim) {
+    format.setForeground(QtConsoleEdit::kOperatorColour);
+  }
+  return format;
 }
 
 // Forces the lazy plain-text layout of a block so that its displayed lines are known. A block
@@ -196,7 +209,7 @@ void QtConsoleEdit::ReplaceSel(std::string_view text) {
   QTextCursor cursor(widget_->document());
   cursor.setPosition(ToDocument(selection_.Start));
   cursor.setPosition(ToDocument(selection_.End), QTextCursor::KeepAnchor);
-  cursor.insertText(ToDocumentText(text));
+  cursor.insertText(ToDocumentText(text), TextFormat(CurrentTerminalStyle()));
   widget_->setTextCursor(cursor);
   selection_.CollapseTo(FromDocument(cursor.position()));
   if (echo) {

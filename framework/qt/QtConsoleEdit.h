@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPlainTextEdit>
 
 #include "framework/Controls.h"
@@ -12,7 +13,8 @@ namespace vex::fw {
 // break as the two characters "\r\n", as a Windows edit control does, and its lines are the
 // displayed ones: a wrapped line counts as several. Only "\r\n" breaks a line; a lone carriage
 // return or line feed shows as a mark (␍, ␊). Text appended at the end also goes to standard
-// output, so that a server run from a shell keeps a log.
+// output, so that a server run from a shell keeps a log. Text printed as an operator's own
+// command (in the terminal's dimmed style) is shown in kOperatorColour.
 class QtConsoleEdit final : public QtWnd<CConsoleEdit, QPlainTextEdit> {
  public:
   QtConsoleEdit(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
@@ -28,6 +30,8 @@ class QtConsoleEdit final : public QtWnd<CConsoleEdit, QPlainTextEdit> {
   void SetRedraw(bool redraw) override { widget_->setUpdatesEnabled(redraw); }
 
   static constexpr int kTextLimit = 0x7FFFFFFE;
+  // The colour of an operator's own commands, which no other line has.
+  static constexpr QColor kOperatorColour{0x1d, 0x4e, 0xd8};
 
  private:
   int Length() const;

@@ -10,11 +10,31 @@
 
 namespace vex::fw {
 
+void ElidingLabel::SetWholeText(const QString& text) {
+  whole_ = text;
+  Elide();
+}
+
+void ElidingLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  Elide();
+}
+
+void ElidingLabel::Elide() {
+  const QString shown = fontMetrics().elidedText(whole_, Qt::ElideRight, contentsRect().width());
+  setText(shown);
+  // A tooltip that looks like markup would be read as markup: this one is markup, with the
+  // text escaped in it.
+  setToolTip(shown == whole_ ? QString()
+                             : QStringLiteral("<p style=\"white-space:pre\">") +
+                                   whole_.toHtmlEscaped() + QStringLiteral("</p>"));
+}
+
 QtLabel::QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent)
-    : QtWnd(dialog, layout, new QLabel(parent)) {
+    : QtWnd(dialog, layout, new ElidingLabel(parent)) {
   // Texts such as "<server name>" are shown as they are, never as markup.
   widget_->setTextFormat(Qt::PlainText);
-  widget_->setText(ToQt(layout.text));
+  widget_->SetWholeText(ToQt(layout.text));
 }
 
 namespace {

@@ -11,11 +11,28 @@
 
 namespace vex::fw {
 
-class QtLabel final : public QtWnd<CStatic, QLabel> {
+// A label whose text does not fit shows what fits and an ellipsis, never half a letter, and
+// gives its whole text as its tooltip.
+class ElidingLabel final : public QLabel {
+ public:
+  explicit ElidingLabel(QWidget* parent) : QLabel(parent) {}
+  void SetWholeText(const QString& text);
+  const QString& WholeText() const { return whole_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Elide();
+
+  QString whole_;
+};
+
+class QtLabel final : public QtWnd<CStatic, ElidingLabel> {
  public:
   QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* parent);
-  void SetWindowText(std::string_view text) override { widget_->setText(ToQt(text)); }
-  std::string GetWindowText() const override { return FromQt(widget_->text()); }
+  void SetWindowText(std::string_view text) override { widget_->SetWholeText(ToQt(text)); }
+  std::string GetWindowText() const override { return FromQt(widget_->WholeText()); }
 };
 
 class QtGroupBox final : public QtWnd<CStatic, QGroupBox> {

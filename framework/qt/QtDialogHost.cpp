@@ -2,7 +2,13 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "framework/BackEnd.h"
@@ -149,6 +155,33 @@ void QtDialogHost::CentreOver(QWidget& window, const QWidget& over) {
   window.move(over.frameGeometry().center() - outer.center());
 }
 
+bool QtDialogHost::AwaitPlacement(QWidget* window) {
+  constexpr int kPlacementWaitMs = 1000;
+  constexpr int kPollMs = 20;
+  if (window == nullptr || !window->isVisible() || window->windowHandle() == nullptr) {
+    return false;
+  }
+  QElapsedTimer waited;
+  waited.start();
+  while (!window->windowHandle()->isExposed() && waited.elapsed() < kPlacementWaitMs) {
+    QEventLoop loop;
+    QTimer::singleShot(kPollMs, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return window->isVisible() && window->windowHandle()->isExposed();
+}
+
+void QtDialogHost::CentreOnScreen(QWidget& window) {
+  const QScreen* screen =
+      window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) {
+    return;
+  }
+  const QSize frame = window.isVisible() ? window.frameGeometry().size() : window.size();
+  const QRect outer(QPoint(0, 0), frame);
+  window.move(screen->geometry().center() - outer.center());
+}
+
 void QtDialogHost::CentreWhenShown(QWidget& window, QWidget* over) {
   class OnShow final : public QObject {
    public:
@@ -235,9 +268,14 @@ void QtDialogHost::Show(bool show) {
     window_->hide();
     return;
   }
-  // Over the window it opened on, where the operator's eyes are, parent or not.
-  if (below_ && below_->isVisible()) {
-    CentreOver(*window_, *below_);
+  // Over the window it opened on, where the operator's eyes are, parent or not, once that window
+  // has its place; without one, in the middle of the screen.
+  if (below_ && !window_->isVisible()) {
+    if (AwaitPlacement(below_) && below_) {
+      CentreOver(*window_, *below_);
+    } else {
+      CentreOnScreen(*window_);
+    }
   }
   window_->show();
   window_->raise();

@@ -56,6 +56,12 @@ class QtDialogHost final : public IDialogHost {
   // Places a top-level window so that its frame is centred over another window's frame. Before
   // the window has shown, its frame is unknown and is taken to be as wide as the other's.
   static void CentreOver(QWidget& window, const QWidget& over);
+  // A window just shown is placed by the window manager a moment later; a window centred over it
+  // before then lands where it was asked to be, not where it is. Waits (running the event loop)
+  // until the window is shown on screen, for a second at most; false when it is not by then.
+  static bool AwaitPlacement(QWidget* window);
+  // Places a top-level window in the middle of the screen it is on.
+  static void CentreOnScreen(QWidget& window);
   // Centres a window that places itself as it shows (a message box) over `over` (if any) once it
   // shows: Qt guesses the frame of a window that has none yet, and misses the centre where no
   // window manager draws frames.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <regex>
@@ -191,6 +192,59 @@ INSTANTIATE_TEST_SUITE_P(Stops, SecondStopCommand,
                          ::testing::Values(StopWay{"Sigterm", SIGTERM, nullptr},
                                            StopWay{"StopCommand", 0, "/stop\n"}),
                          [](const auto& stop) { return std::string(stop.param.Name); });
+
+struct HungStartCase {
+  const char* Name;
+  const char* Fault;
+  int First;
+  int Second;
+  bool Initialised;  // the hang comes after "Server initialized."
+};
+
+void PrintTo(const HungStartCase& hang, std::ostream* out) {
+  *out << hang.Name;
+}
+
+class HungStart : public ::testing::TestWithParam<HungStartCase> {};
+
+// An engine call that never returns while the server starts leaves no event loop to take a stop
+// signal. The first is answered on standard error; the second ends the process with the code of
+// a stop that did not wait for the engine, and the log that says "Server initialized." also says
+// "Server stopped.".
+TEST_P(HungStart, ASecondStopSignalEndsTheProcess) {
+  GameFolder game;
+  const std::string log = game.Path() + "/server.log";
+  ChildProcess server(kProgram,
+                      {"-console", "-config", "deathmatch", "-port", FreePort(), "-log", log},
+                      game.Path(), {std::string("VEX_SIM_FAULT=") + GetParam().Fault});
+  // The call follows these lines at once, with no event loop between.
+  ASSERT_TRUE(server.WaitForOutput(GetParam().Initialised ? "Server initialized."
+                                                          : "Initializing the server..."))
+      << server.Output() << server.Errors();
+  server.Signal(GetParam().First);
+  ASSERT_TRUE(server.CollectUntil(
+      [&] { return server.Errors().find("a second stop signal ends it") != std::string::npos; },
+      10s))
+      << server.Output() << server.Errors();
+  server.Signal(GetParam().Second);
+  EXPECT_EQ(server.WaitForExit(), 3) << server.Output() << server.Errors();
+
+  std::ifstream file(log);
+  const std::string logged((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+  for (const std::string& shown : {server.Output(), logged}) {
+    const auto ended = shown.find("A second stop signal: the server ends without waiting");
+    ASSERT_NE(ended, std::string::npos) << shown;
+    EXPECT_EQ(shown.find(kStopped, ended) != std::string::npos, GetParam().Initialised) << shown;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, HungStart,
+                         ::testing::Values(HungStartCase{"CreateThenSigterms", "hang:create",
+                                                         SIGTERM, SIGTERM, false},
+                                           HungStartCase{"HostingThenSigintAndSighup", "hang:host",
+                                                         SIGINT, SIGHUP, true}),
+                         [](const auto& hang) { return std::string(hang.param.Name); });
 
 TEST_F(ConsoleServer, HangUpStopsTheServerLikeSigterm) {
   Start();

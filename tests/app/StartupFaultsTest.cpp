@@ -9,7 +9,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -217,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 // The README's second instance once went on the first one's query port.
-TEST(HostingFailure, OnAnotherServersQueryPortAsksWhetherItIsOne) {
+TEST(HostingFailure, OnAnotherServersQueryPortGuessesThatItIsOneBelowTheCause) {
   GameFolder game;
   const std::string port = FreePort();
   const std::string queryPort = std::to_string(std::stoi(port) + 1);
@@ -227,13 +229,57 @@ TEST(HostingFailure, OnAnotherServersQueryPortAsksWhetherItIsOne) {
   ChildProcess second(kProgram, {"-console", "-config", "deathmatch", "-port", queryPort},
                       game.Path());
   EXPECT_EQ(second.WaitForExit(20s), 1);
-  const std::string question = "UDP port " + queryPort +
-                               " is in use. Is it another server's query port (its game port + 1)?";
-  EXPECT_NE(second.Errors().find(question), std::string::npos) << second.Errors();
-  EXPECT_NE(second.Output().find(question), std::string::npos) << second.Output();
+  const std::string cause = "Hosting failed: Cannot bind UDP port " + queryPort;
+  const std::string guess =
+      "UDP port " + queryPort +
+      " is in use. Perhaps it is another server's query port (its game port + 1)";
+  for (const std::string& shown : {second.Errors(), second.Output()}) {
+    EXPECT_NE(shown.find(guess, shown.find(cause)), std::string::npos) << shown;
+  }
   first.Signal(SIGTERM);
   EXPECT_EQ(first.WaitForExit(20s), 2);
 }
+
+struct LoggedStartFailure {
+  const char* Name;
+  std::vector<std::string> Arguments;
+  const char* Box;
+};
+
+void PrintTo(const LoggedStartFailure& c, std::ostream* out) {
+  *out << c.Name;
+}
+
+class LoggedStart : public ::testing::TestWithParam<LoggedStartFailure> {};
+
+// A start that fails once the engine exists leaves in the log what the error box said and that
+// the server stopped, as the terminal shows them.
+TEST_P(LoggedStart, FailureKeepsTheBoxAndServerStoppedInTheLog) {
+  GameFolder game;
+  const std::string log = game.Path() + "/server.log";
+  std::vector<std::string> arguments{"-console", "-port", FreePort(), "-log", log};
+  arguments.insert(arguments.end(), GetParam().Arguments.begin(), GetParam().Arguments.end());
+  // Standard input is a pipe: the choice of a configuration file cancels without asking.
+  ChildProcess server(kProgram, arguments, game.Path());
+  EXPECT_EQ(server.WaitForExit(), 1) << server.Output() << server.Errors();
+  std::ifstream file(log);
+  const std::string logged((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+  const auto initialised = logged.find("Server initialized.");
+  ASSERT_NE(initialised, std::string::npos) << logged;
+  const auto box = logged.find(std::string("VexServer: ") + GetParam().Box, initialised);
+  EXPECT_NE(box, std::string::npos) << logged;
+  EXPECT_NE(logged.find("VexServer: ERROR - Unable to start server.", box), std::string::npos)
+      << logged;
+  EXPECT_NE(logged.find("Server stopped.", initialised), std::string::npos) << logged;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, LoggedStart,
+    ::testing::Values(
+        LoggedStartFailure{"SelectionCancelled", {}, "ERROR - No server configuration file."},
+        LoggedStartFailure{"MissingFile", {"-config", "missing"}, kUnreadable.c_str()}),
+    [](const auto& row) { return std::string(row.param.Name); });
 
 }  // namespace
 }  // namespace vex

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -104,7 +105,9 @@ class WindowUnderX : public ::testing::Test {
     environment.push_back("VEX_SIM_FAULT=" + fault);
     environment.push_back("LSAN_OPTIONS=suppressions=" + std::string(VEX_SOURCE_DIR) +
                           "/tests/app/x11-lsan.supp");
-    arguments.insert(arguments.end(), {"-port", "0"});
+    if (std::find(arguments.begin(), arguments.end(), "-port") == arguments.end()) {
+      arguments.insert(arguments.end(), {"-port", "0"});
+    }
     server_.emplace(kProgram, arguments, game_.Path(), environment);
   }
   // Starts a server on the sample deathmatch configuration and waits for its running window.
@@ -245,6 +248,141 @@ TEST_F(WindowUnderX, TheLevelColumnFillsTheListsWidthInAGrownWindow) {
       << Transcript();
 }
 
+std::string FileText(const fs::path& path) {
+  std::ifstream file(path);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// Pixels of a screen area that `wanted` picks out by colour.
+template <class Wanted>
+int PixelsOfColour(XDisplay& display, const XDisplay::Geometry& area, Wanted wanted) {
+  const auto shown = display.ScreenPixels(area);
+  if (!shown) {
+    return -1;
+  }
+  int count = 0;
+  for (std::size_t at = 0; at + 2 < shown->rgb.size(); at += 3) {
+    count += wanted(shown->rgb[at], shown->rgb[at + 1], shown->rgb[at + 2]) ? 1 : 0;
+  }
+  return count;
+}
+
+// The area of a control on the screen, from its template rectangle.
+std::optional<XDisplay::Geometry> ControlArea(DialogOnScreen& dialog, int id) {
+  const res::ControlTemplate* control = res::FindDialogTemplate(res::IDD_SERVER)->FindControl(id);
+  const auto topLeft = dialog.ScreenPoint(id, 0, 0);
+  const auto bottomRight = dialog.ScreenPoint(id, control->rect.width, control->rect.height);
+  if (!topLeft || !bottomRight) {
+    return std::nullopt;
+  }
+  return XDisplay::Geometry{topLeft->first, topLeft->second, bottomRight->first - topLeft->first,
+                            bottomRight->second - topLeft->second};
+}
+
+// The icons of the player rows are the only strong colours of the player list.
+bool StrongColour(unsigned char r, unsigned char g, unsigned char b) {
+  return std::max({r, g, b}) - std::min({r, g, b}) > 100;
+}
+
+// The background of a tooltip.
+bool TooltipYellow(unsigned char r, unsigned char g, unsigned char b) {
+  return r >= 250 && g >= 250 && b <= 235;
+}
+
+// Blue text, anti-aliased against the white console: the operator's colour.
+bool OperatorBlue(unsigned char r, unsigned char g, unsigned char b) {
+  return b - r > 60 && b - g > 30;
+}
+
+// After an engine error the window stays open for the operator to read why; it shows no game any
+// more, and closing it ends the process as the failure it was.
+TEST_F(WindowUnderX, AfterAnEngineErrorNoPlayerStaysShownAndClosingExitsWith1) {
+  StartServer({"-config", "deathmatch"}, "frame:600");
+  const unsigned long statusWindow = display_.WaitForWindow(kStatusTitle);
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  ASSERT_TRUE(server_->WaitForOutput("joined the game.", kLongWait)) << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.ClickSplashAway());
+  const auto players = ControlArea(status, res::IDC_PLAYER_LIST);
+  ASSERT_TRUE(players);
+  EXPECT_TRUE(test::WaitUntil([&] { return PixelsOfColour(display_, *players, StrongColour) > 0; },
+                              kLongWait, 200ms))
+      << "no player row shown before the engine error";
+  ASSERT_TRUE(server_->WaitForOutput("Simulated engine failure in frame 600", kLongWait))
+      << Transcript();
+  ASSERT_TRUE(server_->WaitForOutput("Server stopped.", kLongWait)) << Transcript();
+  EXPECT_TRUE(test::WaitUntil([&] { return PixelsOfColour(display_, *players, StrongColour) == 0; },
+                              kLongWait, 200ms))
+      << "player rows still shown after the stop";
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-after-engine-error.png").string()));
+  // No engine is left to ask about: Stop Server closes the window at once.
+  ASSERT_TRUE(status.ClickControl(res::IDC_STOP_SERVER));
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
+}
+
+// A player may take any name, "<< Server >>" too; only the operator's own lines take the
+// operator's colour.
+TEST_F(WindowUnderX, OperatorLinesHaveAColourThatNoPlayerCanTake) {
+  const unsigned long statusWindow = StartRunningServer();
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  ASSERT_TRUE(server_->WaitForOutput(" for up to ", kLongWait)) << Transcript();
+  std::smatch hosted;
+  const std::string output = server_->Output();
+  ASSERT_TRUE(std::regex_search(output, hosted, std::regex("on UDP port ([0-9]+)"))) << output;
+  ChildProcess lookalike(
+      test::kClientProgram,
+      {"--name", "<< Server >>", "--chat", "--seconds", "60", "127.0.0.1:" + hosted[1].str()},
+      game_.Path());
+  ASSERT_TRUE(server_->WaitForOutput("<< Server >>: hello from", kLongWait)) << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  ASSERT_TRUE(status.ClickSplashAway());
+  const auto console = ControlArea(status, res::IDC_CONSOLE);
+  ASSERT_TRUE(console);
+  // Drawn once the splash is gone; a player's line never turns blue.
+  ASSERT_TRUE(display_.WaitUntilNoWindow("vexserver")) << Transcript();
+  EXPECT_EQ(PixelsOfColour(display_, *console, OperatorBlue), 0) << Transcript();
+
+  ASSERT_TRUE(status.ClickControl(res::IDC_COMMAND));
+  ASSERT_TRUE(display_.Type("say from the operator"));
+  ASSERT_TRUE(display_.Key("Return"));
+  ASSERT_TRUE(server_->WaitForOutput("<< Server >>  say from the operator", kLongWait))
+      << Transcript();
+  EXPECT_TRUE(test::WaitUntil([&] { return PixelsOfColour(display_, *console, OperatorBlue) > 0; },
+                              kLongWait, 200ms));
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-operator-line.png").string()));
+}
+
+// The window thread is inside an engine call that never returns: the stop signals cannot reach
+// its event loop, and the second ends the process on its own.
+TEST_F(WindowUnderX, AStartHungInTheEngineEndsAtTheSecondStopSignal) {
+  const fs::path log = fs::path(game_.Path()) / "server.log";
+  StartServer({"-config", "deathmatch", "-log", log.string()}, "hang:host");
+  ASSERT_TRUE(server_->WaitForOutput("Server initialized.", kLongWait)) << Transcript();
+  server_->Signal(SIGTERM);
+  ASSERT_TRUE(server_->CollectUntil(
+      [&] { return server_->Errors().find("a second stop signal ends it") != std::string::npos; },
+      kLongWait))
+      << Transcript();
+  server_->Signal(SIGTERM);
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 3) << Transcript();
+  const std::string logged = FileText(log);
+  EXPECT_NE(logged.find("Server stopped.", logged.find("A second stop signal")), std::string::npos)
+      << logged;
+}
+
+// The display goes while the operator is choosing the configuration: the log still ends with
+// the stop.
+TEST_F(WindowUnderX, LosingTheDisplayDuringTheSelectionStillLogsTheStop) {
+  const fs::path log = fs::path(game_.Path()) / "server.log";
+  StartServer({"-log", log.string()});
+  ASSERT_NE(display_.WaitForWindow("Select Config"), 0u) << Transcript();
+  display_.End();
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
+  const std::string logged = FileText(log);
+  EXPECT_NE(logged.find("Server stopped.", logged.find("Server initialized.")), std::string::npos)
+      << logged;
+}
+
 class StopSignalUnderX : public WindowUnderX, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StopSignalUnderX, StopsTheServerWithoutAskingAndExitsWith2) {
@@ -364,6 +502,97 @@ TEST_F(WindowUnderAWindowManager, EarlyErrorBoxesAreCentredOnTheWindowAsPlacedOr
   ASSERT_TRUE(display_.Click(lastBox, last->Width / 2, 4));
   ASSERT_TRUE(display_.Key("Return"));
   EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
+}
+
+// The window manager moves the status window a moment after it shows; the selection dialog that
+// the start opens at once waits for that and is centred on the window where it is.
+TEST_F(WindowUnderAWindowManager, TheSelectionDialogIsCentredOnTheWindowAsPlaced) {
+  StartServer({});
+  const unsigned long selectionWindow = display_.WaitForWindow("Select Config");
+  ASSERT_NE(selectionWindow, 0u) << Transcript();
+  const unsigned long statusWindow = display_.WaitForWindow(kStatusTitle);
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  const auto selection = display_.WindowGeometry(selectionWindow);
+  const auto status = display_.WindowGeometry(statusWindow);
+  ASSERT_TRUE(selection && status);
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-select-config-placed.png").string()));
+  ASSERT_NE(std::pair(status->X, status->Y), std::pair(0, 0))
+      << "the window manager placed nothing";
+  EXPECT_NEAR(Centre(*selection).first, Centre(*status).first, 2) << Transcript();
+  EXPECT_NEAR(Centre(*selection).second, Centre(*status).second, 2) << Transcript();
+  // The window manager gives the keyboard to the window that is clicked.
+  ASSERT_TRUE(display_.Click(selectionWindow, selection->Width / 2, 4));
+  ASSERT_TRUE(display_.Key("Return"));
+  ASSERT_TRUE(server_->WaitForOutput("Server is running.", kLongWait)) << Transcript();
+  server_->Signal(SIGTERM);
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
+}
+
+// What the error boxes said stays in the log with its cause; the port's likely owner is a guess
+// below the cause, not in its place.
+TEST_F(WindowUnderAWindowManager, TheLogKeepsTheErrorBoxesWithTheCauseAndTheGuess) {
+  const test::HeldPort taken;
+  const fs::path log = fs::path(game_.Path()) / "server.log";
+  StartServer({"-config", "deathmatch", "-port", taken.Port(), "-log", log.string()});
+  // The status window and the first box bear the program's name; the box is the smaller.
+  std::vector<unsigned long> windows = display_.WaitForWindows(kStatusTitle, 2);
+  ASSERT_EQ(windows.size(), 2u) << Transcript();
+  const auto area = [&](unsigned long window) {
+    const auto geometry = display_.WindowGeometry(window);
+    return geometry ? geometry->Width * geometry->Height : 0;
+  };
+  unsigned long box = area(windows[0]) < area(windows[1]) ? windows[0] : windows[1];
+  for (int shown = 0; shown < 2; ++shown) {
+    ASSERT_NE(box, 0u) << Transcript();
+    // The window manager gives the keyboard to the window that is clicked.
+    const auto geometry = display_.WindowGeometry(box);
+    ASSERT_TRUE(geometry);
+    ASSERT_TRUE(display_.Click(box, geometry->Width / 2, 4));
+    ASSERT_TRUE(display_.Key("Return"));
+    box = shown == 0 ? display_.WaitForWindow(kStatusTitle, windows) : 0;
+    windows.push_back(box);
+  }
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
+  const std::string logged = FileText(log);
+  const auto hostBox = logged.find("VexServer: ERROR - Unable to host the game.");
+  ASSERT_NE(hostBox, std::string::npos) << logged;
+  const auto cause =
+      logged.find("Hosting failed: Cannot bind UDP port " + taken.Port() + ": ", hostBox);
+  EXPECT_NE(cause, std::string::npos) << logged;
+  EXPECT_NE(logged.find("Perhaps it is another server's query port", cause), std::string::npos)
+      << logged;
+  EXPECT_NE(logged.find("VexServer: ERROR - Unable to start server.", hostBox), std::string::npos)
+      << logged;
+  EXPECT_NE(logged.find("Server stopped.", logged.find("Server initialized.")), std::string::npos)
+      << logged;
+}
+
+// A name wider than its label ends in an ellipsis, never in half a letter, and the whole name is
+// the label's tooltip.
+TEST_F(WindowUnderAWindowManager, ALongServerNameShowsItsWholeTextAsATooltip) {
+  const std::string name(63, 'W');
+  const unsigned long statusWindow = StartRunningServer({"-name", name});
+  ASSERT_NE(statusWindow, 0u) << Transcript();
+  DialogOnScreen status(display_, res::IDD_SERVER, statusWindow);
+  const auto label = ControlArea(status, res::IDC_SERVER_NAME);
+  const auto window = display_.WindowGeometry(statusWindow);
+  ASSERT_TRUE(label && window);
+  // Right of the label and below it, where a tooltip longer than the label reaches.
+  const XDisplay::Geometry beyond{label->X + label->Width, label->Y + label->Height, 200, 40};
+  EXPECT_EQ(PixelsOfColour(display_, beyond, TooltipYellow), 0);
+  // A click gives the window the focus (the window manager's doing) or takes the splash away; a
+  // tooltip shows where the pointer then rests.
+  EXPECT_TRUE(test::WaitUntil(
+      [&] {
+        status.ClickControl(res::IDC_SERVER_NAME, 20);
+        display_.MovePointer(statusWindow, label->X - window->X + label->Width / 2,
+                             label->Y - window->Y + label->Height / 2);
+        return test::WaitUntil([&] { return PixelsOfColour(display_, beyond, TooltipYellow) > 0; },
+                               5s, 200ms);
+      },
+      kLongWait, 0ms))
+      << "no tooltip longer than the label";
+  EXPECT_TRUE(display_.Screenshot(Artifact("x-server-name-tooltip.png").string()));
 }
 
 // Runs of pixels this long from the splash picture's dark parts never occur in the status

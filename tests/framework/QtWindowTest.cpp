@@ -11,15 +11,20 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QWindow>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "RecordingDialog.h"
 #include "framework/ImageList.h"
 #include "framework/PictureWindow.h"
 #include "framework/Screenshot.h"
+#include "framework/TerminalStyle.h"
+#include "framework/qt/QtConsoleEdit.h"
 #include "framework/qt/QtDialogHost.h"
 #include "framework/qt/QtResources.h"
 #include "framework/testing/BackEndForTests.h"
@@ -209,6 +214,56 @@ TEST_F(QtWindowTest, ConsoleCountsDisplayedLinesOfWrappedText) {
   console.SetSel(0, cut);
   console.ReplaceSel("");
   EXPECT_EQ(console.GetWindowText(), longLine + "\r\n");
+}
+
+// The operator's own lines (printed in the terminal's dimmed style) take a colour of their own;
+// the same text printed as any other line does not.
+TEST_F(QtWindowTest, ConsoleShowsOperatorLinesInTheirOwnColour) {
+  CConsoleEdit& console = dialog.Control<CConsoleEdit>(res::IDC_CONSOLE);
+  const auto print = [&](const std::string& line) {
+    console.SetSel(console.GetLimitText(), console.GetLimitText());
+    console.ReplaceSel(line + "\r\n");
+  };
+  print("<< Server >>  say hello");
+  {
+    const TerminalStyleScope dimmed(TerminalStyle::Dim);
+    print("<< Server >>  say hello");
+  }
+  print("<< Server >>  say hello");
+  const QTextDocument* document = WidgetOf<QPlainTextEdit>(res::IDC_CONSOLE)->document();
+  std::vector<bool> operatorColoured;
+  for (QTextBlock block = document->begin(); block.isValid() && block.length() > 1;
+       block = block.next()) {
+    operatorColoured.push_back(block.begin().fragment().charFormat().foreground().color() ==
+                               QtConsoleEdit::kOperatorColour);
+  }
+  EXPECT_EQ(operatorColoured, (std::vector<bool>{false, true, false}));
+}
+
+// A label too narrow for its text shows what fits and an ellipsis, cut between characters (here
+// two-byte and four-byte ones), and gives the whole text, escaped, as its tooltip.
+TEST_F(QtWindowTest, ALabelTooNarrowForItsTextEndsInAnEllipsisWithTheTextAsTooltip) {
+  CWnd& name = dialog.Item(res::IDC_SERVER_NAME);
+  std::string whole = "<b>";
+  for (int i = 0; i < 30; ++i) {
+    whole += "\xc3\xa9\xf0\x9f\x98\x80";  // é and an emoji
+  }
+  name.SetWindowText(whole);
+  EXPECT_EQ(name.GetWindowText(), whole);
+  const auto* label = WidgetOf<QLabel>(res::IDC_SERVER_NAME);
+  ASSERT_NE(label, nullptr);
+  const QString shown = label->text();
+  ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+  const QString kept = shown.chopped(1);
+  EXPECT_TRUE(QString::fromStdString(whole).startsWith(kept)) << shown.toStdString();
+  EXPECT_FALSE(kept.isEmpty() || kept.back().isHighSurrogate()) << shown.toStdString();
+  EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), label->contentsRect().width());
+  EXPECT_TRUE(label->toolTip().contains(QString::fromStdString(whole).toHtmlEscaped()))
+      << label->toolTip().toStdString();
+
+  name.SetWindowText("Short");
+  EXPECT_EQ(label->text(), "Short");
+  EXPECT_TRUE(label->toolTip().isEmpty());
 }
 
 // Only "\r\n" (with the carriage returns just before it) breaks a console line; a lone carriage

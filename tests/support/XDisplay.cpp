@@ -214,6 +214,12 @@ bool XDisplay::Click(unsigned long window, int x, int y) {
       .has_value();
 }
 
+bool XDisplay::MovePointer(unsigned long window, int x, int y) {
+  return Run("xdotool", {"mousemove", "--sync", "--window", std::to_string(window),
+                         std::to_string(x), std::to_string(y)})
+      .has_value();
+}
+
 bool XDisplay::Type(const std::string& text) {
   return Run("xdotool", {"type", "--delay", "30", text}).has_value();
 }

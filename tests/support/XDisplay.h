@@ -66,6 +66,8 @@ class XDisplay {
   bool Resize(unsigned long window, int width, int height);
   // Moves the pointer to a point of the window and clicks the left button there.
   bool Click(unsigned long window, int x, int y);
+  // Moves the pointer to a point of the window and leaves it there (a tooltip shows).
+  bool MovePointer(unsigned long window, int x, int y);
   // Types text or presses a key (xdotool's names: Return, Down, ...) into the focused window.
   bool Type(const std::string& text);
   bool Key(const std::string& key);
