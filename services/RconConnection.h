@@ -7,11 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "remote/AuthFailureBans.h"
 #include "remote/RconPacket.h"
 #include "remote/ServiceCounts.h"
+#include "remote/SignInGate.h"
 #include "services/RemoteHost.h"
 #include "services/StreamWriter.h"
+#include "services/ThrottledReports.h"
 
 class QTcpSocket;
 
@@ -25,8 +26,8 @@ class RconConnection : public QObject {
  public:
   // The address key is what bans count: the client's address without its port.
   RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
-                 const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans,
-                 remote::SignInCounts& signIns);
+                 const RconSettings& settings, IRemoteHost& host, remote::SignInGate& gate,
+                 ThrottledReports& strangerReports, remote::SignInCounts& signIns);
 
   const std::string& AddressKey() const { return addressKey_; }
   bool SignedIn() const { return authenticated_; }
@@ -53,7 +54,9 @@ class RconConnection : public QObject {
   std::string addressKey_;
   const RconSettings& settings_;
   IRemoteHost& host_;
-  remote::AuthFailureBans& bans_;
+  remote::SignInGate& gate_;
+  // What a client that has not signed in causes on the console goes through this.
+  ThrottledReports& strangerReports_;
   remote::SignInCounts& signIns_;
   remote::RconReader reader_;
   std::deque<remote::RconPacket> requests_;

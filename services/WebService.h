@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
 #include "remote/ServiceCounts.h"
+#include "remote/SignInGate.h"
 #include "services/WebHost.h"
 
 namespace vex::services {
@@ -28,9 +28,9 @@ struct WebSettings {
   // and reconnects, instead of growing the server's memory.
   std::size_t MaxUnsentBytes = 512 * 1024;
   remote::HttpLimits Limits;
-  remote::AuthFailureBans::Limits Bans;
-  // Wrong passwords counted with the remote console's; the service keeps its own when null.
-  std::shared_ptr<remote::AuthFailureBans> SharedBans;
+  // The password's bans and budgets, shared with the remote console; the service keeps its own
+  // when null.
+  std::shared_ptr<remote::SignInGate> Gate;
   // Host names the page answers for besides addresses and localhost (a proxy's name).
   std::vector<std::string> HostNames;
 };

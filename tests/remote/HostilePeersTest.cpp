@@ -74,6 +74,32 @@ TEST_F(HostilePeers, SilentConnectionsNeitherHoldSlotsNorKeepTheOperatorOut) {
       << server_.Process().Output();
 }
 
+// An admin tool, a monitoring script and a chat bot on one host: the host's cap is for clients
+// that have not signed in yet, so signed-in ones count only towards the total.
+TEST_F(HostilePeers, SignedInClientsOfOneHostAreLimitedOnlyByTheTotal) {
+  std::vector<std::unique_ptr<RconClient>> tools;
+  for (int i = 0; i < 4; ++i) {
+    tools.push_back(std::make_unique<RconClient>(server_.RconPort()));
+    tools.back()->Send(Auth(RemoteServer::kPassword, 10 + i));
+    const auto verdict = tools.back()->Next();
+    ASSERT_TRUE(verdict) << "client " << i;
+    EXPECT_EQ(verdict->Id, 10 + i);
+  }
+  // Two strangers of the same host waiting to sign in take none of the tools' slots.
+  RconClient waiting(server_.RconPort());
+  RconClient alsoWaiting(server_.RconPort());
+  for (std::size_t i = 0; i < tools.size(); ++i) {
+    tools[i]->Send(EncodeRconPacket(20, kRconExecCommand, "/status"));
+    const auto answer = tools[i]->Next();
+    ASSERT_TRUE(answer) << "client " << i;
+    EXPECT_NE(answer->Body.find("Vex Deathmatch"), std::string::npos) << answer->Body;
+  }
+  for (RconClient* stranger : {&waiting, &alsoWaiting}) {
+    EXPECT_FALSE(stranger->Next(200ms));
+    EXPECT_FALSE(stranger->Closed());
+  }
+}
+
 TEST_F(HostilePeers, ABanReachesConnectionsOpenedBeforeItAndClosesWithoutTheWrongPasswordAnswer) {
   RconClient early(server_.RconPort());
   for (int i = 0; i < 5; ++i) {
