@@ -59,7 +59,7 @@ void ReadRconStream(std::string_view input) {
 void SplitAnswer(std::string_view text) {
   std::string joined;
   for (const std::string& body : SplitRconAnswer(text)) {
-    Require(body.size() <= kRconMaxBody, "an answer body over the largest packet");
+    Require(body.size() <= kRconAnswerBody, "an answer body over a full packet");
     joined += body;
   }
   Require(joined == text, "the answer's bodies do not join to the answer");

@@ -22,6 +22,8 @@ constexpr qint64 kReadAhead = 64 * 1024;
 // The body of the packet that follows the mirrored end marker: clients that send the marker
 // know the answer before it is complete when this arrives.
 constexpr std::string_view kEndOfAnswerBody("\x00\x01\x00\x00", 4);
+// Between two packets to a client (services/PacedWriter.h).
+constexpr int kPacketPauseMs = 100;
 
 }  // namespace
 
@@ -30,7 +32,7 @@ RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string
                                remote::SignInGate& gate, ThrottledReports& strangerReports,
                                remote::SignInCounts& signIns)
     : socket_(socket),
-      writer_(socket->socketDescriptor()),
+      writer_(socket->socketDescriptor(), kPacketPauseMs),
       peer_(std::move(peer)),
       addressKey_(std::move(addressKey)),
       settings_(settings),
@@ -147,15 +149,18 @@ void RconConnection::Authenticate(const remote::RconPacket& packet) {
       ++signIns_.Succeeded;
       idle_.setInterval(settings_.IdleTimeoutMs);
       idle_.start();
-      // Only the auth response, without the empty response value that some servers send first:
-      // one client named here takes the first packet after its auth for the verdict, another
-      // reads one packet per socket read and would lose the verdict behind it.
+      // As the reference servers answer: an empty response value, then the verdict.
+      Send(remote::EncodeRconPacket(packet.Id, remote::kRconResponseValue, ""));
       Send(remote::EncodeRconPacket(packet.Id, remote::kRconAuthResponse, ""));
       host_.ReportRemoteEvent("RCON: " + peer_ + " signed in.");
       return;
     case Verdict::Wrong:
       ++signIns_.Failed;
       strangerReports_.Report(outcome.BannedNow ? "bans" : "wrong passwords", outcome.Report);
+      // The empty response value of a refusal carries the failure's id as well: a client that
+      // takes the first packet after its sign-in for the verdict then does not take it for a
+      // success.
+      Send(remote::EncodeRconPacket(remote::kRconAuthFailedId, remote::kRconResponseValue, ""));
       Refuse();
       return;
     case Verdict::Banned:
@@ -182,19 +187,17 @@ void RconConnection::Execute(const remote::RconPacket& packet) {
   });
 }
 
-// Every packet of an answer goes out at once: a client that sends its next command at once
-// then reads this answer whole before the next one starts.
 void RconConnection::Answer(std::int32_t id, const std::string& text) {
   for (const std::string& body : remote::SplitRconAnswer(text)) {
     Send(remote::EncodeRconPacket(id, remote::kRconResponseValue, body));
   }
 }
 
-void RconConnection::Send(const std::string& bytes) {
+void RconConnection::Send(std::string bytes) {
   if (closing_) {
     return;
   }
-  writer_.Write(bytes);
+  writer_.Write(std::move(bytes));
   if (!writer_.Usable()) {
     Close();
   } else if (writer_.Pending() > kMostUnreadBytes) {

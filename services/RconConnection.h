@@ -10,8 +10,8 @@
 #include "remote/RconPacket.h"
 #include "remote/ServiceCounts.h"
 #include "remote/SignInGate.h"
+#include "services/PacedWriter.h"
 #include "services/RemoteHost.h"
-#include "services/StreamWriter.h"
 #include "services/ThrottledReports.h"
 
 class QTcpSocket;
@@ -31,6 +31,8 @@ class RconConnection : public QObject {
 
   const std::string& AddressKey() const { return addressKey_; }
   bool SignedIn() const { return authenticated_; }
+  // Sending its last packets before it closes: it holds no slot any more.
+  bool Closing() const { return closing_; }
   // Closes a connection that has not signed in, so that a new client gets its slot.
   void MakeRoom() { Drop("made room for a new client"); }
 
@@ -41,7 +43,7 @@ class RconConnection : public QObject {
   void Authenticate(const remote::RconPacket& packet);
   void Execute(const remote::RconPacket& packet);
   void Answer(std::int32_t id, const std::string& text);
-  void Send(const std::string& bytes);
+  void Send(std::string bytes);
   void PeerFinishedSending();
   void FinishIfDone();
   void Refuse();
@@ -49,7 +51,7 @@ class RconConnection : public QObject {
   void Close();
 
   QTcpSocket* socket_;
-  StreamWriter writer_;
+  PacedWriter writer_;
   std::string peer_;
   std::string addressKey_;
   const RconSettings& settings_;

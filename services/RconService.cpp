@@ -41,7 +41,8 @@ class RconService::Impl {
       const std::string peer = PeerText(socket->peerAddress(), socket->peerPort());
       const std::string group = remote::HostGroup(key);
       const auto signingInFromThere = [&](const RconConnection* connection) {
-        return !connection->SignedIn() && remote::HostGroup(connection->AddressKey()) == group;
+        return !connection->SignedIn() && !connection->Closing() &&
+               remote::HostGroup(connection->AddressKey()) == group;
       };
       if (gate_->IsBanned(key, MonotonicMs())) {
         Reject(socket, peer, remote::SignInGate::Reason(remote::SignInGate::Verdict::Banned));
@@ -50,7 +51,8 @@ class RconService::Impl {
       // The clients of one host that have not signed in share its few slots; the one of them
       // waiting longest makes room, so there is always one for the newcomer.
       HasRoom(signingInFromThere, settings_.MaxConnectionsPerAddress);
-      if (!HasRoom([](const RconConnection*) { return true; }, settings_.MaxConnections)) {
+      if (!HasRoom([](const RconConnection* c) { return !c->Closing(); },
+                   settings_.MaxConnections)) {
         Reject(socket, peer, "every slot is taken by a signed-in client");
         continue;
       }

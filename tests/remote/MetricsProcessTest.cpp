@@ -204,7 +204,7 @@ TEST_F(RealServerMetrics, ABanShutsOnlyTheServicesWhoseSecretWasGuessed) {
   const auto rconSignsIn = [&](const std::string& password) {
     RconClient client(rconPort);
     client.Send(remote::EncodeRconPacket(1, remote::kRconAuth, password));
-    const auto verdict = client.Next();
+    const auto verdict = client.Verdict();
     return verdict && verdict->Id == 1;
   };
   const std::string right = "Authorization: Bearer right token\r\n";

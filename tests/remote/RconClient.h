@@ -36,6 +36,15 @@ class RconClient {
   }
   bool Closed() const { return closed_; }
 
+  // The auth response to a sign-in, past the empty response value that comes before it.
+  std::optional<remote::RconPacket> Verdict() {
+    std::optional<remote::RconPacket> packet;
+    do {
+      packet = Next();
+    } while (packet && packet->Type != remote::kRconAuthResponse);
+    return packet;
+  }
+
  private:
   // The first whole packet of what has arrived, taken out of it.
   std::optional<remote::RconPacket> TakePacket() {

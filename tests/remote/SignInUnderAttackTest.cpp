@@ -65,7 +65,7 @@ std::string StatusLine(const std::string& answer) {
 bool RconSignsIn(int port, const char* from = nullptr) {
   RconClient client(port, from);
   client.Send(remote::EncodeRconPacket(7, remote::kRconAuth, RemoteServer::kPassword));
-  const auto verdict = client.Next();
+  const auto verdict = client.Verdict();
   return verdict && verdict->Type == remote::kRconAuthResponse && verdict->Id == 7;
 }
 
