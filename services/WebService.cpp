@@ -44,7 +44,8 @@ class WebService::Impl {
       : host_(host),
         settings_(std::move(settings)),
         gate_(settings_.Gate ? settings_.Gate : std::make_shared<remote::SignInGate>("password")),
-        reports_("Web page", [this](std::string_view line) { host_.ReportRemoteEvent(line); }) {}
+        reports_("Web page", [this](std::string_view line) { host_.ReportRemoteEvent(line); }),
+        sessions_(settings_.Sessions) {}
 
   ~Impl() {
     // The sockets go with the server object; their handlers must not run into freed members.
@@ -74,9 +75,15 @@ class WebService::Impl {
   std::size_t ActiveSessions() const { return sessions_.ActiveCount(MonotonicMs()); }
 
   void PublishState() {
-    EndStreamsOfEndedSessions(MonotonicMs());
+    const std::uint64_t now = MonotonicMs();
+    EndStreamsOfEndedSessions(now);
     if (streams_.empty()) {
       return;
+    }
+    for (const auto& [socket, connection] : connections_) {
+      if (connection.Streaming) {
+        sessions_.Find(connection.SessionId, now);
+      }
     }
     std::string json = host_.WebStateJson();
     if (json == lastState_) {
