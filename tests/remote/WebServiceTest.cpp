@@ -202,6 +202,24 @@ TEST_F(WebServiceTest, AStreamEndsWithItsSession) {
   });
 }
 
+// The icon that the log-in page and the page name is there.
+TEST_F(WebServiceTest, TheIconThePagesNameIsServed) {
+  Start({});
+  WithClients([&](int port) {
+    Client login(port);
+    login.Send("GET / HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    EXPECT_NE(login.ReadToClose().find("<link rel=\"icon\" href=\"/favicon.svg\""),
+              std::string::npos)
+        << login.text;
+    Client icon(port);
+    icon.Send("GET /favicon.svg HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    const std::string answer = icon.ReadToClose();
+    EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 200") << answer;
+    EXPECT_NE(answer.find("Content-Type: image/svg+xml\r\n"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("<svg "), std::string::npos) << answer;
+  });
+}
+
 // A page left open only to watch stays logged in: its stream counts as use each time the host
 // publishes the state (once a second), while a session without a page ends when unused.
 TEST_F(WebServiceTest, AnOpenStreamKeepsItsSession) {
