@@ -230,9 +230,16 @@
     $('command').value = '';
     run(line);
   });
-  $('next-level').addEventListener('click', () => run('/next'));
+  // A level change moves every player: one mis-tap must not do it.
+  $('next-level').addEventListener('click', () => {
+    if (confirm('Go to the next level? Every player moves with it.')) {
+      run('/next');
+    }
+  });
   $('select-level').addEventListener('click', () => {
-    if (selectedLevel !== null) {
+    const item = $('level-list').children[selectedLevel];
+    if (selectedLevel !== null && item &&
+        confirm('Change the level to ' + item.textContent + '? Every player moves with it.')) {
       run('/level ' + (selectedLevel + 1));
     }
   });

@@ -140,7 +140,22 @@ async function main() {
         return mark && mark.textContent !== old;
       },
       { timeout: limitMs }, before);
+    check(dialogs.some((d) => d.type === 'confirm' && d.message.includes('next level')),
+      'no confirmation of the next level');
     ok(`next level: ${before} -> ${await current()}`);
+
+    const chosen = await page.$eval('#level-list li:not(.current)', (e) => e.textContent);
+    await page.click('#level-list li:not(.current)');
+    await page.click('#select-level');
+    await page.waitForFunction(
+      (name) => {
+        const mark = document.querySelector('#level-list li.current');
+        return mark && mark.textContent === name;
+      },
+      { timeout: limitMs }, chosen);
+    check(dialogs.some((d) => d.type === 'confirm' && d.message.includes(`level to ${chosen}?`)),
+      'no confirmation naming the chosen level');
+    ok(`selected level: ${chosen}`);
 
     await plotsDrawn(page);
     const inked = await page.$eval('#plot-fps', (canvas) => {
