@@ -34,13 +34,16 @@
     appendLine(entry.text, entry.operator === true ? 'own' : '');
   }
 
-  // What the server answered this page alone, under the line it answers, since the console's
-  // own copy of the line may come before or after it; the game's output for a command reaches
-  // every page on the console already.
-  function showAnswer(line, text, className) {
-    const kShownCommand = 80;
-    const shown = line.length > kShownCommand ? line.slice(0, kShownCommand) + '…' : line;
-    appendLine('» ' + shown, className);
+  // What the server answered this page alone; the game's output for a command reaches every page
+  // on the console already. A command that ran is on the console with its sender, so only one
+  // that never reached the server is written again, above why.
+  function showAnswer(text, className, unsentLine) {
+    if (unsentLine !== undefined) {
+      const kShownCommand = 80;
+      const shown = unsentLine.length > kShownCommand
+        ? unsentLine.slice(0, kShownCommand) + '…' : unsentLine;
+      appendLine('» ' + shown, className);
+    }
     for (const answerLine of text.replace(/\n$/, '').split('\n')) {
       appendLine(answerLine, className);
     }
@@ -61,14 +64,14 @@
       }
       if (!response.ok) {
         const reason = (await response.text()).trim();
-        showAnswer(line, `Refused (${response.status}): ${reason}`, 'refused');
+        showAnswer(`Refused (${response.status}): ${reason}`, 'refused', line);
         return;
       }
       const reply = await response.json();
       if (!reply.onConsole && reply.answer !== '') {
-        showAnswer(line, reply.answer, 'answer');
+        showAnswer(reply.answer, 'answer');
       }
-    }).catch(() => showAnswer(line, 'Not sent: the server did not answer.', 'refused'));
+    }).catch(() => showAnswer('Not sent: the server did not answer.', 'refused', line));
   }
 
   function cell(row, text, className) {

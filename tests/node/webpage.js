@@ -109,6 +109,13 @@ async function main() {
     const repeated = await page.$$eval('#console div.answer',
       (lines) => lines.some((d) => d.textContent.includes('", Deathmatch, level')));
     check(!repeated, 'the game\'s output for status is on the console twice');
+    // The command itself once: the server's line with its sender.
+    await page.waitForFunction(
+      () => [...document.querySelectorAll('#console div')].some((d) => d.textContent.endsWith(': /players')),
+      { timeout: limitMs });
+    const sent = await page.$$eval('#console div',
+      (lines) => lines.filter((d) => d.textContent.endsWith('/players')).length);
+    check(sent === 1, `the command is on the console ${sent} times`);
     ok('server command answered on the console');
 
     // Far more than a request may carry once the browser has encoded it.
