@@ -59,6 +59,9 @@
       credentials: 'same-origin',
     }).then(async (response) => {
       if (response.status === 401) {
+        // The session ended meanwhile: the operator hears that the command was not run before
+        // the log-in form replaces the page.
+        alert(`The session has ended, so "${line}" was not run. Log in again to send it.`);
         location.assign('/');
         return;
       }
