@@ -182,6 +182,13 @@ async function main() {
     await page.screenshot({ path: path.join(artifacts, 'web-page-phone.png'), fullPage: true });
     const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
     check(overflow <= 0, `the page is ${overflow} px wider than a phone`);
+    // The players' Time column is in view without scrolling the table.
+    const timeCut = await page.evaluate(() => {
+      const time = [...document.querySelectorAll('#player-table th')].find((th) => th.textContent === 'Time');
+      return time.getBoundingClientRect().right - time.closest('.scroll').getBoundingClientRect().right;
+    });
+    check(timeCut <= 0, `the Time column is cut by ${timeCut} px on a phone`);
+    check(await page.$$eval('#player-legend .dot', (dots) => dots.length) === 5, 'no legend of the dots');
     await page.setViewport({ width: 1280, height: 800 });
     await playersShown(page);
     ok('screenshots saved');
