@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "remote/A2sMessages.h"
+#include "remote/A2sSplit.h"
 #include "remote/RconPacket.h"
 
 namespace {
@@ -59,7 +60,7 @@ void ReadRconStream(std::string_view input) {
 void SplitAnswer(std::string_view text) {
   std::string joined;
   for (const std::string& body : SplitRconAnswer(text)) {
-    Require(body.size() <= kRconMaxBody, "an answer body over the largest packet");
+    Require(body.size() <= kRconAnswerBody, "an answer body over a full packet");
     joined += body;
   }
   Require(joined == text, "the answer's bodies do not join to the answer");
@@ -98,9 +99,16 @@ void AnswerQueries(std::string_view input) {
         A2sPlayer{texts.Next(), static_cast<std::int32_t>(input.size()), 1.5F});
     status.Rules.emplace_back(texts.Next(), texts.Next());
   }
-  for (const std::string& answer :
-       {BuildA2sInfo(status), BuildA2sPlayers(status), BuildA2sRules(status)}) {
-    Require(answer.size() <= kA2sMaxDatagram, "an answer over one datagram");
+  Require(BuildA2sInfo(status).size() <= kA2sMaxDatagram, "an info answer over one datagram");
+  for (const std::string& answer : {BuildA2sPlayers(status), BuildA2sRules(status)}) {
+    Require(answer.size() <= kA2sMaxAnswer, "an answer over its most parts");
+    std::string joined;
+    for (const std::string& part :
+         SplitA2sAnswer(answer, static_cast<std::uint32_t>(input.size()))) {
+      Require(part.size() <= kA2sMaxDatagram, "a part over one datagram");
+      joined += answer.size() <= kA2sMaxDatagram ? part : part.substr(kA2sSplitHeader);
+    }
+    Require(joined == answer, "the parts do not join to the answer");
   }
 }
 

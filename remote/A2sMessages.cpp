@@ -146,7 +146,7 @@ std::string BuildA2sPlayers(const A2sStatus& status) {
   std::uint8_t count = 0;
   for (const A2sPlayer& player : status.Players) {
     const std::size_t entry = 1 + TextSize(player.Name) + 4 + 4;
-    if (count == 255 || out.Size() + entry > kA2sMaxDatagram) {
+    if (count == 255 || out.Size() + entry > kA2sMaxAnswer) {
       break;
     }
     out.Byte(count);
@@ -165,7 +165,7 @@ std::string BuildA2sRules(const A2sStatus& status) {
   out.Uint16(0);
   std::uint16_t count = 0;
   for (const auto& [name, value] : status.Rules) {
-    if (out.Size() + TextSize(name) + TextSize(value) > kA2sMaxDatagram) {
+    if (count == 0xFFFF || out.Size() + TextSize(name) + TextSize(value) > kA2sMaxAnswer) {
       break;
     }
     out.Text(name);

@@ -10,9 +10,15 @@
 
 namespace vex::remote {
 
-// The server query protocol of server browsers (A2S): one datagram asks, one answers. Answers
-// stay within one datagram, so the split-packet format is never needed.
+// The server query protocol of server browsers (A2S): one datagram asks, one answers; an answer
+// larger than a datagram goes in parts (remote/A2sSplit.h).
 inline constexpr std::size_t kA2sMaxDatagram = 1400;
+// A part of a split answer has a header of its own; the most parts of one answer bound how large
+// an answer is built, and the players and rules that would not fit are left out.
+inline constexpr std::size_t kA2sSplitHeader = 12;
+inline constexpr std::size_t kA2sPartPayload = kA2sMaxDatagram - kA2sSplitHeader;
+inline constexpr std::size_t kA2sMostParts = 16;
+inline constexpr std::size_t kA2sMaxAnswer = kA2sMostParts * kA2sPartPayload;
 
 enum class A2sKind { Info, Players, Rules };
 
@@ -47,7 +53,7 @@ struct A2sStatus {
 
 std::string BuildA2sChallenge(std::uint32_t challenge);
 std::string BuildA2sInfo(const A2sStatus& status);
-// Only the players that fit one datagram; the count says how many follow.
+// The players up to 255 and kA2sMaxAnswer bytes; the count says how many follow.
 std::string BuildA2sPlayers(const A2sStatus& status);
 std::string BuildA2sRules(const A2sStatus& status);
 

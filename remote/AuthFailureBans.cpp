@@ -1,43 +1,13 @@
 #include "remote/AuthFailureBans.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
-#include <array>
+
+#include "remote/AddressBlocks.h"
 
 namespace vex::remote {
 
-std::string AuthFailureBans::AddressGroup(std::string_view address) {
-  std::array<unsigned char, 16> bytes{};
-  if (inet_pton(AF_INET6, std::string(address).c_str(), bytes.data()) != 1) {
-    return std::string(address);
-  }
-  std::fill(bytes.begin() + 8, bytes.end(), 0);
-  std::array<char, INET6_ADDRSTRLEN> text{};
-  inet_ntop(AF_INET6, bytes.data(), text.data(), text.size());
-  return std::string(text.data()) + "/64";
-}
-
-bool AuthFailureBans::TakeAttempt(std::uint64_t nowMs) {
-  if (!attemptsUsed_) {
-    attemptsUsed_ = true;
-    attempts_ = limits_.AttemptsBurst;
-    attemptsMs_ = nowMs;
-  } else if (nowMs > attemptsMs_) {
-    attempts_ =
-        std::min(limits_.AttemptsBurst, attempts_ + static_cast<double>(nowMs - attemptsMs_) *
-                                                        limits_.AttemptsPerSecond / 1000.0);
-    attemptsMs_ = nowMs;
-  }
-  if (attempts_ < 1.0) {
-    return false;
-  }
-  attempts_ -= 1.0;
-  return true;
-}
-
 bool AuthFailureBans::IsBanned(std::string_view address, std::uint64_t nowMs) const {
-  const auto found = entries_.find(AddressGroup(address));
+  const auto found = entries_.find(HostGroup(address));
   return found != entries_.end() && nowMs < found->second.BannedUntil;
 }
 
@@ -50,7 +20,7 @@ std::size_t AuthFailureBans::BannedCount(std::uint64_t nowMs) const {
 }
 
 bool AuthFailureBans::RecordFailure(std::string_view address, std::uint64_t nowMs) {
-  const std::string key = AddressGroup(address);
+  const std::string key = HostGroup(address);
   if (entries_.find(key) == entries_.end() && entries_.size() >= limits_.Addresses) {
     MakeRoom(nowMs);
   }

@@ -170,7 +170,7 @@ bool HttpRequestReader::ParseRequestLine(std::string_view line) {
   const std::size_t firstSpace = line.find(' ');
   const std::size_t secondSpace = line.find(' ', firstSpace + 1);
   if (firstSpace == std::string_view::npos || secondSpace == std::string_view::npos ||
-      line.substr(secondSpace + 1) != "HTTP/1.1") {
+      (line.substr(secondSpace + 1) != "HTTP/1.1" && line.substr(secondSpace + 1) != "HTTP/1.0")) {
     Fail(400);
     return false;
   }
@@ -211,7 +211,8 @@ std::size_t HttpRequest::HeaderCount(std::string_view lowerName) const {
 }
 
 bool HttpRequestReader::FinishHead() {
-  // HTTP/1.1 names its host once; without it the request cannot say which site it is for.
+  // A request names its host once (HTTP/1.0 may leave it out, but then it cannot say which site it
+  // is for, and the page answers for its own names only).
   if (request_.HeaderCount("host") != 1) {
     Fail(400);
     return false;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "remote/TokenBucket.h"
+
 namespace vex::remote {
 
 // Token buckets for datagram queries: one per address slot and one for all. Addresses share a
@@ -26,18 +28,11 @@ class QueryRateLimiter {
   bool Allow(std::string_view address, std::uint64_t nowMs);
 
  private:
-  struct Bucket {
-    double Tokens = 0;
-    std::uint64_t LastMs = 0;
-    bool Used = false;
-  };
   static constexpr std::size_t kSlots = 1024;
 
-  static bool Take(Bucket& bucket, double perSecond, double burst, std::uint64_t nowMs);
-
   Limits limits_;
-  std::array<Bucket, kSlots> slots_{};
-  Bucket all_{};
+  std::array<TokenBucket, kSlots> slots_{};
+  TokenBucket all_{};
 };
 
 }  // namespace vex::remote

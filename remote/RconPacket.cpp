@@ -93,7 +93,7 @@ std::optional<RconPacket> RconReader::Next() {
 }
 
 std::string EncodeRconPacket(std::int32_t id, std::int32_t type, std::string_view body) {
-  body = body.substr(0, kRconMaxBody);
+  body = body.substr(0, kRconAnswerBody);
   std::string out;
   out.reserve(kHeader + body.size() + 2);
   AppendInt32(out, static_cast<std::int32_t>(body.size()) + kRconMinPacketSize);
@@ -106,15 +106,11 @@ std::string EncodeRconPacket(std::int32_t id, std::int32_t type, std::string_vie
 
 std::vector<std::string> SplitRconAnswer(std::string_view text) {
   std::vector<std::string> bodies;
-  while (text.size() > kRconMaxBody) {
-    std::size_t cut = text.rfind('\n', kRconMaxBody - 1);
-    cut = cut == std::string_view::npos ? kRconMaxBody : cut + 1;
-    bodies.emplace_back(text.substr(0, cut));
-    text.remove_prefix(cut);
+  while (text.size() > kRconAnswerBody) {
+    bodies.emplace_back(text.substr(0, kRconAnswerBody));
+    text.remove_prefix(kRconAnswerBody);
   }
-  if (!text.empty() || bodies.empty()) {
-    bodies.emplace_back(text);
-  }
+  bodies.emplace_back(text);
   return bodies;
 }
 

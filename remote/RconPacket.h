@@ -22,6 +22,9 @@ inline constexpr std::int32_t kRconAuthFailedId = -1;
 inline constexpr std::int32_t kRconMinPacketSize = 10;
 inline constexpr std::int32_t kRconMaxPacketSize = 4096;
 inline constexpr std::size_t kRconMaxBody = kRconMaxPacketSize - kRconMinPacketSize;
+// The body of a full packet of an answer: clients that join the packets of a long answer look
+// for this size to know that more follows.
+inline constexpr std::size_t kRconAnswerBody = 4096;
 
 struct RconPacket {
   std::int32_t Id = 0;
@@ -56,11 +59,13 @@ class RconReader {
   RconReadError error_ = RconReadError::None;
 };
 
-// One packet as the server writes it; a body longer than kRconMaxBody is cut there.
+// One packet as the server writes it; a body longer than kRconAnswerBody is cut there.
 std::string EncodeRconPacket(std::int32_t id, std::int32_t type, std::string_view body);
 
-// An answer's bodies, each at most kRconMaxBody bytes, cut after a line break where one lies
-// within the limit; an empty answer is one empty body, since every command gets a response.
+// An answer's bodies: every one but the last full, kRconAnswerBody bytes, since some clients read
+// that more follows from a full packet only. A character of
+// several bytes may straddle two bodies; the bytes joined are the answer. An empty answer is one
+// empty body, since every command gets a response.
 std::vector<std::string> SplitRconAnswer(std::string_view text);
 
 }  // namespace vex::remote

@@ -57,7 +57,7 @@ std::string MetricsText(const ServerMetrics& server, const std::optional<Process
                 Number(*server.DroppedDatagrams));
   }
   WriteSignIns(out, server);
-  out.Gauge("vexserver_bans_active", "Addresses banned now for wrong passwords.",
+  out.Gauge("vexserver_bans_active", "Addresses banned now for wrong passwords or tokens.",
             Number(server.ActiveBans));
   out.Gauge("vexserver_web_sessions", "Web page sessions logged in now.",
             Number(server.WebSessions));

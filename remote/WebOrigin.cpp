@@ -17,13 +17,28 @@ bool SameText(std::string_view a, std::string_view b) {
   });
 }
 
-// The host part of a Host header: without its port, an IPv6 address without its brackets.
+bool IsPort(std::string_view text) {
+  return !text.empty() && text.size() <= 5 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The host part of a Host header: without its port, an IPv6 address without its brackets; empty
+// when anything but a port follows the name.
 std::string_view HostName(std::string_view host) {
+  std::size_t end = host.find(':');
+  std::string_view name = host.substr(0, end);
   if (!host.empty() && host.front() == '[') {
     const std::size_t close = host.find(']');
-    return close == std::string_view::npos ? std::string_view() : host.substr(1, close - 1);
+    if (close == std::string_view::npos) {
+      return {};
+    }
+    name = host.substr(1, close - 1);
+    end = close + 1 < host.size() ? close + 1 : std::string_view::npos;
+    if (end != std::string_view::npos && host[end] != ':') {
+      return {};
+    }
   }
-  return host.substr(0, host.find(':'));
+  return end == std::string_view::npos || IsPort(host.substr(end + 1)) ? name : std::string_view();
 }
 
 bool IsAddress(std::string_view name) {

@@ -5,10 +5,11 @@
 #include <QTimer>
 #include <map>
 
-#include "remote/SecretEqual.h"
+#include "remote/AddressBlocks.h"
 #include "services/MonotonicClock.h"
 #include "services/PeerAddress.h"
 #include "services/TcpListener.h"
+#include "services/ThrottledReports.h"
 #include "services/WebAnswer.h"
 
 namespace vex::services {
@@ -19,10 +20,11 @@ constexpr const char* kPlainText = "text/plain; charset=utf-8";
 constexpr const char* kExpositionType = "text/plain; version=0.0.4; charset=utf-8";
 constexpr std::size_t kReadChunk = 4096;
 
-bool CarriesToken(std::string_view authorization, const std::string& token) {
+// The token of "Authorization: Bearer TOKEN"; empty for another scheme, which no token matches.
+std::string_view OfferedToken(std::string_view authorization) {
   constexpr std::string_view kScheme = "Bearer ";
-  return authorization.substr(0, kScheme.size()) == kScheme &&
-         remote::SecretsEqual(authorization.substr(kScheme.size()), token);
+  return authorization.substr(0, kScheme.size()) == kScheme ? authorization.substr(kScheme.size())
+                                                            : std::string_view();
 }
 
 }  // namespace
@@ -32,8 +34,8 @@ class MetricsService::Impl {
   Impl(IMetricsHost& host, MetricsSettings settings)
       : host_(host),
         settings_(std::move(settings)),
-        bans_(settings_.SharedBans ? settings_.SharedBans
-                                   : std::make_shared<remote::AuthFailureBans>(settings_.Bans)) {}
+        gate_("token", settings_.Gate),
+        reports_("Metrics", [this](std::string_view line) { host_.ReportRemoteEvent(line); }) {}
 
   ~Impl() {
     for (QTcpSocket* socket : server_.findChildren<QTcpSocket*>()) {
@@ -49,37 +51,72 @@ class MetricsService::Impl {
 
   std::uint16_t Port() const { return server_.serverPort(); }
   remote::SignInCounts SignIns() const { return signIns_; }
+  std::size_t ActiveBans() const { return gate_.BannedCount(MonotonicMs()); }
 
  private:
+  struct Connection {
+    remote::HttpRequestReader Reader;
+    std::string AddressKey;
+    std::uint64_t Serial = 0;  // the order of acceptance
+  };
+
   void AcceptPending() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
       socket->setParent(&server_);
-      if (static_cast<int>(readers_.size()) >= settings_.MaxConnections) {
-        Finish(socket, WebAnswer(503, kPlainText, "Too many connections.\n"));
-        continue;
-      }
-      readers_.emplace(socket, remote::HttpRequestReader(settings_.Limits));
+      const std::string key = PlainAddress(socket->peerAddress()).toString().toStdString();
+      const std::string group = remote::HostGroup(key);
+      MakeRoom([&](const Connection& c) { return remote::HostGroup(c.AddressKey) == group; },
+               settings_.MaxConnectionsPerAddress);
+      MakeRoom([](const Connection&) { return true; }, settings_.MaxConnections);
+      waiting_.emplace(socket,
+                       Connection{remote::HttpRequestReader(settings_.Limits), key, ++accepted_});
       socket->setReadBufferSize(static_cast<qint64>(kReadChunk));
       QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { Read(socket); });
       QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
-        readers_.erase(socket);
+        waiting_.erase(socket);
         socket->deleteLater();
       });
       QTimer::singleShot(settings_.RequestTimeoutMs, socket, [this, socket] {
-        if (readers_.contains(socket)) {
+        if (waiting_.contains(socket)) {
           Finish(socket, WebAnswer(408, kPlainText, "Too slow.\n"));
         }
       });
     }
   }
 
+  // While `limit` or more of the connections waiting for their request are ones that `counts`,
+  // the oldest of them gives up its slot: every connection here is still waiting, as an answered
+  // one leaves the table.
+  template <typename Counts>
+  void MakeRoom(const Counts& counts, int limit) {
+    for (;;) {
+      int counted = 0;
+      auto oldest = waiting_.end();
+      for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+        if (counts(it->second)) {
+          ++counted;
+          if (oldest == waiting_.end() || it->second.Serial < oldest->second.Serial) {
+            oldest = it;
+          }
+        }
+      }
+      if (counted < limit || oldest == waiting_.end()) {
+        return;
+      }
+      QTcpSocket* socket = oldest->first;
+      waiting_.erase(oldest);
+      socket->abort();
+      socket->deleteLater();
+    }
+  }
+
   void Read(QTcpSocket* socket) {
-    const auto found = readers_.find(socket);
-    if (found == readers_.end()) {
+    const auto found = waiting_.find(socket);
+    if (found == waiting_.end()) {
       socket->readAll();
       return;
     }
-    remote::HttpRequestReader& reader = found->second;
+    remote::HttpRequestReader& reader = found->second.Reader;
     while (socket->bytesAvailable() > 0 &&
            reader.Current() == remote::HttpRequestReader::State::Reading) {
       const QByteArray bytes = socket->read(static_cast<qint64>(kReadChunk));
@@ -92,16 +129,17 @@ class MetricsService::Impl {
         Finish(socket, WebAnswer(reader.FailureStatus(), kPlainText, "Refused.\n"));
         return;
       case remote::HttpRequestReader::State::Complete:
-        Finish(socket, Answer(socket, reader.Request()));
+        Finish(socket, Answer(socket, found->second.AddressKey, reader.Request()));
         return;
     }
   }
 
-  std::string Answer(QTcpSocket* socket, const remote::HttpRequest& request) {
-    const std::string address = PlainAddress(socket->peerAddress()).toString().toStdString();
+  std::string Answer(QTcpSocket* socket, const std::string& address,
+                     const remote::HttpRequest& request) {
+    using Verdict = remote::SignInGate::Verdict;
     const std::uint64_t now = MonotonicMs();
-    if (bans_->IsBanned(address, now)) {
-      return WebAnswer(429, kPlainText, "Too many wrong tokens or passwords. Try again later.\n");
+    if (gate_.IsBanned(address, now)) {
+      return Refusal(Verdict::Banned);
     }
     if (request.Path() != "/metrics") {
       return WebAnswer(404, kPlainText, "Not found; the metrics are at /metrics.\n");
@@ -113,26 +151,33 @@ class MetricsService::Impl {
       return WebAnswer(200, kExpositionType, host_.MetricsText());
     }
     // Only a request that offers a token is a guess: a scrape configured without one is a
-    // mistake that should not ban its address from the other services.
+    // mistake that should not ban its address.
     const auto authorization = request.Header("authorization");
     if (!authorization) {
       return Unauthorized("Missing token.\n");
     }
-    if (!bans_->TakeAttempt(now)) {
-      return WebAnswer(429, kPlainText, "Too many sign-in attempts. Try again later.\n");
+    const std::string peer = PeerText(socket->peerAddress(), socket->peerPort());
+    const remote::SignInGate::Outcome outcome =
+        gate_.Try({"Metrics", address, peer, OfferedToken(*authorization)}, settings_.Token, now);
+    switch (outcome.Result) {
+      case Verdict::SignedIn:
+        ++signIns_.Succeeded;
+        return WebAnswer(200, kExpositionType, host_.MetricsText());
+      case Verdict::Wrong:
+        ++signIns_.Failed;
+        reports_.Report(outcome.BannedNow ? "bans" : "wrong tokens", outcome.Report);
+        return Unauthorized("Wrong token.\n");
+      case Verdict::Banned:
+      case Verdict::Busy:
+        break;
     }
-    if (!CarriesToken(*authorization, settings_.Token)) {
-      ++signIns_.Failed;
-      std::string report =
-          "Metrics: wrong token from " + PeerText(socket->peerAddress(), socket->peerPort()) + ".";
-      if (bans_->RecordFailure(address, now)) {
-        report += " Its address is banned for a while.";
-      }
-      host_.ReportRemoteEvent(report);
-      return Unauthorized("Wrong token.\n");
-    }
-    ++signIns_.Succeeded;
-    return WebAnswer(200, kExpositionType, host_.MetricsText());
+    return Refusal(outcome.Result);
+  }
+
+  std::string Refusal(remote::SignInGate::Verdict verdict) const {
+    const bool banned = verdict == remote::SignInGate::Verdict::Banned;
+    return WebAnswer(banned ? 429 : 503, kPlainText, gate_.Advice(verdict) + "\n",
+                     banned ? "" : "Retry-After: 1\r\n");
   }
 
   static std::string Unauthorized(const char* text) {
@@ -142,7 +187,7 @@ class MetricsService::Impl {
   // Nothing more is read from a connection once it has its answer, and a client that does not
   // take the answer loses its slot all the same.
   void Finish(QTcpSocket* socket, const std::string& answer) {
-    readers_.erase(socket);
+    waiting_.erase(socket);
     socket->readAll();
     socket->write(answer.data(), static_cast<qint64>(answer.size()));
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater,
@@ -156,9 +201,11 @@ class MetricsService::Impl {
 
   IMetricsHost& host_;
   MetricsSettings settings_;
-  std::shared_ptr<remote::AuthFailureBans> bans_;
+  remote::SignInGate gate_;
+  ThrottledReports reports_;
   remote::SignInCounts signIns_;
-  std::map<QTcpSocket*, remote::HttpRequestReader> readers_;
+  std::map<QTcpSocket*, Connection> waiting_;
+  std::uint64_t accepted_ = 0;
   QTcpServer server_;
 };
 
@@ -174,6 +221,9 @@ std::uint16_t MetricsService::Port() const {
 }
 remote::SignInCounts MetricsService::SignIns() const {
   return impl_->SignIns();
+}
+std::size_t MetricsService::ActiveBans() const {
+  return impl_->ActiveBans();
 }
 
 }  // namespace vex::services

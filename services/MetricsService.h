@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
 #include "remote/ServiceCounts.h"
+#include "remote/SignInGate.h"
 
 namespace vex::services {
 
@@ -28,13 +28,15 @@ struct MetricsSettings {
   std::uint16_t Port = 0;  // 0 takes a free port (tests)
   // Empty: no token is asked for; else every scrape carries "Authorization: Bearer TOKEN".
   std::string Token;
+  // Past either bound, the connection that has waited longest for its request to complete makes
+  // room, so slow strangers never keep a scrape out.
   int MaxConnections = 8;
+  int MaxConnectionsPerAddress = 4;
   int RequestTimeoutMs = 10'000;
   remote::HttpLimits Limits;
-  remote::AuthFailureBans::Limits Bans;
-  // Wrong tokens counted with the remote console's and the web page's wrong passwords, and their
-  // bans kept here too; the service keeps its own table when null.
-  std::shared_ptr<remote::AuthFailureBans> SharedBans;
+  // The token's bans and budgets: wrong tokens ban from the metrics only, and wrong passwords of
+  // the other services do not ban from them.
+  remote::SignInGate::Limits Gate;
 };
 
 // GET /metrics for Prometheus, served by the window thread's event loop like the other remote
@@ -49,6 +51,7 @@ class MetricsService {
   bool Start(std::string& error);
   std::uint16_t Port() const;
   remote::SignInCounts SignIns() const;
+  std::size_t ActiveBans() const;
 
  private:
   class Impl;

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "remote/A2sResponder.h"
+#include "remote/A2sSplit.h"
 #include "services/MonotonicClock.h"
 #include "services/PeerAddress.h"
 
@@ -72,8 +73,10 @@ class QueryService::Impl {
           MonotonicMs(), [this] { return host_.QueryStatus(); });
       ++(answer ? counts_.Answered : counts_.Refused);
       if (answer) {
-        socket_.writeDatagram(answer->data(), static_cast<qint64>(answer->size()),
-                              datagram.senderAddress(), datagram.senderPort());
+        for (const std::string& part : remote::SplitA2sAnswer(*answer, ++answers_)) {
+          socket_.writeDatagram(part.data(), static_cast<qint64>(part.size()),
+                                datagram.senderAddress(), datagram.senderPort());
+        }
       }
     }
   }
@@ -82,6 +85,7 @@ class QueryService::Impl {
   QuerySettings settings_;
   remote::A2sResponder responder_;
   remote::QueryCounts counts_;
+  std::uint32_t answers_ = 0;  // the id of a split answer
   QUdpSocket socket_;
 };
 

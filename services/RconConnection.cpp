@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <string_view>
 
-#include "remote/SecretEqual.h"
 #include "services/MonotonicClock.h"
 #include "services/RconService.h"
 
@@ -23,19 +22,23 @@ constexpr qint64 kReadAhead = 64 * 1024;
 // The body of the packet that follows the mirrored end marker: clients that send the marker
 // know the answer before it is complete when this arrives.
 constexpr std::string_view kEndOfAnswerBody("\x00\x01\x00\x00", 4);
+// Between two packets to a client (services/PacedWriter.h).
+constexpr int kPacketPauseMs = 100;
 
 }  // namespace
 
 RconConnection::RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
                                const RconSettings& settings, IRemoteHost& host,
-                               remote::AuthFailureBans& bans, remote::SignInCounts& signIns)
+                               remote::SignInGate& gate, ThrottledReports& strangerReports,
+                               remote::SignInCounts& signIns)
     : socket_(socket),
-      writer_(socket->socketDescriptor()),
+      writer_(socket->socketDescriptor(), kPacketPauseMs),
       peer_(std::move(peer)),
       addressKey_(std::move(addressKey)),
       settings_(settings),
       host_(host),
-      bans_(bans),
+      gate_(gate),
+      strangerReports_(strangerReports),
       signIns_(signIns) {
   socket_->setParent(this);
   // Qt reads ahead of the reader only this far; a client that floods waits in the kernel.
@@ -137,37 +140,36 @@ void RconConnection::Serve() {
 }
 
 void RconConnection::Authenticate(const remote::RconPacket& packet) {
-  const std::uint64_t now = MonotonicMs();
-  // A ban that came after the connection did still counts, and so does the budget of attempts
-  // of all addresses; either closes without the wrong-password answer, as no password was tried.
-  if (bans_.IsBanned(addressKey_, now)) {
-    Drop("address banned");
-    return;
+  using Verdict = remote::SignInGate::Verdict;
+  const remote::SignInGate::Outcome outcome =
+      gate_.Try({"RCON", addressKey_, peer_, packet.Body}, settings_.Password, MonotonicMs());
+  switch (outcome.Result) {
+    case Verdict::SignedIn:
+      authenticated_ = true;
+      ++signIns_.Succeeded;
+      idle_.setInterval(settings_.IdleTimeoutMs);
+      idle_.start();
+      // As the reference servers answer: an empty response value, then the verdict.
+      Send(remote::EncodeRconPacket(packet.Id, remote::kRconResponseValue, ""));
+      Send(remote::EncodeRconPacket(packet.Id, remote::kRconAuthResponse, ""));
+      host_.ReportRemoteEvent("RCON: " + peer_ + " signed in.");
+      return;
+    case Verdict::Wrong:
+      ++signIns_.Failed;
+      strangerReports_.Report(outcome.BannedNow ? "bans" : "wrong passwords", outcome.Report);
+      // The empty response value of a refusal carries the failure's id as well: a client that
+      // takes the first packet after its sign-in for the verdict then does not take it for a
+      // success.
+      Send(remote::EncodeRconPacket(remote::kRconAuthFailedId, remote::kRconResponseValue, ""));
+      Refuse();
+      return;
+    case Verdict::Banned:
+    case Verdict::Busy:
+      // A ban that came after the connection did still counts, and so does the budget; either
+      // closes without the wrong-password answer, as no password was tried.
+      Drop(remote::SignInGate::Reason(outcome.Result));
+      return;
   }
-  if (!bans_.TakeAttempt(now)) {
-    Drop("too many sign-in attempts from all addresses");
-    return;
-  }
-  if (remote::SecretsEqual(packet.Body, settings_.Password)) {
-    authenticated_ = true;
-    ++signIns_.Succeeded;
-    idle_.setInterval(settings_.IdleTimeoutMs);
-    idle_.start();
-    // Only the auth response, without the empty response value that some servers send first:
-    // one client named here takes the first packet after its auth for the verdict, another reads
-    // one packet per socket read and would lose the verdict behind it.
-    Send(remote::EncodeRconPacket(packet.Id, remote::kRconAuthResponse, ""));
-    host_.ReportRemoteEvent("RCON: " + peer_ + " signed in.");
-    return;
-  }
-  ++signIns_.Failed;
-  std::string report = "RCON: wrong password from " + peer_ + ".";
-  if (bans_.RecordFailure(addressKey_, now)) {
-    report +=
-        " The address is banned for " + std::to_string(settings_.Bans.BanMs / 60'000) + " minutes.";
-  }
-  host_.ReportRemoteEvent(report);
-  Refuse();
 }
 
 void RconConnection::Execute(const remote::RconPacket& packet) {
@@ -185,19 +187,17 @@ void RconConnection::Execute(const remote::RconPacket& packet) {
   });
 }
 
-// Every packet of an answer goes out at once: a client that sends its next command at once
-// then reads this answer whole before the next one starts.
 void RconConnection::Answer(std::int32_t id, const std::string& text) {
   for (const std::string& body : remote::SplitRconAnswer(text)) {
     Send(remote::EncodeRconPacket(id, remote::kRconResponseValue, body));
   }
 }
 
-void RconConnection::Send(const std::string& bytes) {
+void RconConnection::Send(std::string bytes) {
   if (closing_) {
     return;
   }
-  writer_.Write(bytes);
+  writer_.Write(std::move(bytes));
   if (!writer_.Usable()) {
     Close();
   } else if (writer_.Pending() > kMostUnreadBytes) {
@@ -218,8 +218,12 @@ void RconConnection::Drop(std::string_view reason) {
   if (closing_) {
     return;
   }
-  host_.ReportRemoteEvent("RCON: closed the connection of " + peer_ + " (" + std::string(reason) +
-                          ").");
+  std::string line = "RCON: closed the connection of " + peer_ + " (" + std::string(reason) + ").";
+  if (authenticated_) {
+    host_.ReportRemoteEvent(line);
+  } else {
+    strangerReports_.Report("closed connections", std::move(line));
+  }
   Close();
 }
 

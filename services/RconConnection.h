@@ -7,11 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "remote/AuthFailureBans.h"
 #include "remote/RconPacket.h"
 #include "remote/ServiceCounts.h"
+#include "remote/SignInGate.h"
+#include "services/PacedWriter.h"
 #include "services/RemoteHost.h"
-#include "services/StreamWriter.h"
+#include "services/ThrottledReports.h"
 
 class QTcpSocket;
 
@@ -25,11 +26,13 @@ class RconConnection : public QObject {
  public:
   // The address key is what bans count: the client's address without its port.
   RconConnection(QTcpSocket* socket, std::string peer, std::string addressKey,
-                 const RconSettings& settings, IRemoteHost& host, remote::AuthFailureBans& bans,
-                 remote::SignInCounts& signIns);
+                 const RconSettings& settings, IRemoteHost& host, remote::SignInGate& gate,
+                 ThrottledReports& strangerReports, remote::SignInCounts& signIns);
 
   const std::string& AddressKey() const { return addressKey_; }
   bool SignedIn() const { return authenticated_; }
+  // Sending its last packets before it closes: it holds no slot any more.
+  bool Closing() const { return closing_; }
   // Closes a connection that has not signed in, so that a new client gets its slot.
   void MakeRoom() { Drop("made room for a new client"); }
 
@@ -40,7 +43,7 @@ class RconConnection : public QObject {
   void Authenticate(const remote::RconPacket& packet);
   void Execute(const remote::RconPacket& packet);
   void Answer(std::int32_t id, const std::string& text);
-  void Send(const std::string& bytes);
+  void Send(std::string bytes);
   void PeerFinishedSending();
   void FinishIfDone();
   void Refuse();
@@ -48,12 +51,14 @@ class RconConnection : public QObject {
   void Close();
 
   QTcpSocket* socket_;
-  StreamWriter writer_;
+  PacedWriter writer_;
   std::string peer_;
   std::string addressKey_;
   const RconSettings& settings_;
   IRemoteHost& host_;
-  remote::AuthFailureBans& bans_;
+  remote::SignInGate& gate_;
+  // What a client that has not signed in causes on the console goes through this.
+  ThrottledReports& strangerReports_;
   remote::SignInCounts& signIns_;
   remote::RconReader reader_;
   std::deque<remote::RconPacket> requests_;

@@ -3,12 +3,15 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
+#include "remote/AddressBlocks.h"
 #include "services/MonotonicClock.h"
 #include "services/PeerAddress.h"
 #include "services/RconConnection.h"
 #include "services/TcpListener.h"
+#include "services/ThrottledReports.h"
 
 namespace vex::services {
 
@@ -17,8 +20,8 @@ class RconService::Impl {
   Impl(IRemoteHost& host, RconSettings settings)
       : host_(host),
         settings_(std::move(settings)),
-        bans_(settings_.SharedBans ? settings_.SharedBans
-                                   : std::make_shared<remote::AuthFailureBans>(settings_.Bans)) {}
+        gate_(settings_.Gate ? settings_.Gate : std::make_shared<remote::SignInGate>("password")),
+        reports_("RCON", [this](std::string_view line) { host_.ReportRemoteEvent(line); }) {}
 
   bool Start(std::string& error) {
     QObject::connect(&server_, &QTcpServer::newConnection, &server_, [this] { AcceptPending(); });
@@ -28,7 +31,7 @@ class RconService::Impl {
 
   std::uint16_t Port() const { return server_.serverPort(); }
   remote::SignInCounts SignIns() const { return signIns_; }
-  std::size_t ActiveBans() const { return bans_->BannedCount(MonotonicMs()); }
+  std::size_t ActiveBans() const { return gate_->BannedCount(MonotonicMs()); }
 
  private:
   void AcceptPending() {
@@ -36,24 +39,29 @@ class RconService::Impl {
       const QHostAddress address = PlainAddress(socket->peerAddress());
       const std::string key = address.toString().toStdString();
       const std::string peer = PeerText(socket->peerAddress(), socket->peerPort());
-      const std::string group = remote::AuthFailureBans::AddressGroup(key);
-      const auto sameAddress = [&](const RconConnection* connection) {
-        return remote::AuthFailureBans::AddressGroup(connection->AddressKey()) == group;
+      const std::string group = remote::HostGroup(key);
+      const auto signingInFromThere = [&](const RconConnection* connection) {
+        return !connection->SignedIn() && !connection->Closing() &&
+               remote::HostGroup(connection->AddressKey()) == group;
       };
-      if (bans_->IsBanned(key, MonotonicMs())) {
-        Reject(socket, peer, "address banned");
-      } else if (!HasRoom(sameAddress, settings_.MaxConnectionsPerAddress)) {
-        Reject(socket, peer, "every slot of its address is taken by a signed-in client");
-      } else if (!HasRoom([](const RconConnection*) { return true; }, settings_.MaxConnections)) {
-        Reject(socket, peer, "every slot is taken by a signed-in client");
-      } else {
-        auto* connection =
-            new RconConnection(socket, peer, key, settings_, host_, *bans_, signIns_);
-        connection->setParent(&server_);
-        connections_.push_back(connection);
-        QObject::connect(connection, &QObject::destroyed, &server_,
-                         [this, connection] { std::erase(connections_, connection); });
+      if (gate_->IsBanned(key, MonotonicMs())) {
+        Reject(socket, peer, remote::SignInGate::Reason(remote::SignInGate::Verdict::Banned));
+        continue;
       }
+      // The clients of one host that have not signed in share its few slots; the one of them
+      // waiting longest makes room, so there is always one for the newcomer.
+      HasRoom(signingInFromThere, settings_.MaxConnectionsPerAddress);
+      if (!HasRoom([](const RconConnection* c) { return !c->Closing(); },
+                   settings_.MaxConnections)) {
+        Reject(socket, peer, "every slot is taken by a signed-in client");
+        continue;
+      }
+      auto* connection =
+          new RconConnection(socket, peer, key, settings_, host_, *gate_, reports_, signIns_);
+      connection->setParent(&server_);
+      connections_.push_back(connection);
+      QObject::connect(connection, &QObject::destroyed, &server_,
+                       [this, connection] { std::erase(connections_, connection); });
     }
   }
 
@@ -77,25 +85,21 @@ class RconService::Impl {
     return true;
   }
 
-  // A flood of connections would otherwise flood the console too: one line a second at most.
   // The client gets no wrong-password answer: it gave no password, and its tool would tell the
   // operator the password was wrong.
-  void Reject(QTcpSocket* socket, const std::string& peer, const char* reason) {
-    const std::uint64_t now = MonotonicMs();
-    if (lastRefusalReport_ == 0 || now - lastRefusalReport_ >= 1000) {
-      lastRefusalReport_ = now;
-      host_.ReportRemoteEvent("RCON: refused " + peer + " (" + reason + ").");
-    }
+  void Reject(QTcpSocket* socket, const std::string& peer, std::string_view reason) {
+    reports_.Report("refused connections",
+                    "RCON: refused " + peer + " (" + std::string(reason) + ").");
     socket->abort();
     socket->deleteLater();
   }
 
   IRemoteHost& host_;
   RconSettings settings_;
-  std::shared_ptr<remote::AuthFailureBans> bans_;
+  std::shared_ptr<remote::SignInGate> gate_;
+  ThrottledReports reports_;
   remote::SignInCounts signIns_;
   std::vector<RconConnection*> connections_;  // oldest first
-  std::uint64_t lastRefusalReport_ = 0;
   // Last, so that its connections, which use the members above, are deleted first.
   QTcpServer server_;
 };

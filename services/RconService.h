@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "remote/AuthFailureBans.h"
 #include "remote/ServiceCounts.h"
+#include "remote/SignInGate.h"
 #include "services/RemoteHost.h"
 
 namespace vex::services {
@@ -15,15 +15,17 @@ struct RconSettings {
   std::string BindAddress;  // empty for every interface
   std::uint16_t Port = 0;   // 0 takes a free port (tests)
   int MaxConnections = 8;
-  // Slots one address (an IPv6 one by its /64) may hold: one host cannot take them all.
+  // Slots one address (an IPv6 one by its /64) may hold with clients that have not signed in
+  // yet: one host cannot take them all. A signed-in client has proven the password and counts
+  // only towards the total.
   int MaxConnectionsPerAddress = 2;
   // A client must sign in this soon; when every slot is taken, the one waiting longest to sign
   // in makes room for a new client, so strangers holding slots never keep the operator out.
   int SignInTimeoutMs = 5'000;
   int IdleTimeoutMs = 600'000;  // of a signed-in client
-  remote::AuthFailureBans::Limits Bans;
-  // The wrong passwords counted with the web page's; the service keeps its own when null.
-  std::shared_ptr<remote::AuthFailureBans> SharedBans;
+  // The password's bans and budgets, shared with the web page; the service keeps its own when
+  // null.
+  std::shared_ptr<remote::SignInGate> Gate;
 };
 
 // The Source remote console over TCP, served by the window thread's event loop: no thread of its

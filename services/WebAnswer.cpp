@@ -95,6 +95,7 @@ bool PageFile(std::string_view path, std::string& body, std::string& contentType
       {"/app.css", ":/web/app.css", "text/css; charset=utf-8"},
       {"/app.html", ":/web/app.html", "text/html; charset=utf-8"},
       {"/login.html", ":/web/login.html", "text/html; charset=utf-8"},
+      {"/favicon.svg", ":/web/favicon.svg", "image/svg+xml"},
   };
   for (const Entry& entry : kFiles) {
     if (entry.Path != path) {

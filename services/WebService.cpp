@@ -7,6 +7,7 @@
 #include <deque>
 #include <map>
 
+#include "remote/AddressBlocks.h"
 #include "remote/JsonWriter.h"
 #include "remote/SecretEqual.h"
 #include "remote/WebOrigin.h"
@@ -14,6 +15,7 @@
 #include "services/MonotonicClock.h"
 #include "services/PeerAddress.h"
 #include "services/TcpListener.h"
+#include "services/ThrottledReports.h"
 #include "services/WebAnswer.h"
 
 namespace vex::services {
@@ -41,8 +43,9 @@ class WebService::Impl {
   Impl(IWebHost& host, WebSettings settings)
       : host_(host),
         settings_(std::move(settings)),
-        bans_(settings_.SharedBans ? settings_.SharedBans
-                                   : std::make_shared<remote::AuthFailureBans>(settings_.Bans)) {}
+        gate_(settings_.Gate ? settings_.Gate : std::make_shared<remote::SignInGate>("password")),
+        reports_("Web page", [this](std::string_view line) { host_.ReportRemoteEvent(line); }),
+        sessions_(settings_.Sessions) {}
 
   ~Impl() {
     // The sockets go with the server object; their handlers must not run into freed members.
@@ -68,13 +71,19 @@ class WebService::Impl {
   }
 
   remote::SignInCounts SignIns() const { return signIns_; }
-  std::size_t ActiveBans() const { return bans_->BannedCount(MonotonicMs()); }
+  std::size_t ActiveBans() const { return gate_->BannedCount(MonotonicMs()); }
   std::size_t ActiveSessions() const { return sessions_.ActiveCount(MonotonicMs()); }
 
   void PublishState() {
-    EndStreamsOfEndedSessions(MonotonicMs());
+    const std::uint64_t now = MonotonicMs();
+    EndStreamsOfEndedSessions(now);
     if (streams_.empty()) {
       return;
+    }
+    for (const auto& [socket, connection] : connections_) {
+      if (connection.Streaming) {
+        sessions_.Find(connection.SessionId, now);
+      }
     }
     std::string json = host_.WebStateJson();
     if (json == lastState_) {
@@ -99,9 +108,9 @@ class WebService::Impl {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
       socket->setParent(&server_);
       const std::string key = PlainAddress(socket->peerAddress()).toString().toStdString();
-      const std::string group = remote::AuthFailureBans::AddressGroup(key);
+      const std::string group = remote::HostGroup(key);
       const auto sameAddress = [&](const Connection& c) {
-        return remote::AuthFailureBans::AddressGroup(c.AddressKey) == group;
+        return remote::HostGroup(c.AddressKey) == group;
       };
       if (!HasRoom(sameAddress, settings_.MaxConnectionsPerAddress) ||
           !HasRoom([](const Connection&) { return true; }, settings_.MaxConnections)) {
@@ -280,21 +289,21 @@ class WebService::Impl {
     std::string body;
     std::string type;
     PageFile("/login.html", body, type);
-    if (bans_->IsBanned(connection.AddressKey, now) || !bans_->TakeAttempt(now)) {
-      Replace(body, "{{message}}", "Too many wrong passwords. Try again later.");
-      Finish(socket, WebAnswer(429, type, body));
-      return;
-    }
+    using Verdict = remote::SignInGate::Verdict;
     const auto password = remote::FormField(request.Body, "password");
-    if (!password || !remote::SecretsEqual(*password, settings_.Password)) {
-      ++signIns_.Failed;
-      std::string report = "Web page: wrong password from " + connection.Peer + ".";
-      if (bans_->RecordFailure(connection.AddressKey, now)) {
-        report += " Its address is banned for a while.";
+    const remote::SignInGate::Outcome outcome =
+        gate_->Try({"Web page", connection.AddressKey, connection.Peer, password.value_or("")},
+                   settings_.Password, now);
+    if (outcome.Result != Verdict::SignedIn) {
+      if (outcome.Result == Verdict::Wrong) {
+        ++signIns_.Failed;
+        reports_.Report(outcome.BannedNow ? "bans" : "wrong passwords", outcome.Report);
       }
-      host_.ReportRemoteEvent(report);
-      Replace(body, "{{message}}", "Wrong password.");
-      Finish(socket, WebAnswer(401, type, body));
+      Replace(body, "{{message}}", gate_->Advice(outcome.Result));
+      const int status = outcome.Result == Verdict::Wrong    ? 401
+                         : outcome.Result == Verdict::Banned ? 429
+                                                             : 503;
+      Finish(socket, WebAnswer(status, type, body, status == 503 ? "Retry-After: 1\r\n" : ""));
       return;
     }
     const auto session = sessions_.Open(now);
@@ -410,7 +419,8 @@ class WebService::Impl {
 
   IWebHost& host_;
   WebSettings settings_;
-  std::shared_ptr<remote::AuthFailureBans> bans_;
+  std::shared_ptr<remote::SignInGate> gate_;
+  ThrottledReports reports_;
   remote::WebSessions sessions_;
   remote::SignInCounts signIns_;
   std::map<QTcpSocket*, Connection> connections_;

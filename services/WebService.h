@@ -7,9 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "remote/AuthFailureBans.h"
 #include "remote/HttpRequest.h"
 #include "remote/ServiceCounts.h"
+#include "remote/SignInGate.h"
+#include "remote/WebSessions.h"
 #include "services/WebHost.h"
 
 namespace vex::services {
@@ -24,13 +25,14 @@ struct WebSettings {
   int MaxConnectionsPerAddress = 8;
   int RequestTimeoutMs = 10'000;
   std::size_t ConsoleLinesKept = 300;
+  remote::WebSessions::Limits Sessions;
   // A page whose socket holds more unsent bytes than this is too slow to follow: it is dropped
   // and reconnects, instead of growing the server's memory.
   std::size_t MaxUnsentBytes = 512 * 1024;
   remote::HttpLimits Limits;
-  remote::AuthFailureBans::Limits Bans;
-  // Wrong passwords counted with the remote console's; the service keeps its own when null.
-  std::shared_ptr<remote::AuthFailureBans> SharedBans;
+  // The password's bans and budgets, shared with the remote console; the service keeps its own
+  // when null.
+  std::shared_ptr<remote::SignInGate> Gate;
   // Host names the page answers for besides addresses and localhost (a proxy's name).
   std::vector<std::string> HostNames;
 };
@@ -51,7 +53,8 @@ class WebService {
   // A console line for the open pages (and the ones that open later, up to the kept lines);
   // `operatorLine` marks an operator's own command.
   void ConsoleLine(std::string_view line, bool operatorLine);
-  // Asks the host for the state and pushes it to the open pages when it changed.
+  // Asks the host for the state and pushes it to the open pages when it changed; an open page
+  // counts as use of its session, so that a page left open to watch stays logged in.
   void PublishState();
 
   remote::SignInCounts SignIns() const;

@@ -61,6 +61,7 @@ void AddServiceFigures(remote::ServerMetrics& metrics, const services::RconServi
   }
   if (scraped != nullptr) {
     metrics.MetricsSignIns = scraped->SignIns();
+    metrics.ActiveBans += scraped->ActiveBans();
   }
 }
 

@@ -75,7 +75,7 @@ void RemoteAdmin::StartRcon(const RemoteOptions& options, const RconPassword& pa
   settings.Password = password.Text;
   settings.BindAddress = options.RconBind;
   settings.Port = options.RconPort.value_or(gameFacts_.GamePort);
-  settings.SharedBans = bans_;
+  settings.Gate = passwordGate_;
   if (options.RconIdleSeconds) {
     settings.IdleTimeoutMs = *options.RconIdleSeconds * 1000;
   }

@@ -9,8 +9,8 @@
 
 #include "engine/GameOptions.h"
 #include "remote/A2sMessages.h"
-#include "remote/AuthFailureBans.h"
 #include "remote/PlotHistory.h"
+#include "remote/SignInGate.h"
 #include "services/MetricsService.h"
 #include "services/QueryService.h"
 #include "services/RconService.h"
@@ -74,9 +74,10 @@ class RemoteAdmin final : public services::IWebHost, public services::IMetricsHo
   std::unique_ptr<services::QueryService> query_;
   std::unique_ptr<services::WebService> web_;
   std::unique_ptr<services::MetricsService> metrics_;
-  // Wrong passwords of the remote console and the web page, and wrong metrics tokens, count
-  // together.
-  std::shared_ptr<remote::AuthFailureBans> bans_ = std::make_shared<remote::AuthFailureBans>();
+  // The remote console and the web page take the same password, so its guesses count together
+  // and a ban shuts both; the metrics' token has a gate of its own.
+  std::shared_ptr<remote::SignInGate> passwordGate_ =
+      std::make_shared<remote::SignInGate>("password");
   std::deque<Command> waiting_;
   bool runPosted_ = false;
   // Tasks posted to the event loop find out through this whether the object still exists.

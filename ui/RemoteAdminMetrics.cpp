@@ -24,7 +24,6 @@ void RemoteAdmin::StartMetrics(const RemoteOptions& options) {
   settings.BindAddress = options.MetricsBind;
   settings.Port = options.MetricsPort;
   settings.Token = token.Text;
-  settings.SharedBans = bans_;
   auto service = std::make_unique<services::MetricsService>(*this, settings);
   std::string error;
   if (!service->Start(error)) {

@@ -46,7 +46,7 @@ void RemoteAdmin::StartWebPage(const RemoteOptions& options, const RconPassword&
   settings.Password = password.Text;
   settings.BindAddress = options.WebBind;
   settings.Port = options.WebPort;
-  settings.SharedBans = bans_;
+  settings.Gate = passwordGate_;
   settings.HostNames = options.WebHostNames;
   auto service = std::make_unique<services::WebService>(*this, settings);
   std::string error;

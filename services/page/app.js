@@ -34,13 +34,16 @@
     appendLine(entry.text, entry.operator === true ? 'own' : '');
   }
 
-  // What the server answered this page alone, under the line it answers, since the console's
-  // own copy of the line may come before or after it; the game's output for a command reaches
-  // every page on the console already.
-  function showAnswer(line, text, className) {
-    const kShownCommand = 80;
-    const shown = line.length > kShownCommand ? line.slice(0, kShownCommand) + '…' : line;
-    appendLine('» ' + shown, className);
+  // What the server answered this page alone; the game's output for a command reaches every page
+  // on the console already. A command that ran is on the console with its sender, so only one
+  // that never reached the server is written again, above why.
+  function showAnswer(text, className, unsentLine) {
+    if (unsentLine !== undefined) {
+      const kShownCommand = 80;
+      const shown = unsentLine.length > kShownCommand
+        ? unsentLine.slice(0, kShownCommand) + '…' : unsentLine;
+      appendLine('» ' + shown, className);
+    }
     for (const answerLine of text.replace(/\n$/, '').split('\n')) {
       appendLine(answerLine, className);
     }
@@ -56,19 +59,22 @@
       credentials: 'same-origin',
     }).then(async (response) => {
       if (response.status === 401) {
+        // The session ended meanwhile: the operator hears that the command was not run before
+        // the log-in form replaces the page.
+        alert(`The session has ended, so "${line}" was not run. Log in again to send it.`);
         location.assign('/');
         return;
       }
       if (!response.ok) {
         const reason = (await response.text()).trim();
-        showAnswer(line, `Refused (${response.status}): ${reason}`, 'refused');
+        showAnswer(`Refused (${response.status}): ${reason}`, 'refused', line);
         return;
       }
       const reply = await response.json();
       if (!reply.onConsole && reply.answer !== '') {
-        showAnswer(line, reply.answer, 'answer');
+        showAnswer(reply.answer, 'answer');
       }
-    }).catch(() => showAnswer(line, 'Not sent: the server did not answer.', 'refused'));
+    }).catch(() => showAnswer('Not sent: the server did not answer.', 'refused', line));
   }
 
   function cell(row, text, className) {
@@ -230,9 +236,16 @@
     $('command').value = '';
     run(line);
   });
-  $('next-level').addEventListener('click', () => run('/next'));
+  // A level change moves every player: one mis-tap must not do it.
+  $('next-level').addEventListener('click', () => {
+    if (confirm('Go to the next level? Every player moves with it.')) {
+      run('/next');
+    }
+  });
   $('select-level').addEventListener('click', () => {
-    if (selectedLevel !== null) {
+    const item = $('level-list').children[selectedLevel];
+    if (selectedLevel !== null && item &&
+        confirm('Change the level to ' + item.textContent + '? Every player moves with it.')) {
       run('/level ' + (selectedLevel + 1));
     }
   });

@@ -39,6 +39,19 @@ async function withRconSrcds() {
   return {};
 }
 
+// srcds-rcon ends each answer by an empty command of its own, whose answer comes after it.
+async function withSrcdsRcon() {
+  const rcon = require('srcds-rcon')({ address: `127.0.0.1:${port}`, password });
+  try {
+    await rcon.connect();
+  } catch (error) {
+    return { refused: error.message };
+  }
+  await runAll((command) => rcon.command(command, limitMs));
+  await rcon.disconnect();
+  return {};
+}
+
 async function withRconClient() {
   const { Rcon } = require('rcon-client');
   let rcon;
@@ -130,6 +143,7 @@ async function withNodeRcon() {
 const clients = {
   'rcon-srcds': withRconSrcds,
   'rcon-client': withRconClient,
+  'srcds-rcon': withSrcdsRcon,
   'minecraft-server-util': withMinecraftServerUtil,
   '@fabricio-191/valve-server-query': withValveServerQuery,
   rcon: withNodeRcon,

@@ -10,6 +10,8 @@
 //           do;
 //   restart logs in and waits for the page to turn into the login form while the test restarts
 //           the server.
+//   expired logs in, loses the session's cookie, sends a command and expects to be told that it
+//           was not run before the login form.
 // Prints "OK step" per step passed; exits 0 when all passed, 1 at the first failure.
 'use strict';
 
@@ -44,6 +46,23 @@ async function stop(page) {
   const body = await response.json();
   process.stdout.write(`ANSWER ${JSON.stringify(body.answer)}\n`);
   ok('stop answered');
+}
+
+// The session ends under the page (its cookie is gone) as the operator sends a command.
+async function expired(page) {
+  const dialogs = [];
+  page.on('dialog', async (dialog) => {
+    dialogs.push(dialog.message());
+    await dialog.accept();
+  });
+  await page.deleteCookie({ name: 'vexweb', url });
+  await page.type('#command', '/status');
+  await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), page.click('#send')]);
+  await page.waitForSelector('#password', { timeout: limitMs });
+  if (!dialogs.some((message) => message.includes('"/status" was not run'))) {
+    throw new Error(`the operator was not told: ${JSON.stringify(dialogs)}`);
+  }
+  ok('told the command was not run');
 }
 
 async function logout(page) {
@@ -99,7 +118,7 @@ async function main() {
     await login(page);
     ok('logged in');
     const modes = {
-      stop, logout, restart,
+      stop, logout, restart, expired,
       tabs: (p) => tabs(browser, p),
       'tabs-without-shared-worker': (p) => tabs(browser, p),
     };

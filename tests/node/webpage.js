@@ -109,6 +109,13 @@ async function main() {
     const repeated = await page.$$eval('#console div.answer',
       (lines) => lines.some((d) => d.textContent.includes('", Deathmatch, level')));
     check(!repeated, 'the game\'s output for status is on the console twice');
+    // The command itself once: the server's line with its sender.
+    await page.waitForFunction(
+      () => [...document.querySelectorAll('#console div')].some((d) => d.textContent.endsWith(': /players')),
+      { timeout: limitMs });
+    const sent = await page.$$eval('#console div',
+      (lines) => lines.filter((d) => d.textContent.endsWith('/players')).length);
+    check(sent === 1, `the command is on the console ${sent} times`);
     ok('server command answered on the console');
 
     // Far more than a request may carry once the browser has encoded it.
@@ -140,7 +147,22 @@ async function main() {
         return mark && mark.textContent !== old;
       },
       { timeout: limitMs }, before);
+    check(dialogs.some((d) => d.type === 'confirm' && d.message.includes('next level')),
+      'no confirmation of the next level');
     ok(`next level: ${before} -> ${await current()}`);
+
+    const chosen = await page.$eval('#level-list li:not(.current)', (e) => e.textContent);
+    await page.click('#level-list li:not(.current)');
+    await page.click('#select-level');
+    await page.waitForFunction(
+      (name) => {
+        const mark = document.querySelector('#level-list li.current');
+        return mark && mark.textContent === name;
+      },
+      { timeout: limitMs }, chosen);
+    check(dialogs.some((d) => d.type === 'confirm' && d.message.includes(`level to ${chosen}?`)),
+      'no confirmation naming the chosen level');
+    ok(`selected level: ${chosen}`);
 
     await plotsDrawn(page);
     const inked = await page.$eval('#plot-fps', (canvas) => {
@@ -160,6 +182,13 @@ async function main() {
     await page.screenshot({ path: path.join(artifacts, 'web-page-phone.png'), fullPage: true });
     const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
     check(overflow <= 0, `the page is ${overflow} px wider than a phone`);
+    // The players' Time column is in view without scrolling the table.
+    const timeCut = await page.evaluate(() => {
+      const time = [...document.querySelectorAll('#player-table th')].find((th) => th.textContent === 'Time');
+      return time.getBoundingClientRect().right - time.closest('.scroll').getBoundingClientRect().right;
+    });
+    check(timeCut <= 0, `the Time column is cut by ${timeCut} px on a phone`);
+    check(await page.$$eval('#player-legend .dot', (dots) => dots.length) === 5, 'no legend of the dots');
     await page.setViewport({ width: 1280, height: 800 });
     await playersShown(page);
     ok('screenshots saved');

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "remote/A2sResponder.h"
+#include "remote/A2sSplit.h"
 
 namespace vex::remote {
 namespace {
@@ -174,21 +175,55 @@ TEST_F(A2sResponderTest, ForgedSourcesCannotExceedTheOverallRate) {
   EXPECT_LE(answered, 2000);
 }
 
-TEST(A2sMessages, PlayersFitOneDatagramAndTextsStopAtZeroBytes) {
+TEST(A2sMessages, EveryPlayerUpTo255AndTextsStopAtZeroBytes) {
   A2sStatus status = SampleStatus();
-  status.Players.assign(64, A2sPlayer{std::string(31, 'n'), 1, 1.0f});
+  status.Players.assign(300, A2sPlayer{std::string(31, 'n'), 1, 1.0f});
   const std::string players = BuildA2sPlayers(status);
-  EXPECT_LE(players.size(), kA2sMaxDatagram);
-  const auto count = static_cast<unsigned char>(players[5]);
-  EXPECT_GT(count, 0u);
-  EXPECT_LT(count, 64u);
-  EXPECT_EQ(players.size(), 6 + count * (1 + 32 + 4 + 4));
+  EXPECT_LE(players.size(), kA2sMaxAnswer);
+  EXPECT_EQ(static_cast<unsigned char>(players[5]), 255u);
+  EXPECT_EQ(players.size(), 6 + 255 * (1 + 32 + 4 + 4));
 
   status.Name = std::string("Evil\0Name", 9);
   status.Map = std::string(5000, 'm');
   const std::string info = BuildA2sInfo(status);
   EXPECT_LE(info.size(), kA2sMaxDatagram);
   EXPECT_EQ(info.substr(6, 5), std::string("Evil\0", 5));
+
+  status.Rules.assign(2000, {std::string(150, 'r'), std::string(150, 'v')});
+  const std::string rules = BuildA2sRules(status);
+  EXPECT_LE(rules.size(), kA2sMaxAnswer);
+  EXPECT_GT(rules.size(), kA2sMaxAnswer - 2 * 151);
+}
+
+// An answer over one datagram goes in parts of the split form, which join to the answer.
+TEST(A2sSplit, PartsCarryTheirHeaderAndJoinToTheAnswer) {
+  std::string answer = std::string(
+      "\xFF\xFF\xFF\xFF"
+      "E",
+      5);
+  for (int i = 0; answer.size() < 3000; ++i) {
+    answer += "rule" + std::to_string(i) + '\0' + "value" + '\0';
+  }
+  const auto parts = SplitA2sAnswer(answer, 0x80000007u);
+  ASSERT_EQ(parts.size(), 3u);
+  std::string joined;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    ASSERT_GT(part.size(), kA2sSplitHeader);
+    EXPECT_LE(part.size(), kA2sMaxDatagram);
+    // -2, the id without the top bit, the count, the number, the largest size.
+    EXPECT_EQ(part.substr(0, 8), std::string("\xFE\xFF\xFF\xFF\x07\x00\x00\x00", 8));
+    EXPECT_EQ(static_cast<unsigned char>(part[8]), 3u);
+    EXPECT_EQ(static_cast<unsigned char>(part[9]), i);
+    EXPECT_EQ(part.substr(10, 2), std::string("\x78\x05", 2));
+    joined += part.substr(kA2sSplitHeader);
+  }
+  EXPECT_EQ(joined, answer);
+  const std::string small(
+      "\xFF\xFF\xFF\xFF"
+      "D\0",
+      7);
+  EXPECT_EQ(SplitA2sAnswer(small, 1), std::vector<std::string>{small});
 }
 
 TEST(A2sMessages, LongTextsAreCutBetweenCharacters) {

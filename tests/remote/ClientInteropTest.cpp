@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <ostream>
 #include <regex>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/remote/RemoteServer.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace vex::test {
 namespace {
@@ -18,17 +21,19 @@ using namespace std::chrono_literals;
 
 constexpr int kRefused = 3;
 
-enum class RconCase { SignIn, WrongPassword, LongAnswerThenShortCommand, SixteenAtOnce };
+enum class RconCase {
+  SignIn,
+  WrongPassword,
+  LongAnswerThenShortCommand,
+  SixteenAtOnce,
+  SignInAsAnotherGame
+};
 
 struct RconCell {
   std::string Client;
   RconCase Case;
   // Whether the client puts the packets of a long answer together; the others keep the first.
   bool JoinsLongAnswers = false;
-  // Whether the short command goes out with the long one instead of right after its answer:
-  // minecraft-server-util reads and writes through one buffer, so a command written while an
-  // answer's later packets are still unread corrupts both.
-  bool WritesShortWithLong = false;
 };
 
 std::string CaseName(RconCase c) {
@@ -41,6 +46,8 @@ std::string CaseName(RconCase c) {
       return "LongAnswerThenShortCommand";
     case RconCase::SixteenAtOnce:
       return "SixteenAtOnce";
+    case RconCase::SignInAsAnotherGame:
+      return "SignInAsAnotherGame";
   }
   return "";
 }
@@ -58,27 +65,28 @@ void PrintTo(const RconCell& cell, std::ostream* out) {
 }
 
 std::vector<RconCell> RconCells() {
-  const std::vector<std::tuple<std::string, bool, bool>> clients = {
-      {"rcon-srcds", false, false},
-      {"rcon-client", false, false},
-      {"rcon", true, false},
-      {"minecraft-server-util", false, true},
-      {"@fabricio-191/valve-server-query", false, false},
+  const std::vector<std::pair<std::string, bool>> clients = {
+      {"rcon-srcds", false}, {"rcon-client", false},
+      {"rcon", true},        {"@fabricio-191/valve-server-query", false},
+      {"srcds-rcon", true},
   };
   std::vector<RconCell> cells;
-  for (const auto& [client, joins, together] : clients) {
+  for (const auto& [client, joins] : clients) {
     for (const RconCase c : {RconCase::SignIn, RconCase::WrongPassword,
                              RconCase::LongAnswerThenShortCommand, RconCase::SixteenAtOnce}) {
       // rcon-srcds picks each command's id at random from 1 to 255, so among 16 at once two
-      // share an id about every third run; and it takes each socket read for one packet and
-      // the end marker's closing packet for the next command's answer, so a long answer sent
-      // whole, as the protocol has it, shifts its next answer.
+      // share an id about every third run; and it takes the end marker's closing packet, which
+      // it asks for after a long answer, for the next command's answer.
       if (client != "rcon-srcds" ||
           (c != RconCase::SixteenAtOnce && c != RconCase::LongAnswerThenShortCommand)) {
-        cells.push_back({client, c, joins, together});
+        cells.push_back({client, c, joins});
       }
     }
   }
+  // A client for the servers of another game, which answer a sign-in with the verdict alone:
+  // it takes the empty response value before the verdict for a protocol error, as it does
+  // with the reference servers.
+  cells.push_back({"minecraft-server-util", RconCase::SignInAsAnotherGame});
   return cells;
 }
 
@@ -109,6 +117,14 @@ TEST_P(RconClientCells, Passes) {
           << run.Output;
       break;
     }
+    case RconCase::SignInAsAnotherGame: {
+      const NodeRun run = Rcon(RemoteServer::kPassword, {"status"});
+      EXPECT_EQ(run.ExitCode, kRefused) << run.Output;
+      EXPECT_NE(run.Output.find("Expected server to send packet type 2, received 0"),
+                std::string::npos)
+          << run.Output;
+      break;
+    }
     case RconCase::WrongPassword: {
       const NodeRun run = Rcon("not the password", {"status"});
       EXPECT_EQ(run.ExitCode, kRefused) << run.Output;
@@ -119,8 +135,7 @@ TEST_P(RconClientCells, Passes) {
     case RconCase::LongAnswerThenShortCommand: {
       // The engine's variables take three packets; the next command is written as soon as the
       // client takes the answer for complete.
-      const NodeRun run =
-          Rcon(RemoteServer::kPassword, {"cvarlist", "say next"}, GetParam().WritesShortWithLong);
+      const NodeRun run = Rcon(RemoteServer::kPassword, {"cvarlist", "say next"});
       ASSERT_EQ(run.ExitCode, 0) << run.Output;
       const std::string variables = AnswerOf(run, "cvarlist");
       EXPECT_NE(variables.find("ServName"), std::string::npos) << run.Output;
@@ -153,6 +168,38 @@ TEST_P(RconClientCells, Passes) {
 
 INSTANTIATE_TEST_SUITE_P(Interop, RconClientCells, ::testing::ValuesIn(RconCells()),
                          [](const auto& row) { return CellName(row.param); });
+
+// Debian's RCON client, as its command line and as the Python library under it, reads that more
+// of an answer follows from a full packet only: cvarlist reaches it whole, and the next command
+// gets its own answer.
+TEST(DebianRconClient, ReadsALongAnswerWholeAndTheNextOnItsOwn) {
+  RemoteServer server;
+  ASSERT_TRUE(server.Start());
+  ScratchFolder folder;
+  const std::string config = (folder.Path() / "rcon.conf").string();
+  // The file is read with Python's interpolation, where "%%" stands for "%".
+  const std::string password = std::regex_replace(RemoteServer::kPassword, std::regex("%"), "%%");
+  std::ofstream(config) << "[vex]\nhost = 127.0.0.1\nport = " << server.RconPort()
+                        << "\npasswd = " << password << "\n";
+  ChildProcess rconclt("/usr/bin/rconclt", {"-c", config, "vex", "cvarlist"}, ".");
+  ASSERT_EQ(rconclt.WaitForExit(20s), 0) << rconclt.Errors();
+  EXPECT_NE(rconclt.Output().find("ServName"), std::string::npos) << rconclt.Output();
+  EXPECT_NE(rconclt.Output().find("ScoreValues[31]"), std::string::npos) << rconclt.Output();
+
+  const std::string script =
+      "import sys\n"
+      "from rcon.source import Client\n"
+      "with Client('127.0.0.1', int(sys.argv[1]), passwd=sys.argv[2], timeout=10) as c:\n"
+      "    print(c.run('cvarlist'))\n"
+      "    print('NEXT ' + c.run('status'))\n";
+  ChildProcess python("/usr/bin/python3",
+                      {"-c", script, std::to_string(server.RconPort()), RemoteServer::kPassword},
+                      ".");
+  ASSERT_EQ(python.WaitForExit(20s), 0) << python.Output() << python.Errors();
+  EXPECT_NE(python.Output().find("ScoreValues[31]"), std::string::npos) << python.Output();
+  EXPECT_NE(python.Output().find("NEXT \"Vex Deathmatch\", Deathmatch"), std::string::npos)
+      << python.Output();
+}
 
 // Each query client's view of the server: info (with the bots the engine reports), the players
 // with their scores, and the rules.

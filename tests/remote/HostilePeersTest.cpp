@@ -74,12 +74,38 @@ TEST_F(HostilePeers, SilentConnectionsNeitherHoldSlotsNorKeepTheOperatorOut) {
       << server_.Process().Output();
 }
 
+// An admin tool, a monitoring script and a chat bot on one host: the host's cap is for clients
+// that have not signed in yet, so signed-in ones count only towards the total.
+TEST_F(HostilePeers, SignedInClientsOfOneHostAreLimitedOnlyByTheTotal) {
+  std::vector<std::unique_ptr<RconClient>> tools;
+  for (int i = 0; i < 4; ++i) {
+    tools.push_back(std::make_unique<RconClient>(server_.RconPort()));
+    tools.back()->Send(Auth(RemoteServer::kPassword, 10 + i));
+    const auto verdict = tools.back()->Verdict();
+    ASSERT_TRUE(verdict) << "client " << i;
+    EXPECT_EQ(verdict->Id, 10 + i);
+  }
+  // Two strangers of the same host waiting to sign in take none of the tools' slots.
+  RconClient waiting(server_.RconPort());
+  RconClient alsoWaiting(server_.RconPort());
+  for (std::size_t i = 0; i < tools.size(); ++i) {
+    tools[i]->Send(EncodeRconPacket(20, kRconExecCommand, "/status"));
+    const auto answer = tools[i]->Next();
+    ASSERT_TRUE(answer) << "client " << i;
+    EXPECT_NE(answer->Body.find("Vex Deathmatch"), std::string::npos) << answer->Body;
+  }
+  for (RconClient* stranger : {&waiting, &alsoWaiting}) {
+    EXPECT_FALSE(stranger->Next(200ms));
+    EXPECT_FALSE(stranger->Closed());
+  }
+}
+
 TEST_F(HostilePeers, ABanReachesConnectionsOpenedBeforeItAndClosesWithoutTheWrongPasswordAnswer) {
   RconClient early(server_.RconPort());
   for (int i = 0; i < 5; ++i) {
     RconClient guesser(server_.RconPort());
     guesser.Send(Auth("guess" + std::to_string(i)));
-    const auto refusal = guesser.Next();
+    const auto refusal = guesser.Verdict();
     ASSERT_TRUE(refusal) << i;
     EXPECT_EQ(refusal->Id, remote::kRconAuthFailedId);
   }
@@ -100,7 +126,7 @@ TEST_F(HostilePeers, ABanReachesConnectionsOpenedBeforeItAndClosesWithoutTheWron
 TEST_F(HostilePeers, PacketOverTheLimitIsNamedOnTheConsole) {
   RconClient client(server_.RconPort());
   client.Send(Auth(RemoteServer::kPassword));
-  ASSERT_TRUE(client.Next());
+  ASSERT_TRUE(client.Verdict());
   // A size field of 5001: one byte past the largest packet is already too much.
   client.Send(std::string("\x89\x13\x00\x00", 4) + std::string(5001, 'x'));
   EXPECT_TRUE(ClosesWithout(client, 5s));
@@ -120,7 +146,7 @@ TEST_F(HostilePeers, CommandsWrittenAtOnceAreAllAnsweredInOrder) {
     burst += EncodeRconPacket(id, kRconExecCommand, "say " + std::to_string(id));
   }
   client.Send(burst);
-  const auto auth = client.Next();
+  const auto auth = client.Verdict();
   ASSERT_TRUE(auth);
   EXPECT_EQ(auth->Type, remote::kRconAuthResponse);
   std::string variables;

@@ -15,10 +15,18 @@
 namespace vex::test {
 
 // A blocking TCP connection to a port on 127.0.0.1, for a client on a thread of a test while the
-// test's thread runs the service's event loop.
+// test's thread runs the service's event loop. `from` picks another address of 127.0.0.0/8 to
+// connect from, to stand for many hosts.
 class LoopbackStream {
  public:
-  explicit LoopbackStream(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+  explicit LoopbackStream(int port, const char* from = nullptr)
+      : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    if (from != nullptr) {
+      sockaddr_in source{};
+      source.sin_family = AF_INET;
+      inet_pton(AF_INET, from, &source.sin_addr);
+      bind(fd_, reinterpret_cast<const sockaddr*>(&source), sizeof source);
+    }
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<std::uint16_t>(port));

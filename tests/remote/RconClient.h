@@ -11,10 +11,11 @@
 
 namespace vex::test {
 
-// A blocking remote console client for a thread of a test, on 127.0.0.1.
+// A blocking remote console client for a thread of a test, on 127.0.0.1 (from another address of
+// 127.0.0.0/8 when `from` names one).
 class RconClient {
  public:
-  explicit RconClient(int port) : stream_(port) {}
+  explicit RconClient(int port, const char* from = nullptr) : stream_(port, from) {}
 
   void Send(const std::string& bytes) { stream_.Send(bytes); }
 
@@ -34,6 +35,15 @@ class RconClient {
     return packet;
   }
   bool Closed() const { return closed_; }
+
+  // The auth response to a sign-in, past the empty response value that comes before it.
+  std::optional<remote::RconPacket> Verdict() {
+    std::optional<remote::RconPacket> packet;
+    do {
+      packet = Next();
+    } while (packet && packet->Type != remote::kRconAuthResponse);
+    return packet;
+  }
 
  private:
   // The first whole packet of what has arrived, taken out of it.

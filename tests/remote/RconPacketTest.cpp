@@ -107,26 +107,26 @@ TEST(RconAnswer, EncodesLittleEndianWithTwoClosingZeros) {
   EXPECT_EQ(packet, Int32(12) + Int32(0x01020304) + Int32(0) + std::string("hi\0\0", 4));
 }
 
-TEST(RconAnswer, SplitsLongAnswersAtLineBreaksWithinTheLimit) {
+// Every packet but the last is full, whatever the answer's line breaks and characters.
+TEST(RconAnswer, FillsEveryPacketButTheLast) {
   std::string text;
   while (text.size() < 10000) {
-    text += "line " + std::to_string(text.size()) + "\n";
+    text += "l\xC3\xADne " + std::to_string(text.size()) + "\n";
   }
   const auto bodies = SplitRconAnswer(text);
-  ASSERT_GT(bodies.size(), 2u);
+  ASSERT_EQ(bodies.size(), 3u);
   std::string joined;
-  for (const auto& body : bodies) {
-    EXPECT_LE(body.size(), kRconMaxBody);
-    EXPECT_EQ(body.back(), '\n');
-    joined += body;
+  for (std::size_t i = 0; i < bodies.size(); ++i) {
+    EXPECT_EQ(bodies[i].size(),
+              i + 1 < bodies.size() ? kRconAnswerBody : text.size() % kRconAnswerBody);
+    joined += bodies[i];
   }
   EXPECT_EQ(joined, text);
 
-  const auto unbroken = SplitRconAnswer(std::string(kRconMaxBody + 1, 'x'));
-  ASSERT_EQ(unbroken.size(), 2u);
-  EXPECT_EQ(unbroken[0].size(), kRconMaxBody);
-  EXPECT_EQ(unbroken[1], "x");
-
+  EXPECT_EQ(SplitRconAnswer(std::string(kRconAnswerBody, 'x')).size(), 1u);
+  const auto over = SplitRconAnswer(std::string(kRconAnswerBody + 1, 'x'));
+  ASSERT_EQ(over.size(), 2u);
+  EXPECT_EQ(over[1], "x");
   EXPECT_EQ(SplitRconAnswer(""), std::vector<std::string>{""});
 }
 

@@ -165,6 +165,19 @@ TEST_F(WebPage, AfterARestartTheOpenPageAsksForThePasswordAgain) {
   EXPECT_EQ(second.WaitForExit(15s), 2) << second.Output() << second.Errors();
 }
 
+// A command sent as the session ends is not run, and the page says so before the login form.
+TEST_F(WebPage, ACommandSentAsTheSessionEndsIsToldNotRun) {
+  const int webPort = UnusedPort();
+  ChildProcess server = StartServer(WebOptions(webPort));
+  ASSERT_TRUE(server.WaitForOutput("joined the game.", 20s)) << server.Output() << server.Errors();
+  const NodeRun run = RunNodeScript("webcontrol.js", {"expired", PageAddress(webPort), kPassword});
+  EXPECT_EQ(run.ExitCode, 0) << run.Output << server.Output() << server.Errors();
+  EXPECT_NE(run.Output.find("OK told the command was not run"), std::string::npos) << run.Output;
+  EXPECT_EQ(server.Output().find(": /status"), std::string::npos) << server.Output();
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(15s), 2) << server.Output() << server.Errors();
+}
+
 TEST_F(WebPage, StaysOffWithoutAPasswordAndSaysWhy) {
   ChildProcess server = StartServer({"-webport", std::to_string(UnusedPort())});
   EXPECT_TRUE(server.WaitForOutput("Web page: off, it needs the remote console's password", 20s))

@@ -33,6 +33,13 @@ TEST(HttpRequestReader, ReadsARequestThatArrivesInPiecesWithItsBody) {
   EXPECT_EQ(CookieValue(*read.Header("cookie"), "vexweb"), "abc");
 }
 
+// A reverse proxy speaks HTTP/1.0 to its backend by default; it names the host all the same.
+TEST(HttpRequestReader, ReadsAnHttp10Request) {
+  HttpRequestReader reader;
+  ASSERT_EQ(reader.Feed("GET /events HTTP/1.0\r\nHost: 127.0.0.1:8080\r\n\r\n"), State::Complete);
+  EXPECT_EQ(reader.Request().Path(), "/events");
+}
+
 struct RefusedCase {
   std::string Name;
   std::string Bytes;
@@ -87,7 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"TwoHosts", "GET / HTTP/1.1\r\n" + kHost + kHost + "\r\n", 400},
         RefusedCase{"BareLineFeedEndsTheRequestLine", "GET / HTTP/1.1\n", 400},
         RefusedCase{"BareLineFeedEndsAHeader", "GET / HTTP/1.1\r\nHost: a\n", 400},
-        RefusedCase{"Http10", "GET / HTTP/1.0\r\n\r\n", 400},
+        RefusedCase{"Http10WithoutHost", "GET / HTTP/1.0\r\n\r\n", 400},
+        RefusedCase{"Http2", "GET / HTTP/2.0\r\n" + kHost + "\r\n", 400},
         RefusedCase{"AbsoluteTarget", "GET http://x/ HTTP/1.1\r\n\r\n", 400},
         RefusedCase{"BlankInName", "GET / HTTP/1.1\r\nBad Name: 1\r\n\r\n", 400},
         RefusedCase{"FoldedLine", "GET / HTTP/1.1\r\n folded\r\n\r\n", 400},
@@ -156,7 +164,8 @@ TEST(WebOrigin, AnswersForAddressesLocalhostAndGivenNamesOnly) {
                            "192.0.2.4", "admin.example:80"}) {
     EXPECT_TRUE(HostAllowed(WithHeaders({{"host", host}}), names)) << host;
   }
-  for (const char* host : {"attacker.example", "localhost.attacker.example:8080", "", "[::1"}) {
+  for (const char* host : {"attacker.example", "localhost.attacker.example:8080", "", "[::1",
+                           "[::1]evil.example", "[::1]:80evil", "127.0.0.1:80evil", "localhost:"}) {
     EXPECT_FALSE(HostAllowed(WithHeaders({{"host", host}}), names)) << host;
   }
   EXPECT_FALSE(HostAllowed(WithHeaders({}), names));

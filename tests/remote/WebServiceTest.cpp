@@ -202,5 +202,63 @@ TEST_F(WebServiceTest, AStreamEndsWithItsSession) {
   });
 }
 
+// The icon that the log-in page and the page name is there.
+TEST_F(WebServiceTest, TheIconThePagesNameIsServed) {
+  Start({});
+  WithClients([&](int port) {
+    Client login(port);
+    login.Send("GET / HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    EXPECT_NE(login.ReadToClose().find("<link rel=\"icon\" href=\"/favicon.svg\""),
+              std::string::npos)
+        << login.text;
+    Client icon(port);
+    icon.Send("GET /favicon.svg HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    const std::string answer = icon.ReadToClose();
+    EXPECT_EQ(answer.substr(0, 12), "HTTP/1.1 200") << answer;
+    EXPECT_NE(answer.find("Content-Type: image/svg+xml\r\n"), std::string::npos) << answer;
+    EXPECT_NE(answer.find("<svg "), std::string::npos) << answer;
+  });
+}
+
+// A page left open only to watch stays logged in: its stream counts as use each time the host
+// publishes the state (once a second), while a session without a page ends when unused.
+TEST_F(WebServiceTest, AnOpenStreamKeepsItsSession) {
+  WebSettings settings;
+  settings.Sessions.IdleMs = 1000;
+  Start(settings);
+  auto done = std::async(std::launch::async, [&] {
+    const int port = service_->Port();
+    const std::string self = "http://localhost:" + std::to_string(port);
+    const auto login = [&] {
+      Client client(port);
+      client.Send(Login(port, "pw", self));
+      const std::string answer = client.ReadToClose();
+      const std::size_t at = answer.find("vexweb=");
+      return at == std::string::npos ? std::string() : answer.substr(at, answer.find(';', at) - at);
+    };
+    const auto sessionStatus = [&](const std::string& cookie) {
+      Client client(port);
+      client.Send("GET /session HTTP/1.1\r\nHost: localhost\r\nCookie: " + cookie + "\r\n\r\n");
+      return client.ReadToClose().substr(0, 12);
+    };
+    const std::string watching = login();
+    const std::string idle = login();
+    ASSERT_FALSE(watching.empty());
+    ASSERT_FALSE(idle.empty());
+    Client stream(port);
+    stream.Send("GET /events HTTP/1.1\r\nHost: localhost\r\nCookie: " + watching + "\r\n\r\n");
+    // Three times the idle limit.
+    stream.ReadToClose(3s);
+    EXPECT_FALSE(stream.closed);
+    EXPECT_EQ(sessionStatus(watching), "HTTP/1.1 200");
+    EXPECT_EQ(sessionStatus(idle), "HTTP/1.1 401");
+  });
+  while (done.wait_for(0ms) != std::future_status::ready) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    service_->PublishState();
+  }
+  done.get();
+}
+
 }  // namespace
 }  // namespace vex::services
