@@ -159,7 +159,6 @@ TEST_F(DebianPackage, ShipsWhatADebianDaemonShips) {
   }
 
   const fs::path doc = Root() / "usr/share/doc/vexserver";
-  EXPECT_NE(ReadAll(doc / "copyright").find("Format: "), std::string::npos);
   // The changelog's latest entry is the package's version.
   const std::string changelog = Gunzipped(doc / "changelog.gz");
   EXPECT_EQ(changelog.rfind("vexserver (" + FieldOf(*deb_, "Version") + ") ", 0), 0u) << changelog;
@@ -202,6 +201,30 @@ TEST_F(DebianPackage, ShipsWhatADebianDaemonShips) {
   const std::string example = ReadAll(Root() / "etc/vexserver/instance.env.example");
   EXPECT_NE(example.find("#VEXSERVER_OPTIONS=\"-port 27890\""), std::string::npos) << example;
   EXPECT_EQ(example.find("\nVEXSERVER_OPTIONS"), std::string::npos) << example;
+}
+
+// The package states the licence of the sources, word for word, in the form Debian's tools read.
+TEST_F(DebianPackage, CopyrightIsTheLicenceOfTheSources) {
+  const std::string copyright = ReadAll(Root() / "usr/share/doc/vexserver/copyright");
+  EXPECT_EQ(copyright.rfind(
+                "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0),
+            0u)
+      << copyright;
+  EXPECT_NE(copyright.find("\nFiles: *\nCopyright: 2026 VexServer contributors\nLicense: Expat\n"),
+            std::string::npos)
+      << copyright;
+
+  // LICENSE's permission notice, as a paragraph's continuation lines: indented by one space, an
+  // empty line written as " .".
+  const std::string licence = ReadAll(fs::path(VEX_SOURCE_DIR) / "LICENSE");
+  ASSERT_EQ(licence.rfind("MIT License\n\nCopyright (c) 2026 VexServer contributors\n\n", 0), 0u)
+      << licence;
+  std::istringstream notice(licence.substr(licence.find("Permission")));
+  std::string paragraph = "\nLicense: Expat\n";
+  for (std::string line; std::getline(notice, line);) {
+    paragraph += line.empty() ? " .\n" : " " + line + "\n";
+  }
+  EXPECT_NE(copyright.find(paragraph), std::string::npos) << copyright;
 }
 
 // The maintainer scripts run as dpkg runs them, on a root of their own (DPKG_ROOT); the commands
