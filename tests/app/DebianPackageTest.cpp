@@ -192,6 +192,8 @@ TEST_F(DebianPackage, ShipsWhatADebianDaemonShips) {
   const std::string rotation = ReadAll(Root() / "etc/logrotate.d/vexserver");
   EXPECT_NE(rotation.find("systemctl reload 'vexserver@*.service'"), std::string::npos);
   EXPECT_EQ(rotation.find("HUP"), std::string::npos);
+  // One reload for every log rotated at once, not one for each.
+  EXPECT_NE(rotation.find("\n    sharedscripts\n"), std::string::npos) << rotation;
   const std::string unit = ReadAll(Root() / "usr/lib/systemd/system/vexserver@.service");
   EXPECT_NE(unit.find("ExecReload=/bin/kill -USR1 $MAINPID"), std::string::npos);
   EXPECT_NE(FieldOf(*deb_, "Depends").find("procps"), std::string::npos) << "for /bin/kill";
@@ -237,6 +239,7 @@ class ScriptRoot {
     target_.Write("var/log/vexserver/hunt.log", "a line\n");
     target_.Write("etc/vexserver/hunt.env", "VEXSERVER_OPTIONS=\"-port 27890\"\n");
     target_.Write("etc/vexserver/instance.env.example", "# example\n");
+    target_.Write("etc/vexserver/rcon-password", "s3cret\n");
     target_.Write("srv/vexserver/VexMod/ServerData/hunt.txt", "[Settings]\n");
     target_.Write("srv/vexserver/vexserver.log", "the operator's own file\n");
     target_.Write("etc/systemd/system/other.service", "");
@@ -294,11 +297,11 @@ TEST_F(DebianPackage, MaintainerScriptsInstallStopRemoveAndPurge) {
   EXPECT_TRUE(fs::exists(root / "var/log/vexserver/hunt.log"));
   EXPECT_TRUE(fs::exists(root / "etc/vexserver/hunt.env"));
 
-  EXPECT_EQ(scripts.Run("postrm", {"purge"}), "userdel --root " + root.string() +
-                                                  " vexserver\ngroupdel --root " + root.string() +
-                                                  " vexserver\nsystemctl --system daemon-reload\n");
+  // The user stays: a file of the operator's that it owns must not pass to a later user.
+  EXPECT_EQ(scripts.Run("postrm", {"purge"}), "systemctl --system daemon-reload\n");
   EXPECT_FALSE(fs::exists(root / "var/log/vexserver"));
   EXPECT_FALSE(fs::exists(root / "etc/vexserver/hunt.env"));
+  EXPECT_TRUE(fs::exists(root / "etc/vexserver/rcon-password"));
   EXPECT_FALSE(
       fs::is_symlink(root / "etc/systemd/system/multi-user.target.wants/vexserver@hunt.service"));
   EXPECT_TRUE(fs::is_symlink(root / "etc/systemd/system/multi-user.target.wants/other.service"));
