@@ -50,4 +50,11 @@ std::optional<std::string> EngineResponseWatch::Tick(RefreshOutcome outcome, Clo
          std::to_string(silence) + " seconds.";
 }
 
+std::optional<std::string> EngineResponseWatch::SilentSince() const {
+  if (!silent_) {
+    return std::nullopt;
+  }
+  return LocalClockTime(answeredCalendar_);
+}
+
 }  // namespace vex

@@ -20,6 +20,8 @@ class EngineResponseWatch {
   // times in the text.
   std::optional<std::string> Tick(RefreshOutcome outcome, Clock::time_point now,
                                   std::int64_t calendarNow);
+  // While the silence has been said: when the engine last answered, as the console line says it.
+  std::optional<std::string> SilentSince() const;
 
  private:
   std::optional<Clock::time_point> answered_;

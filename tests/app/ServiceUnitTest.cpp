@@ -263,6 +263,25 @@ TEST_F(UnitSandbox, TheServerHostsReopensItsLogOnReloadAndStops) {
   EXPECT_EQ(server.Errors().find("not permitted"), std::string::npos) << server.Errors();
 }
 
+// The check and then the server run in one start: a warning of the configuration reaches the
+// journal once.
+TEST_F(UnitSandbox, AWarningOfTheConfigurationIsSaidOnce) {
+  game_.WriteConfig("narrow",
+                    "[Settings]\nGameType = 1\n[Deathmatch]\nMap00 = \"Worlds\\Multi\\Arena\"\n"
+                    "[Preferences]\nPortID = 70000\n");
+  test::NotifySocket notify;
+  ChildProcess server(Sandbox(), Wrapped(StartCommand("narrow")), game_.Path(),
+                      {notify.Variable(), "ASAN_OPTIONS=detect_leaks=0",
+                       "VEXSERVER_OPTIONS=-port " + FreePort() + " -queryport " + FreePort()});
+  ASSERT_TRUE(notify.WaitFor("READY=1", 30s)) << server.Output() << server.Errors();
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(30s), 2) << server.Errors();
+  const std::string errors = server.Errors();
+  const std::size_t first = errors.find("PortID = 70000 does not fit its field");
+  ASSERT_NE(first, std::string::npos) << errors;
+  EXPECT_EQ(errors.find("PortID = 70000", first + 1), std::string::npos) << errors;
+}
+
 // The sandbox is no formality: what it forbids fails inside and works outside.
 struct Forbidden {
   const char* name;
