@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
       vex::fw::WriteDiagnostic(
           vex::platform::Severity::Error,
           "vexserver: cannot open the log file " + *options.LogFile + ": " + error);
-      return 1;
+      return vex::CServerApp::kStartFailedExitCode;
     }
     app.SetConsoleLog(std::move(log));
   }

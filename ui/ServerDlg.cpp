@@ -183,6 +183,7 @@ void CServerDlg::OnShowWindow(bool show) {
 
 void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
+    gameHosted_ = true;
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
     remote_.Start(arguments_);

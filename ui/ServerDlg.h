@@ -57,6 +57,8 @@ class CServerDlg : public fw::CDialog,
   // The process ends with 1 after a fatal report (on the console front-end also after an engine
   // error), 2 after an ordinary stop.
   bool FatalReported() const { return fatalReported_.load(); }
+  // The game was hosted once: a fatal report before that is a start that failed.
+  bool GameHosted() const { return gameHosted_; }
   // A second stop signal ended the window while its stop still waited for the engine.
   bool StoppedWithoutWaiting() const { return stoppedWithoutWaiting_; }
 
@@ -165,6 +167,7 @@ class CServerDlg : public fw::CDialog,
   std::vector<std::string> engineCommands_;  // for Tab, from the engine's help
   std::string errorCause_;                   // what the next error box adds to its text
   bool firstShowPending_ = true;
+  bool gameHosted_ = false;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};

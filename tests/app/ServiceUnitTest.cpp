@@ -318,8 +318,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {"/usr/bin/python3", "-c", "import os; os.setpriority(os.PRIO_PROCESS, 0, 1)"}}),
     [](const ::testing::TestParamInfo<Forbidden>& row) { return std::string(row.param.name); });
 
-// A configuration that cannot be hosted, or a wrong option, ends the service's main process with
-// a code that RestartPreventExitStatus= names, before anything was hosted.
+// A configuration that cannot be hosted, a wrong option, or a start that cannot succeed, ends the
+// service's main process with a code that RestartPreventExitStatus= names, before anything was
+// hosted.
 struct BadStart {
   const char* name;
   const char* instance;
@@ -357,7 +358,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadStart{"UnknownGameType", "badtype", "", 13},
                       BadStart{"IncompleteOption", "deathmatch", "-log", 64},
                       BadStart{"MisspeltOption", "deathmatch", "-prot 27890", 64},
-                      BadStart{"OptionWithoutItsValue", "deathmatch", "-rconpassword-file", 64}),
+                      BadStart{"OptionWithoutItsValue", "deathmatch", "-rconpassword-file", 64},
+                      BadStart{"LogFileThatCannotBeOpened", "deathmatch", "-log /usr/vexserver.log",
+                               4}),
     [](const ::testing::TestParamInfo<BadStart>& row) { return std::string(row.param.name); });
 
 }  // namespace
