@@ -51,6 +51,13 @@ int main(int argc, char** argv) {
     }
     return result;
   }
+  if (geteuid() == 0) {
+    vex::fw::WriteDiagnostic(vex::platform::Severity::Warning,
+                             "vexserver: warning: running as root: the engine module, and whoever "
+                             "can change it or the game folder, can do anything on this machine; "
+                             "run the server as a user of its own (the package's unit runs it as "
+                             "the user vexserver)");
+  }
   vex::CServerApp app(arguments);
   if (options.LogFile) {
     std::string error;

@@ -140,6 +140,21 @@ TEST_F(ServiceManager, WatchdogPingsEndWhenAFrameHangsAndTheStatusSaysSo) {
   EXPECT_EQ(server_->WaitForExit(30s), 2);
 }
 
+// The package's unit runs the server as a user of its own; started by root, it says so.
+TEST(RootUser, IsWarnedThatTheServerShouldRunAsAUserOfItsOwn) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "the tests do not run as root here";
+  }
+  GameFolder game;
+  ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", FreePort()},
+                      game.Path());
+  ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Errors();
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(), 2);
+  EXPECT_NE(server.Errors().find("vexserver: warning: running as root: "), std::string::npos)
+      << server.Errors();
+}
+
 // Standard error is a file here; JOURNAL_STREAM names it as the journal's stream would be named.
 class JournalPriorities : public ::testing::Test {
  protected:
