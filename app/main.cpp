@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
   // A reader of standard output that has gone must cost the output only, never the game: writes
   // then fail with EPIPE instead of ending the process.
   std::signal(SIGPIPE, SIG_IGN);
+  // A file grown past the size limit fails its write, which the log and the check say, instead
+  // of ending the process.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::vector<std::string> arguments(argv, argv + argc);
   const vex::ProgramOptions options = vex::ParseProgramOptions(arguments);
   for (const std::string& warning : options.Warnings) {

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
@@ -117,13 +118,79 @@ std::string UnknownArgumentWarning(std::string_view argument) {
   return text + "; it is ignored";
 }
 
+// The game's two walks, each knowing only its own names. onOption(name, i) receives each option
+// the walk takes, its value being argument i + 1.
+constexpr std::array<std::string_view, 1> kNameModeOptions = {"-config"};
+constexpr std::array<std::string_view, 2> kBlockModeOptions = {"-port", "-name"};
+
+template <typename OnOption>
+void WalkOptions(std::span<const std::string> arguments, std::span<const std::string_view> names,
+                 OnOption onOption) {
+  std::size_t i = 1;
+  while (i + 1 < arguments.size()) {
+    const auto name = std::find_if(names.begin(), names.end(), [&](std::string_view candidate) {
+      return SameName(arguments[i], candidate);
+    });
+    if (name == names.end()) {
+      ++i;
+      continue;
+    }
+    onOption(*name, i);
+    i += 2;
+  }
+}
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
 }  // namespace
 
 CommandLineOptions::CommandLineOptions(std::span<const std::string> arguments) {
+  std::vector<bool> taken(arguments.size(), false);
+  ReadGameOptions(arguments, taken);
+  ReadFreeArguments(arguments, taken);
+  CheckRepeats();
+  std::stable_sort(pending_.begin(), pending_.end(),
+                   [](const Warning& a, const Warning& b) { return a.At < b.At; });
+  for (Warning& warning : pending_) {
+    warnings_.push_back(std::move(warning.Text));
+  }
+}
+
+void CommandLineOptions::ReadGameOptions(std::span<const std::string> arguments,
+                                         std::vector<bool>& taken) {
+  std::vector<bool> readAsOption(arguments.size(), false);
+  for (const std::span<const std::string_view> names :
+       {std::span<const std::string_view>(kNameModeOptions),
+        std::span<const std::string_view>(kBlockModeOptions)}) {
+    WalkOptions(arguments, names, [&](std::string_view name, std::size_t i) {
+      taken[i] = true;
+      taken[i + 1] = true;
+      readAsOption[i] = true;
+      given_.push_back({FindRow(name), arguments[i + 1], i});
+    });
+  }
+  // Only once both walks are done is it known whether a value is also read as an option.
+  for (const Given& given : given_) {
+    CheckValue(given, readAsOption[given.At + 1]);
+  }
+}
+
+void CommandLineOptions::ReadFreeArguments(std::span<const std::string> arguments,
+                                           const std::vector<bool>& taken) {
   for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (taken[i]) {
+      continue;
+    }
     const std::string_view argument = arguments[i];
     if (const OptionRow* row = FindRow(argument)) {
-      Take(*row, arguments, i);
+      // A game option left free is the last argument: no value follows it.
+      if (row->Owner == OptionOwner::Game) {
+        Warn(i, std::string(row->Name) + " needs a value after it; it is ignored");
+      } else {
+        Take(*row, arguments, taken, i);
+      }
       continue;
     }
     const std::size_t equals = argument.find('=');
@@ -132,81 +199,115 @@ CommandLineOptions::CommandLineOptions(std::span<const std::string> arguments) {
     const std::string_view setting = equals == std::string::npos ? "" : argument.substr(equals + 1);
     if (onOff != nullptr && onOff->Value == OptionValue::OnOff &&
         (setting == "0" || setting == "1")) {
-      given_.push_back({onOff, std::string(setting)});
+      given_.push_back({onOff, std::string(setting), i});
     } else {
-      warnings_.push_back(UnknownArgumentWarning(argument));
+      Warn(i, UnknownArgumentWarning(argument));
     }
   }
 }
 
 void CommandLineOptions::Take(const OptionRow& row, std::span<const std::string> arguments,
-                              std::size_t& i) {
+                              const std::vector<bool>& taken, std::size_t& i) {
+  const std::size_t at = i;
   if (row.Value == OptionValue::None || row.Value == OptionValue::OnOff) {
-    given_.push_back({&row, "1"});
+    given_.push_back({&row, "1", at});
     return;
   }
   if (i + 1 >= arguments.size()) {
     missingValue_ = &row;
     // The program does not start without a value of its own options; it says so itself.
     if (row.Owner != OptionOwner::Program) {
-      warnings_.push_back(std::string(row.Name) + " needs a value after it; it is ignored");
+      Warn(at, std::string(row.Name) + " needs a value after it; it is ignored");
     }
     return;
   }
-  const std::string& value = arguments[++i];
+  if (taken[i + 1]) {
+    Warn(at, std::string(row.Name) + " needs a value, but the game reads the next argument, " +
+                 arguments[i + 1] + ", as its option; " + std::string(row.Name) + " is ignored");
+    return;
+  }
+  given_.push_back({&row, arguments[++i], at});
+  CheckValue(given_.back(), false);
+}
+
+void CommandLineOptions::CheckValue(const Given& given, bool readAsOption) {
+  const OptionRow& row = *given.Row;
+  const std::string& value = given.Value;
   if (const OptionRow* other = FindRow(value)) {
-    warnings_.push_back(std::string(row.Name) + " takes \"" + value +
-                        "\" as its value; it is not read as the option " +
-                        std::string(other->Name));
+    Warn(given.At,
+         std::string(row.Name) + " takes " + Quoted(value) + " as its value; " +
+             (readAsOption ? "the game reads it as the option " + std::string(other->Name) + " too"
+                           : "it is not read as the option " + std::string(other->Name)));
   }
   switch (row.Value) {
     case OptionValue::Port:
-      CheckPort(row, value);
+      if (!StrictPortNumber(value)) {
+        std::string text =
+            std::string(row.Name) + " " + value + " is not a port number from 0 to 65535";
+        if (row.Owner == OptionOwner::Game) {
+          text += "; the game reads it as " + std::to_string(PortFromText(value.c_str()));
+        }
+        Warn(given.At, std::move(text));
+      }
       break;
     case OptionValue::Seconds:
-      CheckSeconds(row, value);
+      if (!StrictSeconds(value)) {
+        Warn(given.At, std::string(row.Name) + " " + value +
+                           " is not a number of seconds from 1 to " +
+                           std::to_string(kLongestSeconds) + "; it is ignored");
+      }
       break;
     case OptionValue::Names:
-      CheckNames(row, value);
+      for (const std::string_view piece : CommaPieces(value)) {
+        if (piece.empty()) {
+          Warn(given.At,
+               std::string(row.Name) + " " + Quoted(value) + " holds an empty name; it is ignored");
+        } else if (!HostNameCharacters(piece)) {
+          Warn(given.At, std::string(row.Name) + " " + Quoted(piece) +
+                             " is not a host name (letters, digits, dots, dashes and "
+                             "underscores); it is ignored");
+        }
+      }
       break;
     case OptionValue::None:
     case OptionValue::OnOff:
     case OptionValue::Text:
       break;
   }
-  given_.push_back({&row, value});
 }
 
-void CommandLineOptions::CheckPort(const OptionRow& row, const std::string& value) {
-  if (StrictPortNumber(value)) {
-    return;
-  }
-  std::string text = std::string(row.Name) + " " + value + " is not a port number from 0 to 65535";
-  if (row.Owner == OptionOwner::Game) {
-    text += "; the game reads it as " + std::to_string(PortFromText(value.c_str()));
-  }
-  warnings_.push_back(std::move(text));
-}
-
-void CommandLineOptions::CheckSeconds(const OptionRow& row, const std::string& value) {
-  if (!StrictSeconds(value)) {
-    warnings_.push_back(std::string(row.Name) + " " + value +
-                        " is not a number of seconds from 1 to " + std::to_string(kLongestSeconds) +
-                        "; it is ignored");
-  }
-}
-
-void CommandLineOptions::CheckNames(const OptionRow& row, const std::string& value) {
-  for (const std::string_view piece : CommaPieces(value)) {
-    if (piece.empty()) {
-      warnings_.push_back(std::string(row.Name) + " \"" + value +
-                          "\" holds an empty name; it is ignored");
-    } else if (!HostNameCharacters(piece)) {
-      warnings_.push_back(
-          std::string(row.Name) + " \"" + std::string(piece) +
-          "\" is not a host name (letters, digits, dots, dashes and underscores); it is ignored");
+// A list of names gathers every value; any other option keeps only its last, so an earlier one
+// given by mistake would go unnoticed.
+void CommandLineOptions::CheckRepeats() {
+  for (const OptionRow& row : OptionTable()) {
+    if (row.Value == OptionValue::Names) {
+      continue;
     }
+    const Given* last = nullptr;
+    std::size_t count = 0;
+    for (const Given& given : given_) {
+      if (given.Row == &row && (last == nullptr || given.At > last->At)) {
+        last = &given;
+      }
+      count += given.Row == &row ? 1 : 0;
+    }
+    if (count < 2) {
+      continue;
+    }
+    std::string text = std::string(row.Name) + " is given more than once; ";
+    if (row.Value == OptionValue::None) {
+      text += "it is read once";
+    } else if (row.Value == OptionValue::OnOff) {
+      text += "the last one is used";
+    } else {
+      text += "the last one, " + Quoted(last->Value) + ", is used";
+    }
+    Warn(last->At, std::move(text));
   }
+}
+
+void CommandLineOptions::Warn(std::size_t at, std::string text) {
+  pending_.push_back({at, std::move(text)});
 }
 
 bool CommandLineOptions::Has(std::string_view name) const {
@@ -215,9 +316,13 @@ bool CommandLineOptions::Has(std::string_view name) const {
 }
 
 std::optional<std::string> CommandLineOptions::Value(std::string_view name) const {
-  const auto last = std::find_if(given_.rbegin(), given_.rend(),
-                                 [&](const Given& given) { return given.Row->Name == name; });
-  if (last == given_.rend()) {
+  const Given* last = nullptr;
+  for (const Given& given : given_) {
+    if (given.Row->Name == name && (last == nullptr || given.At > last->At)) {
+      last = &given;
+    }
+  }
+  if (last == nullptr) {
     return std::nullopt;
   }
   return last->Value;
@@ -282,19 +387,18 @@ std::uint16_t PortFromText(const char* text) {
 }
 
 void ApplyCommandLine(std::span<const std::string> arguments, std::string& configName) {
-  if (const auto name = CommandLineOptions(arguments).Value("-config")) {
-    configName = *name;
-  }
+  WalkOptions(arguments, kNameModeOptions,
+              [&](std::string_view, std::size_t i) { configName = arguments[i + 1]; });
 }
 
 void ApplyCommandLine(std::span<const std::string> arguments, CGameOptions& block) {
-  const CommandLineOptions options(arguments);
-  if (const auto port = options.Value("-port")) {
-    block.PortID = PortFromText(port->c_str());
-  }
-  if (const auto name = options.Value("-name")) {
-    WriteFixedText(block.ServName, *name);
-  }
+  WalkOptions(arguments, kBlockModeOptions, [&](std::string_view name, std::size_t i) {
+    if (name == "-port") {
+      block.PortID = PortFromText(arguments[i + 1].c_str());
+    } else {
+      WriteFixedText(block.ServName, arguments[i + 1]);
+    }
+  });
 }
 
 }  // namespace vex

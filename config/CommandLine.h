@@ -12,12 +12,16 @@
 
 namespace vex {
 
-// The command line read once against the option table. An option is an argument equal to a
-// table name ignoring case; one that takes a value takes the next argument unchanged, whatever
-// it is, and that argument is never read as an option itself. The last argument is never an
-// option with a value, since none follows it. A repeated option takes its last value, but for a
-// list of names, which gathers them all. Every other argument is skipped alone, with a warning
-// that names it.
+// The command line as each of its readers takes it. The game's options are read by its own two
+// walks, each over the whole argument vector: the walk for the configuration's name knows only
+// "-config", the walk for the options block only "-port" and "-name". Each takes an argument equal
+// to one of its names (ignoring case) with the next one as its value, whatever that is, and skips
+// every other argument alone; the last argument is never an option, since no value follows it. An
+// argument either walk takes, as option or as value, belongs to the game. The program's and the
+// remote services' options are read from the arguments left free, in one pass of the same rule;
+// one whose value the game takes as its option is ignored. A repeated option takes its last
+// value, but for a list of names, which gathers them all. Every other free argument is skipped
+// alone, with a warning that names it.
 class CommandLineOptions {
  public:
   // The process's arguments, the program's name first.
@@ -38,15 +42,24 @@ class CommandLineOptions {
   struct Given {
     const OptionRow* Row;
     std::string Value;
+    std::size_t At;  // the option's argument
+  };
+  struct Warning {
+    std::size_t At;  // the argument it is about, to list the warnings in the command line's order
+    std::string Text;
   };
 
-  void Take(const OptionRow& row, std::span<const std::string> arguments, std::size_t& i);
-  void CheckPort(const OptionRow& row, const std::string& value);
-  void CheckSeconds(const OptionRow& row, const std::string& value);
-  void CheckNames(const OptionRow& row, const std::string& value);
+  void ReadGameOptions(std::span<const std::string> arguments, std::vector<bool>& taken);
+  void ReadFreeArguments(std::span<const std::string> arguments, const std::vector<bool>& taken);
+  void Take(const OptionRow& row, std::span<const std::string> arguments,
+            const std::vector<bool>& taken, std::size_t& i);
+  void CheckValue(const Given& given, bool readAsOption);
+  void CheckRepeats();
+  void Warn(std::size_t at, std::string text);
 
   std::vector<Given> given_;
   const OptionRow* missingValue_ = nullptr;
+  std::vector<Warning> pending_;
   std::vector<std::string> warnings_;
 };
 

@@ -45,12 +45,12 @@ class ConfigFileReader {
     field = file_.GetInt(tag, key.c_str(), field);
   }
 
-  // Three characters or fewer mean "no password"; a longer one keeps what fits the field.
+  // Three bytes or fewer mean "no password"; a longer one keeps the bytes that fit the field.
   template <std::size_t N>
   void ReadPassword(const char* key, char (&field)[N]) {
     const std::string value = file_.GetString("Settings", key, std::string(FixedTextView(field)));
     const std::string_view text(value.c_str());
-    WriteFixedText(field, text.size() <= 3 ? std::string_view("OFF") : text);
+    WriteFixedBytes(field, text.size() <= 3 ? std::string_view("OFF") : text);
   }
 
   void ReadSettings(CServerConfig& config) {

@@ -17,6 +17,11 @@ void WriteTextOr(char (&field)[N], std::string_view text, std::string_view fallb
   WriteFixedText(field, text.empty() ? fallback : text);
 }
 
+template <std::size_t N>
+void WritePasswordOr(char (&field)[N], std::string_view password) {
+  WriteFixedBytes(field, password.empty() ? kNoPassword : password);
+}
+
 float MinutesToSeconds(std::uint8_t minutes) {
   return static_cast<float>(minutes) * 60.0f;
 }
@@ -139,9 +144,9 @@ void TranslateConfig(const CServerConfig& config, CGameOptions& block) {
   block.GameType = config.GameType;
   block.Unnamed116 = 2;
   WriteTextOr(block.ServName, FixedTextView(config.ServName), kDefaultServerName);
-  WriteTextOr(block.JoinPass, FixedTextView(config.JoinPass), kNoPassword);
-  WriteTextOr(block.ContPass, FixedTextView(config.ContPass), kNoPassword);
-  WriteTextOr(block.MastPass, FixedTextView(config.MastPass), kNoPassword);
+  WritePasswordOr(block.JoinPass, FixedTextView(config.JoinPass));
+  WritePasswordOr(block.ContPass, FixedTextView(config.ContPass));
+  WritePasswordOr(block.MastPass, FixedTextView(config.MastPass));
   block.PortID = static_cast<std::uint16_t>(config.PortID);
   block.Bandwidth = config.Bandwidth;
   block.JoinPassSet = FixedTextView(config.JoinPass).size() > 3 ? 1 : 0;

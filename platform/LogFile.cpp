@@ -21,7 +21,7 @@ constexpr mode_t kLogMode = 0640;
 
 std::unique_ptr<LogFile> LogFile::Open(const std::string& path, std::string& error,
                                        Reporter report) {
-  AppendingOpening opened = OpenRegularFileForAppending(path, kLogMode);
+  WritingOpening opened = OpenFileForWriting(path, kLogMode, Writing::Append);
   if (opened.Fd < 0) {
     error = std::move(opened.Error);
     return nullptr;
@@ -110,20 +110,40 @@ void LogFile::Writer::Loop() {
 }
 
 void LogFile::Writer::WriteEntry(const Entry& entry) {
-  const std::string stamp = IsoTimestamp(entry.Time) + " ";
   std::string bytes;
-  std::string_view rest = entry.Text;
-  while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    bytes += stamp;
-    bytes += rest.substr(0, end);
-    bytes += '\n';
-    rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+  // The note takes the time of the line it comes before, so the file's times never go back.
+  if (LostLines > 0) {
+    AppendLines(bytes, entry.Time,
+                "[" + std::to_string(LostLines) + " lines were not logged: " + LostReason + ".]");
   }
-  WriteAll(bytes);
+  const std::size_t noteSize = bytes.size();
+  const std::size_t lines = AppendLines(bytes, entry.Time, entry.Text);
+  const std::size_t written = WriteAll(bytes);
+  if (written >= noteSize) {
+    LostLines = 0;
+  }
+  if (written < bytes.size()) {
+    LostLines += lines;
+  }
 }
 
-void LogFile::Writer::WriteAll(const std::string& bytes) {
+std::size_t LogFile::Writer::AppendLines(std::string& bytes,
+                                         std::chrono::system_clock::time_point time,
+                                         std::string_view text) {
+  const std::string stamp = IsoTimestamp(time) + " ";
+  std::size_t lines = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    bytes += stamp;
+    bytes += text.substr(0, end);
+    bytes += '\n';
+    ++lines;
+    text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+  }
+  return lines;
+}
+
+std::size_t LogFile::Writer::WriteAll(const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t written = write(Fd, bytes.data() + done, bytes.size() - done);
@@ -131,17 +151,19 @@ void LogFile::Writer::WriteAll(const std::string& bytes) {
       continue;
     }
     if (written <= 0) {
-      ReportOnce("cannot write the log file", std::strerror(written < 0 ? errno : ENOSPC));
-      return;
+      LostReason = std::strerror(written < 0 ? errno : ENOSPC);
+      ReportOnce("cannot write the log file", LostReason);
+      return done;
     }
     done += static_cast<std::size_t>(written);
   }
   FailureReported = false;
+  return done;
 }
 
 // A path that cannot be opened again keeps the log going to the file it had.
 void LogFile::Writer::ReopenNow() {
-  AppendingOpening fresh = OpenRegularFileForAppending(Path, kLogMode);
+  WritingOpening fresh = OpenFileForWriting(Path, kLogMode, Writing::Append);
   if (fresh.Fd < 0) {
     ReportOnce("cannot reopen the log file", fresh.Error);
     return;

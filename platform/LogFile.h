@@ -19,15 +19,16 @@ namespace vex::platform {
 // thread of the log's own writes them, each with the time it was queued (ISO 8601). Reopen makes
 // the thread open the path again, so that a file renamed by logrotate is left behind complete. A
 // write that fails is reported once (again only after a write succeeded); the lines are lost, the
-// program goes on. Beyond a bound the queue drops lines and says how many. Only a regular file
-// is ever opened, so the log never waits for a reader at the other end of a FIFO.
+// program goes on, and the first line the file takes again is preceded by how many were lost.
+// Beyond a bound the queue drops lines and says how many. Only a regular file or a character
+// device is ever opened, so the log never waits for a reader at the other end of a FIFO.
 class LogFile {
  public:
   // Receives each problem of the log as one line of text.
   using Reporter = std::function<void(const std::string&)>;
 
-  // Nothing, with the reason in `error`, when the path is no regular file that can be opened for
-  // appending.
+  // Nothing, with the reason in `error`, when the path is no regular file or character device that
+  // can be opened for appending.
   static std::unique_ptr<LogFile> Open(const std::string& path, std::string& error,
                                        Reporter report);
   // Writes what is queued, giving the file up to lastFlush to take it; what it has not taken by
@@ -54,7 +55,11 @@ class LogFile {
     ~Writer();
     void Loop();
     void WriteEntry(const Entry& entry);
-    void WriteAll(const std::string& bytes);
+    // Each line of the text with the time before it; how many lines that made.
+    static std::size_t AppendLines(std::string& bytes, std::chrono::system_clock::time_point time,
+                                   std::string_view text);
+    // How many of the bytes the file took.
+    std::size_t WriteAll(const std::string& bytes);
     void ReopenNow();
     void ReportOnce(const std::string& what, const std::string& reason);
 
@@ -69,6 +74,9 @@ class LogFile {
     bool ReopenWanted = false;
     bool Ending = false;
     bool FailureReported = false;  // writer thread only
+    // Lines that failed writes lost, noted in the file once it takes lines again; writer only.
+    std::uint64_t LostLines = 0;
+    std::string LostReason;
   };
 
   explicit LogFile(std::shared_ptr<Writer> writer);

@@ -67,15 +67,18 @@ RegularFileOpening OpenRegularFile(const std::string& path) {
   return RegularFileOpening{FileStream(stream), 0, {}};
 }
 
-AppendingOpening OpenRegularFileForAppending(const std::string& path, mode_t mode) {
+WritingOpening OpenFileForWriting(const std::string& path, mode_t mode, Writing how) {
   // Without O_NONBLOCK a FIFO with no reader would hold the open for ever; with it, such a FIFO
-  // fails with ENXIO, which says less than its kind.
-  const int fd =
-      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+  // fails with ENXIO, which says less than its kind. O_TRUNC leaves devices alone.
+  const int flags = O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC |
+                    (how == Writing::Append ? O_APPEND : O_TRUNC);
+  const int fd = ::open(path.c_str(), flags, mode);
   struct stat status {};
   if (fd < 0) {
     const int error = errno;
-    if (error == ENXIO && ::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    // A directory fails with EISDIR, whose text does not say what to change either.
+    if ((error == ENXIO || error == EISDIR) && ::stat(path.c_str(), &status) == 0 &&
+        !S_ISREG(status.st_mode)) {
       return {-1, "not a regular file (" + KindOf(status.st_mode) + ")"};
     }
     return {-1, std::strerror(error)};
@@ -85,12 +88,13 @@ AppendingOpening OpenRegularFileForAppending(const std::string& path, mode_t mod
     ::close(fd);
     return {-1, std::strerror(error)};
   }
-  if (!S_ISREG(status.st_mode)) {
+  if (!S_ISREG(status.st_mode) && !S_ISCHR(status.st_mode)) {
     ::close(fd);
     return {-1, "not a regular file (" + KindOf(status.st_mode) + ")"};
   }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  // Writes wait for the file again, as a device may need them to.
+  const int fileFlags = ::fcntl(fd, F_GETFL);
+  if (fileFlags < 0 || ::fcntl(fd, F_SETFL, fileFlags & ~O_NONBLOCK) != 0) {
     const int error = errno;
     ::close(fd);
     return {-1, std::strerror(error)};

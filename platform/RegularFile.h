@@ -26,14 +26,18 @@ struct RegularFileOpening {
 // so a FIFO with no writer never stalls the caller.
 RegularFileOpening OpenRegularFile(const std::string& path);
 
-// A descriptor open for appending, or -1 and why (the errno text, or the kind of file refused).
-struct AppendingOpening {
+// A descriptor open for writing, or -1 and why (the errno text, or the kind of file refused).
+struct WritingOpening {
   int Fd = -1;
   std::string Error;
 };
 
-// Opens a regular file for appending, creating it with the given mode when it is missing. A FIFO
-// (with or without a reader), a device or a directory is refused without ever blocking.
-AppendingOpening OpenRegularFileForAppending(const std::string& path, mode_t mode);
+enum class Writing { Append, Replace };
+
+// Opens a file for writing, creating it with the given mode when it is missing: a regular file,
+// appended to or emptied first, or a character device (/dev/null, /dev/stdout on a terminal). A
+// FIFO (with or without a reader), a directory, a socket or a block device is refused without
+// ever blocking.
+WritingOpening OpenFileForWriting(const std::string& path, mode_t mode, Writing how);
 
 }  // namespace vex::platform

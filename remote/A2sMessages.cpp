@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "platform/TextCut.h"
+#include "remote/Utf8.h"
 
 namespace vex::remote {
 
@@ -42,8 +43,11 @@ std::optional<std::uint32_t> ChallengeFrom(std::string_view bytes) {
   return value == kAskForChallenge ? std::nullopt : std::optional<std::uint32_t>(value);
 }
 
-std::string_view FieldText(std::string_view text) {
-  return platform::CutAtCharacter(text.substr(0, text.find('\0')), kLongestText);
+// A browser shows a text field as it comes: one from the configuration, the command line or a
+// player must neither drive its terminal nor break its decoder.
+std::string FieldText(std::string_view text) {
+  const std::string printable = PrintableUtf8(text.substr(0, text.find('\0')));
+  return std::string(platform::CutAtCharacter(printable, kLongestText));
 }
 
 class Writer {
