@@ -10,6 +10,7 @@
 #include "platform/Clock.h"
 #include "res/Resource.h"
 #include "session/FramePacing.h"
+#include "session/GameHost.h"
 #include "session/ResourceArchives.h"
 #include "session/ShellMessages.h"
 
@@ -19,6 +20,8 @@ namespace {
 
 constexpr std::uint32_t kLastErrorSize = 255;
 constexpr std::uint32_t kBriefLockWaitMs = 5;
+// A frame may take a little longer than the one before it.
+constexpr std::uint32_t kForetoldFrameSlackMs = 20;
 
 }  // namespace
 
@@ -96,6 +99,7 @@ bool CServerSession::Start() {
     return false;
   }
   loop_->StopEvent.Reset();
+  loop_->LastFrameEnd = std::chrono::steady_clock::now().time_since_epoch().count();
   if (!thread_.Start([loop = loop_] { UpdateThreadBody(*loop); })) {
     Stop();
     return false;
@@ -142,6 +146,7 @@ void CServerSession::UpdateThreadBody(FrameLoopState& loop) {
   std::uint32_t last = platform::MillisecondClock();
   while (!loop.StopEvent.Wait(0)) {
     RunFrameStep(loop);
+    loop.Lock.YieldToWish(kWishYieldMs);
     const std::uint32_t now = platform::MillisecondClock();
     const std::uint32_t pause = FramePause(last, now);
     if (pause > 0) {
@@ -158,6 +163,7 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
     return;
   }
   const auto frameStart = std::chrono::steady_clock::now();
+  loop.LatestFrameStart = frameStart.time_since_epoch().count();
   const int result = engine->RunFrame(0);
   const auto frameEnd = std::chrono::steady_clock::now();
   loop.Timings.Record(frameStart, frameEnd);
@@ -171,6 +177,8 @@ void CServerSession::RunFrameStep(FrameLoopState& loop) {
          !loop.SlowestFrameUs.compare_exchange_weak(slowest, us, std::memory_order_relaxed)) {
   }
   ++loop.FramesRun;
+  loop.LastFrameLength = (frameEnd - frameStart).count();
+  loop.LastFrameEnd = frameEnd.time_since_epoch().count();
   if (result != 0) {
     return;
   }
@@ -193,25 +201,75 @@ SessionLockHold CServerSession::LockBriefly() {
   return TryLockFor(kBriefLockWaitMs);
 }
 
+std::optional<std::chrono::steady_clock::time_point> CServerSession::LastFrameEnd() const {
+  if (!HasThread() || EngineError()) {
+    return std::nullopt;
+  }
+  return std::chrono::steady_clock::time_point(
+      std::chrono::steady_clock::duration(loop_->LastFrameEnd.load()));
+}
+
+std::uint32_t CServerSession::WaitBeforeHangMs() const {
+  const std::optional<std::chrono::steady_clock::time_point> lastEnd = LastFrameEnd();
+  if (!lastEnd) {
+    return 0;
+  }
+  const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - *lastEnd);
+  return static_cast<std::uint32_t>(
+      std::clamp<std::chrono::milliseconds::rep>(kHungFrameMs - since.count(), 0, kHungFrameMs));
+}
+
+std::optional<std::uint32_t> CServerSession::ForetoldFrameRestMs() const {
+  using std::chrono::steady_clock;
+  const steady_clock::rep start = loop_->LatestFrameStart.load();
+  if (FramesRun() == 0 || start <= loop_->LastFrameEnd.load()) {
+    return std::nullopt;
+  }
+  const steady_clock::time_point end{steady_clock::duration(start + loop_->LastFrameLength.load())};
+  const steady_clock::time_point now = steady_clock::now();
+  if (now > end) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(
+      std::chrono::ceil<std::chrono::milliseconds>(end - now).count());
+}
+
+std::uint32_t CServerSession::RefreshWaitMs(std::uint64_t frames) const {
+  if (const std::optional<std::uint32_t> rest = ForetoldFrameRestMs()) {
+    return *rest <= kRefreshIntervalMs ? *rest + kForetoldFrameSlackMs : 0;
+  }
+  return refreshGaveUpAt_ == frames ? 0 : kLongestFrameWaitMs;
+}
+
 SessionLockHold CServerSession::LockForRefresh() {
   const std::uint64_t frames = FramesRun();
-  const bool stuck = refreshGaveUpAt_ == frames;
-  SessionLockHold hold = TryLockFor(stuck ? 0 : kLongestFrameWaitMs);
-  if (hold) {
-    refreshGaveUpAt_.reset();
-  } else {
+  const std::uint32_t waitMs = std::min(RefreshWaitMs(frames), WaitBeforeHangMs());
+  platform::RecursiveLock& lock = Lock();
+  if (!lock.TryLockOrWish(waitMs)) {
     refreshGaveUpAt_ = frames;
+    return {};
   }
-  return hold;
+  refreshGaveUpAt_.reset();
+  return SessionLockHold(lock, std::adopt_lock);
 }
 
 SessionLockHold CServerSession::LockForOperator() {
-  SessionLockHold hold = TryLockFor(kLongestFrameWaitMs);
+  SessionLockHold hold = TryLockFor(WaitBeforeHangMs());
   if (!hold) {
     host_.PrintConsoleDiagnostic(platform::Severity::Warning,
                                  "The engine is not answering; the action was not carried out.");
   }
   return hold;
+}
+
+std::string CServerSession::LastEngineError() {
+  IServerEngine* engine = Engine();
+  if (engine == nullptr) {
+    return {};
+  }
+  const SessionLockHold hold = TryLockFor(WaitBeforeHangMs());
+  return hold ? EngineLastError(*engine) : std::string();
 }
 
 bool CServerSession::Stop() {
@@ -242,6 +300,8 @@ void CServerSession::AskThreadToStop() {
     return;
   }
   loop_->StopEvent.Set();
+  // The window thread now waits for the thread's end, not for the lock.
+  loop_->Lock.DropWish();
   if (!stopAsked_) {
     stopAsked_ = std::chrono::steady_clock::now();
   }

@@ -23,9 +23,18 @@ class CEngineModule;
 
 // The longest a stop waits for the update thread before it abandons the engine.
 inline constexpr std::uint32_t kThreadStopTimeoutMs = 5000;
-// The longest frame that the window thread waits for: a frame that keeps the session lock longer
-// is treated as one that may never end.
+// The longest the window thread waits at once for the frame under way where it has other work to
+// do (a refresh tick, the first wait of a stop). A longer frame is waited for by coming back.
 inline constexpr std::uint32_t kLongestFrameWaitMs = 250;
+// A frame that has not ended this long after the one before it is taken for hung: the window
+// thread no longer waits for it, and says that the engine is not responding. Well above the
+// slowest engine that is still served (frames of a second, stretched by a busy machine).
+inline constexpr std::uint32_t kHungFrameMs = 2000;
+// The period of the window's refresh timer.
+inline constexpr std::uint32_t kRefreshIntervalMs = 100;
+// How long the update thread, after a frame, keeps the lock free for a refresh tick that could not
+// take it during the frame: more than one tick.
+inline constexpr std::uint32_t kWishYieldMs = 200;
 
 // What the session needs from the status window; every call comes on the window thread.
 class ISessionHost {
@@ -62,6 +71,11 @@ struct FrameLoopState {
   std::string EngineErrorReason;
   // Frames finished; a message posted under the lock has been seen by the engine once it grows.
   std::atomic<std::uint64_t> FramesRun{0};
+  // Steady-clock readings: when the last frame ended (or the thread started, before the first),
+  // when the latest frame began, and how long the last one took.
+  std::atomic<std::chrono::steady_clock::rep> LastFrameEnd{0};
+  std::atomic<std::chrono::steady_clock::rep> LatestFrameStart{0};
+  std::atomic<std::chrono::steady_clock::rep> LastFrameLength{0};
   // The longest engine frame since the window thread last took it, for the web page's plots.
   std::atomic<std::uint32_t> SlowestFrameUs{0};
   FrameTimings Timings;
@@ -98,13 +112,16 @@ class CServerSession {
   bool HasThread() const { return loop_->ThreadRecorded.load(); }
   platform::RecursiveLock& Lock() { return loop_->Lock; }
   // The window thread's only ways to the session lock. A frame may hang inside the engine while
-  // it holds the lock, so each gives up after a bounded wait; while it waits, the update thread
-  // lets it go first, so a slow frame delays it by at most the rest of that frame.
-  // A refresh tick waits for the frame under way, unless its last wait already ran out with no
-  // frame finished since (a hung frame then costs the window no more waits); a tick that cannot
-  // lock is skipped.
+  // it holds the lock, so none waits beyond the moment the frame under way counts as hung
+  // (kHungFrameMs after the last frame ended); while one waits, the update thread lets it go
+  // first, so a slow frame delays it by at most the rest of that frame.
+  // A refresh tick waits for the frame under way only when it would end before the next tick
+  // (as long as the frame before it took), or, when that cannot be told, up to
+  // kLongestFrameWaitMs and not again while no frame has finished since. A tick that cannot lock
+  // is skipped, and the frame under way, once it ends, leaves the lock to the next tick.
   SessionLockHold LockForRefresh();
-  // An operator action that cannot lock says on the console that the engine is not answering.
+  // Waits for the frame under way, however slow, unless it counts as hung; an action that cannot
+  // lock says on the console that the engine is not answering.
   SessionLockHold LockForOperator();
   // For what must not hold the window thread up at all (a server query, the session's own resets).
   SessionLockHold LockBriefly();
@@ -113,6 +130,12 @@ class CServerSession {
   const std::string& EngineErrorReason() const { return loop_->EngineErrorReason; }
   ConsoleLineQueue& PendingConsoleLines() { return loop_->PendingConsoleLines; }
   std::uint64_t FramesRun() const { return loop_->FramesRun.load(); }
+  // When the engine last finished a frame; none while no frames are due (no update thread, or
+  // an engine error stopped them).
+  std::optional<std::chrono::steady_clock::time_point> LastFrameEnd() const;
+  // The engine's last-error text, read under the session lock (the update thread may be inside
+  // the engine); empty without an engine or when a hung frame keeps the lock.
+  std::string LastEngineError();
   // The longest frame since the last call, in microseconds; starts the next span.
   std::uint32_t TakeSlowestFrameUs() { return loop_->SlowestFrameUs.exchange(0); }
   const FrameTimings& Timings() const { return loop_->Timings; }
@@ -128,6 +151,12 @@ class CServerSession {
   bool ChooseNetworkService();
   bool SendStartMessage();
   SessionLockHold TryLockFor(std::uint32_t milliseconds);
+  // How long the window thread may still wait before the frame under way counts as hung.
+  std::uint32_t WaitBeforeHangMs() const;
+  // What is left of the frame under way if it takes as long as the one before it; none when no
+  // frame runs, none has ended yet, or this one already ran longer.
+  std::optional<std::uint32_t> ForetoldFrameRestMs() const;
+  std::uint32_t RefreshWaitMs(std::uint64_t frames) const;
   void StopThread(std::uint32_t waitMs);
   bool StopAfterWaiting(std::uint32_t waitMs);
   void ReleaseEngine();

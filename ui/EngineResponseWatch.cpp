@@ -1,13 +1,12 @@
 #include "ui/EngineResponseWatch.h"
 
 #include <ctime>
-#include <utility>
+
+#include "session/ServerSession.h"
 
 namespace vex {
 
 namespace {
-
-constexpr auto kSilenceWorthSaying = std::chrono::seconds(1);
 
 std::string LocalClockTime(std::int64_t calendarSeconds) {
   const auto seconds = static_cast<std::time_t>(calendarSeconds);
@@ -20,34 +19,30 @@ std::string LocalClockTime(std::int64_t calendarSeconds) {
 
 }  // namespace
 
-std::optional<std::string> EngineResponseWatch::Tick(RefreshOutcome outcome, Clock::time_point now,
+std::optional<std::string> EngineResponseWatch::Tick(std::optional<Clock::time_point> lastFrameEnd,
+                                                     Clock::time_point now,
                                                      std::int64_t calendarNow) {
-  if (outcome == RefreshOutcome::EngineBusy) {
-    if (!answered_) {
-      answered_ = now;
-      answeredCalendar_ = calendarNow;
-    }
-    if (silent_ || now - *answered_ < kSilenceWorthSaying) {
+  // No session, or an engine error stopped the frames: no news either way.
+  if (!lastFrameEnd) {
+    return std::nullopt;
+  }
+  const Clock::duration silence = now - *lastFrameEnd;
+  const std::int64_t answered =
+      calendarNow - std::chrono::duration_cast<std::chrono::seconds>(silence).count();
+  if (silence >= std::chrono::milliseconds(kHungFrameMs)) {
+    if (silent_) {
       return std::nullopt;
     }
     silent_ = true;
-    return "The engine is not responding; it last answered at " +
-           LocalClockTime(answeredCalendar_) + ".";
+    answeredCalendar_ = answered;
+    return "The engine is not responding; it last answered at " + LocalClockTime(answered) + ".";
   }
-  // Between levels, at an engine error and without a session the ticks do not ask the engine: no
-  // news either way.
-  if (outcome != RefreshOutcome::Ran && silent_) {
+  if (!silent_) {
     return std::nullopt;
   }
-  const bool wasSilent = std::exchange(silent_, false);
-  const std::int64_t silence = calendarNow - answeredCalendar_;
-  answered_ = now;
-  answeredCalendar_ = calendarNow;
-  if (!wasSilent) {
-    return std::nullopt;
-  }
-  return "The engine is responding again at " + LocalClockTime(calendarNow) + ", after " +
-         std::to_string(silence) + " seconds.";
+  silent_ = false;
+  return "The engine is responding again at " + LocalClockTime(answered) + ", after " +
+         std::to_string(answered - answeredCalendar_) + " seconds.";
 }
 
 std::optional<std::string> EngineResponseWatch::SilentSince() const {

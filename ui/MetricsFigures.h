@@ -10,12 +10,13 @@
 #include "services/RconService.h"
 #include "services/WebService.h"
 #include "session/FrameTimings.h"
+#include "session/ServerSession.h"
 #include "ui/StatusDisplay.h"
 
 namespace vex {
 
-// No frame finished for this long: the engine does not respond.
-inline constexpr std::chrono::milliseconds kEngineSilentAfter{1000};
+// No frame finished for this long: the engine does not respond, as the console judges it too.
+inline constexpr std::chrono::milliseconds kEngineSilentAfter{kHungFrameMs};
 
 // The figures of a scrape from what remote administration reads (window thread only).
 void AddDisplayFigures(remote::ServerMetrics& metrics, const StatusDisplay& display,

@@ -10,7 +10,6 @@
 #include "framework/StringTable.h"
 #include "platform/Clock.h"
 #include "res/Resource.h"
-#include "session/GameHost.h"
 #include "session/LevelControls.h"
 #include "ui/FormatSpan.h"
 #include "ui/GameMessages.h"
@@ -152,7 +151,7 @@ void CServerDlg::OnTimer(int id) {
     service_.StopBegins(std::chrono::milliseconds(kThreadStopTimeoutMs));
   }
   const RefreshOutcome outcome = RefreshStatus(context);
-  ReportEngineResponse(outcome);
+  ReportEngineResponse();
   if (session_.HasThread()) {
     answers_.Settle(LinesPrinted(outcome) ? std::optional(framesBeforeRefresh) : std::nullopt,
                     platform::MillisecondClock());
@@ -214,7 +213,7 @@ std::string CServerDlg::ServiceStatusText() {
 
 void CServerDlg::ReportError(int stringId) {
   if (EngineRefusal(stringId) && session_.Engine() != nullptr) {
-    if (const std::string reason = EngineLastError(*session_.Engine()); !reason.empty()) {
+    if (const std::string reason = session_.LastEngineError(); !reason.empty()) {
       PrintCause(reason);
     }
   }
@@ -253,7 +252,7 @@ bool CServerDlg::PreTranslateInput(fw::InputEvent event) {
 }
 
 void CServerDlg::StartRefreshTimer() {
-  SetTimer(0, 100);
+  SetTimer(0, kRefreshIntervalMs);
 }
 
 // The session calls these two only while no frame can run (before the update thread starts and

@@ -126,7 +126,7 @@ class CServerDlg : public fw::CDialog,
   void EndWithoutWaiting();
   // The whole stop at once, for when the window cannot go on (the display is gone).
   void StopSession();
-  void ReportEngineResponse(RefreshOutcome outcome);
+  void ReportEngineResponse();
   void LearnEngineCommands(std::string_view line);
   std::string ServiceStatusText();
   void SendCommandField();

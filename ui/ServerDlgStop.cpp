@@ -111,9 +111,9 @@ void CServerDlg::StopSession() {
   answers_.FinishAll();
 }
 
-void CServerDlg::ReportEngineResponse(RefreshOutcome outcome) {
-  const std::optional<std::string> line =
-      engineWatch_.Tick(outcome, EngineResponseWatch::Clock::now(), platform::CalendarSeconds());
+void CServerDlg::ReportEngineResponse() {
+  const std::optional<std::string> line = engineWatch_.Tick(
+      session_.LastFrameEnd(), EngineResponseWatch::Clock::now(), platform::CalendarSeconds());
   if (line) {
     const fw::TerminalStyleScope warning(fw::TerminalStyle::Warning);
     PrintConsoleLine(*line);

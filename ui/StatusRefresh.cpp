@@ -240,16 +240,17 @@ bool UpdateSpan(std::int64_t now, std::int64_t since, std::int32_t& shown, std::
   return true;
 }
 
-// The clocks need no lock: a tick that a slow or hung frame skips still moves them on.
+// The clocks need no lock: a tick that a slow or hung frame skips still moves them on. Before the
+// first level the running time is computed but not shown, as by a tick that took the lock.
 void UpdateClocksOnly(StatusRefreshContext& context) {
   StatusDisplay& display = context.Display;
   const std::int64_t now = context.Now();
   bool changed =
       UpdateSpan(now, display.ServerStartTime, display.RunningSpanShown, display.RunningTimeText);
-  if (display.LevelRunning) {
-    changed |=
-        UpdateSpan(now, display.LevelStartTime, display.LevelSpanShown, display.LevelTimeText);
+  if (!display.LevelRunning) {
+    return;
   }
+  changed |= UpdateSpan(now, display.LevelStartTime, display.LevelSpanShown, display.LevelTimeText);
   if (changed) {
     context.PushMembers();
   }

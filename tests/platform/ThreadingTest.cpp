@@ -123,6 +123,72 @@ TEST(RecursiveLock, AWaiterWithATimeLimitGoesBeforeTheHoldersNextFrame) {
   EXPECT_EQ(servedLate, 0);
 }
 
+// A frame longer than the window thread's wait: the wait runs out, and the wish it leaves is
+// served before the holder's next hold, however late the wisher comes back for it.
+TEST(RecursiveLock, AWishLeftByAWaitThatRanOutGoesBeforeTheHoldersNextHold) {
+  RecursiveLock lock;
+  ManualResetEvent held;
+  ManualResetEvent letGo;
+  ManualResetEvent frameEnded;
+  std::atomic<bool> wisherHadIt{false};
+  std::atomic<bool> nextHoldCameAfter{false};
+  std::thread frames([&] {
+    {
+      std::lock_guard frame(lock);
+      held.Set();
+      letGo.Wait(kInfinite);
+    }
+    frameEnded.Set();
+    lock.YieldToWish(60000);
+    std::lock_guard next(lock);
+    nextHoldCameAfter = wisherHadIt.load();
+  });
+  ASSERT_TRUE(held.Wait(kInfinite));
+  const bool gaveUp = !lock.TryLockOrWish(10);
+  letGo.Set();
+  frameEnded.Wait(kInfinite);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the next refresh tick comes later
+  const bool served = lock.TryLockOrWish(0);
+  if (served) {
+    wisherHadIt = true;
+    lock.unlock();
+  }
+  frames.join();
+  EXPECT_TRUE(gaveUp);
+  EXPECT_TRUE(served);
+  EXPECT_TRUE(nextHoldCameAfter);
+}
+
+// The holder does not wait for a thread that left no wish (a plain bounded wait) or dropped it
+// (a stop no longer wants the lock): its next hold follows at once rather than after a minute.
+TEST(RecursiveLock, NoWishStandsAfterAPlainWaitOrOnceDropped) {
+  for (const bool leaveWish : {false, true}) {
+    SCOPED_TRACE(leaveWish ? "wish dropped" : "plain wait");
+    RecursiveLock lock;
+    ManualResetEvent held;
+    ManualResetEvent letGo;
+    ManualResetEvent nextHold;
+    std::thread frames([&] {
+      {
+        std::lock_guard frame(lock);
+        held.Set();
+        letGo.Wait(kInfinite);
+      }
+      lock.YieldToWish(60000);
+      std::lock_guard next(lock);
+      nextHold.Set();
+    });
+    ASSERT_TRUE(held.Wait(kInfinite));
+    EXPECT_FALSE(leaveWish ? lock.TryLockOrWish(10) : lock.TryLockFor(10));
+    if (leaveWish) {
+      lock.DropWish();
+    }
+    letGo.Set();
+    EXPECT_TRUE(nextHold.Wait(10000));
+    frames.join();
+  }
+}
+
 TEST(WorkerThread, JoinsABodyThatEndsInTime) {
   WorkerThread thread;
   std::atomic<bool> ran{false};

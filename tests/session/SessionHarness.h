@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -31,11 +32,16 @@ class RecordingHost final : public ISessionHost {
   bool TimerStarted = false;
   int TrackingResets = 0;
   int RosterDrops = 0;
+  // Runs at a fatal report, before the window would close.
+  std::function<void()> OnReport;
 
   void PrintConsoleLineById(int stringId) override { LineIds.push_back(stringId); }
   void PrintConsoleText(std::string_view text) override { Texts.emplace_back(text); }
   void ReportError(int stringId) override {
     Errors.push_back(stringId);
+    if (OnReport) {
+      OnReport();
+    }
     Session->Stop();
   }
   int SetUpGameHost(IServerEngine& engine) override {

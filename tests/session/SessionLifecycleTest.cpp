@@ -1,7 +1,10 @@
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "SessionHarness.h"
 #include "engine/EngineModule.h"
+#include "platform/ManualResetEvent.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace vex {
@@ -83,6 +86,61 @@ INSTANTIATE_TEST_SUITE_P(RealEngine, SessionFaultTest,
                          [](const ::testing::TestParamInfo<FaultCase>& fault) {
                            return std::string(fault.param.fault);
                          });
+
+// The start message fails while the update thread already runs frames: the report reads the
+// engine's reason under the session lock, after the frame under way (a thread holding the lock
+// for a while) has let go.
+TEST_F(SessionTest, AFailedStartsReasonIsReadAfterTheFrameUnderWay) {
+  ScopedFault fault("start");
+  std::string reason;
+  std::atomic<bool> frameUnderWay{false};
+  bool readDuringTheFrame = true;
+  host.OnReport = [&] {
+    platform::ManualResetEvent held;
+    std::thread frame([&] {
+      std::lock_guard lock(session.Lock());
+      frameUnderWay = true;
+      held.Set();
+      std::this_thread::sleep_for(100ms);
+      frameUnderWay = false;
+    });
+    held.Wait(platform::kInfinite);
+    reason = session.LastEngineError();
+    readDuringTheFrame = frameUnderWay;
+    frame.join();
+  };
+  ASSERT_TRUE(session.Initialise());
+  EXPECT_FALSE(session.Start());
+  EXPECT_EQ(host.Errors, std::vector<int>{res::IDS_MAP_FAILED});
+  EXPECT_FALSE(reason.empty());
+  EXPECT_FALSE(readDuringTheFrame);
+}
+
+// Frames of 400 ms outlast a refresh tick's wait. The tick that gives up leaves its wish, and the
+// frame under way, once it ends, leaves the lock to the next tick: between two ticks that took the
+// lock at most one frame ran. An operator action waits for the frame under way, however slow.
+TEST_F(SessionTest, SlowFramesLeaveTheLockToTheNextTickAndToEveryAction) {
+  setenv("VEX_SIM_FRAME_MS", "400", 1);
+  const bool started = session.Initialise() && session.Start();
+  unsetenv("VEX_SIM_FRAME_MS");
+  ASSERT_TRUE(started);
+  std::uint64_t framesAtLastTick = session.FramesRun();
+  std::uint64_t mostFramesBetweenTicks = 0;
+  const std::uint64_t enough = framesAtLastTick + 5;
+  while (session.FramesRun() < enough) {
+    if (const SessionLockHold hold = session.LockForRefresh()) {
+      const std::uint64_t frames = session.FramesRun();
+      mostFramesBetweenTicks = std::max(mostFramesBetweenTicks, frames - framesAtLastTick);
+      framesAtLastTick = frames;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_LE(mostFramesBetweenTicks, 1u);
+  for (int action = 0; action < 3; ++action) {
+    EXPECT_TRUE(session.LockForOperator());
+  }
+  EXPECT_TRUE(host.Texts.empty()) << host.Texts.front();
+}
 
 TEST_F(SessionTest, HostSetupErrorIsReportedByItsId) {
   host.HostSetupResult = res::IDS_NO_MAPS;

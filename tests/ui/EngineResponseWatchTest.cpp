@@ -1,22 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "session/ServerSession.h"
 #include "ui/EngineResponseWatch.h"
 
 namespace vex {
 namespace {
 
-using Outcome = RefreshOutcome;
+constexpr int kNoFrames = -1;  // no session runs: no frames are due
 
 struct Tick {
   int Ms;
-  Outcome Result;
-  const char* Said;  // the start of the line due at this tick; "" for none
+  int LastFrameEndMs;  // kNoFrames for none
+  const char* Said;    // the start of the line due at this tick; "" for none
 };
 
 struct WatchCase {
@@ -30,12 +32,16 @@ void PrintTo(const WatchCase& c, std::ostream* out) {
 
 class EngineResponse : public ::testing::TestWithParam<WatchCase> {};
 
-TEST_P(EngineResponse, SaysOnceWhenTheEngineFallsSilentAndOnceWhenItAnswers) {
+TEST_P(EngineResponse, SaysOnceWhenFramesStopFinishingAndOnceWhenOneFinishes) {
   EngineResponseWatch watch;
   const auto start = EngineResponseWatch::Clock::now();
   constexpr std::int64_t kCalendarStart = 1'800'000'000;
   for (const Tick& tick : GetParam().Ticks) {
-    const auto line = watch.Tick(tick.Result, start + std::chrono::milliseconds(tick.Ms),
+    const auto lastFrameEnd =
+        tick.LastFrameEndMs == kNoFrames
+            ? std::nullopt
+            : std::optional(start + std::chrono::milliseconds(tick.LastFrameEndMs));
+    const auto line = watch.Tick(lastFrameEnd, start + std::chrono::milliseconds(tick.Ms),
                                  kCalendarStart + tick.Ms / 1000);
     const std::string said = line.value_or("");
     EXPECT_EQ(said.rfind(tick.Said, 0), 0u) << "at " << tick.Ms << " ms: " << said;
@@ -45,49 +51,49 @@ TEST_P(EngineResponse, SaysOnceWhenTheEngineFallsSilentAndOnceWhenItAnswers) {
 
 constexpr const char* kSilent = "The engine is not responding; it last answered at ";
 constexpr const char* kAgain = "The engine is responding again at ";
+constexpr int kHung = static_cast<int>(kHungFrameMs);
 
-INSTANTIATE_TEST_SUITE_P(Ticks, EngineResponse,
-                         ::testing::Values(WatchCase{"SilentForASecondThenAnswering",
-                                                     {{0, Outcome::Ran, ""},
-                                                      {100, Outcome::EngineBusy, ""},
-                                                      {900, Outcome::EngineBusy, ""},
-                                                      {1000, Outcome::EngineBusy, kSilent},
-                                                      {1100, Outcome::EngineBusy, ""},
-                                                      {5000, Outcome::EngineBusy, ""},
-                                                      {13100, Outcome::Ran, kAgain},
-                                                      {13200, Outcome::Ran, ""}}},
-                                           WatchCase{"ShortStallsSayNothing",
-                                                     {{0, Outcome::Ran, ""},
-                                                      {900, Outcome::EngineBusy, ""},
-                                                      {1000, Outcome::Ran, ""},
-                                                      {1900, Outcome::EngineBusy, ""},
-                                                      {2000, Outcome::Ran, ""}}},
-                                           WatchCase{"HungBeforeAnyTickRan",
-                                                     {{300, Outcome::EngineBusy, ""},
-                                                      {1300, Outcome::EngineBusy, kSilent}}},
-                                           WatchCase{"TicksBetweenLevelsAreNoNewsEitherWay",
-                                                     {{0, Outcome::Ran, ""},
-                                                      {100, Outcome::Idle, ""},
-                                                      {3000, Outcome::Idle, ""},
-                                                      {3100, Outcome::EngineBusy, ""},
-                                                      {4200, Outcome::EngineBusy, kSilent},
-                                                      {4300, Outcome::Idle, ""},
-                                                      {6000, Outcome::EngineBusy, ""},
-                                                      {6100, Outcome::Ran, kAgain}}}),
-                         [](const auto& watchCase) { return std::string(watchCase.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Ticks, EngineResponse,
+    ::testing::Values(WatchCase{"HungThenFinishingAgain",
+                                {{0, 0, ""},
+                                 {kHung - 100, 0, ""},
+                                 {kHung, 0, kSilent},
+                                 {kHung + 100, 0, ""},
+                                 {13000, 0, ""},
+                                 {13100, 13050, kAgain},
+                                 {13200, 13050, ""}}},
+                      // Frames of a second, each making most ticks skip, are no hang.
+                      WatchCase{"SlowFramesThatFinishSayNothing",
+                                {{0, 0, ""},
+                                 {900, 0, ""},
+                                 {1100, 1000, ""},
+                                 {2900, 2000, ""},
+                                 {3500, 3400, ""},
+                                 {5300, 3400, ""}}},
+                      WatchCase{"HungBeforeTheFirstFrameEnded",
+                                {{300, 0, ""}, {kHung + 300, 0, kSilent}}},
+                      WatchCase{"WithoutFramesDueThereIsNoNewsEitherWay",
+                                {{0, kNoFrames, ""},
+                                 {5000, kNoFrames, ""},
+                                 {5100, 5000, ""},
+                                 {5100 + kHung, 5000, kSilent},
+                                 {9000, kNoFrames, ""},
+                                 {9100, 5000, ""},
+                                 {9200, 9150, kAgain}}}),
+    [](const auto& watchCase) { return std::string(watchCase.param.Name); });
 
-TEST(EngineResponse, TheLinesGiveTheLastAnswerAndTheSilence) {
+TEST(EngineResponse, TheLinesGiveTheLastFrameAndTheSilence) {
   EngineResponseWatch watch;
   const auto start = EngineResponseWatch::Clock::now();
   constexpr std::int64_t kCalendarStart = 1'800'000'000;
-  watch.Tick(Outcome::Ran, start, kCalendarStart);
-  const auto silent =
-      watch.Tick(Outcome::EngineBusy, start + std::chrono::seconds(2), kCalendarStart + 2);
+  watch.Tick(start, start, kCalendarStart);
+  const auto silent = watch.Tick(start, start + std::chrono::seconds(3), kCalendarStart + 3);
   ASSERT_TRUE(silent);
   EXPECT_TRUE(std::regex_match(*silent, std::regex(std::string(kSilent) + R"(\d\d:\d\d:\d\d\.)")))
       << *silent;
-  const auto again =
-      watch.Tick(Outcome::Ran, start + std::chrono::seconds(14), kCalendarStart + 14);
+  const auto again = watch.Tick(start + std::chrono::seconds(14),
+                                start + std::chrono::milliseconds(14100), kCalendarStart + 14);
   ASSERT_TRUE(again);
   EXPECT_TRUE(std::regex_match(
       *again, std::regex(std::string(kAgain) + R"(\d\d:\d\d:\d\d, after 14 seconds\.)")))

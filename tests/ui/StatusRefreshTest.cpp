@@ -302,31 +302,66 @@ TEST_F(StatusRefresh, LevelStartRestartsTimeInLevelWhileRunningTimeGoesOn) {
   EXPECT_EQ(f.Display.LevelTimeText, "00m:05s");
 }
 
-// A frame that keeps the session lock (here a thread that holds it until told) skips the tick;
-// the clocks need no lock and move on, the rest waits for the next tick.
+// A frame that keeps the session lock: a thread that holds it until let go.
+class HeldFrame {
+ public:
+  explicit HeldFrame(platform::RecursiveLock& lock)
+      : thread_([this, &lock] {
+          std::lock_guard frame(lock);
+          held_.Set();
+          letGo_.Wait(platform::kInfinite);
+        }) {
+    held_.Wait(platform::kInfinite);
+  }
+  ~HeldFrame() { End(); }
+  HeldFrame(const HeldFrame&) = delete;
+  HeldFrame& operator=(const HeldFrame&) = delete;
+
+  void End() {
+    letGo_.Set();
+    if (thread_.joinable()) {
+      thread_.join();
+    }
+  }
+
+ private:
+  platform::ManualResetEvent held_;
+  platform::ManualResetEvent letGo_;
+  std::thread thread_;
+};
+
+// A frame that keeps the session lock skips the tick; the clocks need no lock and move on, the
+// rest waits for the next tick.
 TEST_F(StatusRefresh, ATickThatAFrameHoldsUpMovesOnlyTheClocks) {
   f.Send(LevelStarted(0));
   ASSERT_EQ(f.Tick(kStart + 10), RefreshOutcome::Ran);
   f.Printed.clear();
   f.Send(ConsoleLine("held back"));
-  platform::ManualResetEvent held;
-  platform::ManualResetEvent letGo;
-  std::thread frame([&] {
-    std::lock_guard lock(f.Session().Lock());
-    held.Set();
-    letGo.Wait(platform::kInfinite);
-  });
-  ASSERT_TRUE(held.Wait(platform::kInfinite));
+  HeldFrame frame(f.Session().Lock());
   const int pushes = f.Pushes;
   EXPECT_EQ(f.Tick(kStart + 75), RefreshOutcome::EngineBusy);
   EXPECT_EQ(f.Display.RunningTimeText, "01m:15s");
   EXPECT_EQ(f.Display.LevelTimeText, "01m:05s");
   EXPECT_EQ(f.Pushes, pushes + 1);
   EXPECT_TRUE(f.Printed.empty());
-  letGo.Set();
-  frame.join();
+  frame.End();
   EXPECT_EQ(f.Tick(kStart + 76), RefreshOutcome::Ran);
   EXPECT_EQ(f.Printed, std::vector<std::string>{"held back"});
+}
+
+// Before the first level a tick computes the running time but shows nothing; a tick that a frame
+// holds up shows no more than one that took the lock.
+TEST_F(StatusRefresh, ATickHeldUpBeforeTheFirstLevelPushesNothing) {
+  HeldFrame frame(f.Session().Lock());
+  EXPECT_EQ(f.Tick(kStart + 75), RefreshOutcome::EngineBusy);
+  EXPECT_EQ(f.Pushes, 0);
+  frame.End();
+  EXPECT_EQ(f.Tick(kStart + 76), RefreshOutcome::Ran);
+  EXPECT_EQ(f.Pushes, 0);
+  f.Send(LevelStarted(0));
+  f.Tick(kStart + 77);
+  EXPECT_EQ(f.Pushes, 1);
+  EXPECT_EQ(f.Display.RunningTimeText, "01m:17s");
 }
 
 TEST_F(StatusRefresh, LevelUnloadedFreezesTimesRowsAndConsoleUntilTheNextLevel) {
