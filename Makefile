@@ -1,10 +1,11 @@
-# The two commands a new user types: `make run` and `make test`. Both install what is missing first.
+# The two commands a new user types: `make run` and `make test`. Both install what is missing first;
+# only `make test` installs the Node clients that the remote tests drive.
 PRESET ?= dev
 JOBS ?= $(shell nproc)
 BIN := build/$(PRESET)/bin
 ARGS ?=
 
-.PHONY: deps configure build run test test-threads bench fuzz package clean
+.PHONY: deps test-deps configure build run test test-threads bench fuzz package clean
 
 deps:
 	@scripts/install-deps
@@ -22,7 +23,11 @@ run: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS) --target vexserver server -- --no-print-directory
 	@scripts/run-sample $(BIN) $(ARGS)
 
-test: build
+# The Debian packages, then the Node clients of the remote tests.
+test-deps:
+	@scripts/install-deps --tests
+
+test: test-deps build
 	@ctest --preset $(PRESET) -j $(JOBS)
 
 # The threaded parts (platform, session, engine module) under ThreadSanitizer, and the whole
@@ -31,7 +36,7 @@ test: build
 THREADED_TESTS := vex_platform_tests vex_session_tests vex_session_hang_tests vex_simengine_tests \
 	vex_thread_stress_tests
 
-test-threads: deps
+test-threads: test-deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS) --target server $(THREADED_TESTS)
 	@ctest --preset tsan -j $(JOBS) -E '_NOT_BUILT$$|^Hardening\.'

@@ -40,7 +40,7 @@ int CServerApp::Run() {
   // A supervisor must tell a failure from the operator's stop, which both end the window the
   // same way.
   if (window.FatalReported()) {
-    return kFatalExitCode;
+    return window.GameHosted() ? kFatalExitCode : kStartFailedExitCode;
   }
   return window.StoppedWithoutWaiting() ? kStoppedWithoutWaitingExitCode : result;
 }

@@ -15,6 +15,10 @@ class CServerDlg;
 // The application: shows the status window modally for the life of the process.
 class CServerApp : public fw::CWinApp {
  public:
+  // The server could not start: the engine module, the configuration, the game port or the log
+  // file. Trying again changes nothing until the operator does, so a service manager must not.
+  static constexpr int kStartFailedExitCode = 4;
+
   explicit CServerApp(std::vector<std::string> arguments);
 
   // The status window's console lines go to this log too.

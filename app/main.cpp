@@ -12,6 +12,12 @@
 #include "framework/VisibleText.h"
 #include "platform/LogFile.h"
 
+namespace {
+// The command line was not as meant (EX_USAGE): an option without its value, or for
+// --check-config any argument that drew a warning.
+constexpr int kCommandLineExitCode = 64;
+}  // namespace
+
 int main(int argc, char** argv) {
   // A reader of standard output that has gone must cost the output only, never the game: writes
   // then fail with EPIPE instead of ending the process.
@@ -35,10 +41,25 @@ int main(int argc, char** argv) {
   }
   if (!options.Error.empty()) {
     vex::fw::WriteDiagnostic(vex::platform::Severity::Error, "vexserver: " + options.Error);
-    return 64;
+    return kCommandLineExitCode;
   }
   if (options.CheckConfig) {
-    return vex::RunConfigCheck(arguments, options.DumpOptionsFile);
+    // A run skips what it warned of and hosts anyway; the check refuses it, so that a service
+    // does not start on the configuration's port because of a misspelt -port.
+    const int result = vex::RunConfigCheck(arguments, options.DumpOptionsFile);
+    if (result == 0 && !options.Warnings.empty()) {
+      vex::fw::WriteDiagnostic(vex::platform::Severity::Error,
+                               "vexserver: the command line drew a warning; the check fails");
+      return kCommandLineExitCode;
+    }
+    return result;
+  }
+  if (geteuid() == 0) {
+    vex::fw::WriteDiagnostic(vex::platform::Severity::Warning,
+                             "vexserver: warning: running as root: the engine module, and whoever "
+                             "can change it or the game folder, can do anything on this machine; "
+                             "run the server as a user of its own (the package's unit runs it as "
+                             "the user vexserver)");
   }
   vex::CServerApp app(arguments);
   if (options.LogFile) {
@@ -51,7 +72,7 @@ int main(int argc, char** argv) {
       vex::fw::WriteDiagnostic(
           vex::platform::Severity::Error,
           "vexserver: cannot open the log file " + *options.LogFile + ": " + error);
-      return 1;
+      return vex::CServerApp::kStartFailedExitCode;
     }
     app.SetConsoleLog(std::move(log));
   }

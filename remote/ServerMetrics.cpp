@@ -56,6 +56,12 @@ std::string MetricsText(const ServerMetrics& server, const std::optional<Process
                 "over its rate.",
                 Number(*server.DroppedDatagrams));
   }
+  if (server.SocketDroppedDatagrams) {
+    out.Counter("vexserver_game_port_socket_dropped_datagrams_total",
+                "Datagrams the kernel dropped on the game port because its receive buffer was "
+                "full, before the engine could read them.",
+                Number(*server.SocketDroppedDatagrams));
+  }
   WriteSignIns(out, server);
   out.Gauge("vexserver_bans_active", "Addresses banned now for wrong passwords or tokens.",
             Number(server.ActiveBans));

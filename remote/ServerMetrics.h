@@ -24,6 +24,9 @@ struct ServerMetrics {
   double UptimeSeconds = 0;
   // Only an engine that counts them reports them; the bundled one does.
   std::optional<std::uint64_t> DroppedDatagrams;
+  // What the kernel dropped from the game port's full receive buffer before the engine could read
+  // it; nothing when the game port is no socket of this process.
+  std::optional<std::uint64_t> SocketDroppedDatagrams;
   SignInCounts RconSignIns;
   SignInCounts WebSignIns;
   SignInCounts MetricsSignIns;  // scrapes that offered a token

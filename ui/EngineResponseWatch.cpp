@@ -45,4 +45,11 @@ std::optional<std::string> EngineResponseWatch::Tick(std::optional<Clock::time_p
          std::to_string(answered - answeredCalendar_) + " seconds.";
 }
 
+std::optional<std::string> EngineResponseWatch::SilentSince() const {
+  if (!silent_) {
+    return std::nullopt;
+  }
+  return LocalClockTime(answeredCalendar_);
+}
+
 }  // namespace vex

@@ -19,6 +19,8 @@ class EngineResponseWatch {
   // frame, none while no frames are due; `calendarNow` (seconds) gives the times in the text.
   std::optional<std::string> Tick(std::optional<Clock::time_point> lastFrameEnd,
                                   Clock::time_point now, std::int64_t calendarNow);
+  // While the silence has been said: when the engine last answered, as the console line says it.
+  std::optional<std::string> SilentSince() const;
 
  private:
   bool silent_ = false;

@@ -3,6 +3,7 @@
 #include "config/RemoteOptions.h"
 #include "framework/Application.h"
 #include "platform/Clock.h"
+#include "remote/SocketDrops.h"
 #include "ui/MetricsFigures.h"
 #include "ui/RemoteAdmin.h"
 
@@ -43,6 +44,9 @@ std::string RemoteAdmin::MetricsText() {
                   FrameTimings::Clock::now());
   AddServiceFigures(metrics, rcon_.get(), query_.get(), web_.get(), metrics_.get());
   metrics.DroppedDatagrams = window_.DroppedDatagrams();
+  if (gameFacts_.GamePort != 0) {
+    metrics.SocketDroppedDatagrams = remote::ReadSocketDrops(gameFacts_.GamePort);
+  }
   metrics.ConsoleLinesDropped = fw::TerminalLinesDropped();
   const int level = display.HighlightedLevel;
   if (level >= 0 && level < static_cast<int>(display.LevelNames.size())) {

@@ -189,6 +189,7 @@ void CServerDlg::OnShowWindow(bool show) {
 
 void CServerDlg::StartServer() {
   if (session_.Initialise() && session_.Start()) {
+    gameHosted_ = true;
     display_.ServerStartTime = session_.StartTime();
     UpdateData(false);
     remote_.Start(arguments_);
@@ -209,6 +210,11 @@ std::string CServerDlg::ServiceStatusText() {
   }
   text += ", players ";
   text += display_.PlayersText.empty() ? "0" : display_.PlayersText;
+  // The status keeps the last figures the engine gave; `systemctl status` must not pass them off
+  // as live while a frame hangs.
+  if (const std::optional<std::string> since = engineWatch_.SilentSince()) {
+    text += "; the engine is not responding, it last answered at " + *since;
+  }
   return text;
 }
 

@@ -58,6 +58,8 @@ class CServerDlg : public fw::CDialog,
   bool FatalReported() const { return fatalReported_.load(); }
   // "Server initialized." was written and "Server stopped." not yet. Safe from any thread.
   bool StoppedLineOwed() const { return stoppedLineOwed_.load(); }
+  // The game was hosted once: a fatal report before that is a start that failed.
+  bool GameHosted() const { return gameHosted_; }
   // A second stop signal ended the window while its stop still waited for the engine.
   bool StoppedWithoutWaiting() const { return stoppedWithoutWaiting_; }
 
@@ -172,6 +174,7 @@ class CServerDlg : public fw::CDialog,
   std::vector<std::string> engineCommands_;  // for Tab, from the engine's help
   std::string errorCause_;                   // what the next error box adds to its text, by line
   bool firstShowPending_ = true;
+  bool gameHosted_ = false;
   std::atomic<bool> confirmOnStop_{true};
   std::atomic<bool> fatalReported_{false};
   std::atomic<bool> outOfMemoryReported_{false};

@@ -102,7 +102,7 @@ TEST(ConsoleLog, AFileThatCannotBeOpenedStopsTheStartWithTheReason) {
                       {"-console", "-config", "deathmatch", "-port", FreePort(), "-log",
                        game.Path() + "/no/such/folder/server.log"},
                       game.Path());
-  EXPECT_EQ(server.WaitForExit(20s), 1);
+  EXPECT_EQ(server.WaitForExit(20s), 4);
   EXPECT_NE(server.Errors().find("cannot open the log file"), std::string::npos) << server.Errors();
   EXPECT_EQ(server.Output().find("Server is running."), std::string::npos);
 }
@@ -118,7 +118,7 @@ TEST(ConsoleLog, AFifoIsRefusedAtTheStartWhetherOrNotItHasAReader) {
     ChildProcess server(
         kProgram, {"-console", "-config", "deathmatch", "-port", FreePort(), "-log", fifo.string()},
         game.Path());
-    EXPECT_EQ(server.WaitForExit(20s), 1) << "reader: " << reader;
+    EXPECT_EQ(server.WaitForExit(20s), 4) << "reader: " << reader;
     EXPECT_NE(server.Errors().find("not a regular file (a FIFO)"), std::string::npos)
         << server.Errors();
     if (readEnd >= 0) {

@@ -69,7 +69,7 @@ TEST(LogTargets, AFolderIsRefusedByItsName) {
   ChildProcess server(kProgram,
                       {"-console", "-config", "deathmatch", "-port", FreePort(), "-log", folder},
                       game.Path());
-  EXPECT_EQ(server.WaitForExit(20s), 1);
+  EXPECT_EQ(server.WaitForExit(20s), 4);
   EXPECT_NE(server.Errors().find("cannot open the log file " + folder +
                                  ": not a regular file (a directory)"),
             std::string::npos)

@@ -81,7 +81,8 @@ TEST(ManPage, HasTheSectionsAnOperatorLooksFor) {
         "NOTIFY_SOCKET"}},
       {"FILES", {"history", "/var/log/vexserver/", "/etc/vexserver/", "vexserver\\-alerts.yml"}},
       {"SIGNALS", {"SIGINT", "SIGTERM", "SIGHUP", "SIGUSR1", "SIGPIPE"}},
-      {"EXIT STATUS", {".B 0\n", ".B 1\n", ".B 2\n", ".B 3\n", "10", "13", ".B 64\n"}},
+      {"EXIT STATUS", {".B 0\n", ".B 1\n", ".B 2\n", ".B 3\n", ".B 4\n", "10", "13", ".B 64\n"}},
+      {"SEE ALSO", {".BR vexattr (1)"}},
   };
   for (const auto& [heading, words] : expected) {
     const std::string section = Section(page, heading);

@@ -63,7 +63,7 @@ TEST(ModuleLocation, AMissingModuleNamesBothPlacesLookedIn) {
   fs::copy_file(kProgram, program);
   ChildProcess server(program.string(), {"-console", "-config", "deathmatch", "-port", FreePort()},
                       game.Path());
-  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_EQ(server.WaitForExit(), 4);
   EXPECT_NE(
       server.Output().find("server.so is neither in the working directory (" +
                            fs::canonical(game.Path()).string() + ") nor beside the program (" +

@@ -31,13 +31,13 @@ void PrintTo(const WarningCase& row, std::ostream* out) {
 class OptionWarning : public ::testing::TestWithParam<WarningCase> {};
 
 // The configuration check reads the command line as hosting does, so each warning shows there
-// with the configuration that the game would host.
+// with the configuration that the game would host; and it fails, as a start check must.
 TEST_P(OptionWarning, CheckConfigSaysWhatWasIgnoredOrMisread) {
   GameFolder game;
   std::vector<std::string> arguments = {"--check-config", "-config", "deathmatch"};
   arguments.insert(arguments.end(), GetParam().Arguments.begin(), GetParam().Arguments.end());
   ChildProcess check(kProgram, arguments, game.Path());
-  ASSERT_EQ(check.WaitForExit(), 0) << check.Errors();
+  ASSERT_EQ(check.WaitForExit(), 64) << check.Errors();
   EXPECT_NE(check.Errors().find("vexserver: warning: " + GetParam().Warning), std::string::npos)
       << check.Errors();
   EXPECT_NE(check.Output().find(GetParam().Summary), std::string::npos) << check.Output();

@@ -75,7 +75,7 @@ TEST(Program, StartedOutsideAGameFolderSaysTheConfigurationFolderIsMissing) {
   EXPECT_NE(check.Errors().find(missing), std::string::npos) << check.Errors();
 
   ChildProcess server(kProgram, {"-console", "-port", FreePort()}, elsewhere.Path().string());
-  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_EQ(server.WaitForExit(), 4);
   EXPECT_NE(server.Output().find(missing), std::string::npos) << server.Output();
 }
 
@@ -165,11 +165,11 @@ TEST(ConsoleFrontEnd, SigtermStopsLikeTheStopButton) {
   EXPECT_NE(server.Output().find("Server stopped."), std::string::npos);
 }
 
-TEST(ConsoleFrontEnd, FailedStartShowsItsReportThenTheStartReportAndExitsWith1) {
+TEST(ConsoleFrontEnd, FailedStartShowsItsReportThenTheStartReportAndExitsWith4) {
   GameFolder game;
   ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", FreePort()},
                       game.Path(), {"VEX_SIM_FAULT=gamecode"});
-  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_EQ(server.WaitForExit(), 4);
   const auto specific = server.Errors().find("ERROR - Unable to load the game binaries.");
   const auto start = server.Errors().find(kStartFailed);
   ASSERT_NE(specific, std::string::npos) << server.Errors();
@@ -182,7 +182,7 @@ TEST(ConsoleFrontEnd, PortAlreadyTakenCannotBeHosted) {
   HeldPort taken;
   ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", taken.Port()},
                       game.Path());
-  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_EQ(server.WaitForExit(), 4);
   const auto host = server.Errors().find("ERROR - Unable to host the game.");
   ASSERT_NE(host, std::string::npos) << server.Errors();
   EXPECT_LT(host, server.Errors().find(kStartFailed));

@@ -110,18 +110,49 @@ TEST_F(ServiceManager, ReadyAfterHostingThenStatusPingsAndStopping) {
   EXPECT_EQ(server_->WaitForExit(20s), 2);
 }
 
-TEST_F(ServiceManager, WatchdogPingsEndWhenAFrameHangs) {
+TEST_F(ServiceManager, WatchdogPingsEndWhenAFrameHangsAndTheStatusSaysSo) {
   Start({"VEX_SIM_FAULT=hang:60"}, "Hung");
   ASSERT_TRUE(notify_.WaitFor("READY=1", 20s)) << server_->Output() << server_->Errors();
   ASSERT_TRUE(notify_.WaitFor("WATCHDOG=1", 10s));
   // Pings come every half second while frames run; once frame 60 hangs, none comes for good.
-  const bool silent = WaitUntil([&] { return !notify_.WaitFor("WATCHDOG=1", 4s); }, 60s, 0ms);
-  EXPECT_TRUE(silent) << "watchdog pings went on while the engine hung";
+  std::optional<std::string> hungStatus;
+  const auto pingsStop = [&] {
+    while (const auto datagram = notify_.Receive(4s)) {
+      if (datagram->find("the engine is not responding") != std::string::npos) {
+        hungStatus = datagram;
+      }
+      if (HasLine(*datagram, "WATCHDOG=1")) {
+        return false;
+      }
+    }
+    return true;
+  };
+  EXPECT_TRUE(WaitUntil(pingsStop, 60s, 0ms)) << "watchdog pings went on while the engine hung";
   EXPECT_FALSE(notify_.WaitFor("WATCHDOG=1", 2s));
+  if (!hungStatus) {
+    hungStatus = notify_.WaitFor("the engine is not responding", 10s);
+  }
+  ASSERT_TRUE(hungStatus) << "the status went on as if the engine ran";
+  EXPECT_EQ(hungStatus->rfind("STATUS=Hung, ", 0), 0u) << *hungStatus;
 
   server_->Signal(SIGTERM);
   EXPECT_TRUE(notify_.WaitFor("STOPPING=1", 20s));
   EXPECT_EQ(server_->WaitForExit(30s), 2);
+}
+
+// The package's unit runs the server as a user of its own; started by root, it says so.
+TEST(RootUser, IsWarnedThatTheServerShouldRunAsAUserOfItsOwn) {
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "the tests do not run as root here";
+  }
+  GameFolder game;
+  ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", FreePort()},
+                      game.Path());
+  ASSERT_TRUE(server.WaitForOutput("Server is running.")) << server.Errors();
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(), 2);
+  EXPECT_NE(server.Errors().find("vexserver: warning: running as root: "), std::string::npos)
+      << server.Errors();
 }
 
 // Standard error is a file here; JOURNAL_STREAM names it as the journal's stream would be named.

@@ -87,6 +87,32 @@ TEST(ServiceUnit, SystemdAnalyzeAcceptsAnInstanceWithoutAWord) {
   EXPECT_EQ(verify.Output(), "");
 }
 
+// A time span of the unit as systemd reads it, in microseconds.
+long long Microseconds(const std::string& span) {
+  ChildProcess timespan("/usr/bin/systemd-analyze", {"timespan", span}, "/");
+  EXPECT_EQ(timespan.WaitForExit(30s), 0) << timespan.Errors();
+  std::smatch figure;
+  if (!std::regex_search(timespan.Output(), figure, std::regex("s: (\\d+)"))) {
+    ADD_FAILURE() << timespan.Output();
+    return 0;
+  }
+  return std::stoll(figure[1]);
+}
+
+// A server that fails at once is started again every RestartSec=: the start limit must be
+// reached at that pace, or the restarts go on for ever. (A limit outside [Unit] is a warning of
+// systemd-analyze verify, which the test above keeps away.)
+TEST(ServiceUnit, RestartsOfAFailingStartReachTheStartLimit) {
+  const std::vector<std::string> interval = UnitValues("StartLimitIntervalSec");
+  const std::vector<std::string> burst = UnitValues("StartLimitBurst");
+  const std::vector<std::string> delay = UnitValues("RestartSec");
+  ASSERT_EQ(interval.size(), 1u);
+  ASSERT_EQ(burst.size(), 1u);
+  ASSERT_EQ(delay.size(), 1u);
+  EXPECT_LT(std::stoll(burst.front()) * Microseconds(delay.front()),
+            Microseconds(interval.front()));
+}
+
 // systemd-analyze's exposure figure, from 0 (locked down) to 10, read without a service manager.
 TEST(ServiceUnit, ExposureIsAtMostTwoAndAHalf) {
   test::ScratchFolder scratch;
@@ -147,9 +173,9 @@ std::set<std::string> ListAllowedCalls() {
   return allowed;
 }
 
-// Commands of the unit run in its sandbox: its ExecStart='s shell line with this build's program
-// and a log folder of the test's, in the game folder, with the instance's options in
-// VEXSERVER_OPTIONS as the environment file sets them.
+// Commands of the unit run in its sandbox: its ExecStart='s shell line with this build's program,
+// in the game folder, with the instance's options in VEXSERVER_OPTIONS as the environment file
+// sets them; the sandbox's only writable folder plays /var/log/vexserver.
 class UnitSandbox : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -191,9 +217,8 @@ class UnitSandbox : public ::testing::Test {
     if (parts.empty()) {
       return {"/bin/false"};
     }
-    std::string script =
+    const std::string script =
         std::regex_replace(parts[3].str(), std::regex("/usr/bin/vexserver"), kProgram);
-    script = std::regex_replace(script, std::regex("/var/log/vexserver"), LogFolder().string());
     return {parts[1], parts[2], script, parts[4], name};
   }
 
@@ -201,17 +226,21 @@ class UnitSandbox : public ::testing::Test {
   GameFolder game_;
 };
 
+// The instance's options as the example file shows them: a quoted name keeps its space, and the
+// log file is the operator's choice.
 TEST_F(UnitSandbox, TheServerHostsReopensItsLogOnReloadAndStops) {
   test::NotifySocket notify;
+  const fs::path log = LogFolder() / "deathmatch.log";
   // LeakSanitizer stops the world with ptrace, which the filter forbids as it would the server's.
   ChildProcess server(
       Sandbox(), Wrapped(StartCommand("deathmatch")), game_.Path(),
       {notify.Variable(), "WATCHDOG_USEC=1000000", "VEX_SIM_BOTS=2", "ASAN_OPTIONS=detect_leaks=0",
-       "VEXSERVER_OPTIONS=-port " + FreePort() + " -queryport " + FreePort()});
+       "VEXSERVER_OPTIONS=-port " + FreePort() + " -queryport " + FreePort() +
+           " -name 'Vex Arena' -log " + log.string()});
   ASSERT_TRUE(notify.WaitFor("READY=1", 30s)) << server.Output() << server.Errors();
   // Frames advance: the engine module was loaded and runs.
   ASSERT_TRUE(notify.WaitFor("WATCHDOG=1", 10s));
-  const fs::path log = LogFolder() / "deathmatch.log";
+  EXPECT_TRUE(notify.WaitFor("STATUS=Vex Arena, ", 10s));
   ASSERT_TRUE(fs::exists(log));
   // UMask=: the console's log is not for every user's eyes.
   EXPECT_EQ(fs::status(log).permissions() & fs::perms::others_all, fs::perms::none);
@@ -232,6 +261,25 @@ TEST_F(UnitSandbox, TheServerHostsReopensItsLogOnReloadAndStops) {
   EXPECT_NE(ReadAll(LogFolder() / "deathmatch.log.1").find("Server is running."),
             std::string::npos);
   EXPECT_EQ(server.Errors().find("not permitted"), std::string::npos) << server.Errors();
+}
+
+// The check and then the server run in one start: a warning of the configuration reaches the
+// journal once.
+TEST_F(UnitSandbox, AWarningOfTheConfigurationIsSaidOnce) {
+  game_.WriteConfig("narrow",
+                    "[Settings]\nGameType = 1\n[Deathmatch]\nMap00 = \"Worlds\\Multi\\Arena\"\n"
+                    "[Preferences]\nPortID = 70000\n");
+  test::NotifySocket notify;
+  ChildProcess server(Sandbox(), Wrapped(StartCommand("narrow")), game_.Path(),
+                      {notify.Variable(), "ASAN_OPTIONS=detect_leaks=0",
+                       "VEXSERVER_OPTIONS=-port " + FreePort() + " -queryport " + FreePort()});
+  ASSERT_TRUE(notify.WaitFor("READY=1", 30s)) << server.Output() << server.Errors();
+  server.Signal(SIGTERM);
+  EXPECT_EQ(server.WaitForExit(30s), 2) << server.Errors();
+  const std::string errors = server.Errors();
+  const std::size_t first = errors.find("PortID = 70000 does not fit its field");
+  ASSERT_NE(first, std::string::npos) << errors;
+  EXPECT_EQ(errors.find("PortID = 70000", first + 1), std::string::npos) << errors;
 }
 
 // The sandbox is no formality: what it forbids fails inside and works outside.
@@ -270,8 +318,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {"/usr/bin/python3", "-c", "import os; os.setpriority(os.PRIO_PROCESS, 0, 1)"}}),
     [](const ::testing::TestParamInfo<Forbidden>& row) { return std::string(row.param.name); });
 
-// A configuration that cannot be hosted, or a wrong option, ends the service's main process with
-// a code that RestartPreventExitStatus= names, before anything was hosted.
+// A configuration that cannot be hosted, a wrong option, or a start that cannot succeed, ends the
+// service's main process with a code that RestartPreventExitStatus= names, before anything was
+// hosted.
 struct BadStart {
   const char* name;
   const char* instance;
@@ -301,15 +350,18 @@ TEST_P(UnitStartRefuses, WithACodeThatIsNotRestarted) {
   EXPECT_NE(server.Errors(), "") << "the journal would not say why";
 }
 
-INSTANTIATE_TEST_SUITE_P(Configurations, UnitStartRefuses,
-                         ::testing::Values(BadStart{"NoSuchConfiguration", "nosuch", "", 11},
-                                           BadStart{"SyntaxError", "unreadable", "", 11},
-                                           BadStart{"NoLevels", "nolevels", "", 12},
-                                           BadStart{"UnknownGameType", "badtype", "", 13},
-                                           BadStart{"IncompleteOption", "deathmatch", "-log", 64}),
-                         [](const ::testing::TestParamInfo<BadStart>& row) {
-                           return std::string(row.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Configurations, UnitStartRefuses,
+    ::testing::Values(BadStart{"NoSuchConfiguration", "nosuch", "", 11},
+                      BadStart{"SyntaxError", "unreadable", "", 11},
+                      BadStart{"NoLevels", "nolevels", "", 12},
+                      BadStart{"UnknownGameType", "badtype", "", 13},
+                      BadStart{"IncompleteOption", "deathmatch", "-log", 64},
+                      BadStart{"MisspeltOption", "deathmatch", "-prot 27890", 64},
+                      BadStart{"OptionWithoutItsValue", "deathmatch", "-rconpassword-file", 64},
+                      BadStart{"LogFileThatCannotBeOpened", "deathmatch", "-log /usr/vexserver.log",
+                               4}),
+    [](const ::testing::TestParamInfo<BadStart>& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vex

@@ -104,7 +104,7 @@ TEST_P(UnreadableConfig, IsError11WithTheFileAndTheCause) {
   }
   ChildProcess server = unprivileged ? unprivileged->Start(arguments)
                                      : ChildProcess(kProgram, arguments, game.Path());
-  ASSERT_EQ(server.WaitForExit(), 1) << server.Output() << server.Errors();
+  ASSERT_EQ(server.WaitForExit(), 4) << server.Output() << server.Errors();
   EXPECT_NE(server.Errors().find(kUnreadable), std::string::npos) << server.Errors();
   EXPECT_NE(server.Errors().find(GetParam().cause), std::string::npos) << server.Errors();
   EXPECT_NE(server.Output().find(GetParam().cause), std::string::npos) << server.Output();
@@ -173,7 +173,7 @@ TEST(HostingFailure, SaysThatThePortIsInUse) {
   HeldPort taken;
   ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", taken.Port()},
                       game.Path());
-  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_EQ(server.WaitForExit(), 4);
   const std::string cause =
       "Hosting failed: Cannot bind UDP port " + taken.Port() + ": " + std::strerror(EADDRINUSE);
   EXPECT_NE(server.Errors().find(cause), std::string::npos) << server.Errors();
@@ -198,7 +198,7 @@ TEST_P(EngineRefusal, SaysTheEnginesReasonBeforeTheError) {
   GameFolder game;
   ChildProcess server(kProgram, {"-console", "-config", "deathmatch", "-port", FreePort()},
                       game.Path(), {std::string("VEX_SIM_FAULT=") + GetParam().fault});
-  EXPECT_EQ(server.WaitForExit(), 1);
+  EXPECT_EQ(server.WaitForExit(), 4);
   const std::string& errors = server.Errors();
   const std::size_t reason = errors.find(GetParam().reason);
   ASSERT_NE(reason, std::string::npos) << errors;
@@ -228,7 +228,7 @@ TEST(HostingFailure, OnAnotherServersQueryPortGuessesThatItIsOneBelowTheCause) {
       << first.Output() << first.Errors();
   ChildProcess second(kProgram, {"-console", "-config", "deathmatch", "-port", queryPort},
                       game.Path());
-  EXPECT_EQ(second.WaitForExit(20s), 1);
+  EXPECT_EQ(second.WaitForExit(20s), 4);
   const std::string cause = "Hosting failed: Cannot bind UDP port " + queryPort;
   const std::string guess =
       "UDP port " + queryPort +

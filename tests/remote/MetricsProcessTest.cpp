@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -173,6 +174,40 @@ TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
   const std::string text =
       ScrapeUntil([&](const std::string& scraped) { return Sample(scraped, kDropped) >= 3.0; });
   EXPECT_EQ(Sample(text, kDropped), 3.0) << text;
+}
+
+// A stopped server reads nothing: what arrives past its socket's receive buffer the kernel drops,
+// and the server counts it once it runs again, apart from what the engine dropped.
+TEST_F(RealServerMetrics, DatagramsTheKernelDroppedFromAFullGamePortAreCounted) {
+  const int gamePort = UnusedPort();
+  ChildProcess server(kProgram,
+                      {"-console", "-config", "deathmatch", "-port", std::to_string(gamePort),
+                       "-queryport", "0", "-metricsport", std::to_string(metricsPort_)},
+                      game_.Path());
+  ASSERT_TRUE(server.WaitForOutput("Hosting", 30s)) << server.Output() << server.Errors();
+  constexpr const char* kDropped = "vexserver_game_port_socket_dropped_datagrams_total";
+  EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {
+                     return Sample(scraped, kDropped).has_value();
+                   }),
+                   kDropped),
+            0.0);
+  server.Signal(SIGSTOP);
+  const int sender = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(gamePort));
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  // Far more than the largest receive buffer the kernel grants (net.core.rmem_max).
+  const std::string datagram(1000, 'x');
+  for (int i = 0; i < 20000; ++i) {
+    sendto(sender, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+           sizeof to);
+  }
+  close(sender);
+  server.Signal(SIGCONT);
+  const std::string text =
+      ScrapeUntil([&](const std::string& scraped) { return Sample(scraped, kDropped) > 0.0; });
+  EXPECT_GT(Sample(text, kDropped), 0.0) << text;
 }
 
 // The status line of one GET of /metrics with these headers.

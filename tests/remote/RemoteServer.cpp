@@ -76,7 +76,7 @@ std::unique_ptr<ChildProcess> StartNodeScript(const std::string& script,
                                               const std::vector<std::string>& arguments) {
   const fs::path folder = fs::path(VEX_SOURCE_DIR) / "tests/node";
   if (!fs::exists(folder / "node_modules")) {
-    ADD_FAILURE() << "tests/node/node_modules is missing: run scripts/install-deps";
+    ADD_FAILURE() << "tests/node/node_modules is missing: run scripts/install-deps --tests";
     return nullptr;
   }
   std::vector<std::string> all{(folder / script).string()};
