@@ -261,7 +261,7 @@ TEST_P(LoggedStart, FailureKeepsTheBoxAndServerStoppedInTheLog) {
   arguments.insert(arguments.end(), GetParam().Arguments.begin(), GetParam().Arguments.end());
   // Standard input is a pipe: the choice of a configuration file cancels without asking.
   ChildProcess server(kProgram, arguments, game.Path());
-  EXPECT_EQ(server.WaitForExit(), 1) << server.Output() << server.Errors();
+  EXPECT_EQ(server.WaitForExit(), 4) << server.Output() << server.Errors();
   std::ifstream file(log);
   const std::string logged((std::istreambuf_iterator<char>(file)),
                            std::istreambuf_iterator<char>());
