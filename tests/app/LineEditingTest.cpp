@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
+#include "tests/remote/HttpGet.h"
 #include "tests/support/ProgramFixtures.h"
+#include "tests/support/UnusedPort.h"
 
 namespace vex {
 namespace {
@@ -30,11 +32,12 @@ class LineEditing : public ::testing::Test {
  protected:
   void Start(const std::string& bots, const std::string& term = "xterm",
              const std::string& fault = "",
-             unsigned short columns = PseudoTerminal::kDefaultColumns) {
+             unsigned short columns = PseudoTerminal::kDefaultColumns,
+             const std::vector<std::string>& extraArguments = {}) {
+    std::vector<std::string> arguments{"-console", "-config", "deathmatch", "-port", FreePort()};
+    arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
     terminal_.emplace(
-        kProgram,
-        std::vector<std::string>{"-console", "-config", "deathmatch", "-port", FreePort()},
-        game_.Path(),
+        kProgram, arguments, game_.Path(),
         std::vector<std::string>{"HOME=" + game_.Path(), "TERM=" + term, "VEX_SIM_BOTS=" + bots,
                                  "VEX_SIM_SEED=7", "VEX_SIM_FAULT=" + fault},
         columns);
@@ -226,6 +229,44 @@ TEST_F(LineEditing, AStalledTerminalDoesNotHoldTheCommandsUp) {
   terminal_->Type("/stop\r");
   EXPECT_EQ(terminal_->WaitForExitUnread(20s), 2);
 }
+
+struct LoneKey {
+  const char* Name;
+  const char* Bytes;
+};
+
+void PrintTo(const LoneKey& key, std::ostream* out) {
+  *out << key.Name;
+}
+
+class LoneKeyAtTheTerminal : public LineEditing, public ::testing::WithParamInterface<LoneKey> {};
+
+// A key whose bytes the editor waits to complete holds nothing else up: the metrics answer, the
+// game's lines keep coming, and Ctrl-C stops the server.
+TEST_P(LoneKeyAtTheTerminal, HoldsNothingUp) {
+  const int metricsPort = test::UnusedPort();
+  Start("3", "xterm", "", PseudoTerminal::kDefaultColumns,
+        {"-metricsport", std::to_string(metricsPort)});
+  ASSERT_TRUE(terminal_->WaitFor(" joined the game."));
+  terminal_->Type(GetParam().Bytes);
+  EXPECT_TRUE(test::HttpGet(metricsPort, "/metrics"));
+  // The editor draws nothing for the key: what comes now is the game's.
+  const std::size_t scraped = terminal_->Screen().size();
+  EXPECT_TRUE(terminal_->WaitFor(".", scraped)) << terminal_->Screen().substr(scraped);
+  const std::size_t mark = terminal_->Screen().size();
+  terminal_->Type("\x03");
+  EXPECT_EQ(terminal_->WaitForExit(20s), 2) << terminal_->Screen().substr(mark);
+  EXPECT_NE(terminal_->Screen().find("Server stopped.", mark), std::string::npos)
+      << terminal_->Screen().substr(mark);
+}
+
+INSTANTIATE_TEST_SUITE_P(LineEditing, LoneKeyAtTheTerminal,
+                         ::testing::Values(LoneKey{"Escape", "\x1b"},
+                                           LoneKey{"FirstByteOfACharacter", "\xc3"},
+                                           LoneKey{"AltB",
+                                                   "\x1b"
+                                                   "b"}),
+                         [](const auto& key) { return std::string(key.param.Name); });
 
 // Ctrl-C as typed, SIGTERM and SIGHUP as sent (a tmux or SSH session that ends), each after the
 // operator has typed a line, which is when the line editor had taken the signals over.
