@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -133,7 +134,8 @@ LineEditor::LineEditor(std::function<void(const std::string&)> onLine, Completer
                        std::string historyFile)
     : onLine_(std::move(onLine)),
       complete_(std::move(complete)),
-      historyFile_(std::move(historyFile)) {
+      historyFile_(std::move(historyFile)),
+      keyWait_(std::make_unique<QTimer>()) {
   active = this;
   rl_readline_name = "vexserver";
   rl_getc_function = NextCharacter;
@@ -150,9 +152,9 @@ LineEditor::LineEditor(std::function<void(const std::string&)> onLine, Completer
   // libedit's callback mode leaves the terminal as it found it: without this the terminal driver
   // would edit lines itself and Tab or the arrows never reach the editor.
   rl_prep_terminal(1);
-  keyWait_.setSingleShot(true);
-  keyWait_.setInterval(kKeyWaitMs);
-  QObject::connect(&keyWait_, &QTimer::timeout, [this] { keys_.GiveUp(); });
+  keyWait_->setSingleShot(true);
+  keyWait_->setInterval(kKeyWaitMs);
+  QObject::connect(keyWait_.get(), &QTimer::timeout, [this] { keys_.GiveUp(); });
   notifier_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { ReadTerminal(); });
 }
@@ -170,7 +172,7 @@ void LineEditor::ReadTerminal() {
     }
     return;
   }
-  keyWait_.stop();
+  keyWait_->stop();
   keys_.Feed(std::string_view(buffer, static_cast<std::size_t>(count)));
   HandKeys();
 }
@@ -192,7 +194,7 @@ void LineEditor::HandKeys() {
   }
   std::fflush(rl_outstream);
   if (keys_.Waiting()) {
-    keyWait_.start();
+    keyWait_->start();
   }
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +9,7 @@
 #include "framework/console/TerminalKeys.h"
 
 class QSocketNotifier;
+class QTimer;
 
 namespace vex::fw {
 
@@ -52,7 +52,7 @@ class LineEditor {
   std::string historyFile_;
   std::unique_ptr<QSocketNotifier> notifier_;
   TerminalKeys keys_;
-  QTimer keyWait_;  // how long the rest of a key may take
+  std::unique_ptr<QTimer> keyWait_;  // how long the rest of a key may take
 };
 
 }  // namespace vex::fw

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cerrno>
 #include <utility>
 
@@ -49,10 +50,10 @@ std::vector<std::string> LineSplitter::Finish() {
 }
 
 TerminalInput::TerminalInput(int fd, std::function<bool(const std::string&)> onLine)
-    : fd_(fd), onLine_(std::move(onLine)) {
-  offerAgain_.setSingleShot(true);
-  offerAgain_.setInterval(kOfferAgainMs);
-  QObject::connect(&offerAgain_, &QTimer::timeout, [this] { OfferHeld(); });
+    : fd_(fd), onLine_(std::move(onLine)), offerAgain_(std::make_unique<QTimer>()) {
+  offerAgain_->setSingleShot(true);
+  offerAgain_->setInterval(kOfferAgainMs);
+  QObject::connect(offerAgain_.get(), &QTimer::timeout, [this] { OfferHeld(); });
   if (fcntl(fd_, F_GETFL) == -1) {
     return;  // closed: there is nothing to read
   }
@@ -98,7 +99,7 @@ void TerminalInput::OfferHeld() {
       if (notifier_) {
         notifier_->setEnabled(false);
       }
-      offerAgain_.start();
+      offerAgain_->start();
       return;
     }
     held_.pop_front();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QTimer>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -11,6 +10,7 @@
 #include <vector>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace vex::fw {
 
@@ -55,7 +55,7 @@ class TerminalInput {
   LineSplitter splitter_;
   std::unique_ptr<QSocketNotifier> notifier_;
   std::deque<std::string> held_;  // read, not taken yet
-  QTimer offerAgain_;
+  std::unique_ptr<QTimer> offerAgain_;
 };
 
 }  // namespace vex::fw
