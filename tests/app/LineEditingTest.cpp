@@ -263,9 +263,8 @@ TEST_P(LoneKeyAtTheTerminal, HoldsNothingUp) {
 INSTANTIATE_TEST_SUITE_P(LineEditing, LoneKeyAtTheTerminal,
                          ::testing::Values(LoneKey{"Escape", "\x1b"},
                                            LoneKey{"FirstByteOfACharacter", "\xc3"},
-                                           LoneKey{"AltB",
-                                                   "\x1b"
-                                                   "b"}),
+                                           LoneKey{"AltB", "\x1b\x62"},
+                                           LoneKey{"AltBWithTheEighthBitSet", "\xe2"}),
                          [](const auto& key) { return std::string(key.param.Name); });
 
 // Ctrl-C as typed, SIGTERM and SIGHUP as sent (a tmux or SSH session that ends), each after the
