@@ -201,6 +201,8 @@ void LineEditor::HandKeys() {
 LineEditor::~LineEditor() {
   notifier_.reset();
   handed.clear();
+  // The server has ended: no prompt stays behind on the terminal.
+  HideLine();
   rl_deprep_terminal();
   rl_callback_handler_remove();
   if (!historyFile_.empty()) {

@@ -118,6 +118,22 @@ TEST_F(LineEditing, AGameLineWhileTypingLeavesTheLineWhole) {
   Stop();
 }
 
+TEST_F(LineEditing, NoPromptStaysOnTheTerminalWhenTheServerEnds) {
+  Start("0");
+  terminal_->Type("/sta");
+  ASSERT_TRUE(terminal_->WaitFor("> /sta"));
+  terminal_->Type("\x15/stop\r");
+  ASSERT_EQ(terminal_->WaitForExit(20s), 2) << terminal_->Screen();
+  const std::string& screen = terminal_->Screen();
+  const std::size_t lastPrompt = screen.rfind("> ");
+  ASSERT_NE(lastPrompt, std::string::npos);
+  const std::size_t erased = screen.rfind("\r\x1b[J");
+  EXPECT_TRUE(erased != std::string::npos && erased > lastPrompt)
+      << screen.substr(screen.size() - std::min<std::size_t>(300, screen.size()));
+  EXPECT_EQ(screen.find_first_not_of("\r\n", erased + 4), std::string::npos)
+      << screen.substr(erased);
+}
+
 TEST_F(LineEditing, CtrlDOnAnEmptyLineKeepsTheCommandsWorking) {
   Start("0");
   const std::size_t mark = terminal_->Screen().size();

@@ -148,5 +148,24 @@ TEST(RconAnswers, TheProtectedPlayerCannotBeBooted) {
   EXPECT_EQ(server.Process().Output().find("Ash was kicked"), std::string::npos);
 }
 
+// The game takes 119 bytes of a command: the console's copy shows those, and the sender is told
+// that the rest was not sent.
+TEST(RconAnswers, ACutCommandIsShownAsSentAndTheSenderIsTold) {
+  RemoteServer server;
+  ASSERT_TRUE(server.Start());
+  RconClient client(server.RconPort());
+  ASSERT_TRUE(SignIn(client));
+  const std::string sent = "say " + std::string(115, 'x');
+  client.Send(Command(kFirstId, sent + std::string(40, 'y')));
+  const std::optional<std::vector<std::string>> answers = Answers(client, 1);
+  ASSERT_TRUE(answers);
+  EXPECT_EQ(answers->front().rfind("The command was cut to the game's 119 bytes", 0), 0u)
+      << answers->front();
+  EXPECT_NE(answers->front().find("Server: " + std::string(115, 'x') + "\n"), std::string::npos)
+      << answers->front();
+  EXPECT_TRUE(server.Process().WaitForOutput(": " + sent + "\n")) << server.Process().Output();
+  EXPECT_EQ(server.Process().Output().find(sent + "y"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vex::test
