@@ -184,6 +184,7 @@ class CServerDlg : public fw::CDialog,
   ConsoleCommandAnswers answers_;
   // A piped line the engine refused waits with the reader until a frame after this one.
   std::optional<std::uint64_t> heldAtFrame_;
+  std::uint32_t heldSinceMs_ = 0;
   bool mayHoldLine_ = false;                      // the line being run may be held once
   std::optional<std::uint64_t> lineHeldAtFrame_;  // ... and the engine refused it
   RemoteAdmin remote_{*this};

@@ -13,15 +13,23 @@
 
 namespace vex {
 
+namespace {
+
+constexpr std::uint32_t kLongestLineHoldMs = 1000;
+
+}  // namespace
+
 void CServerDlg::OnTerminalLine(const std::string& line) {
   RunLine(line, {CommandSource::Terminal, {}}, {});
 }
 
 // Piped lines come faster than an engine may take them: a line whose message the engine refused
 // stays with the reader and comes again once a frame has run. A line refused after a frame was
-// refused for another reason than a full queue, and that reason is told.
+// refused for another reason than a full queue, and that reason is told. Without frames (a hung
+// or stopped engine) it is tried again after a while, and then refused for good.
 bool CServerDlg::TakeTerminalLine(const std::string& line) {
-  if (heldAtFrame_ && session_.FramesRun() == *heldAtFrame_) {
+  if (heldAtFrame_ && session_.FramesRun() == *heldAtFrame_ &&
+      platform::MillisecondClock() - heldSinceMs_ < kLongestLineHoldMs) {
     return false;
   }
   mayHoldLine_ = !heldAtFrame_;
@@ -29,6 +37,7 @@ bool CServerDlg::TakeTerminalLine(const std::string& line) {
   RunLine(line, {CommandSource::Terminal, {}}, {});
   mayHoldLine_ = false;
   heldAtFrame_ = std::exchange(lineHeldAtFrame_, std::nullopt);
+  heldSinceMs_ = platform::MillisecondClock();
   return !heldAtFrame_;
 }
 
