@@ -133,7 +133,8 @@ void CServerDlg::RunGameCommand(std::string_view line, const CommandOrigin& orig
     notes.push_back("The command was cut to the game's " + std::to_string(kMaxConsoleCommand) +
                     " bytes; the rest was not sent.\n");
   }
-  if (refusal) {
+  // A busy engine has been reported in the console by the lock already.
+  if (refusal && (answer || delivery.What != EngineDelivery::Outcome::Busy)) {
     notes.push_back(*refusal);
   }
   if (!answer) {
