@@ -219,6 +219,11 @@ void CDialog::DoDataExchange(CDataExchange&) {}
 
 void CDialog::OnTerminalLine(const std::string&) {}
 
+bool CDialog::TakeTerminalLine(const std::string& line) {
+  OnTerminalLine(line);
+  return true;
+}
+
 std::vector<std::string> CDialog::CompleteTerminalWord(std::string_view, std::string_view) {
   return {};
 }

@@ -86,6 +86,7 @@ class CDialog {
   void DispatchSize(int width, int height) { OnSize(width, height); }
   bool DispatchInput(InputEvent event) { return PreTranslateInput(event); }
   void DispatchTerminalLine(const std::string& line) { OnTerminalLine(line); }
+  bool DispatchTerminalLineThatCanWait(const std::string& line) { return TakeTerminalLine(line); }
   std::vector<std::string> DispatchCompletion(std::string_view before, std::string_view word) {
     return CompleteTerminalWord(before, word);
   }
@@ -106,6 +107,10 @@ class CDialog {
   virtual void DoDataExchange(CDataExchange& dx);
   // A line typed on standard input; only the console back-end delivers these.
   virtual void OnTerminalLine(const std::string& line);
+  // The same from a reader that can keep the line (input that is not a terminal): false leaves it
+  // with the reader, which offers it again a little later, before any other. By default every
+  // line is taken by OnTerminalLine.
+  virtual bool TakeTerminalLine(const std::string& line);
   // Words that may complete `word`, the last one being typed after `before` (Tab on a terminal).
   virtual std::vector<std::string> CompleteTerminalWord(std::string_view before,
                                                         std::string_view word);

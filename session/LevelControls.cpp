@@ -7,29 +7,45 @@ namespace vex {
 
 namespace {
 
+constexpr std::uint32_t kReasonSize = 255;
+
 template <std::size_t N>
-bool Post(CServerSession& session, const std::array<std::uint8_t, N>& message) {
+EngineDelivery Post(CServerSession& session, const std::array<std::uint8_t, N>& message) {
   const SessionLockHold hold = session.LockForOperator();
   if (!hold) {
-    return false;
+    return {EngineDelivery::Outcome::Busy, {}};
   }
-  session.Engine()->PostShellMessage(message.data(), static_cast<std::uint32_t>(message.size()));
-  return true;
+  IServerEngine& engine = *session.Engine();
+  if (engine.PostShellMessage(message.data(), static_cast<std::uint32_t>(message.size())) == 0) {
+    return {};
+  }
+  char reason[kReasonSize + 1] = {};
+  engine.ReadLastError(reason, kReasonSize);
+  reason[kReasonSize] = '\0';
+  return {EngineDelivery::Outcome::Refused, reason};
 }
 
 }  // namespace
 
-bool SendNextLevel(CServerSession& session) {
-  return session.Engine() != nullptr && Post(session, MakeNextLevelMessage());
+EngineDelivery SendNextLevel(CServerSession& session) {
+  if (session.Engine() == nullptr) {
+    return {EngineDelivery::Outcome::NoEngine, {}};
+  }
+  return Post(session, MakeNextLevelMessage());
 }
 
-bool SendSelectLevel(CServerSession& session, int levelIndex) {
-  return session.Engine() != nullptr && session.HasThread() && levelIndex >= 0 &&
-         Post(session, MakeSelectLevelMessage(levelIndex));
+EngineDelivery SendSelectLevel(CServerSession& session, int levelIndex) {
+  if (session.Engine() == nullptr || !session.HasThread() || levelIndex < 0) {
+    return {EngineDelivery::Outcome::NoEngine, {}};
+  }
+  return Post(session, MakeSelectLevelMessage(levelIndex));
 }
 
-bool SendConsoleCommand(CServerSession& session, std::string_view command) {
-  return session.Engine() != nullptr && Post(session, MakeConsoleCommandMessage(command));
+EngineDelivery SendConsoleCommand(CServerSession& session, std::string_view command) {
+  if (session.Engine() == nullptr) {
+    return {EngineDelivery::Outcome::NoEngine, {}};
+  }
+  return Post(session, MakeConsoleCommandMessage(command));
 }
 
 }  // namespace vex

@@ -34,6 +34,7 @@ SimEngine::SimEngine(const SimSettings& settings)
       game_(settings.Seed, settings.Bots),
       net_(settings.ClientTimeoutMillis) {
   game_.SetNetEvents(&net_);
+  game_.SetProtectedClient(settings.ProtectedClient);
 }
 
 SimEngine::~SimEngine() = default;

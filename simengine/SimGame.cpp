@@ -207,7 +207,7 @@ void SimGame::SendStatsIfDue(Outbox& out) {
   if (lastStatsMs_ && nowMs_ - *lastStatsMs_ < kStatsPeriodMs) {
     return;
   }
-  out.Game(PlayerStatsMessage(players, -1));
+  out.Game(PlayerStatsMessage(players, protectedClient_));
   lastStatsMs_ = nowMs_;
   statsDirty_ = false;
 }

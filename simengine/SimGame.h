@@ -41,6 +41,8 @@ class SimGame {
   void SetOptions(const CGameOptions& block);
   const CGameOptions& Options() const { return options_; }
   void SetHost(std::string name, int maxPlayers);
+  // The client id that the player statistics name as protected; -1 for none.
+  void SetProtectedClient(std::int32_t clientId) { protectedClient_ = clientId; }
 
   void Start(Outbox& out);
   void NextLevel(Outbox& out);
@@ -96,6 +98,7 @@ class SimGame {
   GamePhase phase_ = GamePhase::kIdle;
   int level_ = -1;
   long long levelElapsedMs_ = 0;
+  std::int32_t protectedClient_ = -1;
   long long intermissionLeftMs_ = 0;
 
   long long nowMs_ = 0;

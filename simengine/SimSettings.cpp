@@ -79,6 +79,13 @@ std::optional<SimSettings> ReadSettings(std::string& error) {
     return std::nullopt;
   }
   settings.FrameLogPath = Variable("VEX_SIM_FRAME_LOG");
+
+  const std::string_view guarded = Variable("VEX_SIM_PROTECTED");
+  if (!guarded.empty() &&
+      !ParseNumber<std::int32_t>(guarded, -1, INT32_MAX, settings.ProtectedClient)) {
+    error = "VEX_SIM_PROTECTED must be a client id, or -1 for none";
+    return std::nullopt;
+  }
   return settings;
 }
 

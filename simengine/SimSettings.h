@@ -16,8 +16,9 @@ struct SimSettings {
   int FrameMillis = 0;       // VEX_SIM_FRAME_MS: extra time every frame takes
   int StepMillis = 0;        // VEX_SIM_STEP_MS: game time per frame; 0 follows the real clock
   bool TraceFrames = false;  // VEX_SIM_FRAME_TRACE: OnPacket at the start of every frame
-  int ClientTimeoutMillis = 10000;  // VEX_SIM_CLIENT_TIMEOUT_MS: a silent client is dropped
-  std::string FrameLogPath;         // VEX_SIM_FRAME_LOG: where frame starts are written
+  int ClientTimeoutMillis = 10000;    // VEX_SIM_CLIENT_TIMEOUT_MS: a silent client is dropped
+  std::string FrameLogPath;           // VEX_SIM_FRAME_LOG: where frame starts are written
+  std::int32_t ProtectedClient = -1;  // VEX_SIM_PROTECTED: the client the game guards from booting
 };
 
 inline constexpr int kMaxBots = 255;

@@ -7,9 +7,12 @@ namespace vex {
 
 namespace {
 
-// An engine that has not run a command in this time answers with what there is by then.
-constexpr std::uint32_t kLongestAnswerWaitMs = 400;
+// Longer than the pause between two levels, while no console lines are taken.
+constexpr std::uint32_t kLongestAnswerWaitMs = 5000;
 constexpr std::size_t kLongestAnswer = 64 * 1024;
+constexpr const char* kNoAnswerInTime =
+    "The engine's output for the command did not come within 5 seconds; the console shows it when "
+    "it comes.\n";
 
 }  // namespace
 
@@ -27,6 +30,9 @@ void ConsoleCommandAnswers::Append(std::string& text, std::string_view line) {
 
 void ConsoleCommandAnswers::Line(std::string_view text) {
   for (Waiting& waiting : waiting_) {
+    if (!waiting.Answer) {
+      continue;
+    }
     Append(waiting.Seen, text);
     if (waiting.Started) {
       Append(waiting.Own, text);
@@ -35,6 +41,7 @@ void ConsoleCommandAnswers::Line(std::string_view text) {
 }
 
 void ConsoleCommandAnswers::Mark(QueuedLineKind mark) {
+  engineMarks_ = true;
   if (mark == QueuedLineKind::CommandStart) {
     const auto next = std::find_if(waiting_.begin(), waiting_.end(),
                                    [](const Waiting& waiting) { return !waiting.Started; });
@@ -57,15 +64,27 @@ void ConsoleCommandAnswers::Settle(std::optional<std::uint64_t> framesPrinted,
   // Oldest first: an answer's callback may post another command, which waits at the back.
   std::deque<Waiting> kept;
   std::deque<Waiting> done;
+  std::deque<CommandAnswer> late;
   for (Waiting& waiting : waiting_) {
     const bool ranUnmarked =
-        framesPrinted && *framesPrinted > waiting.FramesAtPost && !waiting.Started;
-    const bool late = nowMs - waiting.PostedMs >= kLongestAnswerWaitMs;
-    (ranUnmarked || late ? done : kept).push_back(std::move(waiting));
+        !engineMarks_ && framesPrinted && *framesPrinted > waiting.FramesAtPost && !waiting.Started;
+    if (ranUnmarked) {
+      done.push_back(std::move(waiting));
+      continue;
+    }
+    if (waiting.Answer && nowMs - waiting.PostedMs >= kLongestAnswerWaitMs) {
+      late.push_back(std::exchange(waiting.Answer, {}));
+      waiting.Seen.clear();
+      waiting.Own.clear();
+    }
+    kept.push_back(std::move(waiting));
   }
   waiting_ = std::move(kept);
   for (Waiting& waiting : done) {
     Finish(waiting, waiting.Started);
+  }
+  for (CommandAnswer& answer : late) {
+    answer({kNoAnswerInTime, false});
   }
 }
 

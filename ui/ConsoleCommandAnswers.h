@@ -15,7 +15,9 @@ namespace vex {
 // The engine runs them in that order; one that marks its commands' output (the start and end
 // marks in the console queue) answers each with exactly its own lines. For one that does not, a
 // command's answer is every line printed from its posting until the engine has run it, game
-// events of that frame included. Window thread only.
+// events of that frame included. A command whose output does not come in time (the lines wait
+// while no level runs, or the engine is slow) is told so, and keeps its place until its marks
+// have passed, so that they never pair with a later command. Window thread only.
 class ConsoleCommandAnswers {
  public:
   // Every posted command counts, also those nobody waits for, so that the marks pair up.
@@ -30,7 +32,7 @@ class ConsoleCommandAnswers {
 
  private:
   struct Waiting {
-    CommandAnswer Answer;
+    CommandAnswer Answer;  // empty once answered, or when nobody waits for the output
     std::uint64_t FramesAtPost = 0;
     std::uint32_t PostedMs = 0;
     std::string Seen;  // every line since the posting
@@ -42,6 +44,7 @@ class ConsoleCommandAnswers {
   static void Finish(Waiting& waiting, bool own);
 
   std::deque<Waiting> waiting_;
+  bool engineMarks_ = false;  // a mark has come: the engine marks every command's output
 };
 
 }  // namespace vex

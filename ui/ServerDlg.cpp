@@ -102,7 +102,7 @@ void CServerDlg::OnCommand(int id) {
       ClearConsole();
       break;
     case res::IDC_NEXT_LEVEL:
-      SendNextLevel(session_);
+      TellIfRefused(SendNextLevel(session_), "to go to the next level");
       break;
     case res::IDC_SELECT_LEVEL:
       SelectLevel();

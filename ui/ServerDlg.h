@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "framework/ImageList.h"
 #include "platform/JournalStream.h"
 #include "platform/LogFile.h"
+#include "session/LevelControls.h"
 #include "session/ServerSession.h"
 #include "ui/AdminWindow.h"
 #include "ui/CommandOrigin.h"
@@ -113,6 +115,7 @@ class CServerDlg : public fw::CDialog,
   bool PreTranslateInput(fw::InputEvent event) override;
   void DoDataExchange(fw::CDataExchange& dx) override;
   void OnTerminalLine(const std::string& line) override;
+  bool TakeTerminalLine(const std::string& line) override;
   std::vector<std::string> CompleteTerminalWord(std::string_view before,
                                                 std::string_view word) override;
   void OnDisplayLost() override;
@@ -139,6 +142,7 @@ class CServerDlg : public fw::CDialog,
   void ClearConsole();
   void BootPlayer();
   void SelectLevel();
+  void TellIfRefused(const EngineDelivery& delivery, std::string_view action);
   void UpdateSelectionButtons(int listId);
   void SetUpPlayerList();
   void FitPlayerColumns();
@@ -150,8 +154,13 @@ class CServerDlg : public fw::CDialog,
 
   void PrintLine(std::string_view text, bool operatorLine);
   void RunGameCommand(std::string_view line, const CommandOrigin& origin, CommandAnswer answer);
-  // Posts a console command and keeps its place among those waiting for their output.
-  bool PostConsoleCommand(std::string_view command, CommandAnswer answer);
+  // The console's copy of a command as it went to the game, marked as the operator's.
+  void EchoCommand(std::string_view command, const CommandOrigin& origin);
+  // What the operator is told about a message that did not reach the game code (`refused` names
+  // it: "the command"); nothing when it went, or when the piped line that asked for it is held
+  // to be run again.
+  std::optional<std::string> NotCarriedOut(const EngineDelivery& delivery, std::string_view refused,
+                                           std::uint64_t framesBefore);
   std::string RunServerCommand(std::string_view line, const CommandOrigin& origin);
   bool KickPlayer(std::int32_t clientId, std::string& engineOutput);
 
@@ -184,6 +193,11 @@ class CServerDlg : public fw::CDialog,
   bool stoppedWithoutWaiting_ = false;
   EngineResponseWatch engineWatch_;
   ConsoleCommandAnswers answers_;
+  // A piped line the engine refused waits with the reader until a frame after this one.
+  std::optional<std::uint64_t> heldAtFrame_;
+  std::uint32_t heldSinceMs_ = 0;
+  bool mayHoldLine_ = false;                      // the line being run may be held once
+  std::optional<std::uint64_t> lineHeldAtFrame_;  // ... and the engine refused it
   RemoteAdmin remote_{*this};
   // Declared last, so destroyed first: its destructor's stop still reaches the roster and the
   // other members above through the host callbacks.

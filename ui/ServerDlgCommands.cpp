@@ -94,7 +94,18 @@ void CServerDlg::BootPlayer() {
 }
 
 void CServerDlg::SelectLevel() {
-  SendSelectLevel(session_, Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetFirstSelected());
+  TellIfRefused(
+      SendSelectLevel(session_, Control<fw::CListCtrl>(res::IDC_LEVEL_LIST).GetFirstSelected()),
+      "to change the level");
+}
+
+// A button's action that the engine refused says so in the console; one that found no engine
+// does nothing, and a busy engine has been reported by the lock.
+void CServerDlg::TellIfRefused(const EngineDelivery& delivery, std::string_view action) {
+  if (delivery.What == EngineDelivery::Outcome::Refused) {
+    PrintConsoleLine(NotCarriedOut(delivery, action, session_.FramesRun()).value_or(""),
+                     platform::Severity::Warning);
+  }
 }
 
 }  // namespace vex

@@ -185,6 +185,9 @@ std::string CServerDlg::BootById(std::string_view argument, const CommandOrigin&
     return "Several players have that name; boot one by its ID:\n" + FormatTextTable(rows);
   }
   const CPlayerInfo& player = *matches.front();
+  if (player.ClientId == tracking_.ProtectedClientId.load()) {
+    return NameOf(player) + " cannot be booted.\n";
+  }
   std::string output;
   if (!KickPlayer(player.ClientId, output)) {
     return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
@@ -204,20 +207,30 @@ std::string CServerDlg::SelectLevelByRow(std::string_view argument) {
       row = static_cast<std::int64_t>(item);
     }
   }
-  if (!row || *row < 0 || *row >= static_cast<std::int64_t>(names.size())) {
+  if (!row) {
     return "Usage: /level N (a row of /levels) or /level NAME\n";
   }
-  if (!SendSelectLevel(session_, static_cast<int>(*row))) {
-    return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
+  if (*row < 0 || *row >= static_cast<std::int64_t>(names.size())) {
+    return names.empty() ? "There are no levels.\n"
+                         : "There is no level " + std::to_string(*row + 1) +
+                               "; /levels lists 1 to " + std::to_string(names.size()) + ".\n";
   }
-  return "Going to level " + names[static_cast<std::size_t>(*row)] + ".\n";
+  const std::string& name = names[static_cast<std::size_t>(*row)];
+  const std::uint64_t framesBefore = session_.FramesRun();
+  const EngineDelivery delivery = SendSelectLevel(session_, static_cast<int>(*row));
+  if (delivery) {
+    return "Going to level " + name + ".\n";
+  }
+  return NotCarriedOut(delivery, "to go to level " + name, framesBefore).value_or("");
 }
 
 std::string CServerDlg::NextLevel() {
-  if (!SendNextLevel(session_)) {
-    return session_.Engine() == nullptr ? "The server is not running.\n" : kNotAnswering;
+  const std::uint64_t framesBefore = session_.FramesRun();
+  const EngineDelivery delivery = SendNextLevel(session_);
+  if (delivery) {
+    return "Going to the next level.\n";
   }
-  return "Going to the next level.\n";
+  return NotCarriedOut(delivery, "to go to the next level", framesBefore).value_or("");
 }
 
 }  // namespace vex

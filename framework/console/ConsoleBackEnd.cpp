@@ -47,9 +47,8 @@ class ConsoleBackEnd final : public IBackEnd {
       SetTerminalLineKeeper({[this] { editor_->HideLine(); }, [this] { editor_->ShowLine(); }});
     } else if (options.ReadTerminal) {
       input_ = std::make_unique<TerminalInput>(options.TerminalFd, [](const std::string& line) {
-        if (CDialog* dialog = TopOpenDialog()) {
-          dialog->DispatchTerminalLine(line);
-        }
+        CDialog* dialog = TopOpenDialog();
+        return dialog == nullptr || dialog->DispatchTerminalLineThatCanWait(line);
       });
     }
     if (options.CatchStopSignals) {

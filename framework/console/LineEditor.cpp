@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <QTimer>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +21,41 @@ namespace {
 
 constexpr int kHistoryLines = 1000;
 constexpr const char* kPrompt = "> ";
+// An Esc alone, or the first byte of a character alone, is dropped after this long: a terminal
+// sends the bytes of one key together.
+constexpr int kKeyWaitMs = 200;
 
 LineEditor* active = nullptr;
 std::vector<std::string> candidates;
+// The characters of the key being handed to libedit, which reads them through NextCharacter.
+std::u32string handed;
+
+// A key's bytes are whole UTF-8 characters (TerminalKeys sees to that).
+std::u32string Characters(std::string_view key) {
+  std::u32string characters;
+  for (std::size_t at = 0; at < key.size();) {
+    const auto lead = static_cast<unsigned char>(key[at]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length && at + i < key.size(); ++i) {
+      c = (c << 6) | (static_cast<unsigned char>(key[at + i]) & 0x3F);
+    }
+    characters.push_back(c);
+    at += length;
+  }
+  return characters;
+}
+
+// libedit's input: only what was handed, never the terminal itself. Asked for more than a key
+// holds, it gets the end of input, which ends only its wait for the key.
+extern "C" int NextCharacter(FILE*) {
+  if (handed.empty()) {
+    return -1;
+  }
+  const char32_t c = handed.front();
+  handed.erase(0, 1);
+  return static_cast<int>(c);
+}
 
 // A terminal that is gone (its session ended) polls readable for ever with nothing to read.
 bool InputHungUp() {
@@ -100,9 +134,11 @@ LineEditor::LineEditor(std::function<void(const std::string&)> onLine, Completer
                        std::string historyFile)
     : onLine_(std::move(onLine)),
       complete_(std::move(complete)),
-      historyFile_(std::move(historyFile)) {
+      historyFile_(std::move(historyFile)),
+      keyWait_(std::make_unique<QTimer>()) {
   active = this;
   rl_readline_name = "vexserver";
+  rl_getc_function = NextCharacter;
   // libedit would put its own signal handlers in front of the program's at every line read, and
   // on a stop signal hand it back only after the process had been killed.
   rl_catch_signals = 0;
@@ -116,19 +152,57 @@ LineEditor::LineEditor(std::function<void(const std::string&)> onLine, Completer
   // libedit's callback mode leaves the terminal as it found it: without this the terminal driver
   // would edit lines itself and Tab or the arrows never reach the editor.
   rl_prep_terminal(1);
+  keyWait_->setSingleShot(true);
+  keyWait_->setInterval(kKeyWaitMs);
+  QObject::connect(keyWait_.get(), &QTimer::timeout, [this] { keys_.GiveUp(); });
   notifier_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
-    if (InputHungUp()) {
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { ReadTerminal(); });
+}
+
+void LineEditor::ReadTerminal() {
+  if (InputHungUp()) {
+    notifier_->setEnabled(false);
+    return;
+  }
+  char buffer[256];
+  const ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
+  if (count <= 0) {
+    if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
       notifier_->setEnabled(false);
-      return;
     }
-    rl_callback_read_char();
-    std::fflush(rl_outstream);
-  });
+    return;
+  }
+  keyWait_->stop();
+  keys_.Feed(std::string_view(buffer, static_cast<std::size_t>(count)));
+  HandKeys();
+}
+
+void LineEditor::HandKeys() {
+  while (const std::optional<std::string> key = keys_.Next()) {
+    handed = Characters(*key);
+    while (!handed.empty()) {
+      const std::size_t before = handed.size();
+      rl_callback_read_char();
+      if (active != this) {
+        return;  // the line just delivered ended the editor
+      }
+      if (handed.size() == before) {
+        break;
+      }
+    }
+    handed.clear();
+  }
+  std::fflush(rl_outstream);
+  if (keys_.Waiting()) {
+    keyWait_->start();
+  }
 }
 
 LineEditor::~LineEditor() {
   notifier_.reset();
+  handed.clear();
+  // The server has ended: no prompt stays behind on the terminal.
+  HideLine();
   rl_deprep_terminal();
   rl_callback_handler_remove();
   if (!historyFile_.empty()) {

@@ -4,11 +4,19 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cerrno>
+#include <utility>
 
 #include "framework/Application.h"
 
 namespace vex::fw {
+
+namespace {
+
+constexpr int kOfferAgainMs = 10;
+
+}  // namespace
 
 std::vector<std::string> LineSplitter::Feed(std::string_view bytes) {
   std::vector<std::string> lines;
@@ -41,8 +49,11 @@ std::vector<std::string> LineSplitter::Finish() {
   return lines;
 }
 
-TerminalInput::TerminalInput(int fd, std::function<void(const std::string&)> onLine)
-    : fd_(fd), onLine_(std::move(onLine)) {
+TerminalInput::TerminalInput(int fd, std::function<bool(const std::string&)> onLine)
+    : fd_(fd), onLine_(std::move(onLine)), offerAgain_(std::make_unique<QTimer>()) {
+  offerAgain_->setSingleShot(true);
+  offerAgain_->setInterval(kOfferAgainMs);
+  QObject::connect(offerAgain_.get(), &QTimer::timeout, [this] { OfferHeld(); });
   if (fcntl(fd_, F_GETFL) == -1) {
     return;  // closed: there is nothing to read
   }
@@ -57,13 +68,13 @@ void TerminalInput::ReadAvailable() {
   const ssize_t count = read(fd_, buffer, sizeof buffer);
   if (count > 0) {
     const std::uint64_t cutBefore = splitter_.CutLines();
-    const std::vector<std::string> lines =
+    std::vector<std::string> lines =
         splitter_.Feed(std::string_view(buffer, static_cast<std::size_t>(count)));
     if (splitter_.CutLines() != cutBefore) {
       TerminalWrite("An input line is longer than " + std::to_string(LineSplitter::kLongestLine) +
                     " bytes; the rest of it is dropped.\n");
     }
-    Deliver(lines);
+    Deliver(std::move(lines));
     return;
   }
   if (count < 0 && (errno == EINTR || errno == EAGAIN)) {
@@ -75,9 +86,26 @@ void TerminalInput::ReadAvailable() {
   Deliver(splitter_.Finish());
 }
 
-void TerminalInput::Deliver(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    onLine_(line);
+void TerminalInput::Deliver(std::vector<std::string> lines) {
+  for (std::string& line : lines) {
+    held_.push_back(std::move(line));
+  }
+  OfferHeld();
+}
+
+void TerminalInput::OfferHeld() {
+  while (!held_.empty()) {
+    if (!onLine_(held_.front())) {
+      if (notifier_) {
+        notifier_->setEnabled(false);
+      }
+      offerAgain_->start();
+      return;
+    }
+    held_.pop_front();
+  }
+  if (notifier_) {
+    notifier_->setEnabled(true);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 #include <vector>
 
 class QSocketNotifier;
+class QTimer;
 
 namespace vex::fw {
 
@@ -32,10 +34,11 @@ class LineSplitter {
 };
 
 // Reads a file descriptor (standard input) as the event loop finds it readable and hands every
-// line on. Its end only stops the reading.
+// line on. A line not taken (onLine returns false) is offered again a little later, and nothing is
+// read meanwhile: what a pipe holds waits in the pipe. Its end only stops the reading.
 class TerminalInput {
  public:
-  TerminalInput(int fd, std::function<void(const std::string&)> onLine);
+  TerminalInput(int fd, std::function<bool(const std::string&)> onLine);
   ~TerminalInput();
   TerminalInput(const TerminalInput&) = delete;
   TerminalInput& operator=(const TerminalInput&) = delete;
@@ -44,12 +47,15 @@ class TerminalInput {
 
  private:
   void ReadAvailable();
-  void Deliver(const std::vector<std::string>& lines);
+  void Deliver(std::vector<std::string> lines);
+  void OfferHeld();
 
   int fd_;
-  std::function<void(const std::string&)> onLine_;
+  std::function<bool(const std::string&)> onLine_;
   LineSplitter splitter_;
   std::unique_ptr<QSocketNotifier> notifier_;
+  std::deque<std::string> held_;  // read, not taken yet
+  std::unique_ptr<QTimer> offerAgain_;
 };
 
 }  // namespace vex::fw

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
+#include "tests/remote/HttpGet.h"
 #include "tests/support/ProgramFixtures.h"
+#include "tests/support/UnusedPort.h"
 
 namespace vex {
 namespace {
@@ -30,11 +32,12 @@ class LineEditing : public ::testing::Test {
  protected:
   void Start(const std::string& bots, const std::string& term = "xterm",
              const std::string& fault = "",
-             unsigned short columns = PseudoTerminal::kDefaultColumns) {
+             unsigned short columns = PseudoTerminal::kDefaultColumns,
+             const std::vector<std::string>& extraArguments = {}) {
+    std::vector<std::string> arguments{"-console", "-config", "deathmatch", "-port", FreePort()};
+    arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
     terminal_.emplace(
-        kProgram,
-        std::vector<std::string>{"-console", "-config", "deathmatch", "-port", FreePort()},
-        game_.Path(),
+        kProgram, arguments, game_.Path(),
         std::vector<std::string>{"HOME=" + game_.Path(), "TERM=" + term, "VEX_SIM_BOTS=" + bots,
                                  "VEX_SIM_SEED=7", "VEX_SIM_FAULT=" + fault},
         columns);
@@ -113,6 +116,22 @@ TEST_F(LineEditing, AGameLineWhileTypingLeavesTheLineWhole) {
   terminal_->Type("tus\r");
   EXPECT_TRUE(terminal_->WaitFor("Running Time:", gameLine)) << terminal_->Screen().substr(mark);
   Stop();
+}
+
+TEST_F(LineEditing, NoPromptStaysOnTheTerminalWhenTheServerEnds) {
+  Start("0");
+  terminal_->Type("/sta");
+  ASSERT_TRUE(terminal_->WaitFor("> /sta"));
+  terminal_->Type("\x15/stop\r");
+  ASSERT_EQ(terminal_->WaitForExit(20s), 2) << terminal_->Screen();
+  const std::string& screen = terminal_->Screen();
+  const std::size_t lastPrompt = screen.rfind("> ");
+  ASSERT_NE(lastPrompt, std::string::npos);
+  const std::size_t erased = screen.rfind("\r\x1b[J");
+  EXPECT_TRUE(erased != std::string::npos && erased > lastPrompt)
+      << screen.substr(screen.size() - std::min<std::size_t>(300, screen.size()));
+  EXPECT_EQ(screen.find_first_not_of("\r\n", erased + 4), std::string::npos)
+      << screen.substr(erased);
 }
 
 TEST_F(LineEditing, CtrlDOnAnEmptyLineKeepsTheCommandsWorking) {
@@ -226,6 +245,43 @@ TEST_F(LineEditing, AStalledTerminalDoesNotHoldTheCommandsUp) {
   terminal_->Type("/stop\r");
   EXPECT_EQ(terminal_->WaitForExitUnread(20s), 2);
 }
+
+struct LoneKey {
+  const char* Name;
+  const char* Bytes;
+};
+
+void PrintTo(const LoneKey& key, std::ostream* out) {
+  *out << key.Name;
+}
+
+class LoneKeyAtTheTerminal : public LineEditing, public ::testing::WithParamInterface<LoneKey> {};
+
+// A key whose bytes the editor waits to complete holds nothing else up: the metrics answer, the
+// game's lines keep coming, and Ctrl-C stops the server.
+TEST_P(LoneKeyAtTheTerminal, HoldsNothingUp) {
+  const int metricsPort = test::UnusedPort();
+  Start("3", "xterm", "", PseudoTerminal::kDefaultColumns,
+        {"-metricsport", std::to_string(metricsPort)});
+  ASSERT_TRUE(terminal_->WaitFor(" joined the game."));
+  terminal_->Type(GetParam().Bytes);
+  EXPECT_TRUE(test::HttpGet(metricsPort, "/metrics"));
+  // The editor draws nothing for the key: what comes now is the game's.
+  const std::size_t scraped = terminal_->Screen().size();
+  EXPECT_TRUE(terminal_->WaitFor(".", scraped)) << terminal_->Screen().substr(scraped);
+  const std::size_t mark = terminal_->Screen().size();
+  terminal_->Type("\x03");
+  EXPECT_EQ(terminal_->WaitForExit(20s), 2) << terminal_->Screen().substr(mark);
+  EXPECT_NE(terminal_->Screen().find("Server stopped.", mark), std::string::npos)
+      << terminal_->Screen().substr(mark);
+}
+
+INSTANTIATE_TEST_SUITE_P(LineEditing, LoneKeyAtTheTerminal,
+                         ::testing::Values(LoneKey{"Escape", "\x1b"},
+                                           LoneKey{"FirstByteOfACharacter", "\xc3"},
+                                           LoneKey{"AltB", "\x1b\x62"},
+                                           LoneKey{"AltBWithTheEighthBitSet", "\xe2"}),
+                         [](const auto& key) { return std::string(key.param.Name); });
 
 // Ctrl-C as typed, SIGTERM and SIGHUP as sent (a tmux or SSH session that ends), each after the
 // operator has typed a line, which is when the line editor had taken the signals over.

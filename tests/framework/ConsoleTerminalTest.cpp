@@ -2,12 +2,14 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/MessageBox.h"
 #include "framework/console/StopSignals.h"
 #include "framework/console/TerminalInput.h"
+#include "framework/console/TerminalKeys.h"
 #include "framework/testing/BackEndForTests.h"
 
 namespace vex::fw {
@@ -45,12 +47,69 @@ TEST(ConsoleTerminal, LinesAreCutAtLineFeeds) {
   }
 }
 
+// The line editor is handed whole keys only; what waits for the rest of a key is said, and bytes
+// that begin no key are dropped.
+TEST(ConsoleTerminal, BytesAreCutIntoWholeKeys) {
+  struct Case {
+    std::vector<std::string> chunks;
+    Lines keys;
+    bool waiting;
+  };
+  const Case cases[] = {
+      {{"ab\r"}, {"a", "b", "\r"}, false},
+      {{"\x1b"}, {}, true},
+      {{"\x1b", "[A"}, {"\x1b[A"}, false},
+      {{"\x1b[1;5", "Cx"}, {"\x1b[1;5C", "x"}, false},
+      {{"\x1bOA\x1b\x1b[D"}, {"\x1bOA", "\x1b\x1b[D"}, false},
+      {{"\x1b"
+        "b"},
+       {"\x1b"
+        "b"},
+       false},
+      {{"\x1b\xc3", "\xa9"}, {"\x1b\xc3\xa9"}, false},
+      {{"\xc3"}, {}, true},
+      {{"\xe2\x82", "\xac!"}, {"\xe2\x82\xac", "!"}, false},
+      {{"\xf0\x9f\x99\x82"}, {"\xf0\x9f\x99\x82"}, false},
+      {{"\x80\xffz"}, {"z"}, false},
+      {{"\xc3z"}, {"z"}, false},
+      {{"\xe0\x80\x80y"}, {"y"}, false},
+      {{"\xed\xa0\x80y"}, {"y"}, false},
+      {{"\x1b[\x01"}, {"\x01"}, false},
+      {{"\x1b[" + std::string(40, '1')}, {}, false},
+  };
+  for (const Case& c : cases) {
+    TerminalKeys terminal;
+    Lines keys;
+    for (const std::string& chunk : c.chunks) {
+      terminal.Feed(chunk);
+      while (std::optional<std::string> key = terminal.Next()) {
+        keys.push_back(std::move(*key));
+      }
+    }
+    EXPECT_EQ(keys, c.keys) << testing::PrintToString(c.chunks);
+    EXPECT_EQ(terminal.Waiting(), c.waiting) << testing::PrintToString(c.chunks);
+  }
+}
+
+TEST(ConsoleTerminal, AKeyThatNeverEndsIsGivenUp) {
+  TerminalKeys terminal;
+  terminal.Feed("\x1b");
+  ASSERT_TRUE(terminal.Waiting());
+  terminal.GiveUp();
+  terminal.Feed("b");
+  EXPECT_EQ(terminal.Next(), "b");
+  EXPECT_FALSE(terminal.Waiting());
+}
+
 TEST(ConsoleTerminal, InputFromAPipeArrivesLineByLineAndItsEndStopsOnlyTheReading) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   Lines received;
   {
-    TerminalInput input(fds[0], [&](const std::string& line) { received.push_back(line); });
+    TerminalInput input(fds[0], [&](const std::string& line) {
+      received.push_back(line);
+      return true;
+    });
     ASSERT_TRUE(input.Reading());
     ASSERT_EQ(write(fds[1], "say hello\n/players\r\npart", 24), 24);
     ASSERT_TRUE(PumpUntil([&] { return received.size() == 2; }));
@@ -66,7 +125,7 @@ TEST(ConsoleTerminal, ClosedInputIsNotRead) {
   ASSERT_EQ(pipe(fds), 0);
   close(fds[0]);
   close(fds[1]);
-  TerminalInput input(fds[0], [](const std::string&) {});
+  TerminalInput input(fds[0], [](const std::string&) { return true; });
   EXPECT_FALSE(input.Reading());
 }
 

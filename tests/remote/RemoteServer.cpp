@@ -29,7 +29,8 @@ std::string NodeProgram() {
 
 }  // namespace
 
-RemoteServer::RemoteServer(const std::vector<std::string>& extraArguments) {
+RemoteServer::RemoteServer(const std::vector<std::string>& extraArguments,
+                           const std::vector<std::string>& extraEnvironment) {
   const fs::path passwordFile = folder_.Path() / "rcon-password";
   std::ofstream(passwordFile) << kPassword << "\n";
   chmod(passwordFile.c_str(), 0600);
@@ -48,8 +49,9 @@ RemoteServer::RemoteServer(const std::vector<std::string>& extraArguments) {
                                      "-queryport",
                                      std::to_string(queryPort_)};
   arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
-  server_.emplace(kProgram, arguments, game_.Path(),
-                  std::vector<std::string>{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"});
+  std::vector<std::string> environment{"VEX_SIM_BOTS=3", "VEX_SIM_SEED=7"};
+  environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+  server_.emplace(kProgram, arguments, game_.Path(), environment);
 }
 
 RemoteServer::~RemoteServer() {

@@ -19,8 +19,10 @@ class RemoteServer {
  public:
   static constexpr const char* kPassword = "s3cret %n";
 
-  // The extra arguments go after the ones above (a later -name wins, for example).
-  explicit RemoteServer(const std::vector<std::string>& extraArguments = {});
+  // The extra arguments go after the ones above (a later -name wins, for example); the extra
+  // environment after the bots' (VEX_SIM_PROTECTED=1, say).
+  explicit RemoteServer(const std::vector<std::string>& extraArguments = {},
+                        const std::vector<std::string>& extraEnvironment = {});
   ~RemoteServer();
 
   // False (with the output so far in the test's failure) when the services did not come up.

@@ -86,5 +86,28 @@ TEST(TerminalLines, BadArgumentsAndUnknownCommandsOnlyExplain) {
   EXPECT_NE(Typed(server, "/help").find("/boot ID"), std::string::npos);
 }
 
+// The bundled engine takes 64 messages a frame. Remote commands beyond that within one frame are
+// refused, and each sender is told so with the engine's reason; none is answered as if it ran.
+TEST(TerminalLines, WhatTheEngineRefusesIsToldWithItsReason) {
+  ServerWindow server;
+  ASSERT_TRUE(server.Start());
+  constexpr int kCommands = 1000;
+  const std::string refusal =
+      "The engine refused the command: Too many shell messages waiting for the next frame.\n";
+  int answered = 0;
+  int refused = 0;
+  for (int i = 0; i < kCommands; ++i) {
+    server.Window().RunLine("say " + std::to_string(i), {CommandSource::Remote, "RCON test"},
+                            [&](remote::CommandOutput output) {
+                              ++answered;
+                              refused += output.Text == refusal ? 1 : 0;
+                              EXPECT_EQ(output.OnConsole, output.Text != refusal) << output.Text;
+                            });
+  }
+  EXPECT_TRUE(PumpUntil([&] { return answered == kCommands; }, 20000)) << answered;
+  EXPECT_GT(refused, 0);
+  EXPECT_LT(refused, kCommands);
+}
+
 }  // namespace
 }  // namespace vex
