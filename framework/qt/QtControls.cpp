@@ -10,14 +10,23 @@
 
 namespace vex::fw {
 
+void ElidingLabel::SetCaption(const QString& text) {
+  whole_ = text;
+  caption_ = true;
+  setText(text);
+}
+
 void ElidingLabel::SetWholeText(const QString& text) {
   whole_ = text;
+  caption_ = false;
   Elide();
 }
 
 void ElidingLabel::resizeEvent(QResizeEvent* event) {
   QLabel::resizeEvent(event);
-  Elide();
+  if (!caption_) {
+    Elide();
+  }
 }
 
 void ElidingLabel::Elide() {
@@ -34,7 +43,7 @@ QtLabel::QtLabel(CDialog& dialog, const res::ControlTemplate& layout, QWidget* p
     : QtWnd(dialog, layout, new ElidingLabel(parent)) {
   // Texts such as "<server name>" are shown as they are, never as markup.
   widget_->setTextFormat(Qt::PlainText);
-  widget_->SetWholeText(ToQt(layout.text));
+  widget_->SetCaption(ToQt(layout.text));
 }
 
 namespace {

@@ -16,6 +16,8 @@ namespace vex::fw {
 class ElidingLabel final : public QLabel {
  public:
   explicit ElidingLabel(QWidget* parent) : QLabel(parent) {}
+  // A caption of the layout is shown as it is: cut short it would read as a different word.
+  void SetCaption(const QString& text);
   void SetWholeText(const QString& text);
   const QString& WholeText() const { return whole_; }
 
@@ -26,6 +28,7 @@ class ElidingLabel final : public QLabel {
   void Elide();
 
   QString whole_;
+  bool caption_ = false;
 };
 
 class QtLabel final : public QtWnd<CStatic, ElidingLabel> {

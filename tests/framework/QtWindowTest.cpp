@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QWindow>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -264,6 +265,18 @@ TEST_F(QtWindowTest, ALabelTooNarrowForItsTextEndsInAnEllipsisWithTheTextAsToolt
   name.SetWindowText("Short");
   EXPECT_EQ(label->text(), "Short");
   EXPECT_TRUE(label->toolTip().isEmpty());
+}
+
+// A caption of the layout that its font makes a little too wide keeps its words.
+TEST_F(QtWindowTest, CaptionsOfTheLayoutAreNeverShortened) {
+  std::vector<QString> captions;
+  for (const QLabel* label : window->findChildren<QLabel*>()) {
+    captions.push_back(label->text());
+  }
+  for (const char* caption : {"Current Players:", "Average Ping:", "Server Name:"}) {
+    EXPECT_NE(std::find(captions.begin(), captions.end(), QString(caption)), captions.end())
+        << caption;
+  }
 }
 
 // Only "\r\n" (with the carriage returns just before it) breaks a console line; a lone carriage
