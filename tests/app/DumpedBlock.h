@@ -10,13 +10,13 @@
 #include <string>
 
 #include "engine/GameOptions.h"
+#include "tests/support/FileText.h"
 
 namespace vex::test {
 
 // The options block that --dump-options wrote; a file of another size fails the test.
 inline CGameOptions ReadDumpedBlock(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes = FileText(path);
   CGameOptions block{};
   EXPECT_EQ(bytes.size(), sizeof block) << path;
   std::memcpy(&block, bytes.data(), std::min(bytes.size(), sizeof block));

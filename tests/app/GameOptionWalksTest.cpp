@@ -12,6 +12,7 @@
 #include "engine/GameOptions.h"
 #include "tests/app/DumpedBlock.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 
 namespace vex {
@@ -44,9 +45,7 @@ TEST_P(GameOptionWalk, TheCheckHostsWhatEachWalkReads) {
   GameFolder game;
   const std::filesystem::path sample =
       std::filesystem::path(game.Path()) / "VexMod/ServerData/deathmatch.txt";
-  std::ifstream in(sample);
-  game.WriteConfig(
-      "-name", std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  game.WriteConfig("-name", test::FileText(sample));
   std::vector<std::string> arguments = {"--check-config", "--dump-options", "block.bin"};
   arguments.insert(arguments.end(), c.Arguments.begin(), c.Arguments.end());
 

@@ -12,6 +12,7 @@
 
 #include "tests/app/PseudoTerminal.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 
 namespace vex {
@@ -19,14 +20,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ChildProcess;
+using test::FileText;
 using test::FreePort;
 using test::GameFolder;
 using test::kProgram;
-
-std::string Contents(const std::filesystem::path& path) {
-  std::ifstream file(path);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
 
 std::size_t Count(const std::string& text, const std::string& part) {
   std::size_t count = 0;
@@ -86,7 +83,7 @@ TEST(LogTargets, LinesLostToFailedWritesAreCountedOnceTheFileTakesLinesAgain) {
       game.Path());
   ASSERT_TRUE(server.WaitForOutput("Server is running.", 20s)) << server.Errors();
   ASSERT_TRUE(server.AskUntil(
-      "say before", [&] { return Contents(log).find("say before") != std::string::npos; }, 20s));
+      "say before", [&] { return FileText(log).find("say before") != std::string::npos; }, 20s));
 
   const rlimit full{static_cast<rlim_t>(std::filesystem::file_size(log)), RLIM_INFINITY};
   ASSERT_EQ(prlimit(server.Pid(), RLIMIT_FSIZE, &full, nullptr), 0);
@@ -100,11 +97,11 @@ TEST(LogTargets, LinesLostToFailedWritesAreCountedOnceTheFileTakesLinesAgain) {
   const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
   ASSERT_EQ(prlimit(server.Pid(), RLIMIT_FSIZE, &unlimited, nullptr), 0);
   ASSERT_TRUE(server.AskUntil(
-      "say after", [&] { return Contents(log).find("say after") != std::string::npos; }, 20s));
+      "say after", [&] { return FileText(log).find("say after") != std::string::npos; }, 20s));
   server.Signal(SIGTERM);
   EXPECT_EQ(server.WaitForExit(20s), 2) << server.Errors();
 
-  const std::string logged = Contents(log);
+  const std::string logged = FileText(log);
   EXPECT_EQ(Count(logged, "say lost"), 0u) << logged;
   EXPECT_NE(server.Errors().find("cannot write the log file " + log.string() + ": File too large"),
             std::string::npos)

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 
 namespace vex {
@@ -17,16 +17,10 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::ChildProcess;
+using test::FileText;
 using test::FreePort;
 using test::GameFolder;
 using test::kProgram;
-
-std::string Contents(const std::filesystem::path& path) {
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The bundled engine takes 64 messages a frame; ten thousand lines at once are all run, in the
 // order they came, and the level change piped after them is carried out, not only announced.
@@ -49,7 +43,7 @@ TEST(PipedCommands, AFloodRunsEveryLineInOrderAndTheLevelChangeAfterIt) {
   // The log has every console line; a terminal that reads slowly may miss some.
   ASSERT_TRUE(server.CollectUntil(
       [&] {
-        return Contents(log).find("Now playing Foundry (level 2 of 4).") != std::string::npos;
+        return FileText(log).find("Now playing Foundry (level 2 of 4).") != std::string::npos;
       },
       120s))
       << server.Errors();
@@ -58,7 +52,7 @@ TEST(PipedCommands, AFloodRunsEveryLineInOrderAndTheLevelChangeAfterIt) {
   server.Signal(SIGTERM);
   ASSERT_EQ(server.WaitForExit(20s), 2) << server.Errors();
 
-  const std::string logged = Contents(log);
+  const std::string logged = FileText(log);
   std::size_t from = 0;
   for (int i = 0; i < kLines; ++i) {
     const std::string said = "Server: line-" + std::to_string(i) + "\n";

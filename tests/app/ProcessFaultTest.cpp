@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 
 namespace vex {
@@ -229,9 +230,7 @@ TEST_P(HungStart, ASecondStopSignalEndsTheProcess) {
   server.Signal(GetParam().Second);
   EXPECT_EQ(server.WaitForExit(), 3) << server.Output() << server.Errors();
 
-  std::ifstream file(log);
-  const std::string logged((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+  const std::string logged = test::FileText(log);
   for (const std::string& shown : {server.Output(), logged}) {
     const auto ended = shown.find("A second stop signal: the server ends without waiting");
     ASSERT_NE(ended, std::string::npos) << shown;

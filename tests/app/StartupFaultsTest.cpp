@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -262,9 +263,7 @@ TEST_P(LoggedStart, FailureKeepsTheBoxAndServerStoppedInTheLog) {
   // Standard input is a pipe: the choice of a configuration file cancels without asking.
   ChildProcess server(kProgram, arguments, game.Path());
   EXPECT_EQ(server.WaitForExit(), 4) << server.Output() << server.Errors();
-  std::ifstream file(log);
-  const std::string logged((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+  const std::string logged = test::FileText(log);
   const auto initialised = logged.find("Server initialized.");
   ASSERT_NE(initialised, std::string::npos) << logged;
   const auto box = logged.find(std::string("VexServer: ") + GetParam().Box, initialised);

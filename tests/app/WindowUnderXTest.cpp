@@ -21,6 +21,7 @@
 #include "res/Resource.h"
 #include "res/SplashPicture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/WaitUntil.h"
@@ -181,9 +182,7 @@ TEST_F(WindowUnderX, LosingTheDisplayStopsTheServerAndExitsWith1) {
   display_.End();
   EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
   EXPECT_NE(server_->Errors().find("Server stopped."), std::string::npos) << Transcript();
-  std::ifstream file(log);
-  const std::string logged((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+  const std::string logged = test::FileText(log);
   EXPECT_NE(logged.find("Server stopped."), std::string::npos) << logged;
 }
 
@@ -246,11 +245,6 @@ TEST_F(WindowUnderX, TheLevelColumnFillsTheListsWidthInAGrownWindow) {
       [&] { return server_->Output().find("(level 1 of", mark) != std::string::npos; }, kLongWait,
       100ms))
       << Transcript();
-}
-
-std::string FileText(const fs::path& path) {
-  std::ifstream file(path);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 // Pixels of a screen area that `wanted` picks out by colour.
@@ -365,7 +359,7 @@ TEST_F(WindowUnderX, AStartHungInTheEngineEndsAtTheSecondStopSignal) {
       << Transcript();
   server_->Signal(SIGTERM);
   EXPECT_EQ(server_->WaitForExit(kLongWait), 3) << Transcript();
-  const std::string logged = FileText(log);
+  const std::string logged = test::FileText(log);
   EXPECT_NE(logged.find("Server stopped.", logged.find("A second stop signal")), std::string::npos)
       << logged;
 }
@@ -378,7 +372,7 @@ TEST_F(WindowUnderX, LosingTheDisplayDuringTheSelectionStillLogsTheStop) {
   ASSERT_NE(display_.WaitForWindow("Select Config"), 0u) << Transcript();
   display_.End();
   EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
-  const std::string logged = FileText(log);
+  const std::string logged = test::FileText(log);
   EXPECT_NE(logged.find("Server stopped.", logged.find("Server initialized.")), std::string::npos)
       << logged;
 }
@@ -553,7 +547,7 @@ TEST_F(WindowUnderAWindowManager, TheLogKeepsTheErrorBoxesWithTheCauseAndTheGues
     windows.push_back(box);
   }
   EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
-  const std::string logged = FileText(log);
+  const std::string logged = test::FileText(log);
   const auto hostBox = logged.find("VexServer: ERROR - Unable to host the game.");
   ASSERT_NE(hostBox, std::string::npos) << logged;
   const auto cause =

@@ -14,6 +14,7 @@
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
@@ -67,9 +68,8 @@ bool SignIn(RconClient& client) {
 // in a row, when the next level ends as it starts).
 TEST(RconAnswers, CommandsSentWhileTheLevelChangesGetTheirOwnOutput) {
   GameFolder game;
-  std::ifstream sample(std::string(VEX_SOURCE_DIR) +
-                       "/examples/gamedir/VexMod/ServerData/deathmatch.txt");
-  std::string config((std::istreambuf_iterator<char>(sample)), std::istreambuf_iterator<char>());
+  std::string config = test::FileText(std::string(VEX_SOURCE_DIR) +
+                                      "/examples/gamedir/VexMod/ServerData/deathmatch.txt");
   const std::size_t limit = config.find("FragLimit = 25");
   ASSERT_NE(limit, std::string::npos);
   config.replace(limit, 14, "FragLimit = 3");

@@ -16,6 +16,7 @@
 #include "tests/remote/RconClient.h"
 #include "tests/remote/RemoteServer.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileText.h"
 #include "tests/support/ProgramFixtures.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UnusedPort.h"
@@ -184,9 +185,7 @@ TEST_F(RemoteStopUnderX, ASecondStopDuringTheWaitForAHungEngineIsToldOnTheConsol
   SendStop(*second);
   EXPECT_EQ(AnswerOf(*second), "A stop is already under way.\n") << Transcript();
   EXPECT_EQ(server_->WaitForExit(kLongWait), 2) << Transcript();
-  std::ifstream file(log);
-  const std::string logged((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
+  const std::string logged = test::FileText(log);
   for (const std::string& shown : {server_->Output(), logged}) {
     const auto asked = shown.rfind(": /stop");
     ASSERT_NE(asked, std::string::npos) << shown;
