@@ -371,12 +371,14 @@ class WebService::Impl {
   }
 
   // Closing a socket may forget it at once (its disconnected signal), which changes the map: the
-  // streams are picked first and closed after.
+  // streams are picked first and closed after. An ended stream is an answered connection from
+  // then on, closed once.
   template <typename Ends>
   void EndStreams(const Ends& ends) {
     std::vector<QPointer<QTcpSocket>> ending;
-    for (const auto& [socket, connection] : connections_) {
+    for (auto& [socket, connection] : connections_) {
       if (connection.Streaming && ends(connection)) {
+        connection.Streaming = false;
         ending.emplace_back(socket);
       }
     }
