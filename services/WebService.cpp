@@ -1,5 +1,7 @@
 #include "services/WebService.h"
 
+#include <sys/socket.h>
+
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -34,6 +36,15 @@ std::string ConsoleEvent(std::string_view line, bool operatorLine) {
 
 std::string StateEvent(const std::string& json) {
   return "event: state\ndata: " + json + "\n\n";
+}
+
+// Resets the connection and drops its unsent bytes in the kernel too: closed plainly, a socket
+// whose reader takes nothing would keep them, and the connection, for a minute or more.
+void AbortNow(QTcpSocket* socket) {
+  const linger resetAtOnce{1, 0};
+  setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &resetAtOnce,
+             sizeof resetAtOnce);
+  socket->abort();
 }
 
 }  // namespace
@@ -349,7 +360,8 @@ class WebService::Impl {
     }
   }
 
-  // Nothing goes to a stream whose session has ended (logged out, pushed out or expired).
+  // Nothing goes to a stream whose session has ended (logged out, pushed out or expired), and
+  // its connection ends like an answered one: in time, even when its reader has stopped reading.
   void EndStreamsOfEndedSessions(std::uint64_t now) {
     EndStreams([&](const Connection& c) { return !sessions_.IsOpen(c.SessionId, now); });
   }
@@ -359,19 +371,21 @@ class WebService::Impl {
   }
 
   // Closing a socket may forget it at once (its disconnected signal), which changes the map: the
-  // streams are picked first and closed after.
+  // streams are picked first and closed after. An ended stream is an answered connection from
+  // then on, closed once.
   template <typename Ends>
   void EndStreams(const Ends& ends) {
     std::vector<QPointer<QTcpSocket>> ending;
-    for (const auto& [socket, connection] : connections_) {
+    for (auto& [socket, connection] : connections_) {
       if (connection.Streaming && ends(connection)) {
+        connection.Streaming = false;
         ending.emplace_back(socket);
       }
     }
     for (const QPointer<QTcpSocket>& socket : ending) {
       if (socket != nullptr) {
         std::erase(streams_, socket.data());
-        socket->disconnectFromHost();
+        Close(socket.data());
       }
     }
   }
@@ -381,7 +395,7 @@ class WebService::Impl {
     const std::vector<QTcpSocket*> streams = streams_;
     for (QTcpSocket* socket : streams) {
       if (static_cast<std::size_t>(socket->bytesToWrite()) > settings_.MaxUnsentBytes) {
-        socket->abort();
+        AbortNow(socket);
         continue;
       }
       Send(socket, event);
@@ -404,7 +418,7 @@ class WebService::Impl {
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater,
                      Qt::UniqueConnection);
     // A client that does not take its answer does not keep its slot either.
-    QTimer::singleShot(settings_.RequestTimeoutMs, socket, [socket] { socket->abort(); });
+    QTimer::singleShot(settings_.RequestTimeoutMs, socket, [socket] { AbortNow(socket); });
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState) {
       socket->deleteLater();

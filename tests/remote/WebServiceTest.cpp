@@ -1,6 +1,10 @@
 // The web page's service on real sockets with a stand-in host, for the bounds a browser never
 // reaches: oversized requests, too many connections, a client that never finishes its request.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <chrono>
@@ -52,6 +56,39 @@ class Client {
 
  private:
   test::LoopbackStream stream_;
+};
+
+// A reader of the event stream that stops reading: its receive buffer is small and never emptied,
+// so the server's bytes for it pile up unsent.
+class StalledReader {
+ public:
+  StalledReader(int port, const std::string& cookie) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    const int smallest = 1;
+    setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &smallest, sizeof smallest);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connect(fd_, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    const std::string request =
+        "GET /events HTTP/1.1\r\nHost: localhost\r\nCookie: vexweb=" + cookie + "\r\n\r\n";
+    send(fd_, request.data(), request.size(), MSG_NOSIGNAL);
+  }
+  ~StalledReader() { close(fd_); }
+  StalledReader(const StalledReader&) = delete;
+  StalledReader& operator=(const StalledReader&) = delete;
+
+  // Whether the server has begun to answer, or has ended the connection; nothing is read.
+  bool Answered() const { return Polled(POLLIN) != 0; }
+  bool Ended() const { return (Polled(POLLRDHUP) & (POLLRDHUP | POLLHUP | POLLERR)) != 0; }
+
+ private:
+  short Polled(short events) const {
+    pollfd watch{fd_, events, 0};
+    return poll(&watch, 1, 20) > 0 ? watch.revents : 0;
+  }
+
+  int fd_;
 };
 
 std::string Login(int port, const std::string& password, const std::string& origin,
@@ -199,6 +236,49 @@ TEST_F(WebServiceTest, AStreamEndsWithItsSession) {
     }
     stream.ReadToClose(2s);
     EXPECT_TRUE(stream.closed);
+  });
+}
+
+// A page stops reading while the console has more for it than the sockets hold, then logs out:
+// what is left can never be sent, and the connection still ends instead of staying open.
+TEST_F(WebServiceTest, AStreamWhoseReaderStoppedReadingEndsWithItsSession) {
+  WebSettings settings;
+  settings.RequestTimeoutMs = 1000;
+  Start(settings);
+  // More than the kernel's buffers on both sides take; the stream's opening brings all of it.
+  for (int i = 0; i < 128; ++i) {
+    service_->ConsoleLine(std::string(64 * 1024, 'x'), false);
+  }
+  WithClients([&](int port) {
+    const auto answerTo = [&](const std::string& request) {
+      Client client(port);
+      client.Send(request);
+      return client.ReadToClose();
+    };
+    const auto between = [](const std::string& text, const std::string& before, char after) {
+      const std::size_t at = text.find(before);
+      if (at == std::string::npos) {
+        return std::string();
+      }
+      const std::size_t from = at + before.size();
+      return text.substr(from, text.find(after, from) - from);
+    };
+    const std::string cookie = between(
+        answerTo(Login(port, "pw", "http://localhost:" + std::to_string(port))), "vexweb=", ';');
+    ASSERT_FALSE(cookie.empty());
+    const std::string head = "Host: localhost\r\nCookie: vexweb=" + cookie + "\r\n";
+    const std::string token = between(answerTo("GET / HTTP/1.1\r\n" + head + "\r\n"),
+                                      "name=\"csrf-token\" content=\"", '"');
+    ASSERT_FALSE(token.empty());
+    StalledReader stream(port, cookie);
+    ASSERT_TRUE(test::WaitUntil([&] { return stream.Answered(); }, 5s, 0ms));
+    const std::string logout = "csrf=" + token;
+    EXPECT_EQ(answerTo("POST /logout HTTP/1.1\r\n" + head +
+                       "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                       std::to_string(logout.size()) + "\r\n\r\n" + logout)
+                  .substr(0, 12),
+              "HTTP/1.1 303");
+    EXPECT_TRUE(test::WaitUntil([&] { return stream.Ended(); }, 10s, 0ms));
   });
 }
 
