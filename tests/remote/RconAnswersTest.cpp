@@ -57,8 +57,8 @@ std::optional<std::vector<std::string>> Answers(RconClient& client, std::size_t 
 
 bool SignIn(RconClient& client) {
   client.Send(EncodeRconPacket(1, remote::kRconAuth, RemoteServer::kPassword));
-  const std::optional<remote::RconPacket> answer = client.Next();
-  return answer && answer->Id == 1;
+  const std::optional<remote::RconPacket> verdict = client.Verdict();
+  return verdict && verdict->Id == 1;
 }
 
 // With a frag limit of three, a level ends within seconds, and the game pauses three seconds
