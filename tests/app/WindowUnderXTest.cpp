@@ -546,7 +546,7 @@ TEST_F(WindowUnderAWindowManager, TheLogKeepsTheErrorBoxesWithTheCauseAndTheGues
     box = shown == 0 ? display_.WaitForWindow(kStatusTitle, windows) : 0;
     windows.push_back(box);
   }
-  EXPECT_EQ(server_->WaitForExit(kLongWait), 1) << Transcript();
+  EXPECT_EQ(server_->WaitForExit(kLongWait), 4) << Transcript();
   const std::string logged = test::FileText(log);
   const auto hostBox = logged.find("VexServer: ERROR - Unable to host the game.");
   ASSERT_NE(hostBox, std::string::npos) << logged;
