@@ -82,6 +82,12 @@ void RconConnection::FinishIfDone() {
   writer_.CloseWhenWritten([this] { deleteLater(); });
 }
 
+void RconConnection::ReadNow() {
+  if (!closing_) {
+    socket_->waitForReadyRead(0);
+  }
+}
+
 void RconConnection::ReadAvailable() {
   char chunk[kReadChunk];
   while (!closing_ && TakeBufferedRequests() && socket_->bytesAvailable() > 0) {

@@ -35,6 +35,8 @@ class RconConnection : public QObject {
   bool Closing() const { return closing_; }
   // Closes a connection that has not signed in, so that a new client gets its slot.
   void MakeRoom() { Drop("made room for a new client"); }
+  // Takes what the client sent and the event loop has not yet read, without waiting.
+  void ReadNow();
 
  private:
   void ReadAvailable();

@@ -33,6 +33,14 @@ class RconService::Impl {
   remote::SignInCounts SignIns() const { return signIns_; }
   std::size_t ActiveBans() const { return gate_->BannedCount(MonotonicMs()); }
 
+  void ReadNow() {
+    // Reading may close a connection, which takes it out of the list.
+    const std::vector<RconConnection*> open = connections_;
+    for (RconConnection* connection : open) {
+      connection->ReadNow();
+    }
+  }
+
  private:
   void AcceptPending() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
@@ -115,6 +123,10 @@ bool RconService::Start(std::string& error) {
 
 std::uint16_t RconService::Port() const {
   return impl_->Port();
+}
+
+void RconService::ReadNow() {
+  impl_->ReadNow();
 }
 
 remote::SignInCounts RconService::SignIns() const {

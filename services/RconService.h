@@ -42,6 +42,9 @@ class RconService {
   std::uint16_t Port() const;
   remote::SignInCounts SignIns() const;
   std::size_t ActiveBans() const;
+  // Takes the requests that clients sent and the event loop has not yet read, so that a server
+  // about to stop still answers them.
+  void ReadNow();
 
  private:
   class Impl;

@@ -150,6 +150,13 @@ void RemoteAdmin::RunWaiting() {
   }
 }
 
+void RemoteAdmin::RunAllSent() {
+  if (rcon_) {
+    rcon_->ReadNow();
+  }
+  RunWaiting();
+}
+
 remote::A2sStatus RemoteAdmin::QueryStatus() {
   remote::A2sStatus status = gameFacts_;
   if (!window_.Serving()) {

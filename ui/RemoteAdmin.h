@@ -38,6 +38,8 @@ class RemoteAdmin final : public services::IWebHost, public services::IMetricsHo
   void Start(const std::vector<std::string>& arguments);
   // Runs the commands that wait for the event loop now, while the window still serves them.
   void RunWaiting();
+  // The same, with what remote clients sent that the event loop has not yet read.
+  void RunAllSent();
   // Ends the services; a command still waiting is told that the server is stopping.
   void Stop();
 

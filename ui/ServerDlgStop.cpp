@@ -131,7 +131,7 @@ void CServerDlg::SayStoppedIfOwed() {
 // a game command that the server no longer runs.
 void CServerDlg::AnswerRemoteAtStop() {
   stopRequested_ = true;
-  remote_.RunWaiting();
+  remote_.RunAllSent();
 }
 
 void CServerDlg::ClearShownPlayers() {
