@@ -102,16 +102,18 @@ TEST(LogTargets, LinesLostToFailedWritesAreCountedOnceTheFileTakesLinesAgain) {
   EXPECT_EQ(server.WaitForExit(20s), 2) << server.Errors();
 
   const std::string logged = FileText(log);
-  EXPECT_EQ(Count(logged, "say lost"), 0u) << logged;
   EXPECT_NE(server.Errors().find("cannot write the log file " + log.string() + ": File too large"),
             std::string::npos)
       << server.Errors();
   const std::size_t note = logged.find(" lines were not logged: File too large.]");
   ASSERT_NE(note, std::string::npos) << logged;
   EXPECT_LT(note, logged.find("say after"));
-  // Each lost command line was echoed and answered: at least the three echoes are counted.
+  // The log's writer may reach the last lost lines only after the limit is raised, so some may
+  // be written after the note; none before it, and every echo missing from the file is counted.
+  EXPECT_EQ(Count(logged.substr(0, note), "say lost"), 0u) << logged;
   const std::size_t count = std::stoul(logged.substr(logged.rfind('[', note) + 1));
-  EXPECT_GE(count, 3u) << logged;
+  EXPECT_GE(count, 3u - Count(logged, "say lost")) << logged;
+  EXPECT_GE(count, 1u) << logged;
 }
 
 }  // namespace
