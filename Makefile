@@ -31,15 +31,15 @@ test: test-deps build
 	@ctest --preset $(PRESET) -j $(JOBS)
 
 # The threaded parts (platform, session, engine module) under ThreadSanitizer, and the whole
-# server with every thread busy at once. The hardening check is left out: it reads every program,
-# most of which this build does not make.
+# server with every thread busy at once. The hardening check and the packing of the Debian package
+# are left out: they read every program, most of which this build does not make.
 THREADED_TESTS := vex_platform_tests vex_session_tests vex_session_hang_tests vex_simengine_tests \
 	vex_thread_stress_tests
 
 test-threads: test-deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS) --target server $(THREADED_TESTS)
-	@ctest --preset tsan -j $(JOBS) -E '_NOT_BUILT$$|^Hardening\.'
+	@ctest --preset tsan -j $(JOBS) -E '_NOT_BUILT$$|^Hardening\.|^DebianPackage\.Packs$$'
 
 bench:
 	@$(MAKE) --no-print-directory build PRESET=release
