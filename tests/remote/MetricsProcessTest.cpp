@@ -13,6 +13,7 @@
 #include <optional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "remote/RconPacket.h"
 #include "tests/remote/HttpGet.h"
@@ -53,6 +54,27 @@ void PrintTo(const EngineCase& row, std::ostream* out) {
 class RealServerMetrics : public ::testing::Test {
  protected:
   RealServerMetrics() {}
+
+  // A console server hosting on the game port, with the metrics and without the query.
+  std::vector<std::string> HostingOn(int gamePort) const {
+    return {"-console",
+            "-config",
+            "deathmatch",
+            "-port",
+            std::to_string(gamePort),
+            "-queryport",
+            "0",
+            "-metricsport",
+            std::to_string(metricsPort_)};
+  }
+
+  void ExpectExposedAsZero(const char* name) {
+    EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {
+                       return Sample(scraped, name).has_value();
+                     }),
+                     name),
+              0.0);
+  }
 
   // Scrapes until `good` holds for the text or time is up; the last text.
   template <class Good>
@@ -149,17 +171,10 @@ TEST_F(RealServerMetrics, LinesThatAStalledTerminalDidNotTakeAreCounted) {
 
 TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
   const int gamePort = UnusedPort();
-  ChildProcess server(kProgram,
-                      {"-console", "-config", "deathmatch", "-port", std::to_string(gamePort),
-                       "-queryport", "0", "-metricsport", std::to_string(metricsPort_)},
-                      game_.Path());
+  ChildProcess server(kProgram, HostingOn(gamePort), game_.Path());
   ASSERT_TRUE(server.WaitForOutput("Hosting", 30s)) << server.Output() << server.Errors();
   constexpr const char* kDropped = "vexserver_game_port_dropped_datagrams_total";
-  EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {
-                     return Sample(scraped, kDropped).has_value();
-                   }),
-                   kDropped),
-            0.0);
+  ExpectExposedAsZero(kDropped);
   const int sender = socket(AF_INET, SOCK_DGRAM, 0);
   sockaddr_in to{};
   to.sin_family = AF_INET;
@@ -180,17 +195,10 @@ TEST_F(RealServerMetrics, DatagramsTheGamePortDroppedAreCounted) {
 // and the server counts it once it runs again, apart from what the engine dropped.
 TEST_F(RealServerMetrics, DatagramsTheKernelDroppedFromAFullGamePortAreCounted) {
   const int gamePort = UnusedPort();
-  ChildProcess server(kProgram,
-                      {"-console", "-config", "deathmatch", "-port", std::to_string(gamePort),
-                       "-queryport", "0", "-metricsport", std::to_string(metricsPort_)},
-                      game_.Path());
+  ChildProcess server(kProgram, HostingOn(gamePort), game_.Path());
   ASSERT_TRUE(server.WaitForOutput("Hosting", 30s)) << server.Output() << server.Errors();
   constexpr const char* kDropped = "vexserver_game_port_socket_dropped_datagrams_total";
-  EXPECT_EQ(Sample(ScrapeUntil([&](const std::string& scraped) {
-                     return Sample(scraped, kDropped).has_value();
-                   }),
-                   kDropped),
-            0.0);
+  ExpectExposedAsZero(kDropped);
   server.Signal(SIGSTOP);
   const int sender = socket(AF_INET, SOCK_DGRAM, 0);
   sockaddr_in to{};
